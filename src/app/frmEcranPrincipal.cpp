@@ -1,0 +1,332 @@
+#include "app/frmEcranPrincipal.h"
+
+#include "app/frmAjutor.h"
+#include "platform/KeyPreview.h"
+#include "platform/Units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace formulix {
+
+namespace {
+
+const QColor PanelButtonColor(0xFF, 0xC0, 0xC0); // &H00C0C0FF
+const QColor WindowColor(255, 128, 0);
+
+// A frame whose caption is 12 pt while its controls keep the normal interface font.
+QGroupBox *makeFrame(const QString &caption, QWidget *parent)
+{
+    auto *frame = new QGroupBox(caption, parent);
+    QFont captionFont = QApplication::font();
+    captionFont.setPointSizeF(12);
+    frame->setFont(captionFont);
+    frame->setAutoFillBackground(true);
+    return frame;
+}
+
+template <typename W>
+W *place(W *widget, double left, double top, double width, double height)
+{
+    widget->setFont(QApplication::font());
+    setTwipsGeometry(widget, left, top, width, height);
+    return widget;
+}
+
+QLabel *makeLabel(const QString &caption, QWidget *parent, double l, double t, double w, double h)
+{
+    return place(new QLabel(caption, parent), l, t, w, h);
+}
+
+QLineEdit *makeTextBox(const QString &text, QWidget *parent, double l, double t, double w, double h)
+{
+    return place(new QLineEdit(text, parent), l, t, w, h);
+}
+
+QPushButton *makeButton(const QString &caption, QWidget *parent, double l, double t, double w, double h)
+{
+    return place(new QPushButton(caption, parent), l, t, w, h);
+}
+
+// A button of graphical style, which shows its background colour.
+QPushButton *makeColouredButton(const QString &caption, const QColor &color, QWidget *parent, double l, double t,
+                                double w, double h)
+{
+    QPushButton *button = makeButton(caption, parent, l, t, w, h);
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::Button, color);
+    button->setPalette(palette);
+    button->setAutoFillBackground(true);
+    return button;
+}
+
+} // namespace
+
+frmEcranPrincipal::frmEcranPrincipal(Module1 &model, QWidget *parent) : QMainWindow(parent), m(model)
+{
+    setWindowTitle(QStringLiteral("Completeaza Act"));
+    m_client = new QWidget(this);
+    m_client->setAutoFillBackground(true);
+    QPalette palette = m_client->palette();
+    palette.setColor(QPalette::Window, WindowColor);
+    m_client->setPalette(palette);
+    setCentralWidget(m_client);
+
+    createMenus();
+    createControls();
+
+    const double dpi = logicalDpi(this);
+    resize(twipsToPixels(11055, dpi), twipsToPixels(8310, dpi) + menuBar()->sizeHint().height());
+
+    m_keyPreview = new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
+    qApp->installEventFilter(this);
+    Form_Load();
+}
+
+frmEcranPrincipal::~frmEcranPrincipal()
+{
+    qApp->removeEventFilter(this);
+    delete m_frmAjutor.data();
+}
+
+void frmEcranPrincipal::showAtStart()
+{
+    setWindowState(Qt::WindowMaximized);
+    show();
+}
+
+void frmEcranPrincipal::createMenus()
+{
+    auto add = [this](QMenu *menu, const QString &caption, const QKeySequence &shortcut) {
+        QAction *action = menu->addAction(caption);
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+        return action;
+    };
+
+    mnuFile = menuBar()->addMenu(QStringLiteral("Fisiere"));
+    mnuSalveazaSch = add(mnuFile, QStringLiteral("Salveaza Schema"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnuDeschSch = add(mnuFile, QStringLiteral("Deschide Schema"), QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuSeteazaPag = add(mnuFile, QStringLiteral("Seteaza Pagina"), QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuTipareste = add(mnuFile, QStringLiteral("Tipareste"), QKeySequence(Qt::CTRL | Qt::Key_W));
+    mnuExit = add(mnuFile, QStringLiteral("Exit"), QKeySequence(Qt::Key_F4));
+
+    mnuInstrumente = menuBar()->addMenu(QStringLiteral("Instrumente"));
+    mnuIncarcaMacheta = add(mnuInstrumente, QStringLiteral("Incarca Macheta"), QKeySequence(Qt::CTRL | Qt::Key_M));
+    mnuIncarcaBaza = add(mnuInstrumente, QStringLiteral("Incarca baza de date"), QKeySequence(Qt::CTRL | Qt::Key_B));
+    mnuDefCampGen = add(mnuInstrumente, QStringLiteral("Defineste Campuri Generale"), QKeySequence(Qt::CTRL | Qt::Key_G));
+    mnuDefCampBazaDate = add(mnuInstrumente, QStringLiteral("Defineste campuri din baza de date"),
+                             QKeySequence(Qt::CTRL | Qt::Key_C));
+    mnuCorecteazaPoz = add(mnuInstrumente, QStringLiteral("Corecteaza Pozitie"), QKeySequence(Qt::Key_F5));
+    mnuSelInreg = add(mnuInstrumente, QStringLiteral("Selecteaza Inregistrare"), QKeySequence(Qt::Key_F2));
+
+    mnuAjutor = menuBar()->addMenu(QStringLiteral("Ajutor"));
+    mnuDespre = mnuAjutor->addAction(QStringLiteral("Despre"));
+    mnuExplicatii = add(mnuAjutor, QStringLiteral("Explicatii"), QKeySequence(Qt::Key_F1));
+
+    connectCommand(mnuExit, &frmEcranPrincipal::mnuExit_Click);
+    connectCommand(mnuDespre, &frmEcranPrincipal::mnuDespre_Click);
+    connectCommand(mnuExplicatii, &frmEcranPrincipal::mnuExplicatii_Click);
+}
+
+void frmEcranPrincipal::connectCommand(QAction *command, void (frmEcranPrincipal::*handler)())
+{
+    connect(command, &QAction::triggered, this, [this, command, handler] {
+        if (commandAvailable(command))
+            (this->*handler)();
+    });
+}
+
+bool frmEcranPrincipal::commandAvailable(const QAction *command) const
+{
+    if (!command->isEnabled())
+        return false;
+    for (QObject *object : command->associatedObjects()) {
+        if (auto *menu = qobject_cast<QMenu *>(object)) {
+            if (!menu->isEnabled() || !menu->menuAction()->isEnabled())
+                return false;
+        }
+    }
+    return true;
+}
+
+void frmEcranPrincipal::createControls()
+{
+    createGeneralPanel();
+    createDatabasePanel();
+
+    Picture1 = new PictureBox(m_client);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setBackColor(Qt::white);
+    Picture1->moveMm(twipsToMm(180), twipsToMm(2340));
+    Picture1->setSizeMm(twipsToMm(5175), twipsToMm(4545));
+
+    Label8 = new QLabel(QStringLiteral("Label8"), Picture1);
+    Label8->setAutoFillBackground(true);
+    QPalette markerPalette = Label8->palette();
+    markerPalette.setColor(QPalette::Window, QColor(0, 0, 255));
+    Label8->setPalette(markerPalette);
+    Label8->hide();
+
+    Picture2 = new PictureBox(m_client);
+    Picture2->moveMm(twipsToMm(4950), twipsToMm(3900));
+    Picture2->setSizeMm(twipsToMm(4035), twipsToMm(3015));
+    Picture2->hide();
+
+    Picture3 = new PictureBox(m_client);
+    Picture3->moveMm(twipsToMm(2640), twipsToMm(7200));
+    Picture3->setSizeMm(twipsToMm(1755), twipsToMm(645));
+    Picture3->hide();
+
+    Data1 = new DataControl(m_client);
+    Data1->hide();
+
+    // The panels lie over the canvas when they are shown.
+    Frame1->raise();
+    Frame2->raise();
+}
+
+void frmEcranPrincipal::createGeneralPanel()
+{
+    Frame1 = makeFrame(QStringLiteral("Creaza Camp"), m_client);
+    setTwipsGeometry(Frame1, 420, 4920, 10005, 1965);
+    Label1 = makeLabel(QStringLiteral("Text"), Frame1, 4530, 510, 825, 195);
+    Text1 = makeTextBox(QString(), Frame1, 5910, 390, 3825, 495);
+    Label2 = makeLabel(QStringLiteral("Marime font"), Frame1, 4530, 1230, 825, 195);
+    Text2 = makeTextBox(QStringLiteral("8"), Frame1, 5910, 1110, 1575, 465);
+    Command1 = makeColouredButton(QStringLiteral("Creaza Camp"), PanelButtonColor, Frame1, 870, 300, 1575, 435);
+    Command3 = makeColouredButton(QStringLiteral("Sterge Ultimul Camp"), PanelButtonColor, Frame1, 870, 840, 1575, 435);
+    Command2 = makeColouredButton(QStringLiteral("Terminat"), PanelButtonColor, Frame1, 870, 1410, 1575, 435);
+    Command7 = makeButton(QStringLiteral("Sterge Camp"), Frame1, 2640, 840, 1545, 435);
+    Command9 = makeButton(QStringLiteral("Editeaza Camp"), Frame1, 2640, 1440, 1575, 435);
+    Command8 = makeButton(QStringLiteral("Sterge TextBox"), Frame1, 7920, 1080, 1575, 495);
+    Command7->hide();
+    Command9->hide();
+}
+
+void frmEcranPrincipal::createDatabasePanel()
+{
+    Frame2 = makeFrame(QStringLiteral("Campuri Baza Date"), m_client);
+    setTwipsGeometry(Frame2, -120, 750, 9795, 2145);
+    Label3 = makeLabel(QStringLiteral("Tabele"), Frame2, 360, 330, 495, 195);
+    List1 = place(new QListWidget(Frame2), 360, 600, 2025, 1425);
+    Label4 = makeLabel(QStringLiteral("Campuri"), Frame2, 2760, 330, 570, 195);
+    List2 = place(new QListWidget(Frame2), 2730, 600, 2355, 1425);
+    Label5 = makeLabel(QStringLiteral("Marime font"), Frame2, 5550, 720, 825, 195);
+    Text3 = makeTextBox(QStringLiteral("8"), Frame2, 6480, 630, 945, 315);
+    Label6 = makeLabel(QStringLiteral("Min"), Frame2, 5580, 1170, 825, 195);
+    Text4 = makeTextBox(QString(), Frame2, 6480, 1080, 945, 345);
+    Label7 = makeLabel(QStringLiteral("Max"), Frame2, 5580, 1680, 825, 195);
+    Text5 = makeTextBox(QString(), Frame2, 6480, 1590, 975, 345);
+    Command4 = makeColouredButton(QStringLiteral("Undo"), PanelButtonColor, Frame2, 7800, 390, 1665, 435);
+    Command6 = makeButton(QStringLiteral("Sterge Camp"), Frame2, 7800, 930, 1665, 495);
+    Command5 = makeColouredButton(QStringLiteral("Terminat"), PanelButtonColor, Frame2, 7830, 1560, 1665, 435);
+    Command6->hide();
+    Frame2->hide();
+}
+
+void frmEcranPrincipal::Form_Load()
+{
+    m.PozStanga = 20;
+    m.PozSus = 5;
+    mm::move(Frame1, 0, 0);
+    mm::move(Frame2, 0, 0);
+    m.Orientare = 1;
+    mm::setHeight(Frame1, 40);
+    Frame1->hide();
+    MachetaIncarcata = false;
+    AsteaptaCampGen = false;
+    TabelaAleasa = false;
+    AsteaptaCampBD = false;
+    PermiteCampuriBD = false;
+    PermiteMeniuri = false;
+    m.NrCampuriGen = 0;
+    mnuDefCampBazaDate->setEnabled(PermiteMeniuri);
+    mnuSelInreg->setEnabled(false);
+    mnuDefCampGen->setEnabled(PermiteMeniuri);
+    mnuIncarcaBaza->setEnabled(PermiteMeniuri);
+    mnuFile->setEnabled(false);
+    mnuCorecteazaPoz->setEnabled(false);
+}
+
+void frmEcranPrincipal::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmEcranPrincipal::Form_Resize()
+{
+    mm::move(Frame1, 0, 0);
+    Picture1->moveMm(0, mm::height(Frame1));
+}
+
+void frmEcranPrincipal::Form_KeyDown(int keyCode, int)
+{
+    // The picture may go anywhere, even out of sight; the next resize brings it back.
+    switch (keyCode) {
+    case KeyLeft: Picture1->setLeftMm(Picture1->leftMm() - 10); break;
+    case KeyRight: Picture1->setLeftMm(Picture1->leftMm() + 10); break;
+    case KeyUp: Picture1->setTopMm(Picture1->topMm() - 10); break;
+    case KeyDown: Picture1->setTopMm(Picture1->topMm() + 10); break;
+    default: break;
+    }
+}
+
+bool frmEcranPrincipal::eventFilter(QObject *watched, QEvent *event)
+{
+    // A menu shortcut wins over a text box's own use of the key (Ctrl+C runs its command,
+    // it does not copy), as long as the command can run.
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->window() == this) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (QMenu *menu : {mnuFile, mnuInstrumente, mnuAjutor}) {
+            for (QAction *command : menu->actions()) {
+                if (!command->shortcut().isEmpty() && command->shortcut() == pressed && commandAvailable(command)) {
+                    event->ignore();
+                    return true;
+                }
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmEcranPrincipal::mnuExit_Click()
+{
+    // Ends the program at once: no question, nothing saved, every window closes.
+    delete m_frmAjutor.data();
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window != this && window->isVisible())
+            window->close();
+    }
+    hide();
+    QCoreApplication::exit(0);
+}
+
+void frmEcranPrincipal::mnuDespre_Click()
+{
+    MessageBox::information(this, QStringLiteral("Formulix v.0.1"),
+                            QStringLiteral("Formulix - realizat de echipa Formulix, telefon 0264 555 010, "
+                                           "e-mail echipa@formulix.example"));
+}
+
+void frmEcranPrincipal::mnuExplicatii_Click()
+{
+    if (!m_frmAjutor)
+        m_frmAjutor = new frmAjutor();
+    m_frmAjutor->show();
+    m_frmAjutor->raise();
+    m_frmAjutor->activateWindow();
+}
+
+} // namespace formulix

@@ -1,0 +1,134 @@
+#pragma once
+// The main window: the menu through which every command is reached, the two field panels, the
+// canvas with the template, and the hidden boxes the other commands use. Its handlers live in
+// the folder of their subsystem; this header declares every control and handler once.
+
+#include "app/frmAjutor.h"
+#include "model/Module1.h"
+#include "platform/DataControl.h"
+#include "platform/Dialogs.h"
+#include "platform/MousePointer.h"
+#include "platform/PictureBox.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace formulix {
+
+class KeyPreview;
+
+class frmEcranPrincipal : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit frmEcranPrincipal(Module1 &model, QWidget *parent = nullptr);
+    ~frmEcranPrincipal() override;
+
+    // Shows the window as it opens at start: maximized.
+    void showAtStart();
+
+    Module1 &m;
+
+    // Menu "Fisiere"
+    QMenu *mnuFile = nullptr;
+    QAction *mnuSalveazaSch = nullptr;
+    QAction *mnuDeschSch = nullptr;
+    QAction *mnuSeteazaPag = nullptr;
+    QAction *mnuTipareste = nullptr;
+    QAction *mnuExit = nullptr;
+    // Menu "Instrumente"
+    QMenu *mnuInstrumente = nullptr;
+    QAction *mnuIncarcaMacheta = nullptr;
+    QAction *mnuIncarcaBaza = nullptr;
+    QAction *mnuDefCampGen = nullptr;
+    QAction *mnuDefCampBazaDate = nullptr;
+    QAction *mnuCorecteazaPoz = nullptr;
+    QAction *mnuSelInreg = nullptr;
+    // Menu "Ajutor"
+    QMenu *mnuAjutor = nullptr;
+    QAction *mnuDespre = nullptr;
+    QAction *mnuExplicatii = nullptr;
+
+    // General-field panel
+    QGroupBox *Frame1 = nullptr;
+    QLabel *Label1 = nullptr;
+    QLineEdit *Text1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    QPushButton *Command1 = nullptr; // "Creaza Camp"
+    QPushButton *Command3 = nullptr; // "Sterge Ultimul Camp"
+    QPushButton *Command2 = nullptr; // "Terminat"
+    QPushButton *Command7 = nullptr; // "Sterge Camp"
+    QPushButton *Command9 = nullptr; // "Editeaza Camp"
+    QPushButton *Command8 = nullptr; // "Sterge TextBox"
+
+    // Database-field panel
+    QGroupBox *Frame2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QListWidget *List1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QListWidget *List2 = nullptr;
+    QLabel *Label5 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    QLabel *Label6 = nullptr;
+    QLineEdit *Text4 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLineEdit *Text5 = nullptr;
+    QPushButton *Command4 = nullptr; // "Undo"
+    QPushButton *Command6 = nullptr; // "Sterge Camp"
+    QPushButton *Command5 = nullptr; // "Terminat"
+
+    PictureBox *Picture1 = nullptr; // the canvas
+    QLabel *Label8 = nullptr;       // selection marker inside the canvas
+    PictureBox *Picture2 = nullptr; // clean template copy, never shown
+    PictureBox *Picture3 = nullptr; // page image, never shown
+    DataControl *Data1 = nullptr;
+    CommonDialog CommonDialog1;
+
+    // How far the user's work has come.
+    bool MachetaIncarcata = false;
+    bool AsteaptaCampGen = false;
+    bool TabelaAleasa = false;
+    bool AsteaptaCampBD = false;
+    bool PermiteCampuriBD = false;
+    bool PermiteMeniuri = false;
+
+    // A command can run only while it and its menu are enabled: a disabled menu also silences
+    // the shortcuts of its commands.
+    bool commandAvailable(const QAction *command) const;
+
+    frmAjutor *helpWindow() const { return m_frmAjutor; }
+
+    // Handlers
+    void Form_Load();
+    void Form_Resize();
+    void Form_KeyDown(int keyCode, int shift);
+    void mnuExit_Click();
+    void mnuDespre_Click();
+    void mnuExplicatii_Click();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createMenus();
+    void createControls();
+    void createGeneralPanel();
+    void createDatabasePanel();
+    void connectCommand(QAction *command, void (frmEcranPrincipal::*handler)());
+
+    QWidget *m_client = nullptr;
+    KeyPreview *m_keyPreview = nullptr;
+    QPointer<frmAjutor> m_frmAjutor;
+};
+
+} // namespace formulix

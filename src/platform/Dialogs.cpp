@@ -1,0 +1,156 @@
+#include "platform/Dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QRegularExpression>
+#include <QtGlobal>
+
+namespace formulix {
+
+namespace {
+
+struct SeamState
+{
+    bool testMode = false;
+    QList<std::optional<QString>> fileAnswers;
+    QList<CommonDialog::Shown> fileShown;
+    QList<MessageBox::Shown> messagesShown;
+    QList<std::optional<QString>> inputAnswers;
+    QList<InputBox::Shown> inputsShown;
+};
+
+SeamState &seam()
+{
+    static SeamState state;
+    return state;
+}
+
+// The next queued answer; in test mode an empty queue answers "cancel".
+std::optional<QString> takeAnswer(QList<std::optional<QString>> &queue)
+{
+    if (queue.isEmpty())
+        return std::nullopt;
+    return queue.takeFirst();
+}
+
+} // namespace
+
+void DialogSeam::setTestMode(bool on)
+{
+    seam().testMode = on;
+}
+
+bool DialogSeam::testMode()
+{
+    return seam().testMode;
+}
+
+void DialogSeam::reset()
+{
+    const bool mode = seam().testMode;
+    seam() = SeamState();
+    seam().testMode = mode;
+}
+
+QString toQtNameFilter(const QString &filter)
+{
+    const qsizetype bar = filter.indexOf(u'|');
+    if (bar < 0)
+        return filter;
+    const QString description = filter.left(bar).trimmed();
+    QStringList patterns;
+    for (const QString &pattern : filter.mid(bar + 1).split(u';', Qt::SkipEmptyParts)) {
+        if (!pattern.trimmed().isEmpty())
+            patterns << pattern.trimmed();
+    }
+    return QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+}
+
+void CommonDialog::ShowOpen(QWidget *parent)
+{
+    show(parent, false);
+}
+
+void CommonDialog::ShowSave(QWidget *parent)
+{
+    show(parent, true);
+}
+
+void CommonDialog::show(QWidget *parent, bool save)
+{
+    if (seam().testMode) {
+        seam().fileShown.append({save, InitDir, Filter, FileName});
+        FileName = takeAnswer(seam().fileAnswers).value_or(QString());
+        return;
+    }
+    QFileDialog dialog(parent, QString(), InitDir, toQtNameFilter(Filter));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // An Open dialog takes a typed name of a file that does not exist yet.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!FileName.isEmpty())
+        dialog.selectFile(FileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        FileName.clear();
+        return;
+    }
+    FileName = dialog.selectedFiles().constFirst();
+}
+
+void CommonDialog::queueAnswer(const QString &path)
+{
+    seam().fileAnswers.append(path);
+}
+
+void CommonDialog::queueCancel()
+{
+    seam().fileAnswers.append(std::nullopt);
+}
+
+QList<CommonDialog::Shown> CommonDialog::shown()
+{
+    return seam().fileShown;
+}
+
+void MessageBox::information(QWidget *parent, const QString &title, const QString &text)
+{
+    if (seam().testMode) {
+        seam().messagesShown.append({title, text});
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QList<MessageBox::Shown> MessageBox::shown()
+{
+    return seam().messagesShown;
+}
+
+QString InputBox::ask(QWidget *parent, const QString &prompt, const QString &title, const QString &defaultText)
+{
+    if (seam().testMode) {
+        seam().inputsShown.append({prompt, title, defaultText});
+        return takeAnswer(seam().inputAnswers).value_or(QString());
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : QString();
+}
+
+void InputBox::queueAnswer(const QString &text)
+{
+    seam().inputAnswers.append(text);
+}
+
+void InputBox::queueCancel()
+{
+    seam().inputAnswers.append(std::nullopt);
+}
+
+QList<InputBox::Shown> InputBox::shown()
+{
+    return seam().inputsShown;
+}
+
+} // namespace formulix

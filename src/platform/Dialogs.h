@@ -1,0 +1,83 @@
+#pragma once
+// The program's modal dialogs: the common Open/Save file dialog, the message box and the input
+// box. Each has a test seam: tests queue the next answers and read back what was shown, and in
+// test mode no real dialog ever opens (an unanswered dialog counts as cancelled).
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class QWidget;
+
+namespace formulix {
+
+namespace DialogSeam {
+void setTestMode(bool on);
+bool testMode();
+// Forgets every queued answer and every record of what was shown.
+void reset();
+} // namespace DialogSeam
+
+// Turns "description|patterns" (patterns separated by ';', blanks allowed) into a Qt name filter.
+QString toQtNameFilter(const QString &filter);
+
+class CommonDialog
+{
+public:
+    QString InitDir;
+    QString Filter;   // "description|patterns"
+    QString FileName; // empty before showing; the chosen full path after, empty on cancel
+
+    void ShowOpen(QWidget *parent);
+    void ShowSave(QWidget *parent);
+
+    // What a shown dialog was given, for tests.
+    struct Shown
+    {
+        bool save;
+        QString initDir;
+        QString filter;
+        QString fileName;
+    };
+    static void queueAnswer(const QString &path);
+    static void queueCancel();
+    static QList<Shown> shown();
+
+private:
+    void show(QWidget *parent, bool save);
+};
+
+class MessageBox
+{
+public:
+    // An OK-only message box without an icon.
+    static void information(QWidget *parent, const QString &title, const QString &text);
+
+    struct Shown
+    {
+        QString title;
+        QString text;
+    };
+    static QList<Shown> shown();
+};
+
+class InputBox
+{
+public:
+    // Returns the typed text, or an empty text when the user cancels.
+    static QString ask(QWidget *parent, const QString &prompt, const QString &title,
+                       const QString &defaultText = QString());
+
+    struct Shown
+    {
+        QString prompt;
+        QString title;
+        QString defaultText;
+    };
+    static void queueAnswer(const QString &text);
+    static void queueCancel();
+    static QList<Shown> shown();
+};
+
+} // namespace formulix

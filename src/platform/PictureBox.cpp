@@ -1,0 +1,196 @@
+#include "platform/PictureBox.h"
+
+#include "platform/TextPainter.h"
+#include "platform/Units.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <cmath>
+
+namespace formulix {
+
+Picture Picture::fromImage(const QImage &image)
+{
+    const double dpiX = image.dotsPerMeterX() * 0.0254;
+    const double dpiY = image.dotsPerMeterY() * 0.0254;
+    return fromImage(image, dpiX, dpiY);
+}
+
+Picture Picture::fromImage(const QImage &image, double dpiX, double dpiY)
+{
+    if (!(dpiX > 0))
+        dpiX = 96.0;
+    if (!(dpiY > 0))
+        dpiY = 96.0;
+    return {image, QSizeF(image.width() * MmPerInch / dpiX, image.height() * MmPerInch / dpiY)};
+}
+
+PictureBox::PictureBox(QWidget *parent) : QWidget(parent), m_face(QApplication::font())
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+double PictureBox::pixelsPerMm() const
+{
+    return formulix::pixelsPerMm(logicalDpi(this));
+}
+
+void PictureBox::setLeftMm(double mm)
+{
+    m_leftMm = mm;
+    applyGeometry();
+}
+
+void PictureBox::setTopMm(double mm)
+{
+    m_topMm = mm;
+    applyGeometry();
+}
+
+void PictureBox::moveMm(double leftMm, double topMm)
+{
+    m_leftMm = leftMm;
+    m_topMm = topMm;
+    applyGeometry();
+}
+
+void PictureBox::setSizeMm(double widthMm, double heightMm)
+{
+    m_widthMm = qMax(0.0, widthMm);
+    m_heightMm = qMax(0.0, heightMm);
+    applyGeometry();
+    rebuildImage(true);
+}
+
+void PictureBox::applyGeometry()
+{
+    const double ppm = pixelsPerMm();
+    setGeometry(int(std::lround(m_leftMm * ppm)), int(std::lround(m_topMm * ppm)),
+                int(std::ceil(m_widthMm * ppm - 1e-9)), int(std::ceil(m_heightMm * ppm - 1e-9)));
+}
+
+double PictureBox::devicePixelRatioForImage() const
+{
+    const double dpr = devicePixelRatioF();
+    return dpr > 0 ? dpr : 1.0;
+}
+
+void PictureBox::rebuildImage(bool keepDrawing)
+{
+    const double ppm = pixelsPerMm();
+    const double dpr = devicePixelRatioForImage();
+    const QSize logical(int(std::ceil(m_widthMm * ppm - 1e-9)), int(std::ceil(m_heightMm * ppm - 1e-9)));
+    QImage image(logical * dpr, QImage::Format_RGB32);
+    image.setDevicePixelRatio(dpr);
+    // Fonts size themselves by the image's resolution: keep it at the screen's logical dpi.
+    const int dotsPerMeter = int(std::lround(logicalDpi(this) / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(m_backColor);
+    if (!image.isNull()) {
+        QPainter painter(&image);
+        if (keepDrawing && !m_image.isNull()) {
+            painter.drawImage(QPointF(0, 0), m_image);
+        } else if (!m_picture.isNull()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(0, 0, m_picture.sizeMm.width() * ppm, m_picture.sizeMm.height() * ppm),
+                              m_picture.image);
+        }
+    }
+    if (!keepDrawing)
+        m_printed.clear();
+    m_image = image;
+    update();
+}
+
+void PictureBox::setPicture(const Picture &picture)
+{
+    m_picture = picture;
+    if (!picture.isNull()) {
+        m_widthMm = picture.sizeMm.width();
+        m_heightMm = picture.sizeMm.height();
+        applyGeometry();
+    }
+    rebuildImage(false);
+}
+
+void PictureBox::setBackColor(const QColor &color)
+{
+    m_backColor = color;
+    cls();
+}
+
+void PictureBox::cls()
+{
+    rebuildImage(false);
+    m_currentX = 0;
+    m_currentY = 0;
+}
+
+void PictureBox::printText(const QString &text)
+{
+    if (!m_image.isNull()) {
+        QPainter painter(&m_image);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        drawTextMm(painter, pixelsPerMm(), QPointF(m_currentX, m_currentY), text, m_face, m_fontSize,
+                   m_foreColor);
+    }
+    m_printed.append({QPointF(m_currentX, m_currentY), text, m_fontSize, m_face, m_foreColor});
+    m_currentY += textHeightMm(text);
+    m_currentX = 0;
+    update();
+}
+
+double PictureBox::textWidthMm(const QString &text) const
+{
+    return textExtentMm(text, m_face, m_fontSize).width();
+}
+
+double PictureBox::textHeightMm(const QString &text) const
+{
+    return textExtentMm(text, m_face, m_fontSize).height();
+}
+
+void PictureBox::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), m_backColor);
+    painter.drawImage(QPointF(0, 0), m_image);
+}
+
+namespace {
+
+int buttonCode(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return LeftButton;
+    case Qt::RightButton: return RightButton;
+    case Qt::MiddleButton: return MiddleButton;
+    default: return 0;
+    }
+}
+
+int shiftCode(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers & Qt::ShiftModifier ? ShiftMask : 0) | (modifiers & Qt::ControlModifier ? CtrlMask : 0)
+        | (modifiers & Qt::AltModifier ? AltMask : 0);
+}
+
+} // namespace
+
+void PictureBox::mousePressEvent(QMouseEvent *event)
+{
+    const double ppm = pixelsPerMm();
+    emit mouseDown(buttonCode(event->button()), shiftCode(event->modifiers()), float(event->position().x() / ppm),
+                   float(event->position().y() / ppm));
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    const double ppm = pixelsPerMm();
+    emit mouseUp(buttonCode(event->button()), shiftCode(event->modifiers()), float(event->position().x() / ppm),
+                 float(event->position().y() / ppm));
+}
+
+} // namespace formulix

@@ -1,0 +1,24 @@
+#pragma once
+// Draws text by millimetres and points on any QPainter: the canvas, the page image and the
+// printer share this, so a field looks the same size everywhere.
+
+#include <QFont>
+#include <QPainter>
+#include <QPointF>
+#include <QSizeF>
+#include <QString>
+
+namespace formulix {
+
+// The font that renders `points` at true size on `device` when the painter maps one
+// millimetre to `pixelsPerMm` of that device's pixels.
+QFont fontForDevice(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device);
+
+// Draws `text` with the top-left corner of its line at `topLeftMm`.
+void drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
+                const QFont &face, double points, const QColor &color);
+
+// The extent of one line of `text` in millimetres (width of its advance, height of its line).
+QSizeF textExtentMm(const QString &text, const QFont &face, double points);
+
+} // namespace formulix

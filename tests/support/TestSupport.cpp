@@ -1,0 +1,27 @@
+#include "TestSupport.h"
+
+#include "platform/Units.h"
+
+#include <QFileInfo>
+#include <QWidget>
+#include <cmath>
+
+namespace formulix::test {
+
+QPoint mmToPixel(const QWidget *widget, QPointF mm)
+{
+    const double ppm = pixelsPerMm(logicalDpi(widget));
+    return QPoint(int(std::floor(mm.x() * ppm)), int(std::floor(mm.y() * ppm)));
+}
+
+QString sharedMdbDir(QString *why)
+{
+    const QString dir = QStringLiteral(FORMULIX_SHARED_MDB_DIR);
+    if (QFileInfo(dir).isDir())
+        return QFileInfo(dir).canonicalFilePath();
+    if (why)
+        *why = QStringLiteral("no folder of Access-written databases at %1").arg(dir);
+    return QString();
+}
+
+} // namespace formulix::test
