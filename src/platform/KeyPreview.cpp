@@ -37,13 +37,13 @@ bool KeyPreview::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType())
         return false;
+    // A key first goes to the window's focused control (to the window itself when nothing in it
+    // has the focus); when ignored there it climbs to the parents as the same event, which must
+    // not be previewed again.
     auto *receiver = static_cast<QWidget *>(watched);
-    if (receiver->window() != m_window)
-        return false;
-    const bool propagated = event == m_lastEvent && m_lastReceiver && receiver->isAncestorOf(m_lastReceiver);
-    m_lastEvent = event;
-    m_lastReceiver = receiver;
-    if (propagated)
+    QWidget *focus = QApplication::focusWidget();
+    QWidget *target = focus && focus->window() == m_window ? focus : m_window;
+    if (receiver != target)
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
     const Qt::KeyboardModifiers mods = key->modifiers();

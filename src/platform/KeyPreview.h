@@ -3,7 +3,6 @@
 // taking the key away from that control.
 
 #include <QObject>
-#include <QPointer>
 #include <functional>
 
 class QWidget;
@@ -30,9 +29,6 @@ protected:
 private:
     QWidget *m_window;
     std::function<void(int, int)> m_handler;
-    // An ignored key climbs to the parents as the same event: it is previewed once.
-    const QEvent *m_lastEvent = nullptr;
-    QPointer<QWidget> m_lastReceiver;
 };
 
 } // namespace formulix

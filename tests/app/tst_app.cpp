@@ -1,0 +1,361 @@
+#include "app/frmAjutor.h"
+#include "app/frmEcranPrincipal.h"
+#include "platform/TextBox.h"
+#include "platform/Units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QMenu>
+#include <QMenuBar>
+#include <QtTest>
+#include <memory>
+
+using namespace formulix;
+
+namespace {
+
+const char *const HelpParagraphs[] = {
+    "Se deschide mai intai poza unui document ce se poate otine scanand documentul in marime 100% in format jpg. ",
+    "Aceasta poza (macheta) are doar rol orientativ si este de cele mai multe ori inexacta.",
+    "Daca documentul preia date dintro baza de date, aceasta trebuie sa aiba extensie .mdb si va trebui incarcata prin optiunea de meniu: Instrumente->Incarca baza de date",
+    "O schema memoreaza pozitiile campurilor ce trebuie completate precum si datele generale ale documentului.",
+    "Prin date generale se inteleg acele date care nu se extrag dintr-o baza de date dar trebuie introduse(cum ar fi: Denumirea Unitatii sau Director)",
+    "Daca exista deja dintr-o sesiune anterioara o schema salvata aceasta poate fi incarcata prin optiunea de meniu Fisiere->Deschide Schema",
+    "Daca nu exista o astfel de schema se poate construi una, folosind optiunile de meniu: Instrumente->Defineste campuri generale si respectiv, Instrumente->Defineste campuri din baza de date.",
+    "Aceasta optiune este disponibila daca in prealabil s-a incarcat o baza de date si apoi s-a ales un tabel din care culegem date.",
+    "Definirea unui camp se realizeaza introducand textul dorit in casuta text rezervata si actionand butonul - Creaza Camp.",
+    "Amplasarea unui camp se realizeaza facand click cu mausul in locul in care dorim sa plasam campul.",
+    "Daca acesta este un camp dintr-o tabela atunci va apare numele campului sau prima litera din denumirea campului in cazul in care dorim sa definim o selectie din continutul campului.",
+    "Aceasta selectie se obtine specificand un rang minim si unul maxim ceea ce inseamna rangul primei litere si respectiv al ultimei litere. Exemplu: Pentru a obtine a patra cifra din CNP vom lua: RangMin=4, RangMax=4",
+    "Putem sa mutam un camp daca-l selectam cu click dreapta si apoi folosim optiunea de meniu: Instrumente->Corecteaza Pozitie. ",
+    "Deselectia unui camp se face tot cu un click de dreapta in afara campului. ",
+    "Daca avem o selectie facuta putem sa eliminam campul respectiv folosind butonul care apare doar in aceasta situatie.",
+    "O schema odata creata poate fi salvata folosind optiunea de meniu: Fisiere->Salveaza schema",
+    "Prin optiunea de meniu: Instrumente->Selecteaza inregistrare, se obtin datele dintr-o inregistrare a tabelei selectate din baza de date deschisa.",
+    "Dupa efectuarea unei selectii tabelul poate fi inchis inainte de a tipari.",
+    "Datele dintr-o inregistrare pot fi modificate direct in tabel dar vor fi valabile doar la urmatoarea deschidere a tabelului. Deci modificarile nu se vor vedea in document decat la urmatoarea deschidere a tabelului.",
+    "Pozitia machetei in ecranul principal se poate modifica cu ajutorul tastelor de directie.",
+    "Dupa ce schema a fost completata se poate trece la tiparirea datelor din document.",
+    "Este indicat ca inainte de tiparire intr-un document oficial sa se realizeze una doua tipari pe copii de documente, pentru a se face apoi ajustarile necesare folosind optiunile de meniu: Fisiere->Seteaza Pagina. ",
+    "Valorile medii pentru coordonatele stanga si sus la imprimanta mea sunt: 20 si respectiv 5, dar difera de la imprimanta la imprimanta. Valorile normale ar fi 0 si 0",
+    "Este deci foarte important efectuare unor teste pentru a putea face corectarile de pozitie necesare.",
+    "Modificarea acestor parametrii (stanga, sus) are ca efect deplasarea intregului continut al documentului.",
+    "Spor la lucru!!!!!",
+};
+
+QList<frmAjutor *> helpWindows()
+{
+    QList<frmAjutor *> found;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *help = qobject_cast<frmAjutor *>(window); help && !help->testAttribute(Qt::WA_WState_Hidden))
+            found << help;
+    }
+    return found;
+}
+
+} // namespace
+
+class TestApp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWaitingForATemplate_data();
+    void startsWaitingForATemplate();
+    void startUpSetsModelAndWindow();
+    void fileShortcutsDoNothingBeforeATemplate_data();
+    void fileShortcutsDoNothingBeforeATemplate();
+    void ctrlCRunsItsCommandEvenInATextBox_data();
+    void ctrlCRunsItsCommandEvenInATextBox();
+    void arrowsPanTheCanvasUntilTheNextResize();
+    void arrowKeysAlsoReachTheFocusedControl();
+    void canvasMayLeaveTheWindow();
+    void helpTextIsExact();
+    void helpWindowFillsAndResetsOnResize();
+    void helpOpensOnceHoweverOftenChosen();
+    void aboutBoxNamesTheTeam();
+    void exitClosesEveryWindow();
+
+private:
+    void activate();
+
+    std::unique_ptr<Module1> m_model;
+    std::unique_ptr<frmEcranPrincipal> m_window;
+};
+
+void TestApp::init()
+{
+    DialogSeam::reset();
+    m_model = std::make_unique<Module1>();
+    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestApp::cleanup()
+{
+    m_window.reset();
+    m_model.reset();
+}
+
+void TestApp::activate()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    // Keys sent to the window are the ones typed while none of its controls has the focus.
+    if (QWidget *focus = QApplication::focusWidget())
+        focus->clearFocus();
+}
+
+void TestApp::startsWaitingForATemplate_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("shortcut");
+    QTest::addColumn<bool>("available");
+    QTest::newRow("Salveaza Schema") << "Salveaza Schema" << "Ctrl+S" << false;
+    QTest::newRow("Deschide Schema") << "Deschide Schema" << "Ctrl+O" << false;
+    QTest::newRow("Seteaza Pagina") << "Seteaza Pagina" << "Ctrl+P" << false;
+    QTest::newRow("Tipareste") << "Tipareste" << "Ctrl+W" << false;
+    QTest::newRow("Exit") << "Exit" << "F4" << false;
+    QTest::newRow("Incarca Macheta") << "Incarca Macheta" << "Ctrl+M" << true;
+    QTest::newRow("Incarca baza de date") << "Incarca baza de date" << "Ctrl+B" << false;
+    QTest::newRow("Defineste Campuri Generale") << "Defineste Campuri Generale" << "Ctrl+G" << false;
+    QTest::newRow("Defineste campuri din baza de date") << "Defineste campuri din baza de date" << "Ctrl+C" << false;
+    QTest::newRow("Corecteaza Pozitie") << "Corecteaza Pozitie" << "F5" << false;
+    QTest::newRow("Selecteaza Inregistrare") << "Selecteaza Inregistrare" << "F2" << false;
+    QTest::newRow("Despre") << "Despre" << "" << true;
+    QTest::newRow("Explicatii") << "Explicatii" << "F1" << true;
+}
+
+void TestApp::startsWaitingForATemplate()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, shortcut);
+    QFETCH(bool, available);
+    QAction *found = nullptr;
+    for (QAction *menu : m_window->menuBar()->actions()) {
+        for (QAction *command : menu->menu()->actions()) {
+            if (command->text() == caption)
+                found = command;
+        }
+    }
+    QVERIFY(found);
+    QCOMPARE(found->shortcut().toString(), shortcut);
+    QCOMPARE(m_window->commandAvailable(found), available);
+}
+
+void TestApp::startUpSetsModelAndWindow()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Completeaza Act"));
+    QStringList menus;
+    for (QAction *menu : m_window->menuBar()->actions())
+        menus << menu->text();
+    QCOMPARE(menus, QStringList({"Fisiere", "Instrumente", "Ajutor"}));
+    QVERIFY(!m_window->mnuFile->menuAction()->isEnabled());
+
+    QCOMPARE(m_model->PozStanga, qint16(20));
+    QCOMPARE(m_model->PozSus, qint16(5));
+    QCOMPARE(m_model->Orientare, qint16(1));
+    QCOMPARE(m_model->NrCampuriGen, qint16(0));
+    QVERIFY(!m_window->MachetaIncarcata && !m_window->AsteaptaCampGen && !m_window->TabelaAleasa
+            && !m_window->AsteaptaCampBD && !m_window->PermiteCampuriBD && !m_window->PermiteMeniuri);
+
+    QVERIFY(m_window->Frame1->isHidden());
+    QVERIFY(m_window->Frame2->isHidden());
+    QCOMPARE(m_window->Frame1->title(), QStringLiteral("Creaza Camp"));
+    QCOMPARE(m_window->Frame2->title(), QStringLiteral("Campuri Baza Date"));
+    QCOMPARE(mm::height(m_window->Frame1), 40.0);
+    QVERIFY(m_window->Label8->isHidden());
+    QVERIFY(m_window->Picture2->isHidden());
+    QVERIFY(m_window->Picture3->isHidden());
+
+    // The white canvas sits just below the panel strip.
+    QVERIFY(!m_window->Picture1->isHidden());
+    QCOMPARE(m_window->Picture1->leftMm(), 0.0);
+    QCOMPARE(m_window->Picture1->topMm(), 40.0);
+    QCOMPARE(m_window->Picture1->image().pixelColor(5, 5), QColor(Qt::white));
+    QCOMPARE(m_window->centralWidget()->palette().color(QPalette::Window), QColor(255, 128, 0));
+}
+
+void TestApp::fileShortcutsDoNothingBeforeATemplate_data()
+{
+    QTest::addColumn<QKeySequence>("keys");
+    QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S);
+    QTest::newRow("Ctrl+O") << QKeySequence(Qt::CTRL | Qt::Key_O);
+    QTest::newRow("Ctrl+P") << QKeySequence(Qt::CTRL | Qt::Key_P);
+    QTest::newRow("Ctrl+W") << QKeySequence(Qt::CTRL | Qt::Key_W);
+    QTest::newRow("F4") << QKeySequence(Qt::Key_F4);
+}
+
+void TestApp::fileShortcutsDoNothingBeforeATemplate()
+{
+    QFETCH(QKeySequence, keys);
+    activate();
+    QTest::keySequence(m_window.get(), keys);
+    QVERIFY(m_window->isVisible()); // F4 would have ended the program
+    QVERIFY(CommonDialog::shown().isEmpty());
+    QVERIFY(helpWindows().isEmpty());
+}
+
+void TestApp::ctrlCRunsItsCommandEvenInATextBox_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("command enabled: runs it") << true;
+    QTest::newRow("command disabled: the box copies") << false;
+}
+
+void TestApp::ctrlCRunsItsCommandEvenInATextBox()
+{
+    QFETCH(bool, enabled);
+    m_window->Frame1->show();
+    m_window->mnuDefCampBazaDate->setEnabled(enabled);
+    QSignalSpy triggered(m_window->mnuDefCampBazaDate, &QAction::triggered);
+    activate();
+    m_window->Text1->setText(QStringLiteral("Liceul"));
+    m_window->Text1->selectAll();
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    QTest::keyClick(m_window->Text1, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(triggered.count(), enabled ? 1 : 0);
+    QCOMPARE(m_window->Text1->text(), QStringLiteral("Liceul"));
+}
+
+void TestApp::arrowsPanTheCanvasUntilTheNextResize()
+{
+    activate();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(m_window.get(), Qt::Key_Left);
+    QCOMPARE(m_window->Picture1->leftMm(), -30.0);
+    QCOMPARE(m_window->Picture1->topMm(), 40.0);
+    QTest::keyClick(m_window.get(), Qt::Key_Down, Qt::ShiftModifier); // modifiers are not looked at
+    QTest::keyClick(m_window.get(), Qt::Key_Right, Qt::ControlModifier);
+    QCOMPARE(m_window->Picture1->leftMm(), -20.0);
+    QCOMPARE(m_window->Picture1->topMm(), 50.0);
+    QTest::keyClick(m_window.get(), Qt::Key_A);
+    QCOMPARE(m_window->Picture1->leftMm(), -20.0);
+
+    m_window->resize(m_window->width() - 40, m_window->height() - 30);
+    QTRY_COMPARE(m_window->Picture1->leftMm(), 0.0);
+    QCOMPARE(m_window->Picture1->topMm(), 40.0);
+}
+
+void TestApp::arrowKeysAlsoReachTheFocusedControl()
+{
+    // The list keeps its own use of the arrow, and the canvas moves exactly once.
+    m_window->Frame2->show();
+    m_window->List1->addItems({"Elevi", "Clase", "Profesori"});
+    m_window->List1->setCurrentRow(0);
+    activate();
+    m_window->List1->setFocus();
+    QTRY_VERIFY(m_window->List1->hasFocus());
+    QTest::keyClick(m_window->List1, Qt::Key_Down);
+    QCOMPARE(m_window->List1->currentRow(), 1);
+    QCOMPARE(m_window->Picture1->topMm(), 50.0);
+    QTest::keyClick(m_window->List1, Qt::Key_Up);
+    QTest::keyClick(m_window->List1, Qt::Key_Up); // ignored by the list at its top, so it climbs
+    QCOMPARE(m_window->List1->currentRow(), 0);
+    QCOMPARE(m_window->Picture1->topMm(), 30.0);
+}
+
+void TestApp::canvasMayLeaveTheWindow()
+{
+    activate();
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(m_window.get(), Qt::Key_Up);
+    QCOMPARE(m_window->Picture1->topMm(), -160.0);
+    QVERIFY(m_window->Picture1->geometry().bottom() < 0);
+}
+
+void TestApp::helpTextIsExact()
+{
+    QString expected = QStringLiteral("\r\n\r\n\r\n        --------  Explicatii de utilizare ------------\r\n\r\n\r\n\r\n\r\n");
+    for (const char *paragraph : HelpParagraphs) {
+        if (paragraph != HelpParagraphs[0])
+            expected += QStringLiteral("\r\n\r\n");
+        expected += u'\t' + QString::fromLatin1(paragraph);
+    }
+    m_window->mnuExplicatii->trigger();
+    frmAjutor *help = m_window->helpWindow();
+    QVERIFY(help);
+    const QString shown = help->Text1->text();
+    for (int i = 0; i < qMin(shown.size(), expected.size()); ++i) {
+        if (shown[i] != expected[i])
+            QFAIL(qPrintable(QStringLiteral("differs at %1: ...%2").arg(i).arg(shown.mid(i, 40))));
+    }
+    QCOMPARE(shown.size(), expected.size());
+    QCOMPARE(help->windowTitle(), QStringLiteral("Explicatii"));
+}
+
+void TestApp::helpWindowFillsAndResetsOnResize()
+{
+    m_window->mnuExplicatii->trigger();
+    frmAjutor *help = m_window->helpWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(help));
+    QCOMPARE(help->Text1->geometry(), help->rect());
+    help->Text1->moveCursor(QTextCursor::End);
+    help->Text1->insertPlainText(QStringLiteral("typed by the user"));
+    help->Text1->verticalScrollBar()->setValue(help->Text1->verticalScrollBar()->maximum());
+
+    help->resize(help->width() + 50, help->height() - 40);
+    QTRY_COMPARE(help->Text1->geometry(), help->rect());
+    QCOMPARE(help->Text1->text(), frmAjutor::usageText());
+    QCOMPARE(help->Text1->verticalScrollBar()->value(), 0);
+}
+
+void TestApp::helpOpensOnceHoweverOftenChosen()
+{
+    activate();
+    QTest::keyClick(m_window.get(), Qt::Key_F1);
+    QTRY_COMPARE(helpWindows().size(), 1);
+    frmAjutor *first = m_window->helpWindow();
+    m_window->mnuExplicatii->trigger();
+    QCOMPARE(helpWindows().size(), 1);
+    QCOMPARE(m_window->helpWindow(), first);
+
+    // Closed, it is gone; the next choice makes a new one.
+    first->close();
+    QTRY_VERIFY(!m_window->helpWindow());
+    m_window->mnuExplicatii->trigger();
+    QVERIFY(m_window->helpWindow());
+    QCOMPARE(helpWindows().size(), 1);
+}
+
+void TestApp::aboutBoxNamesTheTeam()
+{
+    m_window->mnuDespre->trigger();
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, QStringLiteral("Formulix v.0.1"));
+    QVERIFY(!shown[0].text.contains(u'\n'));
+    QVERIFY(shown[0].text.contains(QStringLiteral("Formulix")));
+    QVERIFY(shown[0].text.contains(QRegularExpression(QStringLiteral("\\d{4} \\d{3} \\d{3}"))));
+    QVERIFY(shown[0].text.contains(u'@'));
+}
+
+void TestApp::exitClosesEveryWindow()
+{
+    m_window->mnuExplicatii->trigger();
+    QVERIFY(m_window->helpWindow());
+    m_window->mnuFile->setEnabled(true);
+    m_window->mnuExit->trigger();
+    QVERIFY(!m_window->isVisible());
+    QTRY_VERIFY(helpWindows().isEmpty());
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    formulix::DialogSeam::setTestMode(true);
+    TestApp test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_app.moc"

@@ -1,0 +1,290 @@
+#include "platform/Dialogs.h"
+#include "platform/PictureBox.h"
+#include "platform/TextRules.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QtTest>
+
+using namespace formulix;
+
+namespace {
+
+const QLocale Romanian(QLocale::Romanian, QLocale::Romania);
+const QLocale English(QLocale::English, QLocale::UnitedStates);
+
+// The bounding box of every non-white pixel, in millimetres of the box.
+QRectF inkMm(const PictureBox &box)
+{
+    const QImage &image = box.image();
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(line[x]) < 128) {
+                left = qMin(left, x);
+                right = qMax(right, x);
+                top = qMin(top, y);
+                bottom = qMax(bottom, y);
+            }
+        }
+    }
+    if (right < 0)
+        return {};
+    const double pxPerMm = box.pixelsPerMm() * image.devicePixelRatio();
+    return QRectF(left / pxPerMm, top / pxPerMm, (right - left + 1) / pxPerMm, (bottom - top + 1) / pxPerMm);
+}
+
+QImage imageAtDpi(int width, int height, double dpi)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
+    image.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+    return image;
+}
+
+} // namespace
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+private slots:
+    void roundsHalfToEven_data();
+    void roundsHalfToEven();
+    void convertsTypedNumbers_data();
+    void convertsTypedNumbers();
+    void fixedStringsKeepTheirWidth_data();
+    void fixedStringsKeepTheirWidth();
+    void trimsBlanksOnly();
+    void turnsFiltersIntoQtFilters_data();
+    void turnsFiltersIntoQtFilters();
+    void dialogsAnswerFromTheQueueInTests();
+    void pictureTakesItsRealSize_data();
+    void pictureTakesItsRealSize();
+    void printedTextPersistsUntilWiped();
+    void printsTextAtItsTopLeftCorner();
+};
+
+void TestPlatform::roundsHalfToEven_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<double>("rounded");
+    QTest::newRow("12.5 down to even") << 12.5 << 12.0;
+    QTest::newRow("13.5 up to even") << 13.5 << 14.0;
+    QTest::newRow("0.5") << 0.5 << 0.0;
+    QTest::newRow("-0.5") << -0.5 << 0.0;
+    QTest::newRow("-1.5") << -1.5 << -2.0;
+    QTest::newRow("-2.5") << -2.5 << -2.0;
+    QTest::newRow("below half") << 12.49 << 12.0;
+    QTest::newRow("above half") << 12.51 << 13.0;
+    QTest::newRow("single precision click") << double(10.7f) << 11.0;
+}
+
+void TestPlatform::roundsHalfToEven()
+{
+    QFETCH(double, value);
+    QFETCH(double, rounded);
+    QCOMPARE(roundHalfEven(value), rounded);
+}
+
+void TestPlatform::convertsTypedNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<int>("int16"); // -100000: fails
+    QTest::addColumn<int>("byte");  // -1: fails
+    const int fails = -100000;
+    QTest::newRow("whole") << "8" << Romanian << 8 << 8;
+    QTest::newRow("blanks around") << "  12 \t" << Romanian << 12 << 12;
+    QTest::newRow("decimal comma 12,5") << "12,5" << Romanian << 12 << 12;
+    QTest::newRow("decimal comma 13,5") << "13,5" << Romanian << 14 << 14;
+    QTest::newRow("decimal point in English") << "12.5" << English << 12 << 12;
+    QTest::newRow("decimal point is no decimal in Romanian") << "12.5" << Romanian << fails << -1;
+    QTest::newRow("int16 lower bound") << "-32768" << Romanian << -32768 << -1;
+    QTest::newRow("int16 past upper bound") << "32768" << Romanian << fails << -1;
+    QTest::newRow("rounds past upper bound") << "32767,5" << Romanian << fails << -1;
+    QTest::newRow("byte upper bound") << "255" << Romanian << 255 << 255;
+    QTest::newRow("byte past upper bound") << "256" << Romanian << 256 << -1;
+    QTest::newRow("small negative rounds to zero") << "-0,4" << Romanian << 0 << 0;
+    QTest::newRow("negative") << "-10" << Romanian << -10 << -1;
+    QTest::newRow("empty") << "" << Romanian << fails << -1;
+    QTest::newRow("blanks only") << "   " << Romanian << fails << -1;
+    QTest::newRow("letters") << "abc" << Romanian << fails << -1;
+    QTest::newRow("trailing letters") << "12a" << Romanian << fails << -1;
+    QTest::newRow("infinity") << "inf" << English << fails << -1;
+    QTest::newRow("not a number") << "nan" << English << fails << -1;
+    QTest::newRow("huge") << "1e300" << English << fails << -1;
+}
+
+void TestPlatform::convertsTypedNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(QLocale, locale);
+    QFETCH(int, int16);
+    QFETCH(int, byte);
+    const std::optional<qint16> asInt16 = toInt16(text, locale);
+    QCOMPARE(asInt16.has_value(), int16 != -100000);
+    if (asInt16)
+        QCOMPARE(int(*asInt16), int16);
+    const std::optional<quint8> asByte = toByte(text, locale);
+    QCOMPARE(asByte.has_value(), byte != -1);
+    if (asByte)
+        QCOMPARE(int(*asByte), byte);
+}
+
+void TestPlatform::fixedStringsKeepTheirWidth_data()
+{
+    QTest::addColumn<QString>("assigned");
+    QTest::addColumn<QString>("raw");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("short padded with blanks") << "ABC" << QString("ABC").leftJustified(50, u' ') << "ABC";
+    QTest::newRow("60 characters keep 50") << QString(60, u'x') << QString(50, u'x') << QString(50, u'x');
+    QTest::newRow("leading blanks stay") << "  A " << QString("  A").leftJustified(50, u' ') << "  A";
+    QTest::newRow("empty is all blanks") << "" << QString(50, u' ') << "";
+    QTest::newRow("diacritics") << "Școala Gimnazială" << QString("Școala Gimnazială").leftJustified(50, u' ')
+                                << "Școala Gimnazială";
+}
+
+void TestPlatform::fixedStringsKeepTheirWidth()
+{
+    QFETCH(QString, assigned);
+    QFETCH(QString, raw);
+    QFETCH(QString, shown);
+    FixedString<50> member;
+    QCOMPARE(member.raw(), QString(50, QChar(u'\0')));
+    QCOMPARE(member.shown(), QString());
+    member = assigned;
+    QCOMPARE(member.raw(), raw);
+    QCOMPARE(member.shown(), shown);
+}
+
+void TestPlatform::trimsBlanksOnly()
+{
+    QCOMPARE(trimBlanks(QStringLiteral("  a b  ")), QStringLiteral("a b"));
+    QCOMPARE(trimBlanks(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));
+    QCOMPARE(rightTrimBlanks(QStringLiteral("  a  ")), QStringLiteral("  a"));
+    QCOMPARE(leftTrimBlanks(QStringLiteral("  a  ")), QStringLiteral("a  "));
+}
+
+void TestPlatform::turnsFiltersIntoQtFilters_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("qtFilter");
+    QTest::newRow("two patterns with a blank") << "(jpeg, bmp)|*.jpg; *.bmp" << "(jpeg, bmp) (*.jpg *.bmp)";
+    QTest::newRow("one pattern") << "Access Date|*.mdb" << "Access Date (*.mdb)";
+    QTest::newRow("schema") << "(tip file)|*.tip" << "(tip file) (*.tip)";
+}
+
+void TestPlatform::turnsFiltersIntoQtFilters()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, qtFilter);
+    QCOMPARE(toQtNameFilter(filter), qtFilter);
+}
+
+void TestPlatform::dialogsAnswerFromTheQueueInTests()
+{
+    DialogSeam::reset();
+    CommonDialog dialog;
+    dialog.InitDir = QStringLiteral("/opt");
+    dialog.Filter = QStringLiteral("(tip file)|*.tip");
+    CommonDialog::queueAnswer(QStringLiteral("/tmp/a.tip"));
+    CommonDialog::queueCancel();
+    dialog.ShowSave(nullptr);
+    QCOMPARE(dialog.FileName, QStringLiteral("/tmp/a.tip"));
+    dialog.FileName.clear();
+    dialog.ShowOpen(nullptr);
+    QCOMPARE(dialog.FileName, QString());
+    dialog.ShowOpen(nullptr); // nothing queued: cancelled, never a real dialog
+    QCOMPARE(dialog.FileName, QString());
+    const QList<CommonDialog::Shown> shown = CommonDialog::shown();
+    QCOMPARE(shown.size(), 3);
+    QVERIFY(shown[0].save);
+    QVERIFY(!shown[1].save);
+    QCOMPARE(shown[0].initDir, QStringLiteral("/opt"));
+    QCOMPARE(shown[0].filter, QStringLiteral("(tip file)|*.tip"));
+
+    InputBox::queueAnswer(QStringLiteral("nou"));
+    QCOMPARE(InputBox::ask(nullptr, QStringLiteral("p"), QStringLiteral("t")), QStringLiteral("nou"));
+    QCOMPARE(InputBox::ask(nullptr, QStringLiteral("p"), QStringLiteral("t")), QString());
+    QCOMPARE(InputBox::shown().size(), 2);
+}
+
+void TestPlatform::pictureTakesItsRealSize_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("dpi");
+    QTest::addColumn<QSizeF>("sizeMm");
+    QTest::newRow("A4 at 300 dpi") << 2480 << 3508 << 300.0 << QSizeF(209.97, 297.01);
+    QTest::newRow("A4 at 150 dpi") << 1240 << 1754 << 150.0 << QSizeF(209.97, 297.01);
+    QTest::newRow("no resolution: 96 dpi") << 96 << 192 << 0.0 << QSizeF(25.4, 50.8);
+}
+
+void TestPlatform::pictureTakesItsRealSize()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(double, dpi);
+    QFETCH(QSizeF, sizeMm);
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    PictureBox box;
+    box.setPicture(dpi > 0 ? Picture::fromImage(image, dpi, dpi) : Picture::fromImage(image, 0, 0));
+    QVERIFY(qAbs(box.widthMm() - sizeMm.width()) < 0.01);
+    QVERIFY(qAbs(box.heightMm() - sizeMm.height()) < 0.01);
+    QVERIFY(qAbs(box.width() - box.widthMm() * box.pixelsPerMm()) <= 1.0);
+}
+
+void TestPlatform::printedTextPersistsUntilWiped()
+{
+    PictureBox box;
+    box.setPicture(Picture::fromImage(imageAtDpi(400, 300, 96)));
+    box.setFontSize(12);
+    box.setCurrentX(10);
+    box.setCurrentY(10);
+    box.printText(QStringLiteral("Ion"));
+    QVERIFY(!inkMm(box).isEmpty());
+    box.repaint(); // covering and uncovering keeps the drawing
+    QVERIFY(!inkMm(box).isEmpty());
+
+    box.setPicture(box.picture()); // a picture assigned again wipes the text
+    QVERIFY(inkMm(box).isEmpty());
+
+    box.printText(QStringLiteral("Ion"));
+    box.setBackColor(Qt::white); // so does a new background colour
+    QVERIFY(inkMm(box).isEmpty());
+    QVERIFY(box.printedTexts().isEmpty());
+}
+
+void TestPlatform::printsTextAtItsTopLeftCorner()
+{
+    PictureBox box;
+    box.setBackColor(Qt::white);
+    box.setSizeMm(100, 60);
+    box.setFontSize(20);
+    box.setCurrentX(30);
+    box.setCurrentY(15);
+    box.printText(QStringLiteral("H"));
+    const QRectF ink = inkMm(box);
+    const double height = box.textHeightMm(QStringLiteral("H"));
+    // The glyph starts at the left of its line and below the line's top, within one line height.
+    QVERIFY2(ink.left() >= 30 - 0.3 && ink.left() < 31.5, qPrintable(QString::number(ink.left())));
+    QVERIFY2(ink.top() >= 15 - 0.3 && ink.bottom() <= 15 + height, qPrintable(QString::number(ink.top())));
+    // A 20 pt capital is about 5 mm tall.
+    QVERIFY2(ink.height() > 4.0 && ink.height() < 6.5, qPrintable(QString::number(ink.height())));
+    // The next print starts a line lower, at the left margin.
+    QCOMPARE(box.currentX(), 0.0);
+    QCOMPARE(box.currentY(), 15 + height);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    DialogSeam::setTestMode(true);
+    TestPlatform test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_platform.moc"
