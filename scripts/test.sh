@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds Formulix with its tests and runs every test.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+source "$ROOT/scripts/packages.sh"
+ensure_packages "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+configure_and_build "$ROOT/build"
+cd "$ROOT/build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
