@@ -28,21 +28,38 @@ QGroupBox *makeFrame(const QString &caption, QWidget *parent)
     QFont captionFont = QApplication::font();
     captionFont.setPointSizeF(12);
     frame->setFont(captionFont);
+    // A frame has the face colour of the controls, not the window's orange.
+    QPalette palette = frame->palette();
+    palette.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    frame->setPalette(palette);
     frame->setAutoFillBackground(true);
     return frame;
+}
+
+// The controls' design places assume an 8 pt interface font.
+QFont controlFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSizeF(8);
+    return font;
 }
 
 template <typename W>
 W *place(W *widget, double left, double top, double width, double height)
 {
-    widget->setFont(QApplication::font());
+    widget->setFont(controlFont());
     setTwipsGeometry(widget, left, top, width, height);
     return widget;
 }
 
+// The design sizes fit a narrower face than this platform's: a caption that would be cut is
+// given the room it needs (labels) or a condensed face (buttons).
 QLabel *makeLabel(const QString &caption, QWidget *parent, double l, double t, double w, double h)
 {
-    return place(new QLabel(caption, parent), l, t, w, h);
+    QLabel *label = place(new QLabel(caption, parent), l, t, w, h);
+    if (label->sizeHint().width() > label->width())
+        label->resize(label->sizeHint().width(), label->height());
+    return label;
 }
 
 QLineEdit *makeTextBox(const QString &text, QWidget *parent, double l, double t, double w, double h)
@@ -52,7 +69,13 @@ QLineEdit *makeTextBox(const QString &text, QWidget *parent, double l, double t,
 
 QPushButton *makeButton(const QString &caption, QWidget *parent, double l, double t, double w, double h)
 {
-    return place(new QPushButton(caption, parent), l, t, w, h);
+    QPushButton *button = place(new QPushButton(caption, parent), l, t, w, h);
+    if (button->sizeHint().width() > button->width()) {
+        QFont font = button->font();
+        font.setStretch(QFont::Condensed);
+        button->setFont(font);
+    }
+    return button;
 }
 
 // A button of graphical style, which shows its background colour.
