@@ -104,6 +104,7 @@ frmEcranPrincipal::frmEcranPrincipal(Module1 &model, QWidget *parent) : QMainWin
 
     createMenus();
     createControls();
+    connectHandlers();
 
     const double dpi = logicalDpi(this);
     resize(twipsToPixels(11055, dpi), twipsToPixels(8310, dpi) + menuBar()->sizeHint().height());
@@ -117,6 +118,7 @@ frmEcranPrincipal::~frmEcranPrincipal()
 {
     qApp->removeEventFilter(this);
     delete m_frmAjutor.data();
+    delete m_frmMutaCamp.data();
 }
 
 void frmEcranPrincipal::showAtStart()
@@ -154,9 +156,26 @@ void frmEcranPrincipal::createMenus()
     mnuDespre = mnuAjutor->addAction(QStringLiteral("Despre"));
     mnuExplicatii = add(mnuAjutor, QStringLiteral("Explicatii"), QKeySequence(Qt::Key_F1));
 
+}
+
+void frmEcranPrincipal::connectHandlers()
+{
     connectCommand(mnuExit, &frmEcranPrincipal::mnuExit_Click);
     connectCommand(mnuDespre, &frmEcranPrincipal::mnuDespre_Click);
     connectCommand(mnuExplicatii, &frmEcranPrincipal::mnuExplicatii_Click);
+    connectCommand(mnuIncarcaMacheta, &frmEcranPrincipal::mnuIncarcaMacheta_Click);
+    connectCommand(mnuDefCampGen, &frmEcranPrincipal::mnuDefCampGen_Click);
+    connectCommand(mnuCorecteazaPoz, &frmEcranPrincipal::mnuCorecteazaPoz_Click);
+
+    connect(Command1, &QPushButton::clicked, this, &frmEcranPrincipal::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmEcranPrincipal::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmEcranPrincipal::Command3_Click);
+    connect(Command8, &QPushButton::clicked, this, &frmEcranPrincipal::Command8_Click);
+    connect(Command7, &QPushButton::clicked, this, &frmEcranPrincipal::Command7_Click);
+    connect(Command9, &QPushButton::clicked, this, &frmEcranPrincipal::Command9_Click);
+    connect(Command6, &QPushButton::clicked, this, &frmEcranPrincipal::Command6_Click);
+    connect(Picture1, &PictureBox::mouseDown, this, &frmEcranPrincipal::Picture1_MouseDown);
+    connect(Picture1, &PictureBox::mouseUp, this, &frmEcranPrincipal::Picture1_MouseUp);
 }
 
 void frmEcranPrincipal::connectCommand(QAction *command, void (frmEcranPrincipal::*handler)())
@@ -193,6 +212,10 @@ void frmEcranPrincipal::createControls()
 
     Label8 = new QLabel(QStringLiteral("Label8"), Picture1);
     Label8->setAutoFillBackground(true);
+    Label8->setMargin(0);
+    Label8->setIndent(0);
+    Label8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label8->setFont(Picture1->face());
     QPalette markerPalette = Label8->palette();
     markerPalette.setColor(QPalette::Window, QColor(0, 0, 255));
     Label8->setPalette(markerPalette);
@@ -327,6 +350,7 @@ void frmEcranPrincipal::mnuExit_Click()
 {
     // Ends the program at once: no question, nothing saved, every window closes.
     delete m_frmAjutor.data();
+    delete m_frmMutaCamp.data();
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window != this && window->isVisible())

@@ -4,6 +4,7 @@
 // the folder of their subsystem; this header declares every control and handler once.
 
 #include "app/frmAjutor.h"
+#include "editor/frmMutaCamp.h"
 #include "model/Module1.h"
 #include "platform/DataControl.h"
 #include "platform/Dialogs.h"
@@ -107,13 +108,46 @@ public:
 
     frmAjutor *helpWindow() const { return m_frmAjutor; }
 
-    // Handlers
+    // Start-up, layout, keys, Exit, help (src/app)
     void Form_Load();
     void Form_Resize();
     void Form_KeyDown(int keyCode, int shift);
     void mnuExit_Click();
     void mnuDespre_Click();
     void mnuExplicatii_Click();
+
+    // Template picture (src/editor/TemplatePicture.cpp)
+    void mnuIncarcaMacheta_Click();
+
+    // General-field panel (src/editor/GeneralPanel.cpp)
+    void mnuDefCampGen_Click();
+    void Command1_Click(); // "Creaza Camp"
+    void Command2_Click(); // "Terminat"
+    void Command3_Click(); // "Sterge Ultimul Camp"
+    void Command8_Click(); // "Sterge TextBox"
+
+    // Drawing the fields (src/editor/Canvas.cpp)
+    static QString displayText(const Camp &camp, bool esteGeneral);
+    void DeseneazaCamp(const Camp &camp, bool esteGeneral);
+    void RedeseneazaCampuri();
+
+    // Placing and selecting (src/editor/Placement.cpp)
+    void Picture1_MouseDown(int Button, int Shift, float X, float Y);
+    void Picture1_MouseUp(int Button, int Shift, float X, float Y);
+    SelectieCamp SelecteazaCamp(qint16 xs, qint16 ys);
+    // Clears the selection: no marker, no button that acts on it.
+    void clearSelection();
+
+    // Deleting and editing (src/editor/DeleteEdit.cpp)
+    void Command7_Click(); // "Sterge Camp" of the general panel
+    void Command6_Click(); // "Sterge Camp" of the database panel
+    void Command9_Click(); // "Editeaza Camp"
+    void StergeCampSelectat();
+    void EditeazaCampSelectat();
+
+    // Position correction (src/editor/frmMutaCamp.cpp)
+    void mnuCorecteazaPoz_Click();
+    frmMutaCamp *correctionWindow() const { return m_frmMutaCamp; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -125,10 +159,12 @@ private:
     void createGeneralPanel();
     void createDatabasePanel();
     void connectCommand(QAction *command, void (frmEcranPrincipal::*handler)());
+    void connectHandlers();
 
     QWidget *m_client = nullptr;
     KeyPreview *m_keyPreview = nullptr;
     QPointer<frmAjutor> m_frmAjutor;
+    QPointer<frmMutaCamp> m_frmMutaCamp;
 };
 
 } // namespace formulix

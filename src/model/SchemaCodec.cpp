@@ -78,8 +78,8 @@ uchar cp1250Byte(QChar ch)
     const char16_t u = ch.unicode();
     if (u < 0x80)
         return uchar(u);
-    const auto it = std::lower_bound(Cp1250Reverse.begin(), Cp1250Reverse.end(), u,
-                                     [](CharByte entry, char16_t value) { return entry.ch < value; });
+    const auto before = [](CharByte entry, char16_t value) { return entry.ch < value; };
+    const auto it = std::lower_bound(Cp1250Reverse.begin(), Cp1250Reverse.end(), u, before);
     return it != Cp1250Reverse.end() && it->ch == u ? it->byte : uchar('?');
 }
 
@@ -115,8 +115,10 @@ void putCamp(char *at, const Camp &camp)
 Camp takeCamp(QByteArrayView record)
 {
     Camp camp;
-    camp.Text.setRaw(fromCp1250(record.sliced(TextOffset, decltype(Camp::Text)::Width)));
-    camp.NumeCamp.setRaw(fromCp1250(record.sliced(NumeCampOffset, decltype(Camp::NumeCamp)::Width)));
+    constexpr int TextWidth = decltype(Camp::Text)::Width;
+    constexpr int NumeCampWidth = decltype(Camp::NumeCamp)::Width;
+    camp.Text.setRaw(fromCp1250(record.sliced(TextOffset, TextWidth)));
+    camp.NumeCamp.setRaw(fromCp1250(record.sliced(NumeCampOffset, NumeCampWidth)));
     camp.MarimeFont = quint8(record[FontOffset]);
     camp.X = qFromLittleEndian<qint16>(record.data() + XOffset);
     camp.Y = qFromLittleEndian<qint16>(record.data() + YOffset);
@@ -258,7 +260,6 @@ SchemaResult loadSchemaFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    // Full tables need no more than this, and a wrongly picked huge file is not read whole.
     const QByteArray bytes = file.read(MaxSchemaSize);
     if (file.error() != QFileDevice::NoError)
         return {};

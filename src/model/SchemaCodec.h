@@ -32,8 +32,8 @@ struct Schema
     QList<Camp> campuriGen; // at most Module1::MaxCampuriGen
     QList<Camp> campuriBD;  // at most Module1::MaxCampuriBD
 
-    // The header texts as the user is told them after opening; the table name keeps its
-    // leading blanks because a table name may really start with one.
+    // The header texts as the user is told them after opening: the path trimmed at both
+    // ends, the table name at its end only.
     QString shownCaleBazaDate() const { return trimBlanks(caleBazaDate); }
     QString shownNumeTabela() const { return rightTrimBlanks(numeTabela); }
 };
@@ -70,10 +70,11 @@ void applySchema(const Schema &schema, Module1 &module);
 // The path is used as given (no extension is added).
 bool saveSchemaFile(const QString &path, const Module1 &module, QString *error = nullptr);
 
-// Opens and decodes a file; on anything but Loaded nothing has been changed.
+// Opens and decodes a file; one that cannot be opened or read gives CannotOpen. Reads no
+// more than full tables need, so a wrongly picked huge file costs nothing.
 SchemaResult loadSchemaFile(const QString &path);
 
-// Windows-1250, the code page the files were always written in, one character per byte.
+// Windows-1250, the files' code page (Romanian Windows), one character per byte.
 // Comma-below letters go to their cedilla twins (the code page has no others); any other
 // missing character becomes '?'. Every byte decodes to a distinct character (the five
 // undefined ones to the C1 control of the same value), so decoding then encoding is exact.

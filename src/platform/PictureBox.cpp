@@ -26,6 +26,11 @@ Picture Picture::fromImage(const QImage &image, double dpiX, double dpiY)
     return {image, QSizeF(image.width() * MmPerInch / dpiX, image.height() * MmPerInch / dpiY)};
 }
 
+QSize pictureDevicePixels(QSizeF sizeMm, double pixelsPerMm)
+{
+    return QSize(int(std::ceil(sizeMm.width() * pixelsPerMm - 1e-9)), int(std::ceil(sizeMm.height() * pixelsPerMm - 1e-9)));
+}
+
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent), m_face(QApplication::font())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -66,8 +71,8 @@ void PictureBox::setSizeMm(double widthMm, double heightMm)
 void PictureBox::applyGeometry()
 {
     const double ppm = pixelsPerMm();
-    setGeometry(int(std::lround(m_leftMm * ppm)), int(std::lround(m_topMm * ppm)),
-                int(std::ceil(m_widthMm * ppm - 1e-9)), int(std::ceil(m_heightMm * ppm - 1e-9)));
+    setGeometry(QRect(QPoint(int(std::lround(m_leftMm * ppm)), int(std::lround(m_topMm * ppm))),
+                      pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm)));
 }
 
 double PictureBox::devicePixelRatioForImage() const
@@ -80,24 +85,27 @@ void PictureBox::rebuildImage(bool keepDrawing)
 {
     const double ppm = pixelsPerMm();
     const double dpr = devicePixelRatioForImage();
-    const QSize logical(int(std::ceil(m_widthMm * ppm - 1e-9)), int(std::ceil(m_heightMm * ppm - 1e-9)));
-    QImage image(logical * dpr, QImage::Format_RGB32);
-    image.setDevicePixelRatio(dpr);
+    QImage image(pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm * dpr), QImage::Format_RGB32);
     // Fonts size themselves by the image's resolution: keep it at the screen's logical dpi.
     const int dotsPerMeter = int(std::lround(logicalDpi(this) / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
-    image.fill(m_backColor);
     if (!image.isNull()) {
-        QPainter painter(&image);
+        image.fill(m_backColor);
+        QPainter painter(&image); // in device pixels: the image has no pixel ratio yet
         if (keepDrawing && !m_image.isNull()) {
-            painter.drawImage(QPointF(0, 0), m_image);
+            painter.drawImage(QRect(QPoint(0, 0), m_image.size()), m_image);
         } else if (!m_picture.isNull()) {
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(QRectF(0, 0, m_picture.sizeMm.width() * ppm, m_picture.sizeMm.height() * ppm),
-                              m_picture.image);
+            const QSize target = pictureDevicePixels(m_picture.sizeMm, ppm * dpr);
+            if (m_picture.image.size() == target) {
+                painter.drawImage(QPointF(0, 0), m_picture.image);
+            } else {
+                painter.setRenderHint(QPainter::SmoothPixmapTransform);
+                painter.drawImage(QRect(QPoint(0, 0), target), m_picture.image);
+            }
         }
     }
+    image.setDevicePixelRatio(dpr);
     if (!keepDrawing)
         m_printed.clear();
     m_image = image;

@@ -24,7 +24,10 @@ struct Picture
     static Picture fromImage(const QImage &image, double dpiX, double dpiY);
 };
 
-// VB-style button and shift codes of a mouse event.
+// The device pixels a picture of `sizeMm` covers at `pixelsPerMm`.
+QSize pictureDevicePixels(QSizeF sizeMm, double pixelsPerMm);
+
+// Button and shift codes of a mouse event.
 enum MouseButtonCode { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
 enum ShiftCode { ShiftMask = 1, CtrlMask = 2, AltMask = 4 };
 

@@ -1,0 +1,36 @@
+// "Incarca Macheta": the scanned blank form, shown at its real size as a guide.
+
+#include "app/frmEcranPrincipal.h"
+#include "platform/PictureLoader.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+
+namespace formulix {
+
+void frmEcranPrincipal::mnuIncarcaMacheta_Click()
+{
+    CommonDialog1.InitDir = QCoreApplication::applicationDirPath();
+    CommonDialog1.Filter = QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp");
+    CommonDialog1.FileName.clear();
+    CommonDialog1.ShowOpen(this);
+    const QString fileName = CommonDialog1.FileName;
+    if (fileName.isEmpty())
+        return;
+
+    // A file that is not a whole picture changes nothing.
+    const std::optional<Picture> picture =
+        loadPicture(fileName, Picture1->pixelsPerMm() * Picture1->devicePixelRatioF());
+    if (!picture)
+        return;
+    Picture1->setPicture(*picture);
+    Picture2->setPicture(*picture);
+    MachetaIncarcata = true;
+    PermiteMeniuri = true;
+    mnuDefCampGen->setEnabled(PermiteMeniuri);
+    mnuIncarcaBaza->setEnabled(PermiteMeniuri);
+    mnuFile->setEnabled(true);
+}
+
+} // namespace formulix

@@ -1,0 +1,651 @@
+#include "support/Images.h"
+#include "support/TestSupport.h"
+#include "app/frmEcranPrincipal.h"
+#include "editor/frmMutaCamp.h"
+#include "platform/PictureLoader.h"
+#include "platform/TextPainter.h"
+#include "platform/Units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace formulix;
+using namespace formulix::test;
+
+namespace {
+
+Camp generalField(const QString &text, int x, int y, int font = 10)
+{
+    Camp camp;
+    camp.Text = text;
+    camp.X = qint16(x);
+    camp.Y = qint16(y);
+    camp.MarimeFont = quint8(font);
+    return camp;
+}
+
+Camp databaseField(const QString &column, int x, int y, int rangMin = 0, int rangMax = 0, int font = 10)
+{
+    Camp camp;
+    camp.NumeCamp = column;
+    camp.X = qint16(x);
+    camp.Y = qint16(y);
+    camp.MarimeFont = quint8(font);
+    camp.RangMin = quint8(rangMin);
+    camp.RangMax = quint8(rangMax);
+    return camp;
+}
+
+QRectF extentAt(const Camp &camp, bool general)
+{
+    const QSizeF size = textExtentMm(frmEcranPrincipal::displayText(camp, general), QApplication::font(),
+                                     camp.MarimeFont);
+    return QRectF(QPointF(camp.X, camp.Y), size);
+}
+
+} // namespace
+
+class TestEditor : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void loadsTemplateAtItsRealSize_data();
+    void loadsTemplateAtItsRealSize();
+    void refusesFilesThatAreNotWholePictures_data();
+    void refusesFilesThatAreNotWholePictures();
+    void cancelledLoadChangesNothing();
+    void createArmsOnlyWithATemplate();
+    void placesOneFieldPerArmingAndRoundsHalfToEven();
+    void terminatWaitsForThePendingField();
+    void refusesBadFontSizesBeforeAnythingChanges_data();
+    void refusesBadFontSizesBeforeAnythingChanges();
+    void refusesThe201stGeneralField();
+    void redrawShowsStoredFieldsOnTheCleanTemplate();
+    void databaseFieldShowsRangeByFirstLetter();
+    void selectionHitOrderAndBounds_data();
+    void selectionHitOrderAndBounds();
+    void selectionSwitchesPanelsAndButtons();
+    void rightClickWhileArmedPlacesThenSelects();
+    void deletesTheSelectedField();
+    void editsTheSelectedGeneralText_data();
+    void editsTheSelectedGeneralText();
+    void removingTheSelectedLastFieldClearsTheSelection();
+    void selectionSurvivesATemplateLoad();
+    void correctionMovesTheFieldByMillimetres();
+    void correctionWithNothingSelectedChangesNoField();
+
+private:
+    void loadTemplate(const QString &path);
+    void loadA4();
+    void addGeneral(const Camp &camp);
+    void addDatabase(const Camp &camp);
+    void rightRelease(double x, double y);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Module1> m_model;
+    std::unique_ptr<frmEcranPrincipal> m_window;
+};
+
+void TestEditor::init()
+{
+    DialogSeam::reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_model = std::make_unique<Module1>();
+    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
+    m_window->resize(1000, 800);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestEditor::cleanup()
+{
+    m_window.reset();
+    m_model.reset();
+    m_dir.reset();
+}
+
+void TestEditor::loadTemplate(const QString &path)
+{
+    CommonDialog::queueAnswer(path);
+    m_window->mnuIncarcaMacheta->trigger();
+}
+
+void TestEditor::loadA4()
+{
+    loadTemplate(writeTemplate(m_dir->path(), "a4.jpg", "JPEG", QSize(1240, 1754), 150));
+    QVERIFY(m_window->MachetaIncarcata);
+}
+
+void TestEditor::addGeneral(const Camp &camp)
+{
+    *m_model->CampuriGen.at(++m_model->NrCampuriGen) = camp;
+}
+
+void TestEditor::addDatabase(const Camp &camp)
+{
+    *m_model->CampuriBD.at(++m_model->NrCampuriBD) = camp;
+}
+
+void TestEditor::rightRelease(double x, double y)
+{
+    m_window->Picture1_MouseUp(RightButton, 0, float(x), float(y));
+}
+
+void TestEditor::loadsTemplateAtItsRealSize_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<double>("dpi");
+    QTest::addColumn<QSizeF>("sizeMm");
+    QTest::newRow("JPEG A4 at 300 dpi") << "JPEG" << QSize(2480, 3508) << 300.0 << QSizeF(209.97, 297.01);
+    QTest::newRow("JPEG A4 at 150 dpi") << "JPEG" << QSize(1240, 1754) << 150.0 << QSizeF(209.97, 297.01);
+    QTest::newRow("JPEG without resolution") << "JPEG" << QSize(480, 240) << 0.0 << QSizeF(127.0, 63.5);
+    QTest::newRow("BMP at 200 dpi") << "BMP" << QSize(800, 400) << 200.0 << QSizeF(101.6, 50.8);
+    QTest::newRow("BMP without resolution") << "BMP" << QSize(96, 96) << 0.0 << QSizeF(25.4, 25.4);
+}
+
+void TestEditor::loadsTemplateAtItsRealSize()
+{
+    QFETCH(QString, format);
+    QFETCH(QSize, pixels);
+    QFETCH(double, dpi);
+    QFETCH(QSizeF, sizeMm);
+    loadTemplate(writeTemplate(m_dir->path(), "scan." + format.toLower(), qPrintable(format), pixels, dpi));
+    QVERIFY(m_window->MachetaIncarcata && m_window->PermiteMeniuri);
+    QVERIFY(qAbs(m_window->Picture1->widthMm() - sizeMm.width()) < 0.02);
+    QVERIFY(qAbs(m_window->Picture1->heightMm() - sizeMm.height()) < 0.02);
+    QCOMPARE(m_window->Picture2->picture().sizeMm, m_window->Picture1->picture().sizeMm);
+    // Never held finer than the screen shows it.
+    const QSize screen = pictureDevicePixels(m_window->Picture1->picture().sizeMm, m_window->Picture1->pixelsPerMm());
+    QVERIFY(m_window->Picture1->picture().image.width() <= qMax(screen.width(), pixels.width() < screen.width() ? pixels.width() : 0));
+    QVERIFY(m_window->commandAvailable(m_window->mnuSalveazaSch));
+    QVERIFY(m_window->commandAvailable(m_window->mnuDefCampGen));
+    QVERIFY(m_window->commandAvailable(m_window->mnuIncarcaBaza));
+    QVERIFY(!m_window->commandAvailable(m_window->mnuDefCampBazaDate));
+    const CommonDialog::Shown shown = CommonDialog::shown().constLast();
+    QCOMPARE(shown.filter, QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp"));
+    QCOMPARE(shown.initDir, QCoreApplication::applicationDirPath());
+    QCOMPARE(shown.fileName, QString());
+    QVERIFY(!shown.save);
+}
+
+void TestEditor::refusesFilesThatAreNotWholePictures_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("text file") << "text";
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("missing file") << "missing";
+    QTest::newRow("JPEG cut in half") << "jpeg-truncated";
+    QTest::newRow("BMP cut in half") << "bmp-truncated";
+    QTest::newRow("JPEG claiming 100000 x 100000") << "jpeg-huge";
+    QTest::newRow("BMP claiming 100000 x 100000") << "bmp-huge";
+    QTest::newRow("JPEG with a broken frame header") << "jpeg-garbled";
+}
+
+void TestEditor::refusesFilesThatAreNotWholePictures()
+{
+    QFETCH(QString, damage);
+    loadA4();
+    const QSizeF before(m_window->Picture1->widthMm(), m_window->Picture1->heightMm());
+
+    const bool bmp = damage.startsWith("bmp");
+    QString path = writeTemplate(m_dir->path(), bmp ? "bad.bmp" : "bad.jpg", bmp ? "BMP" : "JPEG", QSize(600, 800), 150);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray data = file.readAll();
+    if (damage == "text")
+        data = "Acesta nu este un document scanat.\n";
+    else if (damage == "empty")
+        data.clear();
+    else if (damage.endsWith("truncated"))
+        data.truncate(data.size() / 2);
+    else if (damage == "bmp-huge") {
+        qToLittleEndian<qint32>(100000, data.data() + 18);
+        qToLittleEndian<qint32>(100000, data.data() + 22);
+    } else if (damage == "jpeg-huge" || damage == "jpeg-garbled") {
+        const qsizetype sof = data.indexOf(QByteArrayView("\xFF\xC0", 2));
+        QVERIFY(sof > 0);
+        if (damage == "jpeg-huge") {
+            qToBigEndian<quint16>(50000, data.data() + sof + 5); // the largest a JPEG can say, twice
+            data[sof + 5] = char(0xFF);
+            data[sof + 6] = char(0xFF);
+            data[sof + 7] = char(0xFF);
+            data[sof + 8] = char(0xFF);
+        } else {
+            for (int i = 0; i < 40; ++i)
+                data[sof + 4 + i] = char(0x5A);
+        }
+    }
+    file.resize(0);
+    file.seek(0);
+    file.write(data);
+    file.close();
+    if (damage == "missing")
+        path = m_dir->filePath("nu-exista.jpg");
+
+    QElapsedTimer timer;
+    timer.start();
+    loadTemplate(path);
+    QVERIFY2(timer.elapsed() < 5000, "a bad file must not stall the program");
+    QCOMPARE(QSizeF(m_window->Picture1->widthMm(), m_window->Picture1->heightMm()), before);
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestEditor::cancelledLoadChangesNothing()
+{
+    CommonDialog::queueCancel();
+    m_window->mnuIncarcaMacheta->trigger();
+    QVERIFY(!m_window->MachetaIncarcata);
+    QVERIFY(!m_window->commandAvailable(m_window->mnuSalveazaSch));
+    QVERIFY(!m_window->commandAvailable(m_window->mnuDefCampGen));
+}
+
+void TestEditor::createArmsOnlyWithATemplate()
+{
+    m_window->Frame1->show();
+    m_window->Command1->click();
+    QVERIFY(!m_window->AsteaptaCampGen);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Default);
+    loadA4();
+    m_window->Command1->click();
+    QVERIFY(m_window->AsteaptaCampGen);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Cross);
+}
+
+void TestEditor::placesOneFieldPerArmingAndRoundsHalfToEven()
+{
+    loadA4();
+    m_window->mnuDefCampGen->trigger();
+    QVERIFY(m_window->Frame1->isVisible());
+    QVERIFY(!m_window->mnuDefCampGen->isEnabled());
+    QVERIFY(m_window->mnuDefCampBazaDate->isEnabled());
+    m_window->Text1->setText(QStringLiteral("Liceul Teoretic"));
+    m_window->Text2->setText(QStringLiteral("12"));
+    m_window->Command1->click();
+    m_window->Command1->click();
+    m_window->Picture1_MouseDown(LeftButton, 0, 12.5f, 13.5f);
+    m_window->Picture1_MouseDown(LeftButton, 0, 50.0f, 50.0f); // no longer armed
+    QCOMPARE(m_model->NrCampuriGen, qint16(1));
+    const Camp &camp = *m_model->CampuriGen.at(1);
+    QCOMPARE(camp.X, qint16(12));
+    QCOMPARE(camp.Y, qint16(14));
+    QCOMPARE(camp.MarimeFont, quint8(12));
+    QCOMPARE(camp.Text.shown(), QStringLiteral("Liceul Teoretic"));
+    QCOMPARE(camp.NumeCamp.raw(), QString(20, QChar(u'\0')));
+    QVERIFY(!m_window->AsteaptaCampGen);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Arrow);
+    QVERIFY(inkIn(*m_window->Picture1, QRectF(12.5, 13.5, 20, 5)) > 0);
+    QCOMPARE(inkIn(*m_window->Picture1, QRectF(50, 50, 20, 5)), 0);
+
+    // A real click: the field lands at the pressed millimetre.
+    m_window->Command1->click();
+    QTest::mouseClick(m_window->Picture1, Qt::LeftButton, {}, mmToPixel(m_window->Picture1, QPointF(80.3, 100.3)));
+    QCOMPARE(m_model->NrCampuriGen, qint16(2));
+    QCOMPARE(m_model->CampuriGen.at(2)->X, qint16(80));
+    QCOMPARE(m_model->CampuriGen.at(2)->Y, qint16(100));
+}
+
+void TestEditor::terminatWaitsForThePendingField()
+{
+    loadA4();
+    m_window->mnuDefCampGen->trigger();
+    m_window->Command1->click();
+    m_window->Command2->click();
+    QVERIFY(m_window->Frame1->isVisible());
+    m_window->Picture1_MouseDown(LeftButton, 0, 10, 10);
+    m_window->Command2->click();
+    QVERIFY(m_window->Frame1->isHidden());
+    QVERIFY(m_window->mnuDefCampBazaDate->isEnabled());
+    QVERIFY(!m_window->mnuDefCampGen->isEnabled()); // until the other panel is used
+}
+
+void TestEditor::refusesBadFontSizesBeforeAnythingChanges_data()
+{
+    QTest::addColumn<QString>("fontSize");
+    QTest::newRow("empty") << "";
+    QTest::newRow("not a number") << "mare";
+    QTest::newRow("above a byte") << "300";
+    QTest::newRow("negative") << "-4";
+    QTest::newRow("above 16 bits") << "40000";
+}
+
+void TestEditor::refusesBadFontSizesBeforeAnythingChanges()
+{
+    QFETCH(QString, fontSize);
+    loadA4();
+    m_window->mnuDefCampGen->trigger();
+    m_window->Text1->setText(QStringLiteral("Director"));
+    m_window->Text2->setText(fontSize);
+    m_window->Command1->click();
+    m_window->Picture1_MouseDown(LeftButton, 0, 30, 30);
+    QCOMPARE(m_model->NrCampuriGen, qint16(0));
+    QVERIFY(m_window->AsteaptaCampGen);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Cross);
+    QCOMPARE(inkIn(*m_window->Picture1, QRectF(30, 30, 30, 10)), 0);
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestEditor::refusesThe201stGeneralField()
+{
+    loadA4();
+    for (int i = 0; i < Module1::MaxCampuriGen; ++i)
+        addGeneral(generalField(QStringLiteral("f%1").arg(i), 1, 1));
+    const Camp last = *m_model->CampuriGen.at(200);
+    m_window->mnuDefCampGen->trigger();
+    m_window->Text1->setText(QStringLiteral("prea mult"));
+    m_window->Command1->click();
+    m_window->Picture1_MouseDown(LeftButton, 0, 40, 40);
+    QCOMPARE(m_model->NrCampuriGen, qint16(200));
+    QCOMPARE(*m_model->CampuriGen.at(200), last);
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(MessageBox::shown().constFirst().text.contains(QStringLiteral("200")));
+
+    // Removing one makes room for exactly one.
+    m_window->Command3->click();
+    m_window->Picture1_MouseDown(LeftButton, 0, 40, 40);
+    QCOMPARE(m_model->NrCampuriGen, qint16(200));
+    QCOMPARE(m_model->CampuriGen.at(200)->Text.shown(), QStringLiteral("prea mult"));
+}
+
+void TestEditor::redrawShowsStoredFieldsOnTheCleanTemplate()
+{
+    loadA4();
+    m_window->mnuDefCampGen->trigger();
+    m_window->Text1->setText(QString(60, u'W'));
+    m_window->Text2->setText(QStringLiteral("10"));
+    m_window->Command1->click();
+    m_window->Picture1_MouseDown(LeftButton, 0, 10, 20);
+    const double whole = textExtentMm(QString(60, u'W'), QApplication::font(), 10).width();
+    const double cut = textExtentMm(QString(50, u'W'), QApplication::font(), 10).width();
+    QVERIFY(inkIn(*m_window->Picture1, QRectF(10 + cut + 0.5, 20, whole - cut - 1, 4)) > 0);
+
+    addGeneral(generalField(QStringLiteral("Al doilea"), 10, 40));
+    addGeneral(generalField(QStringLiteral("Al treilea"), 10, 60));
+    m_window->Command3->click(); // the third goes, the rest are drawn again from the model
+    QCOMPARE(m_model->NrCampuriGen, qint16(2));
+    QVERIFY(inkIn(*m_window->Picture1, QRectF(10, 20, cut, 4)) > 0);
+    QCOMPARE(inkIn(*m_window->Picture1, QRectF(10 + cut + 0.5, 20, whole - cut - 1, 4)), 0);
+    QVERIFY(inkIn(*m_window->Picture1, QRectF(10, 40, 15, 4)) > 0);
+    QCOMPARE(inkIn(*m_window->Picture1, QRectF(10, 60, 15, 4)), 0);
+    QCOMPARE(m_window->Picture2->printedTexts().size(), 0); // the clean copy stays clean
+}
+
+void TestEditor::databaseFieldShowsRangeByFirstLetter()
+{
+    loadA4();
+    addDatabase(databaseField(QStringLiteral("CNP"), 10, 10, 3, 3));
+    addDatabase(databaseField(QStringLiteral("Nume   "), 10, 30));
+    m_window->RedeseneazaCampuri();
+    const auto &printed = m_window->Picture1->printedTexts();
+    QCOMPARE(printed.size(), 2);
+    QCOMPARE(printed[0].text, QStringLiteral("C"));
+    QCOMPARE(printed[1].text, QStringLiteral("Nume"));
+
+    // Placed with "Min" only: whole name now, first letter after the next redraw.
+    m_window->Frame2->show();
+    m_window->List2->addItems({"Localitate"});
+    m_window->List2->setCurrentRow(0);
+    m_window->Text4->setText(QStringLiteral("2"));
+    m_window->AsteaptaCampBD = true;
+    m_window->Picture1_MouseDown(LeftButton, 0, 50, 50);
+    QCOMPARE(m_model->NrCampuriBD, qint16(3));
+    QCOMPARE(m_window->Picture1->printedTexts().constLast().text, QStringLiteral("Localitate"));
+    QCOMPARE(m_model->CampuriBD.at(3)->RangMin, quint8(2));
+    QCOMPARE(m_model->CampuriBD.at(3)->RangMax, quint8(0));
+    m_window->RedeseneazaCampuri();
+    QCOMPARE(m_window->Picture1->printedTexts().constLast().text, QStringLiteral("L"));
+}
+
+void TestEditor::selectionHitOrderAndBounds_data()
+{
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<bool>("general");
+    QTest::addColumn<int>("index");
+    // General 1 and 2 overlap at (20, 20); database field 1 lies under general 2 at (60, 20);
+    // general 3 at (11, 80).
+    QTest::newRow("overlap: lower index wins") << 21.2 << 21.5 << true << 1;
+    QTest::newRow("general wins over database") << 61.0 << 21.0 << true << 2;
+    QTest::newRow("database alone") << 61.0 << 30.0 << false << 1;
+    QTest::newRow("left edge is inside") << 11.0 << 80.5 << true << 3;
+    QTest::newRow("10.7 tests column 10, left of 11") << 10.7 << 80.5 << false << 0;
+    QTest::newRow("empty canvas") << 150.0 << 150.0 << false << 0;
+}
+
+void TestEditor::selectionHitOrderAndBounds()
+{
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(bool, general);
+    QFETCH(int, index);
+    loadA4();
+    addGeneral(generalField(QStringLiteral("Primul camp"), 20, 20));
+    addGeneral(generalField(QStringLiteral("Al doilea camp lung de tot"), 20, 20));
+    addGeneral(generalField(QStringLiteral("Trei"), 11, 80));
+    addDatabase(databaseField(QStringLiteral("NumeElev"), 60, 20, 0, 0, 40));
+    rightRelease(x, y);
+    QCOMPARE(m_model->CampSelectat.EsteGeneral, general);
+    QCOMPARE(int(m_model->CampSelectat.Index), index);
+    QCOMPARE(m_window->Label8->isVisible(), index != 0);
+}
+
+void TestEditor::selectionSwitchesPanelsAndButtons()
+{
+    loadA4();
+    const Camp general = generalField(QStringLiteral("Director"), 20, 20, 12);
+    const Camp database = databaseField(QStringLiteral("CNP"), 20, 60, 0, 0, 12);
+    addGeneral(general);
+    addDatabase(database);
+
+    // A release exactly on the bottom-right corner of the text's extent selects it.
+    const QRectF extent = extentAt(general, true);
+    rightRelease(std::floor(extent.right()), std::floor(extent.bottom()));
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
+    QVERIFY(m_window->Frame1->isVisible() && m_window->Frame2->isHidden());
+    QVERIFY(m_window->Command7->isVisible() && m_window->Command9->isVisible());
+    QVERIFY(m_window->mnuCorecteazaPoz->isEnabled());
+    QCOMPARE(m_window->Label8->text(), QStringLiteral("Director"));
+    QCOMPARE(mm::left(m_window->Label8), 20.0);
+    QVERIFY(qAbs(mm::width(m_window->Label8) - extent.width()) < 1e-9);
+    QCOMPARE(m_window->Label8->palette().color(QPalette::Window), QColor(0, 0, 255));
+
+    rightRelease(21, 61);
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{false, 1}));
+    QVERIFY(m_window->Frame2->isVisible() && m_window->Frame1->isHidden());
+    QVERIFY(m_window->Command6->isVisible());
+    QVERIFY(m_window->Command7->isHidden() && m_window->Command9->isHidden());
+    QVERIFY(m_window->mnuDefCampGen->isEnabled() && !m_window->mnuDefCampBazaDate->isEnabled());
+
+    // Left and middle releases never change the selection; a right one on nothing clears it.
+    m_window->Picture1_MouseUp(LeftButton, 0, 150, 150);
+    m_window->Picture1_MouseUp(MiddleButton, 0, 150, 150);
+    QCOMPARE(m_model->CampSelectat.Index, qint16(1));
+    rightRelease(150, 150);
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{false, 0}));
+    QVERIFY(m_window->Label8->isHidden() && m_window->Command6->isHidden());
+    QVERIFY(m_window->mnuCorecteazaPoz->isEnabled()); // a deselection leaves it as it was
+}
+
+void TestEditor::rightClickWhileArmedPlacesThenSelects()
+{
+    loadA4();
+    m_window->mnuDefCampGen->trigger();
+    m_window->Text1->setText(QStringLiteral("Ion"));
+    m_window->Text2->setText(QStringLiteral("14"));
+    m_window->Command1->click();
+    QTest::mouseClick(m_window->Picture1, Qt::RightButton, {}, mmToPixel(m_window->Picture1, QPointF(30.6, 40.6)));
+    QCOMPARE(m_model->NrCampuriGen, qint16(1));
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
+    QVERIFY(m_window->Label8->isVisible());
+}
+
+void TestEditor::deletesTheSelectedField()
+{
+    loadA4();
+    for (int i = 1; i <= 4; ++i)
+        addGeneral(generalField(QStringLiteral("Camp %1").arg(i), 10, 20 * i, 8 + i));
+    addDatabase(databaseField(QStringLiteral("CNP"), 120, 20, 4, 4));
+    const Camp third = *m_model->CampuriGen.at(3), fourth = *m_model->CampuriGen.at(4);
+    m_window->RedeseneazaCampuri();
+    QVERIFY(inkIn(*m_window->Picture1, QRectF(10, 40, 15, 4)) > 0);
+
+    rightRelease(11, 41);
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 2}));
+    m_window->Command7->click();
+    QCOMPARE(m_model->NrCampuriGen, qint16(3));
+    QCOMPARE(*m_model->CampuriGen.at(2), third);
+    QCOMPARE(*m_model->CampuriGen.at(3), fourth);
+    QCOMPARE(m_model->NrCampuriBD, qint16(1));
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 0}));
+    QVERIFY(m_window->Label8->isHidden() && m_window->Command7->isHidden() && m_window->Command9->isHidden());
+    QCOMPARE(inkIn(*m_window->Picture1, QRectF(10, 40, 15, 4)), 0);
+    QVERIFY(inkIn(*m_window->Picture1, QRectF(10, 80, 15, 4)) > 0);
+
+    // The button cannot act again with nothing selected.
+    m_window->Command7->show();
+    m_window->Command7->click();
+    QCOMPARE(m_model->NrCampuriGen, qint16(3));
+
+    // A database field goes from its own table; the general ones keep their indices.
+    rightRelease(121, 21);
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{false, 1}));
+    m_window->Command6->click();
+    QCOMPARE(m_model->NrCampuriBD, qint16(0));
+    QCOMPARE(m_model->NrCampuriGen, qint16(3));
+}
+
+void TestEditor::editsTheSelectedGeneralText_data()
+{
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("blanks around are dropped") << false << "  Ion Popescu  " << "Ion Popescu";
+    QTest::newRow("cancel keeps the text") << true << "" << "Vechi";
+    QTest::newRow("blanks only keep the text") << false << "    " << "Vechi";
+    QTest::newRow("60 characters keep 50") << false << QString(60, u'x') << QString(50, u'x');
+    QTest::newRow("diacritics") << false << "Școala Gimnazială" << "Școala Gimnazială";
+}
+
+void TestEditor::editsTheSelectedGeneralText()
+{
+    QFETCH(bool, cancel);
+    QFETCH(QString, answer);
+    QFETCH(QString, stored);
+    loadA4();
+    addGeneral(generalField(QStringLiteral("Vechi"), 30, 30, 12));
+    rightRelease(31, 31);
+    if (cancel)
+        InputBox::queueCancel();
+    else
+        InputBox::queueAnswer(answer);
+    m_window->Command9->click();
+    const Camp &camp = *m_model->CampuriGen.at(1);
+    QCOMPARE(camp.Text.raw(), stored.leftJustified(50, u' ', true));
+    QCOMPARE(camp.X, qint16(30));
+    QCOMPARE(camp.MarimeFont, quint8(12));
+    const InputBox::Shown asked = InputBox::shown().constFirst();
+    QCOMPARE(asked.prompt, QStringLiteral("Introduceti noul text"));
+    QCOMPARE(asked.title, QStringLiteral("Text Nou"));
+    QCOMPARE(asked.defaultText, QString());
+    QCOMPARE(m_model->CampSelectat.Index, qint16(0));
+    QVERIFY(m_window->Label8->isHidden());
+    QCOMPARE(m_window->Picture1->printedTexts().constFirst().text, stored);
+}
+
+void TestEditor::removingTheSelectedLastFieldClearsTheSelection()
+{
+    loadA4();
+    addGeneral(generalField(QStringLiteral("Unu"), 10, 10));
+    addGeneral(generalField(QStringLiteral("Doi"), 10, 30));
+    rightRelease(11, 31);
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 2}));
+    m_window->Command3->click();
+    QCOMPARE(m_model->CampSelectat.Index, qint16(0));
+    QVERIFY(m_window->Label8->isHidden() && m_window->Command7->isHidden() && m_window->Command9->isHidden());
+    InputBox::queueAnswer(QStringLiteral("nu ajunge nicaieri"));
+    m_window->Command9->click();
+    QCOMPARE(m_model->CampuriGen.at(2)->Text.shown(), QStringLiteral("Doi"));
+}
+
+void TestEditor::selectionSurvivesATemplateLoad()
+{
+    loadA4();
+    addGeneral(generalField(QStringLiteral("Unu"), 10, 10));
+    rightRelease(11, 11);
+    loadTemplate(writeTemplate(m_dir->path(), "alta.bmp", "BMP", QSize(600, 400), 100));
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
+    QVERIFY(m_window->Label8->isVisible());
+    QCOMPARE(m_window->Picture1->printedTexts().size(), 0); // fields return at the next redraw
+}
+
+void TestEditor::correctionMovesTheFieldByMillimetres()
+{
+    loadA4();
+    addGeneral(generalField(QStringLiteral("Data"), 40, 60, 12));
+    rightRelease(41, 61);
+    m_window->mnuCorecteazaPoz->trigger();
+    frmMutaCamp *dialog = m_window->correctionWindow();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Muta Camp"));
+    for (int i = 0; i < 3; ++i)
+        dialog->Command3->click();
+    dialog->Command2->click();
+    QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(40)); // only the marker moved so far
+    dialog->Command5->click();
+    QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(43));
+    QCOMPARE(m_model->CampuriGen.at(1)->Y, qint16(59));
+    QVERIFY(m_window->Label8->isHidden());
+    QVERIFY(!m_window->mnuCorecteazaPoz->isEnabled());
+    QTRY_VERIFY(!m_window->correctionWindow());
+    QVERIFY(inkIn(*m_window->Picture1, QRectF(43, 59, 8, 4)) > 0);
+
+    // Past the left edge: a negative position.
+    rightRelease(44, 60);
+    m_window->mnuCorecteazaPoz->trigger();
+    dialog = m_window->correctionWindow();
+    for (int i = 0; i < 45; ++i)
+        dialog->Command1->click();
+    dialog->Command4->click();
+    dialog->Command5->click();
+    QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(-2));
+    QCOMPARE(m_model->CampuriGen.at(1)->Y, qint16(60));
+}
+
+void TestEditor::correctionWithNothingSelectedChangesNoField()
+{
+    loadA4();
+    addGeneral(generalField(QStringLiteral("Data"), 40, 60, 12));
+    const Camp before = *m_model->CampuriGen.at(1);
+    rightRelease(41, 61);
+    rightRelease(150, 150); // deselect; the command stays enabled
+    m_window->mnuCorecteazaPoz->trigger();
+    frmMutaCamp *dialog = m_window->correctionWindow();
+    dialog->Command3->click();
+    dialog->Command5->click();
+    QCOMPARE(*m_model->CampuriGen.at(1), before);
+    QVERIFY(!m_window->mnuCorecteazaPoz->isEnabled());
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    DialogSeam::setTestMode(true);
+    TestEditor test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_editor.moc"

@@ -1,0 +1,477 @@
+#include "model/SchemaCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <unistd.h>
+
+using namespace formulix;
+
+Q_DECLARE_METATYPE(formulix::Module1)
+Q_DECLARE_METATYPE(formulix::SchemaStatus)
+
+namespace {
+
+constexpr int Rec = SchemaRecordSize;
+
+Camp camp(const QString &text, quint8 font, qint16 x, qint16 y)
+{
+    Camp c;
+    c.Text = text;
+    c.MarimeFont = font;
+    c.X = x;
+    c.Y = y;
+    return c;
+}
+
+// `gen` general and `bd` database fields, each with distinct values in every member.
+Module1 layout(int gen, int bd, const QString &text = QStringLiteral("Camp"))
+{
+    Module1 m;
+    m.NrCampuriGen = qint16(gen);
+    m.NrCampuriBD = qint16(bd);
+    for (int i = 1; i <= gen; ++i)
+        *m.CampuriGen.at(i) = camp(text + QString::number(i), quint8(i), qint16(-i), qint16(i * 3));
+    for (int i = 1; i <= bd; ++i) {
+        Camp &c = *m.CampuriBD.at(i);
+        c = camp(QString(), quint8(100 + i), qint16(i * 7), qint16(-i));
+        c.NumeCamp = text + QString::number(i);
+        c.RangMin = quint8(i);
+        c.RangMax = quint8(i + 3);
+    }
+    return m;
+}
+
+QByteArray blanks(int n) { return QByteArray(n, ' '); }
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Every member a schema may set or must leave alone.
+bool sameModel(const Module1 &a, const Module1 &b)
+{
+    for (int i = 1; i <= Module1::MaxCampuriGen; ++i)
+        if (!(*a.CampuriGen.at(i) == *b.CampuriGen.at(i)))
+            return false;
+    for (int i = 1; i <= Module1::MaxCampuriBD; ++i)
+        if (!(*a.CampuriBD.at(i) == *b.CampuriBD.at(i)))
+            return false;
+    return a.NrCampuriGen == b.NrCampuriGen && a.NrCampuriBD == b.NrCampuriBD
+        && a.CaleBazaDate == b.CaleBazaDate && a.NumeTabela == b.NumeTabela
+        && a.PozStanga == b.PozStanga && a.PozSus == b.PozSus && a.Orientare == b.Orientare
+        && a.CampSelectat == b.CampSelectat;
+}
+
+QByteArray header(int gen, int bd)
+{
+    QByteArray h = blanks(70) + QByteArray::fromHex("0014000500");
+    return h + char(gen) + char(bd);
+}
+
+} // namespace
+
+class TestSchema : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void encodeBytes_data();
+    void encodeBytes();
+    void encodeCharacters_data();
+    void encodeCharacters();
+    void cp1250MatchesIconv();
+    void roundTrip_data();
+    void roundTrip();
+    void decode_data();
+    void decode();
+    void cannotOpen_data();
+    void cannotOpen();
+    void applyKeepsTheRest();
+    void shownHeader_data();
+    void shownHeader();
+    void saveKeepsOldTail_data();
+    void saveKeepsOldTail();
+    void saveFailure_data();
+    void saveFailure();
+    void mutatedFiles();
+};
+
+void TestSchema::encodeBytes_data()
+{
+    QTest::addColumn<Module1>("module");
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("empty layout: header only, no fields") << Module1() << Rec << 75 << QByteArray(2, 0);
+
+    Module1 threeTwo = layout(3, 2);
+    threeTwo.CampuriBD.at(1)->NumeCamp = QStringLiteral("NUME");
+    QTest::newRow("3+2: counts") << threeTwo << 462 << 75 << QByteArray::fromHex("0302");
+    QTest::newRow("3+2: first database NumeCamp at 358") << threeTwo << 462 << 358 << "NUME" + blanks(16);
+
+    Module1 one;
+    one.NrCampuriGen = 1;
+    *one.CampuriGen.at(1) = camp(QStringLiteral("ABC"), 8, 10, 20);
+    QTest::newRow("start offsets: header") << one << 2 * Rec << 0 << blanks(70) + QByteArray::fromHex("00140005000100");
+    QTest::newRow("general field, NumeCamp never set")
+        << one << 2 * Rec << Rec
+        << "ABC" + blanks(47) + QByteArray(20, 0) + QByteArray::fromHex("080a0014000000");
+
+    Module1 named;
+    named.CaleBazaDate = QString(60, u'p').replace(50, 10, QString(10, u'x'));
+    named.NumeTabela = QStringLiteral("Clienti");
+    QTest::newRow("path cut to 50") << named << Rec << 0 << QByteArray(50, 'p') + "Clienti" + blanks(13);
+    named.NumeTabela = QString(25, u't');
+    QTest::newRow("table name cut to 20") << named << Rec << 50 << QByteArray(20, 't') + '\0';
+
+    Module1 negative;
+    negative.PozStanga = -1;
+    negative.PozSus = -300;
+    QTest::newRow("negative offsets") << negative << Rec << 71 << QByteArray::fromHex("ffffd4fe");
+
+    Module1 overfull = layout(3, 2);
+    overfull.NrCampuriGen = 250;
+    overfull.NrCampuriBD = -4;
+    QTest::newRow("counts clamped to the tables") << overfull << 201 * Rec << 75 << QByteArray::fromHex("c800");
+}
+
+void TestSchema::encodeBytes()
+{
+    QFETCH(Module1, module);
+    QFETCH(int, size);
+    QFETCH(int, offset);
+    QFETCH(QByteArray, expected);
+    const QByteArray bytes = encodeSchema(module);
+    QCOMPARE(bytes.size(), size);
+    QCOMPARE(bytes.mid(offset, expected.size()).toHex(' '), expected.toHex(' '));
+}
+
+void TestSchema::encodeCharacters_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("bytes");
+
+    QTest::newRow("comma-below letters") << QStringLiteral("șțȘȚ") << QByteArray::fromHex("bafeaade");
+    QTest::newRow("cedilla letters") << QStringLiteral("şţŞŢ") << QByteArray::fromHex("bafeaade");
+    QTest::newRow("other Romanian letters") << QStringLiteral("ăâîĂÂÎ") << QByteArray::fromHex("e3e2eec3c2ce");
+    QTest::newRow("euro, quotes, dash") << QStringLiteral("€„”–") << QByteArray::fromHex("80849496");
+    QTest::newRow("missing characters") << QStringLiteral("中ñ\u0080") << QByteArray("???");
+    QTest::newRow("outside the BMP, one per unit") << QStringLiteral("a😀") << QByteArray("a??");
+    QTest::newRow("undefined bytes") << QStringLiteral("\u0081\u0083\u0088\u0090\u0098")
+                                     << QByteArray::fromHex("8183889098");
+    QTest::newRow("NUL and controls") << QString(QChar(0)) + QStringLiteral("\t\x7f")
+                                      << QByteArray::fromHex("00097f");
+}
+
+void TestSchema::encodeCharacters()
+{
+    QFETCH(QString, text);
+    QFETCH(QByteArray, bytes);
+    QCOMPARE(toCp1250(text).toHex(' '), bytes.toHex(' '));
+}
+
+void TestSchema::cp1250MatchesIconv()
+{
+    QByteArray all(256, 0);
+    for (int i = 0; i < 256; ++i)
+        all[i] = char(i);
+    QCOMPARE(toCp1250(fromCp1250(all)), all);
+
+    QByteArray defined;
+    for (int i = 0x80; i < 0x100; ++i)
+        if (!QByteArray::fromHex("8183889098").contains(char(i)))
+            defined += char(i);
+    QProcess iconv;
+    iconv.start(QStringLiteral("iconv"), {QStringLiteral("-f"), QStringLiteral("CP1250"),
+                                          QStringLiteral("-t"), QStringLiteral("UTF-8")});
+    if (!iconv.waitForStarted())
+        QSKIP("iconv is not installed");
+    iconv.write(defined);
+    iconv.closeWriteChannel();
+    QVERIFY(iconv.waitForFinished());
+    QCOMPARE(iconv.exitCode(), 0);
+    const QString expected = QString::fromUtf8(iconv.readAllStandardOutput());
+    const QString ours = fromCp1250(defined);
+    QCOMPARE(ours.size(), expected.size());
+    for (int i = 0; i < ours.size(); ++i)
+        QVERIFY2(ours[i] == expected[i], qPrintable(QStringLiteral("byte %1").arg(uchar(defined[i]), 0, 16)));
+}
+
+void TestSchema::roundTrip_data()
+{
+    QTest::addColumn<int>("gen");
+    QTest::addColumn<int>("bd");
+    QTest::newRow("full tables") << 200 << 50;
+    QTest::newRow("general fields only") << 4 << 0;
+    QTest::newRow("empty") << 0 << 0;
+}
+
+void TestSchema::roundTrip()
+{
+    QFETCH(int, gen);
+    QFETCH(int, bd);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    Module1 saved = layout(gen, bd, QStringLiteral("ăâîșțĂÂÎȘȚ "));
+    saved.CaleBazaDate = QStringLiteral("  /date/firme.mdb ");
+    saved.NumeTabela = QStringLiteral("Angajați");
+    saved.PozStanga = 17;
+    saved.PozSus = -2;
+    const QString path = dir.filePath(QStringLiteral("a.tip"));
+    QString error;
+    QVERIFY2(saveSchemaFile(path, saved, &error), qPrintable(error));
+    QCOMPARE(QFileInfo(path).size(), qint64(1 + gen + bd) * Rec);
+
+    const SchemaResult loaded = loadSchemaFile(path);
+    QCOMPARE(loaded.status, SchemaStatus::Loaded);
+    QCOMPARE(loaded.schema.shownCaleBazaDate(), QStringLiteral("/date/firme.mdb"));
+    QCOMPARE(loaded.schema.shownNumeTabela(), QStringLiteral("Angajaţi"));
+    Module1 opened;
+    applySchema(loaded.schema, opened);
+    const QString cedilla = QStringLiteral("ăâîşţĂÂÎŞŢ ");
+    Module1 expected = layout(gen, bd, cedilla);
+    expected.PozStanga = 17;
+    expected.PozSus = -2;
+    QVERIFY(sameModel(opened, expected));
+
+    // Reading then writing reproduces every record byte for byte.
+    opened.CaleBazaDate = saved.CaleBazaDate;
+    opened.NumeTabela = saved.NumeTabela;
+    QCOMPARE(encodeSchema(opened), readAll(path));
+}
+
+void TestSchema::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<SchemaStatus>("status");
+
+    const QByteArray body = encodeSchema(layout(3, 2)).mid(Rec);
+    QTest::newRow("empty file") << QByteArray() << SchemaStatus::Truncated;
+    QTest::newRow("short header") << header(0, 0).left(76) << SchemaStatus::Truncated;
+    QTest::newRow("no fields") << header(0, 0) << SchemaStatus::Loaded;
+    QTest::newRow("201 general") << header(201, 0) + QByteArray(300 * Rec, 0) << SchemaStatus::TooManyFields;
+    QTest::newRow("51 database") << header(0, 51) + QByteArray(300 * Rec, 0) << SchemaStatus::TooManyFields;
+    QTest::newRow("255 and 255, header only") << header(255, 255) << SchemaStatus::TooManyFields;
+    QTest::newRow("one record missing") << header(3, 2) + body.chopped(Rec) << SchemaStatus::Truncated;
+    QTest::newRow("one byte missing") << header(3, 2) + body.chopped(1) << SchemaStatus::Truncated;
+    QTest::newRow("exact") << header(3, 2) + body << SchemaStatus::Loaded;
+    QTest::newRow("extra bytes ignored") << header(3, 2) + body + "tail" << SchemaStatus::Loaded;
+    QTest::newRow("200 and 50") << header(200, 50) + QByteArray(250 * Rec, 'z') << SchemaStatus::Loaded;
+}
+
+void TestSchema::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(SchemaStatus, status);
+    const SchemaResult result = decodeSchema(bytes);
+    QCOMPARE(result.status, status);
+    if (result.ok()) {
+        QCOMPARE(int(result.schema.campuriGen.size()), int(uchar(bytes[75])));
+        QCOMPARE(int(result.schema.campuriBD.size()), int(uchar(bytes[76])));
+    }
+}
+
+void TestSchema::cannotOpen_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("missing file") << "missing.tip";
+    QTest::newRow("folder") << ".";
+}
+
+void TestSchema::cannotOpen()
+{
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    QCOMPARE(loadSchemaFile(dir.filePath(name)).status, SchemaStatus::CannotOpen);
+}
+
+void TestSchema::applyKeepsTheRest()
+{
+    Module1 module = layout(10, 5, QStringLiteral("old"));
+    module.CaleBazaDate = QStringLiteral("/date/a.mdb");
+    module.NumeTabela = QStringLiteral("T");
+    module.Orientare = 2;
+    module.CampSelectat = {true, 7};
+
+    const SchemaResult result = decodeSchema(encodeSchema(layout(2, 1, QStringLiteral("new"))));
+    QVERIFY(result.ok());
+    Module1 expected = module;
+    const Module1 fresh = layout(2, 1, QStringLiteral("new"));
+    expected.NrCampuriGen = 2;
+    expected.NrCampuriBD = 1;
+    expected.PozStanga = fresh.PozStanga;
+    expected.PozSus = fresh.PozSus;
+    *expected.CampuriGen.at(1) = *fresh.CampuriGen.at(1);
+    *expected.CampuriGen.at(2) = *fresh.CampuriGen.at(2);
+    *expected.CampuriBD.at(1) = *fresh.CampuriBD.at(1);
+    applySchema(result.schema, module);
+    QVERIFY(sameModel(module, expected));
+    QVERIFY(!module.campSelectat()); // entry 7 is kept but no longer in use
+}
+
+void TestSchema::shownHeader_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("shownPath");
+    QTest::addColumn<QString>("shownTable");
+    QTest::newRow("blanks around") << " /a b/c.mdb  " << "  Tabel 1 " << "/a b/c.mdb" << "  Tabel 1";
+    QTest::newRow("empty") << "" << "" << "" << "";
+}
+
+void TestSchema::shownHeader()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, table);
+    Module1 module;
+    module.CaleBazaDate = path;
+    module.NumeTabela = table;
+    const SchemaResult result = decodeSchema(encodeSchema(module));
+    QVERIFY(result.ok());
+    QTEST(result.schema.shownCaleBazaDate(), "shownPath");
+    QTEST(result.schema.shownNumeTabela(), "shownTable");
+}
+
+void TestSchema::saveKeepsOldTail_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("oldSize"); // -1: no old file
+    QTest::newRow("new file") << "a.tip" << -1;
+    QTest::newRow("name without extension") << "schema" << -1;
+    QTest::newRow("shorter old file") << "a.tip" << 100;
+    QTest::newRow("same size") << "a.tip" << 3 * Rec;
+    QTest::newRow("longer old file") << "a.tip" << 1000;
+}
+
+void TestSchema::saveKeepsOldTail()
+{
+    QFETCH(QString, name);
+    QFETCH(int, oldSize);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QByteArray old(qMax(oldSize, 0), Qt::Uninitialized);
+    for (int i = 0; i < old.size(); ++i)
+        old[i] = char(i * 7 + 1);
+    if (oldSize >= 0)
+        QVERIFY(writeAll(path, old));
+
+    const Module1 module = layout(1, 1);
+    QString error;
+    QVERIFY2(saveSchemaFile(path, module, &error), qPrintable(error));
+    const QByteArray records = encodeSchema(module);
+    QCOMPARE(readAll(path), records + old.mid(records.size()));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+}
+
+void TestSchema::saveFailure_data()
+{
+    QTest::addColumn<QString>("target"); // relative to a scratch folder holding the file "old.tip"
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::newRow("parent is a file") << "old.tip/a.tip" << false;
+    QTest::newRow("missing folder") << "nowhere/a.tip" << false;
+    QTest::newRow("target is a folder") << "sub" << false;
+    QTest::newRow("read-only folder") << "old.tip" << true;
+}
+
+void TestSchema::saveFailure()
+{
+    QFETCH(QString, target);
+    QFETCH(bool, readOnlyFolder);
+    if (readOnlyFolder && geteuid() == 0)
+        QSKIP("permission bits do not stop root");
+    QTemporaryDir dir;
+    const QByteArray old = encodeSchema(layout(4, 4)) + "tail";
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("old.tip")), old));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    const auto before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QFile folder(dir.path());
+    const auto permissions = folder.permissions();
+    if (readOnlyFolder)
+        QVERIFY(folder.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+
+    QString error;
+    const bool saved = saveSchemaFile(dir.filePath(target), layout(1, 0), &error);
+    folder.setPermissions(permissions);
+    QVERIFY(!saved);
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("old.tip"))), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+// Damaged and random files must never crash the reader; what it accepts must fit the tables
+// and write back to the same records.
+void TestSchema::mutatedFiles()
+{
+    QRandomGenerator random(20240611);
+    const QByteArray valid = encodeSchema(layout(3, 2)) + "tail";
+    const QByteArray full = encodeSchema(layout(200, 50));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("m.tip"));
+
+    int seen[4] = {}; // by SchemaStatus, so the rounds are known to reach every outcome
+    for (int round = 0; round < 400; ++round) {
+        QByteArray bytes = random.bounded(2) ? valid : full;
+        switch (round % 4) {
+        case 0: // a few bytes changed, the counts included now and then
+            for (int n = random.bounded(1, 9); n > 0; --n)
+                bytes[random.bounded(int(bytes.size()))] = char(random.bounded(256));
+            if (random.bounded(3) == 0)
+                bytes[75 + random.bounded(2)] = char(random.bounded(256));
+            break;
+        case 1: // cut anywhere
+            bytes.truncate(random.bounded(int(bytes.size()) + 1));
+            break;
+        case 2: // counts rewritten over a body of any length
+            bytes[75] = char(random.bounded(256));
+            bytes[76] = char(random.bounded(64));
+            bytes.truncate(random.bounded(int(bytes.size()) + 1));
+            break;
+        default: // noise
+            bytes = QByteArray(random.bounded(3 * Rec), Qt::Uninitialized);
+            for (char &b : bytes)
+                b = char(random.bounded(256));
+        }
+        QVERIFY(writeAll(path, bytes));
+
+        const SchemaResult result = loadSchemaFile(path);
+        ++seen[int(result.status)];
+        if (!result.ok()) {
+            QVERIFY2(result.status == SchemaStatus::TooManyFields || result.status == SchemaStatus::Truncated,
+                     qPrintable(QString::number(round)));
+            continue;
+        }
+        const int gen = uchar(bytes[75]);
+        const int bd = uchar(bytes[76]);
+        QVERIFY(gen <= Module1::MaxCampuriGen && bd <= Module1::MaxCampuriBD);
+        Module1 module = layout(5, 5, QStringLiteral("before"));
+        applySchema(result.schema, module);
+        QCOMPARE(int(module.NrCampuriGen), gen);
+        QCOMPARE(int(module.NrCampuriBD), bd);
+        QCOMPARE(result.schema.caleBazaDate.size(), 50);
+        QCOMPARE(result.schema.numeTabela.size(), 20);
+        module.CaleBazaDate = result.schema.caleBazaDate;
+        module.NumeTabela = result.schema.numeTabela;
+        QByteArray expected = bytes.left((1 + gen + bd) * Rec);
+        expected[70] = 0; // the header's font byte is always written as 0
+        QCOMPARE(encodeSchema(module), expected);
+    }
+    QVERIFY(seen[int(SchemaStatus::Loaded)] > 50);
+    QVERIFY(seen[int(SchemaStatus::TooManyFields)] > 50);
+    QVERIFY(seen[int(SchemaStatus::Truncated)] > 50);
+}
+
+QTEST_GUILESS_MAIN(TestSchema)
+#include "tst_schema.moc"
