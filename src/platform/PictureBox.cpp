@@ -83,14 +83,19 @@ double PictureBox::devicePixelRatioForImage() const
 
 void PictureBox::rebuildImage(bool keepDrawing)
 {
+    endPainting();
     const double ppm = pixelsPerMm();
     const double dpr = devicePixelRatioForImage();
-    QImage image(pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm * dpr), QImage::Format_RGB32);
+    const QSize size = pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm * dpr);
+    const bool pictureFits = !keepDrawing && !m_picture.isNull() && m_picture.image.size() == size
+        && m_picture.image.format() == QImage::Format_RGB32;
+    // The common case, a fresh copy of the template: one copy of its pixels, nothing else.
+    QImage image = pictureFits ? m_picture.image.copy() : QImage(size, QImage::Format_RGB32);
     // Fonts size themselves by the image's resolution: keep it at the screen's logical dpi.
     const int dotsPerMeter = int(std::lround(logicalDpi(this) / 0.0254));
     image.setDotsPerMeterX(dotsPerMeter);
     image.setDotsPerMeterY(dotsPerMeter);
-    if (!image.isNull()) {
+    if (!image.isNull() && !pictureFits) {
         image.fill(m_backColor);
         QPainter painter(&image); // in device pixels: the image has no pixel ratio yet
         if (keepDrawing && !m_image.isNull()) {
@@ -136,16 +141,32 @@ void PictureBox::cls()
     m_currentY = 0;
 }
 
+PictureBox::~PictureBox()
+{
+    endPainting();
+}
+
+QPainter &PictureBox::painter()
+{
+    if (!m_painter) {
+        m_painter = std::make_unique<QPainter>(&m_image);
+        m_painter->setRenderHint(QPainter::TextAntialiasing);
+    }
+    return *m_painter;
+}
+
+void PictureBox::endPainting() const
+{
+    m_painter.reset();
+}
+
 void PictureBox::printText(const QString &text)
 {
-    if (!m_image.isNull()) {
-        QPainter painter(&m_image);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        drawTextMm(painter, pixelsPerMm(), QPointF(m_currentX, m_currentY), text, m_face, m_fontSize,
-                   m_foreColor);
-    }
+    const double lineHeight = m_image.isNull()
+        ? textHeightMm(text)
+        : drawTextMm(painter(), pixelsPerMm(), QPointF(m_currentX, m_currentY), text, m_face, m_fontSize, m_foreColor);
     m_printed.append({QPointF(m_currentX, m_currentY), text, m_fontSize, m_face, m_foreColor});
-    m_currentY += textHeightMm(text);
+    m_currentY += lineHeight;
     m_currentX = 0;
     update();
 }
@@ -162,6 +183,7 @@ double PictureBox::textHeightMm(const QString &text) const
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
+    endPainting();
     QPainter painter(this);
     painter.fillRect(rect(), m_backColor);
     painter.drawImage(QPointF(0, 0), m_image);

@@ -8,6 +8,9 @@
 #include <QList>
 #include <QSizeF>
 #include <QWidget>
+#include <memory>
+
+class QPainter;
 
 namespace formulix {
 
@@ -36,6 +39,7 @@ class PictureBox : public QWidget
     Q_OBJECT
 public:
     explicit PictureBox(QWidget *parent = nullptr);
+    ~PictureBox() override;
 
     // Position and size in millimetres inside the parent.
     double leftMm() const { return m_leftMm; }
@@ -80,7 +84,11 @@ public:
     double textHeightMm(const QString &text) const;
 
     // The persistent image at the device pixel ratio (what the box shows).
-    const QImage &image() const { return m_image; }
+    const QImage &image() const
+    {
+        endPainting();
+        return m_image;
+    }
 
     // Every text printed since the image was last wiped, so a page can be replayed as vector
     // text onto any painter.
@@ -107,6 +115,9 @@ protected:
 private:
     void applyGeometry();
     void rebuildImage(bool keepDrawing);
+    // Prints in a row share one painter; it is ended before the image is read or replaced.
+    QPainter &painter();
+    void endPainting() const;
     double devicePixelRatioForImage() const;
 
     double m_leftMm = 0, m_topMm = 0, m_widthMm = 0, m_heightMm = 0;
@@ -116,7 +127,8 @@ private:
     QColor m_backColor = QColor(0xF0, 0xF0, 0xF0);
     QColor m_foreColor = Qt::black;
     Picture m_picture;
-    QImage m_image;
+    mutable QImage m_image;
+    mutable std::unique_ptr<QPainter> m_painter;
     QList<PrintedText> m_printed;
 };
 

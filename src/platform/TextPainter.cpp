@@ -17,17 +17,17 @@ QFont fontForDevice(const QFont &face, double points, double pixelsPerMm, QPaint
     return font;
 }
 
-void drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
-                const QFont &face, double points, const QColor &color)
+double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
+                  const QFont &face, double points, const QColor &color)
 {
-    if (text.isEmpty() || points <= 0)
-        return;
     const QFont font = fontForDevice(face, points, pixelsPerMm, painter.device());
-    painter.setFont(font);
-    painter.setPen(color);
     const QFontMetricsF metrics(font, painter.device());
-    const QPointF baseline(topLeftMm.x() * pixelsPerMm, topLeftMm.y() * pixelsPerMm + metrics.ascent());
-    painter.drawText(baseline, text);
+    if (!text.isEmpty() && points > 0) {
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.drawText(QPointF(topLeftMm.x() * pixelsPerMm, topLeftMm.y() * pixelsPerMm + metrics.ascent()), text);
+    }
+    return metrics.height() / pixelsPerMm;
 }
 
 QSizeF textExtentMm(const QString &text, const QFont &face, double points)

@@ -14,8 +14,9 @@ namespace formulix {
 // millimetre to `pixelsPerMm` of that device's pixels.
 QFont fontForDevice(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device);
 
-// Draws `text` with the top-left corner of its line at `topLeftMm`.
-void drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
+// Draws `text` with the top-left corner of its line at `topLeftMm`; returns the line's height
+// in millimetres.
+double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
                 const QFont &face, double points, const QColor &color);
 
 // The extent of one line of `text` in millimetres (width of its advance, height of its line).

@@ -67,6 +67,7 @@ private slots:
     void refusesFilesThatAreNotWholePictures_data();
     void refusesFilesThatAreNotWholePictures();
     void cancelledLoadChangesNothing();
+    void exampleTemplateIsAnA4LandscapeScan();
     void createArmsOnlyWithATemplate();
     void placesOneFieldPerArmingAndRoundsHalfToEven();
     void terminatWaitsForThePendingField();
@@ -251,6 +252,14 @@ void TestEditor::cancelledLoadChangesNothing()
     QVERIFY(!m_window->MachetaIncarcata);
     QVERIFY(!m_window->commandAvailable(m_window->mnuSalveazaSch));
     QVERIFY(!m_window->commandAvailable(m_window->mnuDefCampGen));
+}
+
+void TestEditor::exampleTemplateIsAnA4LandscapeScan()
+{
+    loadTemplate(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.jpg"));
+    QVERIFY(m_window->MachetaIncarcata);
+    QVERIFY(qAbs(m_window->Picture1->widthMm() - 297) < 0.5);
+    QVERIFY(qAbs(m_window->Picture1->heightMm() - 210) < 0.5);
 }
 
 void TestEditor::createArmsOnlyWithATemplate()

@@ -1,0 +1,131 @@
+// The canvas: a full redraw of 200 general and 50 database fields on a 300 dpi A4 template, and
+// loading that template, each against a floor measured in the same run.
+#include "app/frmEcranPrincipal.h"
+#include "platform/TextPainter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImageReader>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+using namespace formulix;
+
+namespace {
+
+double medianMs(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+QString writeA4Scan(const QString &dir)
+{
+    QImage scan(2480, 3508, QImage::Format_RGB32);
+    scan.fill(Qt::white);
+    {
+        QPainter painter(&scan);
+        painter.setPen(QPen(QColor(90, 90, 140), 4));
+        for (int y = 200; y < 3400; y += 120)
+            painter.drawLine(150, y, 2330, y);
+        painter.setFont(QFont(QStringLiteral("DejaVu Serif"), 60));
+        painter.drawText(700, 180, QStringLiteral("CERTIFICAT DE ABSOLVIRE"));
+    }
+    scan.setDotsPerMeterX(int(300 / 0.0254));
+    scan.setDotsPerMeterY(int(300 / 0.0254));
+    const QString path = dir + QStringLiteral("/a4-300dpi.jpg");
+    scan.save(path, "JPEG", 90);
+    return path;
+}
+
+bool report(const QString &what, double ours, double floor, double goal)
+{
+    const double ratio = ours / floor;
+    QTextStream(stdout) << QStringLiteral("%1: formulix %2 ms, floor %3 ms, ratio %4 (goal <= %5) %6\n")
+                               .arg(what)
+                               .arg(ours, 0, 'f', 2)
+                               .arg(floor, 0, 'f', 2)
+                               .arg(ratio, 0, 'f', 2)
+                               .arg(goal, 0, 'f', 2)
+                               .arg(ratio <= goal ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+    return ratio <= goal;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    DialogSeam::setTestMode(true);
+    QTemporaryDir dir;
+    const QString scan = writeA4Scan(dir.path());
+
+    Module1 model;
+    frmEcranPrincipal window(model);
+    window.show();
+
+    // Loading the template, against decoding the whole scan.
+    const double load = medianMs(15, [&] {
+        CommonDialog::queueAnswer(scan);
+        window.mnuIncarcaMacheta_Click();
+    });
+    const double decode = medianMs(15, [&] {
+        QImageReader reader(scan);
+        QImage image = reader.read();
+        Q_ASSERT(!image.isNull());
+    });
+    bool ok = report(QStringLiteral("Incarca Macheta, 300 dpi A4 JPEG"), load, decode, 0.5);
+
+    // A full redraw, against copying the clean picture and drawing the same texts.
+    for (int i = 1; i <= 200; ++i) {
+        Camp &camp = *model.CampuriGen.at(i);
+        camp.Text = QStringLiteral("Camp general %1 Școala").arg(i);
+        camp.X = qint16(5 + (i % 4) * 50);
+        camp.Y = qint16(5 + (i / 4) * 5);
+        camp.MarimeFont = quint8(8 + i % 6);
+    }
+    for (int i = 1; i <= 50; ++i) {
+        Camp &camp = *model.CampuriBD.at(i);
+        camp.NumeCamp = QStringLiteral("ColoanaBD%1").arg(i);
+        camp.X = qint16(20 + (i % 5) * 35);
+        camp.Y = qint16(260 + (i / 5) * 3);
+        camp.MarimeFont = 10;
+        camp.RangMin = quint8(i % 2 ? 0 : 3);
+    }
+    model.NrCampuriGen = 200;
+    model.NrCampuriBD = 50;
+    const double redraw = medianMs(30, [&] { window.RedeseneazaCampuri(); });
+
+    const QImage clean = window.Picture2->image();
+    const QFont face = window.Picture1->face();
+    const double ppm = window.Picture1->pixelsPerMm();
+    QImage canvas;
+    const double floor = medianMs(30, [&] {
+        canvas = clean.copy();
+        QPainter painter(&canvas);
+        for (int i = 1; i <= 200; ++i) {
+            const Camp &camp = *model.CampuriGen.at(i);
+            drawTextMm(painter, ppm, QPointF(camp.X, camp.Y), camp.Text.shown(), face, camp.MarimeFont, Qt::black);
+        }
+        for (int i = 1; i <= 50; ++i) {
+            const Camp &camp = *model.CampuriBD.at(i);
+            drawTextMm(painter, ppm, QPointF(camp.X, camp.Y), frmEcranPrincipal::displayText(camp, false), face,
+                       camp.MarimeFont, Qt::black);
+        }
+    });
+    ok = report(QStringLiteral("RedeseneazaCampuri, 250 fields on 300 dpi A4"), redraw, floor, 1.3) && ok;
+    return ok ? 0 : 1;
+}
