@@ -163,6 +163,8 @@ void frmEcranPrincipal::connectHandlers()
     connectCommand(mnuExit, &frmEcranPrincipal::mnuExit_Click);
     connectCommand(mnuDespre, &frmEcranPrincipal::mnuDespre_Click);
     connectCommand(mnuExplicatii, &frmEcranPrincipal::mnuExplicatii_Click);
+    connectCommand(mnuSalveazaSch, &frmEcranPrincipal::mnuSalveazaSch_Click);
+    connectCommand(mnuDeschSch, &frmEcranPrincipal::mnuDeschSch_Click);
     connectCommand(mnuIncarcaMacheta, &frmEcranPrincipal::mnuIncarcaMacheta_Click);
     connectCommand(mnuDefCampGen, &frmEcranPrincipal::mnuDefCampGen_Click);
     connectCommand(mnuCorecteazaPoz, &frmEcranPrincipal::mnuCorecteazaPoz_Click);

@@ -116,6 +116,10 @@ public:
     void mnuDespre_Click();
     void mnuExplicatii_Click();
 
+    // Schema files (src/model/SchemaCommands.cpp)
+    void mnuSalveazaSch_Click();
+    void mnuDeschSch_Click();
+
     // Template picture (src/editor/TemplatePicture.cpp)
     void mnuIncarcaMacheta_Click();
 

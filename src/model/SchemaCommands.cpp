@@ -1,0 +1,76 @@
+// "Salveaza Schema" and "Deschide Schema": the layout written to and read from a .tip file.
+
+#include "app/frmEcranPrincipal.h"
+#include "model/SchemaCodec.h"
+
+#include <QApplication>
+#include <QDir>
+
+namespace formulix {
+
+namespace {
+
+void prepareSchemaDialog(CommonDialog &dialog)
+{
+    dialog.InitDir = QCoreApplication::applicationDirPath();
+    dialog.Filter = QStringLiteral("(tip file)|*.tip");
+    dialog.FileName.clear();
+}
+
+} // namespace
+
+void frmEcranPrincipal::mnuSalveazaSch_Click()
+{
+    prepareSchemaDialog(CommonDialog1);
+    CommonDialog1.ShowSave(this);
+    const QString fileName = CommonDialog1.FileName;
+    if (fileName.isEmpty())
+        return;
+    QString reason;
+    if (!saveSchemaFile(fileName, m, &reason)) {
+        MessageBox::information(this, QApplication::applicationName(),
+                                QStringLiteral("Schema nu a putut fi salvata in fisierul %1 (%2).")
+                                    .arg(QDir::toNativeSeparators(fileName), reason));
+    }
+}
+
+void frmEcranPrincipal::mnuDeschSch_Click()
+{
+    prepareSchemaDialog(CommonDialog1);
+    CommonDialog1.ShowOpen(this);
+    const QString fileName = CommonDialog1.FileName;
+    if (fileName.isEmpty())
+        return;
+    const SchemaResult result = loadSchemaFile(fileName);
+    const QString shownName = QDir::toNativeSeparators(fileName);
+    switch (result.status) {
+    case SchemaStatus::CannotOpen:
+        return;
+    case SchemaStatus::TooManyFields:
+        MessageBox::information(this, QApplication::applicationName(),
+                                QStringLiteral("Fisierul %1 nu poate fi deschis: schema are mai multe campuri "
+                                               "decat se pot defini (%2 generale si %3 din baza de date).")
+                                    .arg(shownName)
+                                    .arg(Module1::MaxCampuriGen)
+                                    .arg(Module1::MaxCampuriBD));
+        return;
+    case SchemaStatus::Truncated:
+        MessageBox::information(this, QApplication::applicationName(),
+                                QStringLiteral("Fisierul %1 nu poate fi deschis: schema este incompleta.")
+                                    .arg(shownName));
+        return;
+    case SchemaStatus::Loaded:
+        break;
+    }
+
+    applySchema(result.schema, m);
+    MessageBox::information(this, QStringLiteral("Baza de date utilizata"),
+                            QStringLiteral("Schema foloseste tabela: ") + result.schema.shownNumeTabela()
+                                + QStringLiteral(" din baza de date: ") + result.schema.shownCaleBazaDate());
+    Picture1->setToolTip(QStringLiteral("Click dreapta pentru selectie/deselectie"));
+    // The fields were replaced: a marker left over one would name another field.
+    clearSelection();
+    RedeseneazaCampuri();
+}
+
+} // namespace formulix
