@@ -19,11 +19,33 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev mdbtools-dev fonts-dejavu-core)
-TEST_PACKAGES=(xvfb xauth mdbtools)
+TEST_PACKAGES=(xvfb xauth mdbtools cups printer-driver-cups-pdf poppler-utils)
 
 configure_and_build() {
     local build_dir="$1"
     shift
     cmake -S "$ROOT" -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build "$build_dir" -j"$(nproc)" "$@"
+}
+
+# The print-queue test prints through a cups-pdf queue of its own, FormulixTest (made the
+# default for that test alone, through $PRINTER): start the print server when it is not
+# running and add the queue once.
+start_test_print_queue() {
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    if ! lpstat -r 2>/dev/null | grep -q "is running"; then
+        $sudo mkdir -p /run/cups
+        $sudo /usr/sbin/cupsd || true
+        local i
+        for i in $(seq 1 50); do
+            lpstat -r 2>/dev/null | grep -q "is running" && break
+            sleep 0.2
+        done
+    fi
+    if ! lpstat -p FormulixTest >/dev/null 2>&1; then
+        $sudo lpadmin -p FormulixTest -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || true
+    fi
 }

@@ -1,11 +1,18 @@
 #pragma once
 
-class QApplication;
+#include <QString>
 
 namespace formulix {
 
-// Names the application and sets what every window shares; main() and the start-up
-// benchmark both go through it.
-void setUpApplication(QApplication &app);
+// The application's title, which titles its own messages.
+inline QString applicationTitle()
+{
+    return QStringLiteral("Formulix");
+}
+
+// Starts Formulix: the application, the layout model and the main window, shown maximized,
+// then runs until the last window closes. The start-up benchmark passes quitWhenIdle to time
+// exactly this path up to the first idle moment.
+int runFormulix(int &argc, char **argv, bool quitWhenIdle = false);
 
 } // namespace formulix

@@ -1,5 +1,6 @@
 #include "app/frmAjutor.h"
 
+#include "platform/ActivationTracker.h"
 #include "platform/TextBox.h"
 #include "platform/Units.h"
 
@@ -77,6 +78,7 @@ frmAjutor::frmAjutor(QWidget *parent) : QWidget(parent, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Explicatii"));
+    ActivationTracker::registerWindow(this);
     const double dpi = logicalDpi(this);
     resize(twipsToPixels(8445, dpi), twipsToPixels(6195, dpi));
 

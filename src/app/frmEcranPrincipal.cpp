@@ -1,6 +1,7 @@
 #include "app/frmEcranPrincipal.h"
 
 #include "app/frmAjutor.h"
+#include "platform/ActivationTracker.h"
 #include "platform/KeyPreview.h"
 #include "platform/Units.h"
 
@@ -109,6 +110,7 @@ frmEcranPrincipal::frmEcranPrincipal(Module1 &model, QWidget *parent) : QMainWin
     const double dpi = logicalDpi(this);
     resize(twipsToPixels(11055, dpi), twipsToPixels(8310, dpi) + menuBar()->sizeHint().height());
 
+    ActivationTracker::registerWindow(this);
     m_keyPreview = new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
     qApp->installEventFilter(this);
     Form_Load();
@@ -119,6 +121,8 @@ frmEcranPrincipal::~frmEcranPrincipal()
     qApp->removeEventFilter(this);
     delete m_frmAjutor.data();
     delete m_frmMutaCamp.data();
+    delete m_frmSelectie.data();
+    delete m_frmPozitie.data();
 }
 
 void frmEcranPrincipal::showAtStart()
@@ -167,6 +171,11 @@ void frmEcranPrincipal::connectHandlers()
     connectCommand(mnuDeschSch, &frmEcranPrincipal::mnuDeschSch_Click);
     connectCommand(mnuIncarcaMacheta, &frmEcranPrincipal::mnuIncarcaMacheta_Click);
     connectCommand(mnuDefCampGen, &frmEcranPrincipal::mnuDefCampGen_Click);
+    connectCommand(mnuDefCampBazaDate, &frmEcranPrincipal::mnuDefCampBazaDate_Click);
+    connectCommand(mnuIncarcaBaza, &frmEcranPrincipal::mnuIncarcaBaza_Click);
+    connectCommand(mnuSelInreg, &frmEcranPrincipal::mnuSelInreg_Click);
+    connectCommand(mnuSeteazaPag, &frmEcranPrincipal::mnuSeteazaPag_Click);
+    connectCommand(mnuTipareste, &frmEcranPrincipal::mnuTipareste_Click);
     connectCommand(mnuCorecteazaPoz, &frmEcranPrincipal::mnuCorecteazaPoz_Click);
 
     connect(Command1, &QPushButton::clicked, this, &frmEcranPrincipal::Command1_Click);
@@ -176,6 +185,19 @@ void frmEcranPrincipal::connectHandlers()
     connect(Command7, &QPushButton::clicked, this, &frmEcranPrincipal::Command7_Click);
     connect(Command9, &QPushButton::clicked, this, &frmEcranPrincipal::Command9_Click);
     connect(Command6, &QPushButton::clicked, this, &frmEcranPrincipal::Command6_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmEcranPrincipal::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmEcranPrincipal::Command5_Click);
+    // A list's choice runs on a click, also on the entry already chosen, and on a change by
+    // keyboard; a click that changes the entry is one choice, not two.
+    auto onChoice = [this](QListWidget *list, void (frmEcranPrincipal::*handler)()) {
+        connect(list, &QListWidget::itemClicked, this, handler);
+        connect(list, &QListWidget::currentRowChanged, this, [this, handler](int row) {
+            if (row >= 0 && QApplication::mouseButtons() == Qt::NoButton && !m_fillingLists)
+                (this->*handler)();
+        });
+    };
+    onChoice(List1, &frmEcranPrincipal::List1_Click);
+    onChoice(List2, &frmEcranPrincipal::List2_Click);
     connect(Picture1, &PictureBox::mouseDown, this, &frmEcranPrincipal::Picture1_MouseDown);
     connect(Picture1, &PictureBox::mouseUp, this, &frmEcranPrincipal::Picture1_MouseUp);
 }
@@ -353,6 +375,8 @@ void frmEcranPrincipal::mnuExit_Click()
     // Ends the program at once: no question, nothing saved, every window closes.
     delete m_frmAjutor.data();
     delete m_frmMutaCamp.data();
+    delete m_frmSelectie.data();
+    delete m_frmPozitie.data();
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window != this && window->isVisible())

@@ -4,6 +4,8 @@
 // the folder of their subsystem; this header declares every control and handler once.
 
 #include "app/frmAjutor.h"
+#include "data/frmSelectie.h"
+#include "print/frmPozitie.h"
 #include "editor/frmMutaCamp.h"
 #include "model/Module1.h"
 #include "platform/DataControl.h"
@@ -130,6 +132,24 @@ public:
     void Command3_Click(); // "Sterge Ultimul Camp"
     void Command8_Click(); // "Sterge TextBox"
 
+    // Database-field panel (src/editor/DatabasePanel.cpp)
+    void mnuDefCampBazaDate_Click();
+    void List2_Click();
+    void Command4_Click(); // "Undo"
+    void Command5_Click(); // "Terminat"
+
+    // Loading a database and choosing a table (src/data/DatabaseCommands.cpp)
+    void mnuIncarcaBaza_Click();
+    void List1_Click();
+    void mnuSelInreg_Click();
+    frmSelectie *recordWindow() const { return m_frmSelectie; }
+
+    // Page settings and printing (src/print)
+    void mnuSeteazaPag_Click();
+    void mnuTipareste_Click();
+    void CompunePagina();
+    frmPozitie *pageWindow() const { return m_frmPozitie; }
+
     // Drawing the fields (src/editor/Canvas.cpp)
     static QString displayText(const Camp &camp, bool esteGeneral);
     void DeseneazaCamp(const Camp &camp, bool esteGeneral);
@@ -166,9 +186,12 @@ private:
     void connectHandlers();
 
     QWidget *m_client = nullptr;
+    bool m_fillingLists = false; // the program, not the user, is changing a list
     KeyPreview *m_keyPreview = nullptr;
     QPointer<frmAjutor> m_frmAjutor;
     QPointer<frmMutaCamp> m_frmMutaCamp;
+    QPointer<frmSelectie> m_frmSelectie;
+    QPointer<frmPozitie> m_frmPozitie;
 };
 
 } // namespace formulix

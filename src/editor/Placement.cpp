@@ -1,6 +1,7 @@
 // The mouse on the canvas: a press places an armed field, a right-button release selects the
 // field under the pointer.
 
+#include "app/Application.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/Dialogs.h"
 #include "platform/TextPainter.h"
@@ -63,7 +64,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int, int, float X, float Y)
         if (!fontSize)
             return;
         if (m.NrCampuriGen >= Module1::MaxCampuriGen) {
-            MessageBox::information(this, QApplication::applicationName(),
+            MessageBox::information(this, applicationTitle(),
                                     QStringLiteral("Nu se pot defini mai mult de %1 campuri generale.")
                                         .arg(Module1::MaxCampuriGen));
             return;
@@ -91,7 +92,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int, int, float X, float Y)
         if (!fontSize || !rangMin || !rangMax)
             return;
         if (m.NrCampuriBD >= Module1::MaxCampuriBD) {
-            MessageBox::information(this, QApplication::applicationName(),
+            MessageBox::information(this, applicationTitle(),
                                     QStringLiteral("Nu se pot defini mai mult de %1 campuri din baza de date.")
                                         .arg(Module1::MaxCampuriBD));
             return;

@@ -1,6 +1,7 @@
 #include "editor/frmMutaCamp.h"
 
 #include "app/frmEcranPrincipal.h"
+#include "platform/ActivationTracker.h"
 #include "platform/Units.h"
 
 #include <QAction>
@@ -57,6 +58,7 @@ frmMutaCamp::frmMutaCamp(frmEcranPrincipal &main) : QWidget(nullptr, Qt::Window)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Muta Camp"));
+    ActivationTracker::registerWindow(this);
     const double dpi = logicalDpi(this);
     resize(twipsToPixels(5190, dpi), twipsToPixels(4065, dpi));
 

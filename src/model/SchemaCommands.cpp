@@ -1,5 +1,6 @@
 // "Salveaza Schema" and "Deschide Schema": the layout written to and read from a .tip file.
 
+#include "app/Application.h"
 #include "app/frmEcranPrincipal.h"
 #include "model/SchemaCodec.h"
 
@@ -28,7 +29,7 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
         return;
     QString reason;
     if (!saveSchemaFile(fileName, m, &reason)) {
-        MessageBox::information(this, QApplication::applicationName(),
+        MessageBox::information(this, applicationTitle(),
                                 QStringLiteral("Schema nu a putut fi salvata in fisierul %1 (%2).")
                                     .arg(QDir::toNativeSeparators(fileName), reason));
     }
@@ -47,7 +48,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     case SchemaStatus::CannotOpen:
         return;
     case SchemaStatus::TooManyFields:
-        MessageBox::information(this, QApplication::applicationName(),
+        MessageBox::information(this, applicationTitle(),
                                 QStringLiteral("Fisierul %1 nu poate fi deschis: schema are mai multe campuri "
                                                "decat se pot defini (%2 generale si %3 din baza de date).")
                                     .arg(shownName)
@@ -55,7 +56,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
                                     .arg(Module1::MaxCampuriBD));
         return;
     case SchemaStatus::Truncated:
-        MessageBox::information(this, QApplication::applicationName(),
+        MessageBox::information(this, applicationTitle(),
                                 QStringLiteral("Fisierul %1 nu poate fi deschis: schema este incompleta.")
                                     .arg(shownName));
         return;

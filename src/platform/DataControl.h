@@ -1,20 +1,76 @@
 #pragma once
-// A data control: binds a window to one table of an Access database.
+// A data control: binds a window to one table of an Access database, keeps the current record
+// and moves it with four buttons, showing its caption between them.
 
 #include <QString>
 #include <QWidget>
+#include <memory>
+#include <optional>
+
+class QLabel;
+class QToolButton;
 
 namespace formulix {
+
+class AccessDatabase;
+class RecordSet;
 
 class DataControl : public QWidget
 {
     Q_OBJECT
 public:
-    explicit DataControl(QWidget *parent = nullptr) : QWidget(parent) {}
+    explicit DataControl(QWidget *parent = nullptr);
+    ~DataControl() override;
 
     QString Connect = QStringLiteral("Access 2000;");
     QString DatabaseName;
     QString RecordSource;
+
+    // Opens the database (anew when its name changed) and, with a record source, the table:
+    // its first record becomes current and reposition() follows. False when either cannot be
+    // opened; `error` then says why.
+    bool Refresh(QString *error = nullptr);
+
+    const AccessDatabase *database() const { return m_database.get(); }
+    RecordSet *recordset() const { return m_recordset.get(); }
+
+    // 0-based number of the current record; -1 when there is none.
+    qint64 absolutePosition() const { return m_position; }
+    bool moveTo(qint64 row);
+    bool moveFirst();
+    bool movePrevious();
+    bool moveNext();
+    bool moveLast();
+
+    // The current record's value in a column, or nothing without a current record or column.
+    std::optional<QString> value(const QString &column) const;
+
+    QString caption() const;
+    void setCaption(const QString &caption);
+
+    QToolButton *firstButton() const { return m_first; }
+    QToolButton *previousButton() const { return m_previous; }
+    QToolButton *nextButton() const { return m_next; }
+    QToolButton *lastButton() const { return m_last; }
+
+signals:
+    void reposition();
+    // A new record set replaced the old one (or none is left).
+    void recordsetChanged();
+    // More rows of the same record set were read: rows first..last are new.
+    void rowsRead(qint64 first, qint64 last);
+
+private:
+    void readUpTo(qint64 row);
+
+    std::unique_ptr<AccessDatabase> m_database;
+    std::unique_ptr<RecordSet> m_recordset;
+    qint64 m_position = -1;
+    QLabel *m_caption = nullptr;
+    QToolButton *m_first = nullptr;
+    QToolButton *m_previous = nullptr;
+    QToolButton *m_next = nullptr;
+    QToolButton *m_last = nullptr;
 };
 
 } // namespace formulix

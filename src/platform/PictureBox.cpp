@@ -65,7 +65,7 @@ void PictureBox::setSizeMm(double widthMm, double heightMm)
     m_widthMm = qMax(0.0, widthMm);
     m_heightMm = qMax(0.0, heightMm);
     applyGeometry();
-    rebuildImage(true);
+    invalidateImage();
 }
 
 void PictureBox::applyGeometry()
@@ -81,40 +81,59 @@ double PictureBox::devicePixelRatioForImage() const
     return dpr > 0 ? dpr : 1.0;
 }
 
-void PictureBox::rebuildImage(bool keepDrawing)
+void PictureBox::invalidateImage()
 {
     endPainting();
-    const double ppm = pixelsPerMm();
-    const double dpr = devicePixelRatioForImage();
-    const QSize size = pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm * dpr);
-    const bool pictureFits = !keepDrawing && !m_picture.isNull() && m_picture.image.size() == size
-        && m_picture.image.format() == QImage::Format_RGB32;
-    // The common case, a fresh copy of the template: one copy of its pixels, nothing else.
-    QImage image = pictureFits ? m_picture.image.copy() : QImage(size, QImage::Format_RGB32);
-    // Fonts size themselves by the image's resolution: keep it at the screen's logical dpi.
-    const int dotsPerMeter = int(std::lround(logicalDpi(this) / 0.0254));
-    image.setDotsPerMeterX(dotsPerMeter);
-    image.setDotsPerMeterY(dotsPerMeter);
-    if (!image.isNull() && !pictureFits) {
-        image.fill(m_backColor);
-        QPainter painter(&image); // in device pixels: the image has no pixel ratio yet
-        if (keepDrawing && !m_image.isNull()) {
-            painter.drawImage(QRect(QPoint(0, 0), m_image.size()), m_image);
-        } else if (!m_picture.isNull()) {
-            const QSize target = pictureDevicePixels(m_picture.sizeMm, ppm * dpr);
-            if (m_picture.image.size() == target) {
-                painter.drawImage(QPointF(0, 0), m_picture.image);
-            } else {
+    m_imageValid = false;
+    // A shown box draws at once; a hidden one only when its image is read.
+    if (isVisible())
+        ensureImage();
+    update();
+}
+
+void PictureBox::ensureImage(qsizetype upTo) const
+{
+    if (upTo < 0)
+        upTo = m_printed.size();
+    if (!m_imageValid) {
+        endPainting();
+        const double ppm = pixelsPerMm();
+        const double dpr = devicePixelRatioForImage();
+        const QSize size = pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm * dpr);
+        const bool pictureFits =
+            !m_picture.isNull() && m_picture.image.size() == size && m_picture.image.format() == QImage::Format_RGB32;
+        // The common case, a fresh copy of the template: one copy of its pixels, nothing else.
+        QImage image = pictureFits ? m_picture.image.copy() : QImage(size, QImage::Format_RGB32);
+        // Fonts size themselves by the image's resolution: keep it at the screen's logical dpi.
+        const int dotsPerMeter = int(std::lround(logicalDpi(this) / 0.0254));
+        image.setDotsPerMeterX(dotsPerMeter);
+        image.setDotsPerMeterY(dotsPerMeter);
+        if (!image.isNull() && !pictureFits) {
+            image.fill(m_backColor);
+            if (!m_picture.isNull()) {
+                QPainter painter(&image); // in device pixels: the image has no pixel ratio yet
                 painter.setRenderHint(QPainter::SmoothPixmapTransform);
-                painter.drawImage(QRect(QPoint(0, 0), target), m_picture.image);
+                painter.drawImage(QRect(QPoint(0, 0), pictureDevicePixels(m_picture.sizeMm, ppm * dpr)),
+                                  m_picture.image);
             }
         }
+        image.setDevicePixelRatio(dpr);
+        m_image = image;
+        m_rasterized = 0;
+        m_imageValid = true;
     }
-    image.setDevicePixelRatio(dpr);
-    if (!keepDrawing)
-        m_printed.clear();
-    m_image = image;
-    update();
+    if (m_rasterized < upTo && !m_image.isNull()) {
+        if (!m_painter) {
+            m_painter = std::make_unique<QPainter>(&m_image);
+            m_painter->setRenderHint(QPainter::TextAntialiasing);
+        }
+        for (; m_rasterized < upTo; ++m_rasterized) {
+            const PrintedText &text = m_printed.at(m_rasterized);
+            drawTextMm(*m_painter, pixelsPerMm(), text.topLeftMm, text.text, text.face, text.points, text.color);
+        }
+    }
+    if (m_image.isNull())
+        m_rasterized = upTo;
 }
 
 void PictureBox::setPicture(const Picture &picture)
@@ -125,7 +144,8 @@ void PictureBox::setPicture(const Picture &picture)
         m_heightMm = picture.sizeMm.height();
         applyGeometry();
     }
-    rebuildImage(false);
+    m_printed.clear();
+    invalidateImage();
 }
 
 void PictureBox::setBackColor(const QColor &color)
@@ -136,7 +156,8 @@ void PictureBox::setBackColor(const QColor &color)
 
 void PictureBox::cls()
 {
-    rebuildImage(false);
+    m_printed.clear();
+    invalidateImage();
     m_currentX = 0;
     m_currentY = 0;
 }
@@ -146,14 +167,6 @@ PictureBox::~PictureBox()
     endPainting();
 }
 
-QPainter &PictureBox::painter()
-{
-    if (!m_painter) {
-        m_painter = std::make_unique<QPainter>(&m_image);
-        m_painter->setRenderHint(QPainter::TextAntialiasing);
-    }
-    return *m_painter;
-}
 
 void PictureBox::endPainting() const
 {
@@ -162,13 +175,30 @@ void PictureBox::endPainting() const
 
 void PictureBox::printText(const QString &text)
 {
-    const double lineHeight = m_image.isNull()
-        ? textHeightMm(text)
-        : drawTextMm(painter(), pixelsPerMm(), QPointF(m_currentX, m_currentY), text, m_face, m_fontSize, m_foreColor);
     m_printed.append({QPointF(m_currentX, m_currentY), text, m_fontSize, m_face, m_foreColor});
+    double lineHeight = 0;
+    if (isVisible()) {
+        ensureImage(m_printed.size() - 1);
+        lineHeight = rasterizeLast();
+    }
+    if (lineHeight <= 0)
+        lineHeight = textHeightMm(text);
     m_currentY += lineHeight;
     m_currentX = 0;
     update();
+}
+
+double PictureBox::rasterizeLast()
+{
+    if (m_image.isNull() || m_rasterized != m_printed.size() - 1)
+        return 0;
+    if (!m_painter) {
+        m_painter = std::make_unique<QPainter>(&m_image);
+        m_painter->setRenderHint(QPainter::TextAntialiasing);
+    }
+    const PrintedText &text = m_printed.constLast();
+    ++m_rasterized;
+    return drawTextMm(*m_painter, pixelsPerMm(), text.topLeftMm, text.text, text.face, text.points, text.color);
 }
 
 double PictureBox::textWidthMm(const QString &text) const
@@ -183,6 +213,7 @@ double PictureBox::textHeightMm(const QString &text) const
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
+    ensureImage();
     endPainting();
     QPainter painter(this);
     painter.fillRect(rect(), m_backColor);

@@ -86,6 +86,7 @@ public:
     // The persistent image at the device pixel ratio (what the box shows).
     const QImage &image() const
     {
+        ensureImage();
         endPainting();
         return m_image;
     }
@@ -114,9 +115,13 @@ protected:
 
 private:
     void applyGeometry();
-    void rebuildImage(bool keepDrawing);
+    // The image is a cache of the picture or background with the printed texts on it.
+    void invalidateImage();
+    // Brings the image up to date with the first `upTo` printed texts (all of them when -1).
+    void ensureImage(qsizetype upTo = -1) const;
+    // Draws the text printed last, the image being current with all before it; its line height.
+    double rasterizeLast();
     // Prints in a row share one painter; it is ended before the image is read or replaced.
-    QPainter &painter();
     void endPainting() const;
     double devicePixelRatioForImage() const;
 
@@ -128,6 +133,8 @@ private:
     QColor m_foreColor = Qt::black;
     Picture m_picture;
     mutable QImage m_image;
+    mutable bool m_imageValid = false;
+    mutable qsizetype m_rasterized = 0; // printed texts already drawn on m_image
     mutable std::unique_ptr<QPainter> m_painter;
     QList<PrintedText> m_printed;
 };

@@ -249,19 +249,17 @@ void TestApp::arrowsPanTheCanvasUntilTheNextResize()
 
 void TestApp::arrowKeysAlsoReachTheFocusedControl()
 {
-    // The list keeps its own use of the arrow, and the canvas moves exactly once.
-    m_window->Frame2->show();
-    m_window->List1->addItems({"Elevi", "Clase", "Profesori"});
-    m_window->List1->setCurrentRow(0);
+    // The text box keeps its own use of the arrow, and the canvas moves exactly once.
+    m_window->Frame1->show();
+    m_window->Text1->setText(QStringLiteral("Liceul"));
     activate();
-    m_window->List1->setFocus();
-    QTRY_VERIFY(m_window->List1->hasFocus());
-    QTest::keyClick(m_window->List1, Qt::Key_Down);
-    QCOMPARE(m_window->List1->currentRow(), 1);
-    QCOMPARE(m_window->Picture1->topMm(), 50.0);
-    QTest::keyClick(m_window->List1, Qt::Key_Up);
-    QTest::keyClick(m_window->List1, Qt::Key_Up); // ignored by the list at its top, so it climbs
-    QCOMPARE(m_window->List1->currentRow(), 0);
+    m_window->Text1->setFocus();
+    QTRY_VERIFY(m_window->Text1->hasFocus());
+    m_window->Text1->setCursorPosition(6);
+    QTest::keyClick(m_window->Text1, Qt::Key_Left);
+    QCOMPARE(m_window->Text1->cursorPosition(), 5);
+    QCOMPARE(m_window->Picture1->leftMm(), -10.0);
+    QTest::keyClick(m_window->Text1, Qt::Key_Up); // ignored by the box, so it climbs to the window
     QCOMPARE(m_window->Picture1->topMm(), 30.0);
 }
 

@@ -1,0 +1,95 @@
+// Printing: composing and printing one page of 250 fields into a PDF, against a bare QPrinter
+// run in the same process drawing the same 250 texts.
+#include "app/frmEcranPrincipal.h"
+#include "platform/Printer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+using namespace formulix;
+
+namespace {
+
+double medianMs(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    DialogSeam::setTestMode(true);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("pagina.pdf"));
+    PrinterSeam::setPdfOutput(pdf);
+
+    Module1 model;
+    frmEcranPrincipal window(model);
+    window.Picture1->setSizeMm(297, 210);
+    for (int i = 1; i <= 200; ++i) {
+        Camp &camp = *model.CampuriGen.at(i);
+        camp.Text = QStringLiteral("Camp general %1 Școala").arg(i);
+        camp.X = qint16(5 + (i % 4) * 70);
+        camp.Y = qint16(5 + (i / 4) * 3);
+        camp.MarimeFont = quint8(8 + i % 6);
+    }
+    for (int i = 1; i <= 50; ++i) {
+        Camp &camp = *model.CampuriBD.at(i);
+        camp.Text = QStringLiteral("%1").arg(1800512123456LL + i);
+        camp.X = qint16(20 + (i % 5) * 50);
+        camp.Y = qint16(165 + (i / 5) * 4);
+        camp.MarimeFont = 10;
+    }
+    model.NrCampuriGen = 200;
+    model.NrCampuriBD = 50;
+
+    const double ours = medianMs(9, [&] { window.mnuTipareste_Click(); });
+
+    const QFont face = window.Picture1->face();
+    const double floor = medianMs(9, [&] {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        QPainter painter(&printer);
+        const double pxPerMm = printer.resolution() / 25.4;
+        auto draw = [&](const Camp &camp) {
+            QFont font = face;
+            font.setPointSizeF(camp.MarimeFont);
+            painter.setFont(font);
+            painter.drawText(QPointF(camp.X * pxPerMm, camp.Y * pxPerMm + painter.fontMetrics().ascent()),
+                             camp.Text.shown());
+        };
+        for (int i = 1; i <= 200; ++i)
+            draw(*model.CampuriGen.at(i));
+        for (int i = 1; i <= 50; ++i)
+            draw(*model.CampuriBD.at(i));
+    });
+    const double ratio = ours / floor;
+    QTextStream(stdout) << QStringLiteral("Tipareste, 250 fields into a PDF: formulix %1 ms, bare QPrinter %2 ms, "
+                                          "ratio %3 (goal <= 1.30) %4\n")
+                               .arg(ours, 0, 'f', 2)
+                               .arg(floor, 0, 'f', 2)
+                               .arg(ratio, 0, 'f', 2)
+                               .arg(ratio <= 1.3 ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+    return ratio <= 1.3 ? 0 : 1;
+}

@@ -1,0 +1,81 @@
+// "Incarca baza de date", choosing a table, and "Selecteaza Inregistrare".
+
+#include "app/Application.h"
+#include "app/frmEcranPrincipal.h"
+#include "platform/AccessDatabase.h"
+#include "platform/Units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QListWidget>
+
+namespace formulix {
+
+void frmEcranPrincipal::mnuIncarcaBaza_Click()
+{
+    CommonDialog1.InitDir = QCoreApplication::applicationDirPath();
+    CommonDialog1.Filter = QStringLiteral("Access Date|*.mdb");
+    CommonDialog1.FileName.clear();
+    CommonDialog1.ShowOpen(this);
+    const QString fileName = CommonDialog1.FileName;
+    if (fileName.isEmpty() || !fileName.endsWith(QStringLiteral(".mdb"), Qt::CaseSensitive))
+        return;
+
+    m.CaleBazaDate = fileName;
+    Data1->DatabaseName = fileName;
+    Data1->RecordSource.clear();
+    Frame1->hide();
+    mm::move(Frame2, 0, 0);
+    mm::resize(Frame2, mm::width(m_client), mm::height(Frame1));
+    Frame2->show();
+
+    // Only the new file's tables are listed: a name left from another file would not open.
+    m_fillingLists = true;
+    List1->clear();
+    m_fillingLists = false;
+    if (!Data1->Refresh())
+        return;
+    m_fillingLists = true;
+    List1->addItems(Data1->database()->tableNames());
+    m_fillingLists = false;
+    MessageBox::information(this, applicationTitle(),
+                            QStringLiteral("Selectati tabela din care preluati date!"));
+}
+
+void frmEcranPrincipal::List1_Click()
+{
+    if (!List1->currentItem())
+        return;
+    m_fillingLists = true;
+    List2->clear();
+    m_fillingLists = false;
+    const QString table = List1->currentItem()->text();
+    Data1->RecordSource = table;
+    m.NumeTabela = table;
+    if (!m.NumeTabela.isEmpty()) {
+        mnuSelInreg->setEnabled(true);
+        Picture1->setFocus();
+    }
+    if (!Data1->Refresh())
+        return;
+    PermiteCampuriBD = true;
+    mnuDefCampBazaDate->setEnabled(PermiteCampuriBD);
+    mnuIncarcaBaza->setEnabled(false);
+    m_fillingLists = true;
+    List2->addItems(Data1->recordset()->columnNames());
+    m_fillingLists = false;
+    TabelaAleasa = true;
+    AsteaptaCampBD = false;
+}
+
+void frmEcranPrincipal::mnuSelInreg_Click()
+{
+    if (!m_frmSelectie)
+        m_frmSelectie = new frmSelectie(*this);
+    m_frmSelectie->show();
+    m_frmSelectie->raise();
+    m_frmSelectie->activateWindow();
+}
+
+} // namespace formulix

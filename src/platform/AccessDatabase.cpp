@@ -1,0 +1,650 @@
+#include "platform/AccessDatabase.h"
+
+#include "platform/AccessFormat.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <glib.h>
+#include <mdbtools.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace formulix {
+
+namespace {
+
+// Row offsets on a page carry two flag bits above the offset.
+constexpr int RowOffsetMask = 0x1FFF;
+// What libmdb reads without harm: mdb_read_columns computes the column list's position from the
+// index count in plain int arithmetic, and a column's number is one byte.
+constexpr quint32 MaxIndexes = 1000;
+constexpr int MaxColumns = MDB_MAX_COLS;
+// A memo or long text kept whole up to this many stored bytes; no form prints more.
+constexpr std::size_t MaxLongValue = 4u << 20;
+// Rows are kept in chunks: one UTF-8 buffer with a 32-bit end offset per cell, whose top bit
+// marks NULL. A chunk closes at ChunkRows rows or ChunkBytes of text; one row alone is at most
+// 255 memos of 4 MiB as UTF-8, so offsets stay below 2^31.
+constexpr int ChunkRows = 4096;
+constexpr std::size_t ChunkBytes = 64u << 20;
+constexpr quint32 NullBit = 0x80000000u;
+constexpr quint32 OffsetMask = 0x7FFFFFFFu;
+
+// MSysObjects' types for tables: local, linked through ODBC, linked from another database.
+constexpr int CatalogTable = 1;
+constexpr int CatalogOdbcTable = 4;
+constexpr int CatalogLinkedTable = 6;
+constexpr quint32 CatalogPage = 2;
+
+const char YesText[] = "Da";
+const char NoText[] = "Nu";
+const char OleText[] = "(obiect OLE)";
+const char BinaryText[] = "(date binare)";
+
+struct HandleCloser
+{
+    void operator()(MdbHandle *mdb) const { mdb_close(mdb); }
+};
+struct TableFreer
+{
+    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
+};
+using HandlePtr = std::unique_ptr<MdbHandle, HandleCloser>;
+using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
+
+bool fail(QString *error, const QString &reason)
+{
+    if (error)
+        *error = reason;
+    return false;
+}
+
+QString notDatabase(const QString &path)
+{
+    return QStringLiteral("Fisierul %1 nu este o baza de date Access.").arg(path);
+}
+
+QString damaged(const QString &path, const QString &what)
+{
+    return QStringLiteral("Baza de date %1 este deteriorata (%2).").arg(path, what);
+}
+
+qint64 fileSizeOf(MdbHandle *mdb)
+{
+    struct stat status;
+    if (!mdb->f || !mdb->f->stream || fstat(fileno(mdb->f->stream), &status) != 0)
+        return 0;
+    return status.st_size;
+}
+
+bool isJet3(const MdbHandle *mdb)
+{
+    return mdb->f->jet_version == MDB_VER_JET3;
+}
+
+// Checks what is cheap to check before libmdb sees the file (it trusts every byte), then opens it.
+HandlePtr openHandle(const QString &path, QString *error)
+{
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        fail(error, QStringLiteral("Fisierul %1 nu exista.").arg(path));
+        return nullptr;
+    }
+    if (!info.isFile()) {
+        fail(error, notDatabase(path));
+        return nullptr;
+    }
+    QFile file(info.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(error, QStringLiteral("Fisierul %1 nu poate fi citit (%2).").arg(path, file.errorString()));
+        return nullptr;
+    }
+    const QByteArray head = file.read(0x20);
+    const qint64 size = file.size();
+    file.close();
+    if (head.size() < 0x20 || !head.startsWith(QByteArrayView("\x00\x01\x00\x00", 4))) {
+        fail(error, notDatabase(path));
+        return nullptr;
+    }
+    const QByteArrayView magic = QByteArrayView(head).sliced(4, 15);
+    if (magic == QByteArrayView("Standard ACE DB")) {
+        fail(error, QStringLiteral("Baza de date %1 este in formatul Access 2007 sau mai nou; se pot deschide "
+                                   "doar baze de date Access 97-2003 (.mdb).").arg(path));
+        return nullptr;
+    }
+    const int version = quint8(head.at(0x14));
+    if (magic != QByteArrayView("Standard Jet DB") || (version != MDB_VER_JET3 && version != MDB_VER_JET4)) {
+        fail(error, notDatabase(path));
+        return nullptr;
+    }
+    const qint64 pageSize = version == MDB_VER_JET3 ? 2048 : 4096;
+    // Access writes whole pages; the catalog's definition is on page 2.
+    if (size % pageSize != 0 || size < 3 * pageSize) {
+        fail(error, damaged(path, QStringLiteral("fisier trunchiat")));
+        return nullptr;
+    }
+
+    HandlePtr mdb(mdb_open(QFile::encodeName(info.absoluteFilePath()).constData(), MDB_NOFLAGS));
+    if (!mdb) {
+        fail(error, QStringLiteral("Fisierul %1 nu poate fi deschis.").arg(path));
+        return nullptr;
+    }
+    if (int(mdb->f->jet_version) != version || mdb->fmt->pg_size != pageSize) { // replaced meanwhile
+        fail(error, notDatabase(path));
+        return nullptr;
+    }
+    return mdb;
+}
+
+// One table of an open handle, read row by row; each row's fields come cracked with their
+// positions on the current page, checked to lie within it.
+class TableReader
+{
+public:
+    TableReader() = default;
+    TableReader(const TableReader &) = delete;
+    TableReader &operator=(const TableReader &) = delete;
+
+    // Reads the definition on `page` and its columns, or says what is wrong with them.
+    bool open(MdbHandle *mdb, const QByteArray &name, quint32 page, QString *problem)
+    {
+        m_mdb = mdb;
+        const qint64 pageSize = mdb->fmt->pg_size;
+        m_pageCount = fileSizeOf(mdb) / pageSize;
+        if (page == 0 || page >= m_pageCount || mdb_read_pg(mdb, page) != pageSize)
+            return fail(problem, QStringLiteral("definitia tabelei lipseste"));
+        const MdbFormatConstants &fmt = *mdb->fmt;
+        const unsigned char *buffer = mdb->pg_buf;
+        const int columns = qFromLittleEndian<quint16>(buffer + fmt.tab_num_cols_offset);
+        const quint32 indexes = qFromLittleEndian<quint32>(buffer + fmt.tab_num_ridxs_offset);
+        // (The count of variable-length columns may pass the column count: deleted ones stay in it.)
+        if (buffer[0] != MDB_PAGE_TABLE || columns == 0 || columns > MaxColumns || indexes > MaxIndexes)
+            return fail(problem, QStringLiteral("definitia tabelei este invalida"));
+
+        m_entry = MdbCatalogEntry();
+        m_entry.mdb = mdb;
+        qstrncpy(m_entry.object_name, name.constData(), sizeof m_entry.object_name);
+        m_entry.object_type = MDB_TABLE;
+        m_entry.table_pg = page;
+        m_table.reset(mdb_read_table(&m_entry));
+        // libmdb reads the usage map's first byte even when the map is empty.
+        if (!m_table || !m_table->usage_map || m_table->map_sz < 5)
+            return fail(problem, QStringLiteral("harta paginilor tabelei lipseste"));
+        if (!mdb_read_columns(m_table.get()) || !m_table->columns || m_table->num_cols != m_table->columns->len
+            || m_table->num_cols != unsigned(columns))
+            return fail(problem, QStringLiteral("coloanele tabelei nu pot fi citite"));
+        m_fields.assign(m_table->num_cols, MdbField());
+        mdb_rewind_table(m_table.get());
+        return true;
+    }
+
+    int columnCount() const { return int(m_table->num_cols); }
+    MdbColumn *column(int i) const { return static_cast<MdbColumn *>(g_ptr_array_index(m_table->columns, i)); }
+    MdbHandle *handle() const { return m_mdb; }
+    qint64 pageCount() const { return m_pageCount; }
+
+    // Moves to the next row; false at the end of the table.
+    bool next()
+    {
+        // mdb_fetch_row follows the usage map page by page, skipping deleted rows; the fields
+        // it cracked are not handed out, so the row is found and cracked again.
+        if (!mdb_fetch_row(m_table.get()))
+            return false;
+        int start = 0;
+        size_t size = 0;
+        if (mdb_find_row(m_mdb, int(m_table->cur_row) - 1, &start, &size) != 0)
+            return false;
+        start &= RowOffsetMask;
+        if (mdb_crack_row(m_table.get(), start, size, m_fields.data()) < 0)
+            return false;
+        const int rowEnd = start + int(size);
+        for (MdbField &field : m_fields) {
+            if (field.start < start || field.siz < 0 || field.start + field.siz > rowEnd) {
+                field.start = 0;
+                field.siz = 0;
+            }
+        }
+        return true;
+    }
+
+    const MdbField &field(int i) const { return m_fields[i]; }
+    const unsigned char *bytes(const MdbField &field) const { return m_mdb->pg_buf + field.start; }
+
+    // A memo's stored bytes: inline in the row, on one other page, or along a chain of pages.
+    // False for a header libmdb would not read either.
+    bool readLongValue(const MdbField &field, std::string &raw) const
+    {
+        raw.clear();
+        if (field.siz < MDB_MEMO_OVERHEAD)
+            return false;
+        const unsigned char *header = bytes(field);
+        const quint32 lengthAndFlags = qFromLittleEndian<quint32>(header);
+        int pageRow = qFromLittleEndian<qint32>(header + 4);
+        // A value cannot be longer than the file that holds it.
+        const std::size_t limit = std::min<std::size_t>({lengthAndFlags & 0x3FFFFFFF, MaxLongValue,
+                                                         std::size_t(m_pageCount * m_mdb->fmt->pg_size)});
+        if (lengthAndFlags & 0x80000000) {
+            raw.assign(reinterpret_cast<const char *>(header) + MDB_MEMO_OVERHEAD,
+                       std::min<std::size_t>(field.siz - MDB_MEMO_OVERHEAD, limit));
+            return true;
+        }
+        void *page = nullptr;
+        int start = 0;
+        size_t size = 0;
+        if (lengthAndFlags & 0x40000000) {
+            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &size) != 0)
+                return false;
+            raw.assign(static_cast<const char *>(page) + start, std::min<std::size_t>(size, limit));
+            return true;
+        }
+        if (lengthAndFlags & 0xC0000000)
+            return false;
+        // Each link: the next page and row (0 at the end), then a piece of the value. A damaged
+        // chain may loop; no row is visited twice.
+        std::unordered_set<int> seen;
+        while (pageRow != 0 && raw.size() < limit && seen.insert(pageRow).second) {
+            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &size) != 0 || size < 4)
+                break;
+            const char *link = static_cast<const char *>(page) + start;
+            pageRow = qFromLittleEndian<qint32>(link);
+            raw.append(link + 4, std::min<std::size_t>(size - 4, limit - raw.size()));
+        }
+        return true;
+    }
+
+private:
+    MdbHandle *m_mdb = nullptr;
+    qint64 m_pageCount = 0;
+    MdbCatalogEntry m_entry{}; // the table definition points here
+    TablePtr m_table;
+    std::vector<MdbField> m_fields;
+};
+
+void appendText(MdbHandle *mdb, std::string &out, const unsigned char *bytes, std::size_t size)
+{
+    if (!isJet3(mdb)) {
+        access::appendJet4Text(out, bytes, size);
+        return;
+    }
+    // Jet3 text is in the database's code page; libmdb's iconv turns each byte into at most
+    // three UTF-8 bytes.
+    const std::size_t start = out.size();
+    const std::size_t room = 3 * size + 8;
+    out.resize(start + room);
+    const int written = mdb_unicode2ascii(mdb, reinterpret_cast<const char *>(bytes), size, out.data() + start, room);
+    out.resize(start + std::size_t(std::clamp<int>(written, 0, int(room) - 1)));
+}
+
+struct CatalogEntry
+{
+    QString name;
+    quint32 page = 0;
+    bool linked = false;
+};
+
+int findColumn(const TableReader &reader, const char *name, int type)
+{
+    for (int i = 0; i < reader.columnCount(); ++i) {
+        const MdbColumn *column = reader.column(i);
+        if (g_ascii_strcasecmp(column->name, name) == 0)
+            return column->col_type == type ? i : -1;
+    }
+    return -1;
+}
+
+// The tables listed in MSysObjects, in its order. Read here rather than by mdb_read_catalog(),
+// which copies names into fixed buffers and parses every object's property blob, looping for
+// good on some damaged ones; it also folds ODBC-linked tables in with reports.
+bool readCatalog(MdbHandle *mdb, const QString &path, QList<CatalogEntry> *entries, QString *error)
+{
+    TableReader reader;
+    QString problem;
+    if (!reader.open(mdb, QByteArrayLiteral("MSysObjects"), CatalogPage, &problem))
+        return fail(error, damaged(path, QStringLiteral("catalogul nu poate fi citit: %1").arg(problem)));
+    const int id = findColumn(reader, "Id", MDB_LONGINT);
+    const int name = findColumn(reader, "Name", MDB_TEXT);
+    const int type = findColumn(reader, "Type", MDB_INT);
+    if (id < 0 || name < 0 || type < 0)
+        return fail(error, damaged(path, QStringLiteral("catalogul nu are coloanele asteptate")));
+
+    entries->clear();
+    std::string text;
+    while (reader.next()) {
+        const MdbField &idField = reader.field(id);
+        const MdbField &nameField = reader.field(name);
+        const MdbField &typeField = reader.field(type);
+        if (idField.is_null || typeField.is_null || nameField.is_null || idField.siz < 4 || typeField.siz < 2)
+            continue;
+        const int objectType = qFromLittleEndian<qint16>(reader.bytes(typeField));
+        if (objectType != CatalogTable && objectType != CatalogOdbcTable && objectType != CatalogLinkedTable)
+            continue;
+        text.clear();
+        appendText(mdb, text, reader.bytes(nameField), std::size_t(nameField.siz));
+        CatalogEntry entry;
+        entry.name = QString::fromStdString(text);
+        entry.page = qFromLittleEndian<quint32>(reader.bytes(idField)) & 0x00FFFFFF;
+        entry.linked = objectType != CatalogTable;
+        entries->append(entry);
+    }
+    if (entries->isEmpty()) // every database lists at least MSysObjects itself
+        return fail(error, damaged(path, QStringLiteral("catalogul este gol")));
+    return true;
+}
+
+template<typename Entry>
+const Entry *findByName(const QList<Entry> &entries, const QString &name)
+{
+    for (const Entry &entry : entries) {
+        if (entry.name == name)
+            return &entry;
+    }
+    for (const Entry &entry : entries) {
+        if (entry.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &entry;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+struct RecordSet::Private
+{
+    struct Chunk
+    {
+        qint64 firstRow = 0;
+        int rows = 0;
+        std::string text;
+        std::vector<quint32> ends; // per cell, row by row: where its text ends, NullBit when NULL
+    };
+
+    HandlePtr mdb; // before the reader, which uses it until it is gone
+    TableReader reader;
+    QString tableName;
+    QStringList columnNames;
+    std::vector<int> columnTypes;
+    access::ValueFormat format;
+    std::vector<Chunk> chunks;
+    qint64 rowsRead = 0;
+    bool allRead = false;
+    std::string longValue; // reused for every memo
+
+    bool readRow();
+    void appendCell(Chunk &chunk, int column);
+    void closeChunk();
+    // The chunk holding `row` and the cell's index in it, or nullptr when out of range.
+    const Chunk *locate(qint64 row, int column, std::size_t *cell) const;
+};
+
+bool RecordSet::Private::readRow()
+{
+    if (!reader.next())
+        return false;
+    if (chunks.empty() || chunks.back().rows >= ChunkRows || chunks.back().text.size() >= ChunkBytes) {
+        closeChunk();
+        Chunk chunk;
+        chunk.firstRow = rowsRead;
+        chunk.ends.reserve(std::size_t(ChunkRows) * columnTypes.size());
+        chunks.push_back(std::move(chunk));
+    }
+    Chunk &chunk = chunks.back();
+    for (int i = 0; i < int(columnTypes.size()); ++i)
+        appendCell(chunk, i);
+    ++chunk.rows;
+    ++rowsRead;
+    return true;
+}
+
+void RecordSet::Private::appendCell(Chunk &chunk, int column)
+{
+    const MdbField &field = reader.field(column);
+    const int type = columnTypes[std::size_t(column)];
+    std::string &out = chunk.text;
+    const auto end = [&](bool null) { chunk.ends.push_back(quint32(out.size()) | (null ? NullBit : 0)); };
+
+    if (type == MDB_BOOL) { // the value is the null bit itself
+        out += field.is_null ? NoText : YesText;
+        return end(false);
+    }
+    if (field.is_null)
+        return end(true);
+
+    const unsigned char *bytes = reader.bytes(field);
+    const int size = field.siz;
+    switch (type) {
+    case MDB_BYTE:
+        if (size >= 1)
+            format.appendInteger(out, bytes[0]);
+        break;
+    case MDB_INT:
+        if (size >= 2)
+            format.appendInteger(out, qFromLittleEndian<qint16>(bytes));
+        break;
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+        if (size >= 4)
+            format.appendInteger(out, qFromLittleEndian<qint32>(bytes));
+        break;
+    case MDB_MONEY:
+        if (size >= 8)
+            format.appendCurrency(out, qFromLittleEndian<qint64>(bytes));
+        break;
+    case MDB_FLOAT:
+        if (size >= 4)
+            format.appendSingle(out, qFromLittleEndian<float>(bytes));
+        break;
+    case MDB_DOUBLE:
+        if (size >= 8)
+            format.appendDouble(out, qFromLittleEndian<double>(bytes));
+        break;
+    case MDB_DATETIME:
+        if (size >= 8)
+            format.appendDate(out, qFromLittleEndian<double>(bytes));
+        break;
+    case MDB_TEXT:
+        appendText(reader.handle(), out, bytes, std::size_t(size));
+        break;
+    case MDB_MEMO:
+        if (reader.readLongValue(field, longValue))
+            appendText(reader.handle(), out, reinterpret_cast<const unsigned char *>(longValue.data()),
+                       longValue.size());
+        break;
+    case MDB_OLE:
+        out += OleText;
+        break;
+    case MDB_REPID:
+        if (size >= 16) {
+            char *guid = mdb_uuid_to_string(reader.handle()->pg_buf, field.start);
+            out += guid;
+            g_free(guid);
+        }
+        break;
+    case MDB_NUMERIC:
+        if (size >= 17) {
+            // libmdb's column fields col_scale and col_prec hold each other's value, and its
+            // function swaps them back: passed on as they are, the scale comes out right.
+            const MdbColumn *info = reader.column(column);
+            char *number = mdb_numeric_to_string(reader.handle(), field.start, info->col_scale, info->col_prec);
+            format.appendDecimalText(out, number);
+            g_free(number);
+        }
+        break;
+    default:
+        out += BinaryText;
+        break;
+    }
+    end(false);
+}
+
+void RecordSet::Private::closeChunk()
+{
+    if (chunks.empty())
+        return;
+    Chunk &chunk = chunks.back();
+    chunk.text.shrink_to_fit();
+    chunk.ends.shrink_to_fit();
+}
+
+const RecordSet::Private::Chunk *RecordSet::Private::locate(qint64 row, int column, std::size_t *cell) const
+{
+    if (row < 0 || row >= rowsRead || column < 0 || column >= int(columnTypes.size()))
+        return nullptr;
+    const auto after = std::upper_bound(chunks.begin(), chunks.end(), row,
+                                        [](qint64 r, const Chunk &chunk) { return r < chunk.firstRow; });
+    const Chunk &chunk = *(after - 1);
+    *cell = std::size_t(row - chunk.firstRow) * columnTypes.size() + std::size_t(column);
+    return &chunk;
+}
+
+RecordSet::RecordSet(std::unique_ptr<Private> d)
+    : d(std::move(d))
+{
+}
+
+RecordSet::~RecordSet() = default;
+
+const QString &RecordSet::tableName() const
+{
+    return d->tableName;
+}
+
+const QStringList &RecordSet::columnNames() const
+{
+    return d->columnNames;
+}
+
+int RecordSet::columnIndex(const QString &name) const
+{
+    return int(d->columnNames.indexOf(name));
+}
+
+qint64 RecordSet::rowsRead() const
+{
+    return d->rowsRead;
+}
+
+bool RecordSet::allRead() const
+{
+    return d->allRead;
+}
+
+qint64 RecordSet::fetchMore(qint64 count)
+{
+    qint64 read = 0;
+    while (read < count && !d->allRead) {
+        if (d->readRow()) {
+            ++read;
+        } else {
+            d->allRead = true;
+            d->closeChunk();
+        }
+    }
+    return read;
+}
+
+qint64 RecordSet::fetchAll()
+{
+    fetchMore(std::numeric_limits<qint64>::max());
+    return d->rowsRead;
+}
+
+QString RecordSet::text(qint64 row, int column) const
+{
+    std::size_t cell = 0;
+    const Private::Chunk *chunk = d->locate(row, column, &cell);
+    if (!chunk)
+        return QString();
+    const quint32 start = cell == 0 ? 0 : chunk->ends[cell - 1] & OffsetMask;
+    const quint32 end = chunk->ends[cell] & OffsetMask;
+    return QString::fromUtf8(chunk->text.data() + start, qsizetype(end - start));
+}
+
+bool RecordSet::isNull(qint64 row, int column) const
+{
+    std::size_t cell = 0;
+    const Private::Chunk *chunk = d->locate(row, column, &cell);
+    return !chunk || (chunk->ends[cell] & NullBit);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+AccessDatabase::~AccessDatabase() = default;
+
+std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QString *error)
+{
+    HandlePtr mdb = openHandle(path, error);
+    if (!mdb)
+        return nullptr;
+    QList<CatalogEntry> catalog;
+    if (!readCatalog(mdb.get(), path, &catalog, error))
+        return nullptr;
+    std::unique_ptr<AccessDatabase> database(new AccessDatabase);
+    database->m_path = path;
+    for (const CatalogEntry &entry : std::as_const(catalog))
+        database->m_tables.append({entry.name, entry.linked});
+    return database;
+}
+
+const QString &AccessDatabase::path() const
+{
+    return m_path;
+}
+
+QStringList AccessDatabase::tableNames() const
+{
+    QStringList names;
+    names.reserve(m_tables.size());
+    for (const TableEntry &table : m_tables)
+        names.append(table.name);
+    return names;
+}
+
+bool AccessDatabase::isLinkedTable(const QString &name) const
+{
+    const TableEntry *table = findByName(m_tables, name);
+    return table && table->linked;
+}
+
+std::unique_ptr<RecordSet> AccessDatabase::openTable(const QString &name, QString *error) const
+{
+    // A handle of its own, and the catalog read anew from it: the record set then matches the
+    // file as it is now, whatever happened to it since open().
+    auto d = std::make_unique<RecordSet::Private>();
+    d->mdb = openHandle(m_path, error);
+    if (!d->mdb)
+        return nullptr;
+    QList<CatalogEntry> catalog;
+    if (!readCatalog(d->mdb.get(), m_path, &catalog, error))
+        return nullptr;
+    const CatalogEntry *entry = findByName(catalog, name);
+    if (!entry) {
+        fail(error, QStringLiteral("Baza de date %1 nu are tabela %2.").arg(m_path, name));
+        return nullptr;
+    }
+    if (entry->linked) {
+        fail(error, QStringLiteral("Tabela %1 este legata dintr-o alta baza de date; deschideti baza de date "
+                                   "care o contine.").arg(entry->name));
+        return nullptr;
+    }
+    QString problem;
+    if (!d->reader.open(d->mdb.get(), entry->name.toUtf8(), entry->page, &problem)) {
+        fail(error, damaged(m_path, QStringLiteral("tabela %1: %2").arg(entry->name, problem)));
+        return nullptr;
+    }
+    d->tableName = entry->name;
+    for (int i = 0; i < d->reader.columnCount(); ++i) {
+        const MdbColumn *column = d->reader.column(i);
+        d->columnNames.append(QString::fromUtf8(column->name));
+        d->columnTypes.push_back(column->col_type);
+    }
+    return std::unique_ptr<RecordSet>(new RecordSet(std::move(d)));
+}
+
+} // namespace formulix

@@ -1,0 +1,87 @@
+#pragma once
+// Access 97 to 2003 databases (.mdb, Jet3 and Jet4), read-only. This engine is the only part of
+// the program that talks to libmdb: the windows see table names, column names and each row's
+// values as text, formatted under the regional settings (QLocale()) the moment the row is read.
+//
+// A damaged or foreign file makes open() or openTable() fail with a reason, or ends a table's
+// rows early; it never crashes or hangs the program. Use each object from one thread at a time.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace formulix {
+
+// One table's rows, read lazily and in order: fetchMore() reads the next rows from the file and
+// keeps their values as compact UTF-8. It has its own file handle, so it outlives the
+// AccessDatabase that opened it and never disturbs another RecordSet.
+class RecordSet
+{
+public:
+    ~RecordSet();
+    RecordSet(const RecordSet &) = delete;
+    RecordSet &operator=(const RecordSet &) = delete;
+
+    const QString &tableName() const;
+    // The table's columns, in column order, names exactly as stored (trailing blanks kept).
+    const QStringList &columnNames() const;
+    // Exact, case-sensitive name; -1 when the table has no such column.
+    int columnIndex(const QString &name) const;
+
+    qint64 rowsRead() const;
+    // The table has no more rows: the last fetch reached its end (or a damaged page).
+    bool allRead() const;
+    // Reads up to `count` more rows; returns how many it read.
+    qint64 fetchMore(qint64 count);
+    // Reads the rest; returns rowsRead().
+    qint64 fetchAll();
+
+    // 0-based row < rowsRead(). NULL, and any row or column out of range, give "".
+    QString text(qint64 row, int column) const;
+    // True for a NULL value and for a row or column out of range. Yes/no values are never NULL.
+    bool isNull(qint64 row, int column) const;
+
+private:
+    friend class AccessDatabase;
+    struct Private;
+    explicit RecordSet(std::unique_ptr<Private> d);
+    std::unique_ptr<Private> d;
+};
+
+class AccessDatabase
+{
+public:
+    ~AccessDatabase();
+    AccessDatabase(const AccessDatabase &) = delete;
+    AccessDatabase &operator=(const AccessDatabase &) = delete;
+
+    // The database in `path`, with its catalog read; nullptr with the reason in `error` when the
+    // file is missing, unreadable, not an Access 97-2003 database, or damaged.
+    static std::unique_ptr<AccessDatabase> open(const QString &path, QString *error = nullptr);
+
+    const QString &path() const;
+    // Table definitions in catalog order: user tables, the engine's own system tables (MSys...)
+    // and tables linked from other databases. Queries, forms and the like are not tables.
+    QStringList tableNames() const;
+    // A table linked from another database: listed, but its rows live elsewhere.
+    bool isLinkedTable(const QString &name) const;
+    // Opens the table by name, as the file holds it now (exact name first, then ignoring case as
+    // Access does); no row is read yet. nullptr with the reason in `error` on failure.
+    std::unique_ptr<RecordSet> openTable(const QString &name, QString *error = nullptr) const;
+
+private:
+    struct TableEntry
+    {
+        QString name;
+        bool linked = false;
+    };
+
+    AccessDatabase() = default;
+
+    QString m_path;
+    QList<TableEntry> m_tables;
+};
+
+} // namespace formulix

@@ -1,0 +1,293 @@
+#include "platform/AccessFormat.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace formulix::access {
+
+namespace {
+
+// Past some 27,000 years either way a stored date is no date; it is shown as the number it is.
+constexpr double MaxDateDays = 1e7;
+constexpr qint64 SecondsPerDay = 86400;
+
+std::string utf8(const QString &text)
+{
+    return text.toStdString();
+}
+
+void appendDigits(std::string &out, qint64 value, int width)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    for (int pad = width - int(result.ptr - buffer); pad > 0; --pad)
+        out += '0';
+    out.append(buffer, result.ptr);
+}
+
+void appendTwoDigits(std::string &out, int value)
+{
+    out += char('0' + value / 10);
+    out += char('0' + value % 10);
+}
+
+// Writes code point `c` as UTF-8 at `p`; returns the end.
+char *putUtf8(char *p, char32_t c)
+{
+    if (c < 0x80) {
+        *p++ = char(c);
+    } else if (c < 0x800) {
+        *p++ = char(0xC0 | (c >> 6));
+        *p++ = char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *p++ = char(0xE0 | (c >> 12));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
+    } else {
+        *p++ = char(0xF0 | (c >> 18));
+        *p++ = char(0x80 | ((c >> 12) & 0x3F));
+        *p++ = char(0x80 | ((c >> 6) & 0x3F));
+        *p++ = char(0x80 | (c & 0x3F));
+    }
+    return p;
+}
+
+// UTF-16 code units to UTF-8, pairing surrogates across the calls.
+class Utf16Writer
+{
+public:
+    explicit Utf16Writer(char *out) : m_out(out) {}
+
+    void put(char16_t unit)
+    {
+        if (m_high) {
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                m_out = putUtf8(m_out, 0x10000 + ((char32_t(m_high) - 0xD800) << 10) + (unit - 0xDC00));
+                m_high = 0;
+                return;
+            }
+            m_out = putUtf8(m_out, 0xFFFD);
+            m_high = 0;
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF)
+            m_high = unit;
+        else
+            m_out = putUtf8(m_out, unit >= 0xDC00 && unit <= 0xDFFF ? char32_t(0xFFFD) : char32_t(unit));
+    }
+
+    char *finish()
+    {
+        if (m_high)
+            m_out = putUtf8(m_out, 0xFFFD);
+        m_high = 0;
+        return m_out;
+    }
+
+private:
+    char *m_out;
+    char16_t m_high = 0;
+};
+
+} // namespace
+
+ValueFormat::ValueFormat(const QLocale &locale)
+    : m_locale(locale)
+    , m_decimalPoint(utf8(locale.decimalPoint()))
+    , m_minusSign(utf8(locale.negativeSign()))
+    , m_exponent(utf8(locale.exponential()))
+    , m_dateFormat(locale.dateFormat(QLocale::ShortFormat))
+{
+    // The usual short formats (dd.MM.yyyy, M/d/yy, ...) are written here directly, some ten times
+    // faster than QLocale; anything with month or day names is left to QLocale.
+    const QString &format = m_dateFormat;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            DatePart part;
+            qsizetype j = i + 1;
+            for (; j < format.size(); ++j) {
+                if (format.at(j) != u'\'') {
+                    part.literal += utf8(format.at(j));
+                } else if (j + 1 < format.size() && format.at(j + 1) == u'\'') {
+                    part.literal += '\'';
+                    ++j;
+                } else {
+                    break;
+                }
+            }
+            if (j == i + 1)
+                part.literal = "'"; // '' outside quotes
+            m_dateParts.push_back(part);
+            i = j + 1;
+            continue;
+        }
+        if (!c.isLetter()) {
+            m_dateParts.push_back({DatePart::Literal, utf8(c)});
+            ++i;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        DatePart::Kind kind;
+        if (c == u'd' && run <= 2)
+            kind = run == 1 ? DatePart::Day : DatePart::Day2;
+        else if (c == u'M' && run <= 2)
+            kind = run == 1 ? DatePart::Month : DatePart::Month2;
+        else if (c == u'y' && (run == 2 || run == 4))
+            kind = run == 2 ? DatePart::Year2 : DatePart::Year4;
+        else {
+            m_dateParts.clear();
+            return;
+        }
+        m_dateParts.push_back({kind, {}});
+        i += run;
+    }
+}
+
+void ValueFormat::appendNumberText(std::string &out, std::string_view text) const
+{
+    for (char c : text) {
+        if (c == '.')
+            out += m_decimalPoint;
+        else if (c == '-')
+            out += m_minusSign;
+        else if (c == 'e' || c == 'E')
+            out += m_exponent;
+        else
+            out += c;
+    }
+}
+
+void ValueFormat::appendInteger(std::string &out, qint64 value) const
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    appendNumberText(out, std::string_view(buffer, result.ptr - buffer));
+}
+
+void ValueFormat::appendDouble(std::string &out, double value) const
+{
+    if (value == 0) { // no "-0"
+        out += '0';
+        return;
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    appendNumberText(out, std::string_view(buffer, result.ptr - buffer));
+}
+
+void ValueFormat::appendSingle(std::string &out, float value) const
+{
+    if (value == 0) {
+        out += '0';
+        return;
+    }
+    // Shortest as a float: 0.1f is "0.1", not the 0.10000000149011612 its double would give.
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    appendNumberText(out, std::string_view(buffer, result.ptr - buffer));
+}
+
+void ValueFormat::appendCurrency(std::string &out, qint64 tenThousandths) const
+{
+    const bool negative = tenThousandths < 0;
+    // Unsigned, so the most negative value negates too.
+    const quint64 magnitude = negative ? 0 - quint64(tenThousandths) : quint64(tenThousandths);
+    if (negative)
+        out += m_minusSign;
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
+    out.append(buffer, result.ptr);
+    quint64 fraction = magnitude % 10000;
+    if (fraction == 0)
+        return;
+    int digits = 4;
+    while (fraction % 10 == 0) {
+        fraction /= 10;
+        --digits;
+    }
+    out += m_decimalPoint;
+    appendDigits(out, qint64(fraction), digits);
+}
+
+void ValueFormat::appendDecimalText(std::string &out, std::string_view text) const
+{
+    appendNumberText(out, text);
+}
+
+void ValueFormat::appendShortDate(std::string &out, QDate date) const
+{
+    const int year = date.year();
+    if (m_dateParts.empty() || year < 1 || year > 9999) {
+        out += m_locale.toString(date, m_dateFormat).toStdString();
+        return;
+    }
+    for (const DatePart &part : m_dateParts) {
+        switch (part.kind) {
+        case DatePart::Literal: out += part.literal; break;
+        case DatePart::Day: appendDigits(out, date.day(), 1); break;
+        case DatePart::Day2: appendTwoDigits(out, date.day()); break;
+        case DatePart::Month: appendDigits(out, date.month(), 1); break;
+        case DatePart::Month2: appendTwoDigits(out, date.month()); break;
+        case DatePart::Year2: appendTwoDigits(out, year % 100); break;
+        case DatePart::Year4: appendDigits(out, year, 4); break;
+        }
+    }
+}
+
+void ValueFormat::appendDate(std::string &out, double stored) const
+{
+    if (!std::isfinite(stored) || std::fabs(stored) > MaxDateDays) {
+        appendDouble(out, stored);
+        return;
+    }
+    // To the nearest second, on the magnitude: the sign then moves the day only.
+    const qint64 total = std::llround(std::fabs(stored) * double(SecondsPerDay));
+    const qint64 days = total / SecondsPerDay;
+    const int seconds = int(total % SecondsPerDay);
+    static const QDate epoch(1899, 12, 30);
+    if (days != 0 || seconds == 0)
+        appendShortDate(out, epoch.addDays(stored < 0 ? -days : days));
+    if (seconds == 0)
+        return;
+    if (days != 0)
+        out += ' ';
+    appendTwoDigits(out, seconds / 3600);
+    out += ':';
+    appendTwoDigits(out, seconds / 60 % 60);
+    out += ':';
+    appendTwoDigits(out, seconds % 60);
+}
+
+void appendJet4Text(std::string &out, const unsigned char *bytes, std::size_t size)
+{
+    // At most two UTF-8 bytes per stored byte: a compressed byte is below U+0100, a UTF-16 unit
+    // takes two bytes and gives at most three, a pair takes four and gives four.
+    const std::size_t start = out.size();
+    out.resize(start + 2 * size + 4);
+    Utf16Writer writer(out.data() + start);
+    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        // Read as libmdb reads it: any 00 byte where a character would start switches mode.
+        bool compressed = true;
+        for (std::size_t i = 2; i < size;) {
+            if (bytes[i] == 0) {
+                compressed = !compressed;
+                ++i;
+            } else if (compressed) {
+                writer.put(bytes[i++]);
+            } else if (i + 1 < size) {
+                writer.put(char16_t(bytes[i] | bytes[i + 1] << 8));
+                i += 2;
+            } else {
+                break;
+            }
+        }
+    } else {
+        for (std::size_t i = 0; i + 1 < size; i += 2)
+            writer.put(char16_t(bytes[i] | bytes[i + 1] << 8));
+    }
+    out.resize(std::size_t(writer.finish() - out.data()));
+}
+
+} // namespace formulix::access

@@ -1,0 +1,57 @@
+#pragma once
+// How the database engine writes stored values as text: numbers, currency and dates under the
+// regional settings, and Jet4 text as UTF-8. Apart from libmdb so the rules stand on their own;
+// everything appends to a std::string because rows are kept as one UTF-8 buffer per chunk.
+
+#include <QDate>
+#include <QLocale>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formulix::access {
+
+class ValueFormat
+{
+public:
+    explicit ValueFormat(const QLocale &locale = QLocale());
+
+    // Plain digits, no group separators.
+    void appendInteger(std::string &out, qint64 value) const;
+    // The shortest text that reads back as the same value, with the locale's decimal separator.
+    void appendDouble(std::string &out, double value) const;
+    void appendSingle(std::string &out, float value) const;
+    // Currency is stored in ten-thousandths: its exact decimal, trailing zeros dropped.
+    void appendCurrency(std::string &out, qint64 tenThousandths) const;
+    // A stored date/time: days since 1899-12-30, the fraction the time of day, the sign covering
+    // both (-1.25 is 1899-12-29 06:00). The locale's short date, then " HH:mm:ss" when there is a
+    // time of day; only the time when the day is 1899-12-30.
+    void appendDate(std::string &out, double stored) const;
+    // A number that libmdb wrote with '.' for the decimal point.
+    void appendDecimalText(std::string &out, std::string_view text) const;
+
+private:
+    struct DatePart
+    {
+        enum Kind { Literal, Day, Day2, Month, Month2, Year2, Year4 } kind = Literal;
+        std::string literal;
+    };
+
+    void appendNumberText(std::string &out, std::string_view text) const;
+    void appendShortDate(std::string &out, QDate date) const;
+
+    QLocale m_locale;
+    std::string m_decimalPoint;
+    std::string m_minusSign;
+    std::string m_exponent;
+    QString m_dateFormat;
+    std::vector<DatePart> m_dateParts; // empty when the format needs QLocale (month names...)
+};
+
+// Jet4 text, UTF-16LE or "compressed" (FF FE, then runs of one byte per character switched by
+// 00 bytes), appended as UTF-8. Surrogate pairs are kept; a lone surrogate becomes U+FFFD.
+void appendJet4Text(std::string &out, const unsigned char *bytes, std::size_t size);
+
+} // namespace formulix::access

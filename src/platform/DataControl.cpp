@@ -1,0 +1,155 @@
+#include "platform/DataControl.h"
+
+#include "platform/AccessDatabase.h"
+#include "platform/TextRules.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QToolButton>
+
+namespace formulix {
+
+namespace {
+
+QToolButton *navigationButton(const QString &text, QWidget *parent)
+{
+    auto *button = new QToolButton(parent);
+    button->setText(text);
+    button->setAutoRaise(false);
+    return button;
+}
+
+} // namespace
+
+DataControl::DataControl(QWidget *parent) : QWidget(parent)
+{
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_first = navigationButton(QStringLiteral("|◀"), this);
+    m_previous = navigationButton(QStringLiteral("◀"), this);
+    m_caption = new QLabel(this);
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setFrameShape(QFrame::Panel);
+    m_caption->setFrameShadow(QFrame::Sunken);
+    m_caption->setAutoFillBackground(true);
+    m_next = navigationButton(QStringLiteral("▶"), this);
+    m_last = navigationButton(QStringLiteral("▶|"), this);
+    layout->addWidget(m_first);
+    layout->addWidget(m_previous);
+    layout->addWidget(m_caption, 1);
+    layout->addWidget(m_next);
+    layout->addWidget(m_last);
+    connect(m_first, &QToolButton::clicked, this, &DataControl::moveFirst);
+    connect(m_previous, &QToolButton::clicked, this, &DataControl::movePrevious);
+    connect(m_next, &QToolButton::clicked, this, &DataControl::moveNext);
+    connect(m_last, &QToolButton::clicked, this, &DataControl::moveLast);
+}
+
+DataControl::~DataControl() = default;
+
+bool DataControl::Refresh(QString *error)
+{
+    if (!m_database || m_database->path() != DatabaseName) {
+        m_recordset.reset();
+        m_position = -1;
+        m_database = AccessDatabase::open(DatabaseName, error);
+        if (!m_database) {
+            emit recordsetChanged();
+            return false;
+        }
+    }
+    m_recordset.reset();
+    m_position = -1;
+    if (RecordSource.isEmpty()) {
+        emit recordsetChanged();
+        return true;
+    }
+    m_recordset = m_database->openTable(RecordSource, error);
+    if (!m_recordset) {
+        emit recordsetChanged();
+        return false;
+    }
+    m_recordset->fetchMore(1);
+    m_position = m_recordset->rowsRead() > 0 ? 0 : -1;
+    emit recordsetChanged();
+    emit reposition();
+    return true;
+}
+
+void DataControl::readUpTo(qint64 row)
+{
+    if (!m_recordset)
+        return;
+    const qint64 before = m_recordset->rowsRead();
+    if (row < before)
+        return;
+    if (row == std::numeric_limits<qint64>::max())
+        m_recordset->fetchAll();
+    else
+        m_recordset->fetchMore(row + 1 - before);
+    if (m_recordset->rowsRead() > before)
+        emit rowsRead(before, m_recordset->rowsRead() - 1);
+}
+
+bool DataControl::moveTo(qint64 row)
+{
+    if (!m_recordset || row < 0)
+        return false;
+    readUpTo(row);
+    if (row >= m_recordset->rowsRead())
+        return false;
+    m_position = row;
+    emit reposition();
+    return true;
+}
+
+bool DataControl::moveFirst()
+{
+    return moveTo(0);
+}
+
+bool DataControl::movePrevious()
+{
+    return m_position > 0 && moveTo(m_position - 1);
+}
+
+bool DataControl::moveNext()
+{
+    return moveTo(m_position + 1);
+}
+
+bool DataControl::moveLast()
+{
+    if (!m_recordset)
+        return false;
+    readUpTo(std::numeric_limits<qint64>::max());
+    return moveTo(m_recordset->rowsRead() - 1);
+}
+
+std::optional<QString> DataControl::value(const QString &column) const
+{
+    if (!m_recordset || m_position < 0)
+        return std::nullopt;
+    int index = m_recordset->columnIndex(column);
+    // A column whose name carries blanks at its ends is still found by the name without them.
+    for (int i = 0; index < 0 && i < m_recordset->columnNames().size(); ++i) {
+        if (trimBlanks(m_recordset->columnNames().at(i)) == trimBlanks(column))
+            index = i;
+    }
+    if (index < 0)
+        return std::nullopt;
+    return m_recordset->text(m_position, index);
+}
+
+QString DataControl::caption() const
+{
+    return m_caption->text();
+}
+
+void DataControl::setCaption(const QString &caption)
+{
+    m_caption->setText(caption);
+}
+
+} // namespace formulix

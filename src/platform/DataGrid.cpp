@@ -1,0 +1,136 @@
+#include "platform/DataGrid.h"
+
+#include "platform/AccessDatabase.h"
+#include "platform/DataControl.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace formulix {
+
+namespace {
+
+constexpr qint64 RowsPerFetch = 256;
+
+} // namespace
+
+RecordSetModel::RecordSetModel(DataControl *source, QObject *parent) : QAbstractTableModel(parent), m_source(source)
+{
+    connect(source, &DataControl::recordsetChanged, this, [this] {
+        beginResetModel();
+        m_rows = m_source->recordset() ? int(qMin<qint64>(m_source->recordset()->rowsRead(), INT_MAX)) : 0;
+        endResetModel();
+    });
+    // Rows the data control read on its own (its last-record button) appear at once.
+    connect(source, &DataControl::rowsRead, this, [this](qint64, qint64 last) {
+        const int rows = int(qMin<qint64>(last + 1, INT_MAX));
+        if (rows <= m_rows)
+            return;
+        beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    });
+}
+
+int RecordSetModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int RecordSetModel::columnCount(const QModelIndex &parent) const
+{
+    const RecordSet *records = m_source->recordset();
+    return parent.isValid() || !records ? 0 : int(records->columnNames().size());
+}
+
+QVariant RecordSetModel::data(const QModelIndex &index, int role) const
+{
+    const RecordSet *records = m_source->recordset();
+    if (!records || !index.isValid() || index.row() >= m_rows || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return {};
+    return records->text(index.row(), index.column());
+}
+
+QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    const RecordSet *records = m_source->recordset();
+    if (role != Qt::DisplayRole || !records)
+        return {};
+    if (orientation == Qt::Horizontal)
+        return section < records->columnNames().size() ? records->columnNames().at(section) : QVariant();
+    return section + 1;
+}
+
+bool RecordSetModel::canFetchMore(const QModelIndex &parent) const
+{
+    const RecordSet *records = m_source->recordset();
+    return !parent.isValid() && records && (records->rowsRead() > m_rows || !records->allRead());
+}
+
+void RecordSetModel::fetchMore(const QModelIndex &parent)
+{
+    RecordSet *records = m_source->recordset();
+    if (parent.isValid() || !records)
+        return;
+    if (records->rowsRead() <= m_rows)
+        records->fetchMore(RowsPerFetch);
+    const int rows = int(qMin<qint64>(records->rowsRead(), INT_MAX));
+    if (rows <= m_rows)
+        return;
+    beginInsertRows({}, m_rows, rows - 1);
+    m_rows = rows;
+    endInsertRows();
+}
+
+DataGrid::DataGrid(DataControl *source, QWidget *parent)
+    : QWidget(parent), m_source(source), m_model(new RecordSetModel(source, this)), m_caption(new QLabel(this)),
+      m_view(new QTableView(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_caption->setAlignment(Qt::AlignCenter);
+    m_caption->setFrameShape(QFrame::Panel);
+    m_caption->setFrameShadow(QFrame::Raised);
+    layout->addWidget(m_caption);
+    layout->addWidget(m_view, 1);
+    m_view->setModel(m_model);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid() && current.row() != m_source->absolutePosition())
+                    m_source->moveTo(current.row());
+            });
+    connect(source, &DataControl::reposition, this, &DataGrid::showCurrentRecord);
+    connect(source, &DataControl::recordsetChanged, this, &DataGrid::showCurrentRecord);
+}
+
+void DataGrid::setCaption(const QString &caption)
+{
+    m_caption->setText(caption);
+}
+
+QString DataGrid::caption() const
+{
+    return m_caption->text();
+}
+
+void DataGrid::showCurrentRecord()
+{
+    const qint64 row = m_source->absolutePosition();
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex current = m_model->index(int(row), qMax(0, m_view->currentIndex().column()));
+    if (m_view->currentIndex().row() != row)
+        m_view->setCurrentIndex(current);
+    m_view->scrollTo(current);
+}
+
+} // namespace formulix

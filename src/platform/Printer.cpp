@@ -1,0 +1,83 @@
+#include "platform/Printer.h"
+
+#include "platform/TextPainter.h"
+#include "platform/Units.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace formulix {
+
+namespace {
+
+QString &pdfPath()
+{
+    static QString path;
+    return path;
+}
+
+} // namespace
+
+void PrinterSeam::setPdfOutput(const QString &path)
+{
+    pdfPath() = path;
+}
+
+QString PrinterSeam::pdfOutput()
+{
+    return pdfPath();
+}
+
+PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
+                      double offsetUp, PageOrientation orientation, const QString &documentName)
+{
+    PrintResult result;
+    std::unique_ptr<QPrinter> printer;
+    if (!pdfPath().isEmpty()) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(pdfPath());
+        result.printer = pdfPath();
+    } else {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull()) {
+            result.error = QStringLiteral("Nu exista o imprimanta implicita. Alegeti o imprimanta implicita in "
+                                          "setarile sistemului si tipariti din nou.");
+            return result;
+        }
+        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        result.printer = info.printerName();
+    }
+    printer->setDocName(documentName);
+    if (orientation == PageOrientation::Landscape)
+        printer->setPageOrientation(QPageLayout::Landscape);
+    else if (orientation == PageOrientation::Portrait)
+        printer->setPageOrientation(QPageLayout::Portrait);
+
+    QPainter painter;
+    if (!painter.begin(printer.get())) {
+        result.error = QStringLiteral("Imprimanta %1 nu poate tipari documentul.").arg(result.printer);
+        return result;
+    }
+    result.printableMm = printer->pageLayout().paintRect(QPageLayout::Millimeter);
+    // The painter's origin is the printable area's top-left corner, one unit a device pixel.
+    const double pxPerMm = printer->resolution() / MmPerInch;
+    const double kx = pageMm.width() > 0 ? result.printableMm.width() / pageMm.width() : 1;
+    const double ky = pageMm.height() > 0 ? result.printableMm.height() / pageMm.height() : 1;
+    const QPointF shift(-offsetLeft * kx, -offsetUp * ky);
+    // What shows is the image from the offsets on: cut at its own edges and at the area's start.
+    const QRectF visibleMm = QRectF(shift, pageMm).intersected(QRectF(QPointF(0, 0), result.printableMm.size()));
+    painter.setClipRect(QRectF(visibleMm.topLeft() * pxPerMm, visibleMm.size() * pxPerMm));
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    for (const PictureBox::PrintedText &text : texts)
+        drawTextMm(painter, pxPerMm, text.topLeftMm + shift, text.text, text.face, text.points, text.color);
+    if (!painter.end() || printer->printerState() == QPrinter::Error) {
+        result.error = QStringLiteral("Imprimanta %1 nu a putut tipari documentul.").arg(result.printer);
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace formulix

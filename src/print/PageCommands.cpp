@@ -1,0 +1,50 @@
+// "Seteaza Pagina" and "Tipareste".
+
+#include "app/Application.h"
+#include "app/frmEcranPrincipal.h"
+#include "platform/Printer.h"
+
+namespace formulix {
+
+void frmEcranPrincipal::mnuSeteazaPag_Click()
+{
+    if (!m_frmPozitie)
+        m_frmPozitie = new frmPozitie(m);
+    m_frmPozitie->show();
+    m_frmPozitie->raise();
+    m_frmPozitie->activateWindow();
+}
+
+void frmEcranPrincipal::CompunePagina()
+{
+    for (int i = 1; i <= m.usedGen(); ++i) {
+        const Camp &camp = *m.CampuriGen.at(i);
+        Picture3->setCurrentX(camp.X);
+        Picture3->setCurrentY(camp.Y);
+        Picture3->setFontSize(camp.MarimeFont);
+        Picture3->printText(camp.Text.shown());
+    }
+    for (int i = 1; i <= m.usedBD(); ++i) {
+        const Camp &camp = *m.CampuriBD.at(i);
+        Picture3->setCurrentX(camp.X);
+        Picture3->setCurrentY(camp.Y);
+        Picture3->setFontSize(camp.MarimeFont);
+        Picture3->printText(camp.Text.shown());
+    }
+}
+
+void frmEcranPrincipal::mnuTipareste_Click()
+{
+    Picture3->setSizeMm(Picture1->widthMm(), Picture1->heightMm());
+    Picture3->setBackColor(Qt::white);
+    CompunePagina();
+    const PageOrientation orientation = m.Orientare == 1 ? PageOrientation::Landscape
+        : m.Orientare == 2                               ? PageOrientation::Portrait
+                                                         : PageOrientation::Unchanged;
+    const PrintResult result = printPage(Picture3->printedTexts(), QSizeF(Picture3->widthMm(), Picture3->heightMm()),
+                                         m.PozStanga, m.PozSus, orientation, applicationTitle());
+    if (!result.ok)
+        MessageBox::information(this, applicationTitle(), result.error);
+}
+
+} // namespace formulix

@@ -1,0 +1,497 @@
+#include "support/Images.h"
+#include "support/Jet4Writer.h"
+#include "app/frmEcranPrincipal.h"
+#include "data/frmSelectie.h"
+#include "platform/DataControl.h"
+#include "platform/DataGrid.h"
+#include "platform/Units.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace formulix;
+using namespace formulix::test;
+
+namespace {
+
+const QString Cnp1 = QStringLiteral("1800512123456");
+
+// Elevi: four pupils (the third with a NULL personal number and a 60-character locality),
+// Clase: two columns, Gol: no rows.
+QString writeSchoolDatabase(const QString &path)
+{
+    Jet4Writer writer(path);
+    writer.beginTable(QStringLiteral("Elevi"), {{QStringLiteral("Nume"), Jet4Type::Text, 60},
+                                                {QStringLiteral("CNP"), Jet4Type::Text, 13},
+                                                {QStringLiteral("Cod"), Jet4Type::Text, 5},
+                                                {QStringLiteral("Localitate"), Jet4Type::Text, 80}});
+    writer.addRow({QStringLiteral("Popescu Ion"), Cnp1, QStringLiteral("ABCDE"), QStringLiteral("Cluj-Napoca")});
+    writer.addRow({QStringLiteral("Ionescu Ștefania"), QStringLiteral("2990101223344"), QStringLiteral("FGHIJ"),
+                   QStringLiteral("Timișoara")});
+    writer.addRow({QStringLiteral("Țăranu Ana"), nullptr, QStringLiteral("KLMNO"), QString(60, u'L')});
+    writer.addRow({QStringLiteral("Dumitru Radu"), QStringLiteral("5010203040506"), QStringLiteral("PQRST"),
+                   QStringLiteral("Iași")});
+    writer.endTable();
+    writer.beginTable(QStringLiteral("Clase"), {{QStringLiteral("Clasa"), Jet4Type::Text, 10},
+                                                {QStringLiteral("Diriginte"), Jet4Type::Text, 40}});
+    writer.addRow({QStringLiteral("VIII A"), QStringLiteral("Maria Ionescu")});
+    writer.endTable();
+    writer.beginTable(QStringLiteral("Gol"), {{QStringLiteral("Nume"), Jet4Type::Text, 20}});
+    writer.endTable();
+    QString error;
+    if (!writer.finish(&error))
+        qFatal("cannot write the test database: %s", qPrintable(error));
+    return path;
+}
+
+QStringList items(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+Camp databaseField(const QString &column, int rangMin, int rangMax, int y = 20)
+{
+    Camp camp;
+    camp.NumeCamp = column;
+    camp.X = 10;
+    camp.Y = qint16(y);
+    camp.MarimeFont = 10;
+    camp.RangMin = quint8(rangMin);
+    camp.RangMax = quint8(rangMax);
+    return camp;
+}
+
+} // namespace
+
+class TestRecords : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void loadingListsEveryTable();
+    void refusesNamesNotEndingInLowerCaseMdb_data();
+    void refusesNamesNotEndingInLowerCaseMdb();
+    void aDamagedFileListsNothingAndKeepsTheLayout();
+    void loadingAgainListsOnlyTheNewFile();
+    void choosingATableListsItsColumns();
+    void aTableThatCannotOpenLeavesTheMenus();
+    void columnClickArmsADatabaseField();
+    void anotherTableCancelsThePendingField();
+    void undoRemovesTheLastDatabaseField();
+    void recordSelectionFillsTheFields_data();
+    void recordSelectionFillsTheFields();
+    void movingToTheThirdRecord();
+    void emptyTableShowsRecordZero();
+    void activationReturnsToTheFirstRecord();
+    void missingDatabaseAtActivationIsReported();
+    void selectionWindowLaysOutGridAndControl();
+
+private:
+    void loadDatabase(const QString &path);
+    void chooseTable(const QString &name);
+    frmSelectie *openRecords();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_database;
+    std::unique_ptr<Module1> m_model;
+    std::unique_ptr<frmEcranPrincipal> m_window;
+};
+
+void TestRecords::init()
+{
+    DialogSeam::reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_database = writeSchoolDatabase(m_dir->filePath("scoala.mdb"));
+    m_model = std::make_unique<Module1>();
+    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
+    m_window->resize(1000, 700);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    CommonDialog::queueAnswer(writeTemplate(m_dir->path(), "macheta.jpg", "JPEG", QSize(1240, 877), 150));
+    m_window->mnuIncarcaMacheta->trigger();
+    QVERIFY(m_window->MachetaIncarcata);
+}
+
+void TestRecords::cleanup()
+{
+    m_window.reset();
+    m_model.reset();
+    m_dir.reset();
+}
+
+void TestRecords::loadDatabase(const QString &path)
+{
+    CommonDialog::queueAnswer(path);
+    m_window->mnuIncarcaBaza->trigger();
+}
+
+void TestRecords::chooseTable(const QString &name)
+{
+    const QList<QListWidgetItem *> found = m_window->List1->findItems(name, Qt::MatchExactly);
+    QVERIFY(!found.isEmpty());
+    m_window->List1->setCurrentItem(found.first());
+    QTest::mouseClick(m_window->List1->viewport(), Qt::LeftButton, {},
+                      m_window->List1->visualItemRect(found.first()).center());
+}
+
+frmSelectie *TestRecords::openRecords()
+{
+    m_window->mnuSelInreg->setEnabled(true); // as choosing the table does
+    m_window->mnuSelInreg->trigger();
+    frmSelectie *records = m_window->recordWindow();
+    if (records) {
+        records->activateWindow();
+        if (!QTest::qWaitForWindowActive(records))
+            qWarning("the record window did not become active");
+    }
+    return records;
+}
+
+void TestRecords::loadingListsEveryTable()
+{
+    loadDatabase(m_database);
+    QCOMPARE(m_model->CaleBazaDate, m_database);
+    QCOMPARE(items(m_window->List1), QStringList({"MSysObjects", "Elevi", "Clase", "Gol"}));
+    QVERIFY(m_window->Frame2->isVisible() && m_window->Frame1->isHidden());
+    QCOMPARE(mm::left(m_window->Frame2), 0.0);
+    QCOMPARE(mm::height(m_window->Frame2), 40.0);
+    QCOMPARE(m_window->Frame2->width(), m_window->centralWidget()->width());
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown[0].title, QStringLiteral("Formulix"));
+    QCOMPARE(shown[0].text, QStringLiteral("Selectati tabela din care preluati date!"));
+    const CommonDialog::Shown dialog = CommonDialog::shown().constLast();
+    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb"));
+    QVERIFY(!dialog.save);
+}
+
+void TestRecords::refusesNamesNotEndingInLowerCaseMdb_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("capitals") << "SCOALA.MDB";
+    QTest::newRow("mixed") << "scoala.Mdb";
+    QTest::newRow("another kind") << "scoala.accdb";
+}
+
+void TestRecords::refusesNamesNotEndingInLowerCaseMdb()
+{
+    QFETCH(QString, name);
+    const QString path = m_dir->filePath(name);
+    QFile::copy(m_database, path);
+    loadDatabase(path);
+    QCOMPARE(m_model->CaleBazaDate, QString());
+    QVERIFY(m_window->Frame2->isHidden());
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestRecords::aDamagedFileListsNothingAndKeepsTheLayout()
+{
+    m_model->NrCampuriGen = 1;
+    m_model->CampuriGen.at(1)->Text = QStringLiteral("Scoala");
+    const QString path = m_dir->filePath("stricat.mdb");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(8192, 'x'));
+    file.close();
+    loadDatabase(path);
+    QCOMPARE(m_model->CaleBazaDate, path);
+    QVERIFY(m_window->Frame2->isVisible());
+    QCOMPARE(m_window->List1->count(), 0);
+    QVERIFY(MessageBox::shown().isEmpty());
+    QCOMPARE(m_model->NrCampuriGen, qint16(1));
+}
+
+void TestRecords::loadingAgainListsOnlyTheNewFile()
+{
+    loadDatabase(m_database);
+    Jet4Writer other(m_dir->filePath("alta.mdb"));
+    other.beginTable(QStringLiteral("Profesori"), {{QStringLiteral("Nume"), Jet4Type::Text, 30}});
+    QVERIFY(other.finish());
+    loadDatabase(m_dir->filePath("alta.mdb"));
+    QCOMPARE(items(m_window->List1), QStringList({"MSysObjects", "Profesori"}));
+}
+
+void TestRecords::choosingATableListsItsColumns()
+{
+    loadDatabase(m_database);
+    chooseTable(QStringLiteral("Elevi"));
+    QCOMPARE(m_model->NumeTabela, QStringLiteral("Elevi"));
+    QCOMPARE(items(m_window->List2), QStringList({"Nume", "CNP", "Cod", "Localitate"}));
+    QVERIFY(m_window->TabelaAleasa && m_window->PermiteCampuriBD);
+    QVERIFY(m_window->mnuSelInreg->isEnabled());
+    QVERIFY(m_window->mnuDefCampBazaDate->isEnabled());
+    QVERIFY(!m_window->mnuIncarcaBaza->isEnabled());
+
+    chooseTable(QStringLiteral("Gol")); // no records, still its columns
+    QCOMPARE(items(m_window->List2), QStringList({"Nume"}));
+    chooseTable(QStringLiteral("Clase"));
+    QCOMPARE(items(m_window->List2), QStringList({"Clasa", "Diriginte"}));
+    QCOMPARE(m_model->NumeTabela, QStringLiteral("Clase"));
+}
+
+void TestRecords::aTableThatCannotOpenLeavesTheMenus()
+{
+    loadDatabase(m_database);
+    QVERIFY(QFile::remove(m_database));
+    chooseTable(QStringLiteral("Elevi"));
+    QCOMPARE(m_window->List2->count(), 0);
+    QCOMPARE(m_model->NumeTabela, QStringLiteral("Elevi"));
+    QVERIFY(m_window->mnuSelInreg->isEnabled());
+    QVERIFY(!m_window->TabelaAleasa && !m_window->PermiteCampuriBD);
+    QVERIFY(m_window->mnuIncarcaBaza->isEnabled());
+}
+
+void TestRecords::columnClickArmsADatabaseField()
+{
+    loadDatabase(m_database);
+    chooseTable(QStringLiteral("Elevi"));
+    m_window->Text3->setText(QStringLiteral("12"));
+    m_window->Text4->setText(QStringLiteral("4"));
+    m_window->Text5->setText(QStringLiteral("4"));
+    QTest::mouseClick(m_window->List2->viewport(), Qt::LeftButton, {},
+                      m_window->List2->visualItemRect(m_window->List2->item(0)).center());
+    QTest::mouseClick(m_window->List2->viewport(), Qt::LeftButton, {},
+                      m_window->List2->visualItemRect(m_window->List2->item(1)).center());
+    QVERIFY(m_window->AsteaptaCampBD);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Cross);
+    m_window->Command5->click(); // "Terminat" waits for the field
+    QVERIFY(m_window->Frame2->isVisible());
+
+    m_window->Picture1_MouseDown(LeftButton, 0, 82.5f, 119.4f);
+    QCOMPARE(m_model->NrCampuriBD, qint16(1));
+    const Camp &camp = *m_model->CampuriBD.at(1);
+    QCOMPARE(camp.NumeCamp.shown(), QStringLiteral("CNP"));
+    QCOMPARE(camp.X, qint16(82));
+    QCOMPARE(camp.Y, qint16(119));
+    QCOMPARE(camp.MarimeFont, quint8(12));
+    QCOMPARE(camp.RangMin, quint8(4));
+    QCOMPARE(camp.RangMax, quint8(4));
+    QCOMPARE(m_window->Picture1->printedTexts().constLast().text, QStringLiteral("C"));
+    QVERIFY(!m_window->AsteaptaCampBD);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Arrow);
+
+    // The same column clicked again arms the next field.
+    QTest::mouseClick(m_window->List2->viewport(), Qt::LeftButton, {},
+                      m_window->List2->visualItemRect(m_window->List2->item(1)).center());
+    QVERIFY(m_window->AsteaptaCampBD);
+    m_window->Picture1_MouseDown(LeftButton, 0, 90, 119);
+    QCOMPARE(m_model->NrCampuriBD, qint16(2));
+    m_window->Command5->click();
+    QVERIFY(m_window->Frame2->isHidden());
+    QVERIFY(m_window->mnuDefCampGen->isEnabled());
+}
+
+void TestRecords::anotherTableCancelsThePendingField()
+{
+    loadDatabase(m_database);
+    chooseTable(QStringLiteral("Elevi"));
+    m_window->List2->setCurrentRow(0);
+    m_window->List2_Click();
+    QVERIFY(m_window->AsteaptaCampBD);
+    chooseTable(QStringLiteral("Clase"));
+    QVERIFY(!m_window->AsteaptaCampBD);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Cross);
+    m_window->Picture1_MouseDown(LeftButton, 0, 50, 50);
+    QCOMPARE(m_model->NrCampuriBD, qint16(0));
+}
+
+void TestRecords::undoRemovesTheLastDatabaseField()
+{
+    m_model->NrCampuriGen = 1;
+    m_model->CampuriGen.at(1)->Text = QStringLiteral("Scoala");
+    m_model->CampuriGen.at(1)->MarimeFont = 10;
+    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 0, 0, 40);
+    *m_model->CampuriBD.at(2) = databaseField(QStringLiteral("CNP"), 0, 0, 60);
+    m_model->NrCampuriBD = 2;
+    m_window->mnuDefCampBazaDate->setEnabled(true);
+    m_window->mnuDefCampBazaDate->trigger();
+    m_window->Picture1_MouseUp(RightButton, 0, 11, 61);
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{false, 2}));
+    m_window->Command4->click();
+    QCOMPARE(m_model->NrCampuriBD, qint16(1));
+    QCOMPARE(m_model->CampSelectat.Index, qint16(0)); // the selected field went with it
+    QVERIFY(m_window->Command6->isHidden());
+    QStringList drawn;
+    for (const PictureBox::PrintedText &printed : m_window->Picture1->printedTexts())
+        drawn << printed.text;
+    QCOMPARE(drawn, QStringList({"Scoala", "Nume"}));
+    m_window->Command4->click();
+    m_window->Command4->click();
+    QCOMPARE(m_model->NrCampuriBD, qint16(0));
+}
+
+void TestRecords::recordSelectionFillsTheFields_data()
+{
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<int>("rangMin");
+    QTest::addColumn<int>("rangMax");
+    QTest::addColumn<int>("record"); // 1-based
+    QTest::addColumn<QString>("text"); // what the field holds afterwards, without trailing blanks
+    QTest::newRow("whole value") << "Nume" << 0 << 0 << 2 << "Ionescu Ștefania";
+    QTest::newRow("fourth of 13 digits") << "CNP" << 4 << 4 << 1 << "0";
+    QTest::newRow("3..10 of 5 characters") << "Cod" << 3 << 10 << 1 << "CDE";
+    QTest::newRow("7.. of 5 characters") << "Cod" << 7 << 9 << 1 << "";
+    QTest::newRow("5..0 keeps the old text") << "Cod" << 5 << 0 << 1 << "vechi";
+    QTest::newRow("0..7 takes the whole value") << "Localitate" << 0 << 7 << 2 << "Timișoara";
+    QTest::newRow("60 characters keep 50") << "Localitate" << 0 << 0 << 3 << QString(50, u'L');
+    QTest::newRow("NULL gives empty text") << "CNP" << 0 << 0 << 3 << "";
+    QTest::newRow("column with trailing blanks") << "Nume      " << 0 << 0 << 4 << "Dumitru Radu";
+    QTest::newRow("column the table lacks") << "Prenume" << 0 << 0 << 1 << "vechi";
+}
+
+void TestRecords::recordSelectionFillsTheFields()
+{
+    QFETCH(QString, column);
+    QFETCH(int, rangMin);
+    QFETCH(int, rangMax);
+    QFETCH(int, record);
+    QFETCH(QString, text);
+    m_model->CaleBazaDate = m_database;
+    m_model->NumeTabela = QStringLiteral("Elevi");
+    Camp field = databaseField(column, rangMin, rangMax);
+    field.Text = QStringLiteral("vechi");
+    *m_model->CampuriBD.at(1) = field;
+    m_model->NrCampuriBD = 1;
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    QVERIFY(records->Data1->moveTo(record - 1));
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: %1").arg(record));
+    QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), text);
+    const bool drawn = !m_window->Picture1->printedTexts().isEmpty();
+    QCOMPARE(drawn, text != QStringLiteral("vechi"));
+}
+
+void TestRecords::movingToTheThirdRecord()
+{
+    m_model->CaleBazaDate = m_database;
+    m_model->NumeTabela = QStringLiteral("Elevi");
+    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 0, 0);
+    m_model->NrCampuriBD = 1;
+    m_model->NrCampuriGen = 1;
+    m_model->CampuriGen.at(1)->Text = QStringLiteral("Scoala");
+    m_model->CampuriGen.at(1)->MarimeFont = 10;
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    QCOMPARE(records->windowTitle(), QStringLiteral("Tabel cu inregistrari"));
+    QCOMPARE(records->DBGrid1->caption(), QStringLiteral("Selectati inregistrarea dorita"));
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 1"));
+    QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("Popescu Ion"));
+
+    // A click on the third row of the grid.
+    QTableView *view = records->DBGrid1->view();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(2, 0)).center());
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 3"));
+    QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("Țăranu Ana"));
+    QStringList drawn;
+    for (const PictureBox::PrintedText &printed : m_window->Picture1->printedTexts())
+        drawn << printed.text;
+    QCOMPARE(drawn, QStringList({"Scoala", "Țăranu Ana"}));
+
+    records->Data1->lastButton()->click();
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 4"));
+    QCOMPARE(view->currentIndex().row(), 3);
+    records->Data1->nextButton()->click(); // stays on the last record
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 4"));
+
+    // A redraw shows column names again; the values stay in the fields.
+    m_window->RedeseneazaCampuri();
+    QCOMPARE(m_window->Picture1->printedTexts().constLast().text, QStringLiteral("Nume"));
+    QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("Dumitru Radu"));
+}
+
+void TestRecords::emptyTableShowsRecordZero()
+{
+    m_model->CaleBazaDate = m_database;
+    m_model->NumeTabela = QStringLiteral("Gol");
+    Camp field = databaseField(QStringLiteral("Nume"), 0, 0);
+    field.Text = QStringLiteral("vechi");
+    *m_model->CampuriBD.at(1) = field;
+    m_model->NrCampuriBD = 1;
+    frmSelectie *records = openRecords();
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 0"));
+    QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("vechi"));
+}
+
+void TestRecords::activationReturnsToTheFirstRecord()
+{
+    m_model->CaleBazaDate = m_database;
+    m_model->NumeTabela = QStringLiteral("Elevi");
+    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 0, 0);
+    m_model->NrCampuriBD = 1;
+    frmSelectie *records = openRecords();
+    records->Data1->moveTo(2);
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 3"));
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 3")); // leaving changes nothing
+    records->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(records));
+    QTRY_COMPARE(records->Data1->caption(), QStringLiteral("Record: 1"));
+    QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("Popescu Ion"));
+
+    // Chosen again while open, it is the same window.
+    m_window->mnuSelInreg->setEnabled(true);
+    m_window->mnuSelInreg->trigger();
+    QCOMPARE(m_window->recordWindow(), records);
+}
+
+void TestRecords::missingDatabaseAtActivationIsReported()
+{
+    m_model->CaleBazaDate = m_dir->filePath("mutata.mdb");
+    m_model->NumeTabela = QStringLiteral("Elevi");
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].text.contains(QStringLiteral("mutata.mdb")));
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 0"));
+
+    m_model->CaleBazaDate = m_database;
+    m_model->NumeTabela = QStringLiteral("Nu exista");
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    records->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(records));
+    QTRY_COMPARE(MessageBox::shown().size(), 2);
+    QVERIFY(MessageBox::shown()[1].text.contains(QStringLiteral("Nu exista")));
+}
+
+void TestRecords::selectionWindowLaysOutGridAndControl()
+{
+    m_model->CaleBazaDate = m_database;
+    m_model->NumeTabela = QStringLiteral("Elevi");
+    frmSelectie *records = openRecords();
+    records->resize(700, 400);
+    QTRY_COMPARE(records->DBGrid1->width(), records->width());
+    const double gap = mm::top(records->Data1) - mm::height(records->DBGrid1);
+    QVERIFY(qAbs(gap - 5) < 0.3);
+    QVERIFY(qAbs(records->Data1->geometry().bottom() + 1 - records->height()) <= 1);
+    QVERIFY(qAbs(records->Data1->geometry().center().x() - records->width() / 2) <= 1);
+    records->resize(300, 20); // lower than the control: no negative grid
+    QTRY_COMPARE(records->DBGrid1->height(), 0);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    DialogSeam::setTestMode(true);
+    TestRecords test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_records.moc"

@@ -1,0 +1,433 @@
+#include "app/frmEcranPrincipal.h"
+#include "print/frmPozitie.h"
+#include "platform/Printer.h"
+#include "platform/TextPainter.h"
+#include "support/Images.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+using namespace formulix;
+
+namespace {
+
+constexpr double MmPerPoint = 25.4 / 72;
+
+struct Word
+{
+    QString text;
+    QRectF mm; // on the paper, from its top-left corner
+};
+
+struct PdfPage
+{
+    QSizeF mm;
+    QList<Word> words;
+};
+
+// The words of the first page of a PDF and where they stand, as pdftotext reads them.
+PdfPage readWords(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    process.waitForFinished(60000);
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+    PdfPage page;
+    const QRegularExpressionMatch size =
+        QRegularExpression(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\"")).match(html);
+    page.mm = QSizeF(size.captured(1).toDouble() * MmPerPoint, size.captured(2).toDouble() * MmPerPoint);
+    const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        page.words.append({m.captured(5), QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) * MmPerPoint,
+                                                 QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()) * MmPerPoint)});
+    }
+    return page;
+}
+
+// Dark pixels of the first page rendered at 10 pixels a millimetre, as a bounding box in mm.
+QRectF inkOf(const QString &pdf, QSizeF *pageMm = nullptr)
+{
+    QTemporaryDir dir;
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-png"),
+                                                   QStringLiteral("-singlefile"), pdf, dir.filePath("page")});
+    const QImage image(dir.filePath("page.png"));
+    if (pageMm)
+        *pageMm = QSizeF(image.width() / 10.0, image.height() / 10.0);
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink.isNull() ? QRectF() : QRectF(ink.x() / 10.0, ink.y() / 10.0, ink.width() / 10.0, ink.height() / 10.0);
+}
+
+int pageCount(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdfinfo"), {pdf});
+    process.waitForFinished(60000);
+    return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+        .match(QString::fromUtf8(process.readAllStandardOutput()))
+        .captured(1)
+        .toInt();
+}
+
+} // namespace
+
+class TestPrint : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void textsLandAtTheirPlaceOnPaper_data();
+    void textsLandAtTheirPlaceOnPaper();
+    void leadingBlanksShiftTrailingBlanksVanish();
+    void textIsCutAtTheCanvasEdge();
+    void onlyTheFieldsArePrinted();
+    void printingTwiceGivesTheSamePage();
+    void pageDialogConvertsAndKeeps_data();
+    void pageDialogConvertsAndKeeps();
+    void pageDialogShowsTheStoredValues();
+    void noDefaultPrinterIsReported();
+    void printsThroughTheDefaultQueue();
+
+private:
+    void loadTemplate(QSize pixels = QSize(1240, 877));
+    void addGeneral(const QString &text, int x, int y, int font = 12);
+    void print();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_pdf;
+    std::unique_ptr<Module1> m_model;
+    std::unique_ptr<frmEcranPrincipal> m_window;
+};
+
+void TestPrint::init()
+{
+    DialogSeam::reset();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_pdf = m_dir->filePath("pagina.pdf");
+    PrinterSeam::setPdfOutput(m_pdf);
+    m_model = std::make_unique<Module1>();
+    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestPrint::cleanup()
+{
+    m_window.reset();
+    m_model.reset();
+    m_dir.reset();
+    PrinterSeam::setPdfOutput(QString());
+}
+
+void TestPrint::loadTemplate(QSize pixels)
+{
+    CommonDialog::queueAnswer(test::writeTemplate(m_dir->path(), "macheta.jpg", "JPEG", pixels, 150));
+    m_window->mnuIncarcaMacheta->trigger();
+    QVERIFY(m_window->MachetaIncarcata);
+}
+
+void TestPrint::addGeneral(const QString &text, int x, int y, int font)
+{
+    Camp &camp = *m_model->CampuriGen.at(++m_model->NrCampuriGen);
+    camp.Text = text;
+    camp.X = qint16(x);
+    camp.Y = qint16(y);
+    camp.MarimeFont = quint8(font);
+}
+
+void TestPrint::print()
+{
+    QFile::remove(m_pdf);
+    m_window->mnuTipareste->trigger();
+    QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shown().value(0).text));
+    QVERIFY(QFile::exists(m_pdf));
+}
+
+void TestPrint::textsLandAtTheirPlaceOnPaper_data()
+{
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("up");
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("no offsets, landscape") << 0 << 0 << 1;
+    QTest::newRow("start offsets 20 and 5") << 20 << 5 << 1;
+    QTest::newRow("negative offsets move right and down") << -10 << -7 << 1;
+    QTest::newRow("portrait") << 20 << 5 << 2;
+}
+
+void TestPrint::textsLandAtTheirPlaceOnPaper()
+{
+    QFETCH(int, left);
+    QFETCH(int, up);
+    QFETCH(int, orientation);
+    loadTemplate(); // 210 x 148.5 mm
+    addGeneral(QStringLiteral("Stanga"), 30, 20);
+    addGeneral(QStringLiteral("Jos"), 150, 120, 20);
+    m_model->PozStanga = qint16(left);
+    m_model->PozSus = qint16(up);
+    m_model->Orientare = qint16(orientation);
+    print();
+    const PdfPage page = readWords(m_pdf);
+    QCOMPARE(page.mm.width() > page.mm.height(), orientation == 1);
+
+    // Where the printable area lies on this paper, and how the offsets scale.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    const double w = m_window->Picture1->widthMm(), h = m_window->Picture1->heightMm();
+    const double kx = printable.width() / w, ky = printable.height() / h;
+
+    QCOMPARE(page.words.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const Camp &camp = *m_model->CampuriGen.at(i + 1);
+        const Word &word = page.words[i];
+        QCOMPARE(word.text, camp.Text.shown());
+        const double x = printable.left() + camp.X - left * kx;
+        const double y = printable.top() + camp.Y - up * ky;
+        QVERIFY2(qAbs(word.mm.left() - x) < 0.4, qPrintable(QStringLiteral("x %1, expected %2").arg(word.mm.left()).arg(x)));
+        QVERIFY2(qAbs(word.mm.top() - y) < 0.8, qPrintable(QStringLiteral("y %1, expected %2").arg(word.mm.top()).arg(y)));
+        // True size: a 20 pt line is about 7 mm high on paper, a 12 pt one about 4.
+        const double line = textExtentMm(camp.Text.shown(), QApplication::font(), camp.MarimeFont).height();
+        QVERIFY(qAbs(word.mm.height() - line) < line * 0.25);
+    }
+}
+
+void TestPrint::leadingBlanksShiftTrailingBlanksVanish()
+{
+    loadTemplate();
+    m_model->PozStanga = 0;
+    m_model->PozSus = 0;
+    addGeneral(QStringLiteral("   Ion   "), 40, 40);
+    print();
+    const PdfPage page = readWords(m_pdf);
+    QCOMPARE(page.words.size(), 1);
+    const double blanks = textExtentMm(QStringLiteral("   "), QApplication::font(), 12).width();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    const double x = printer.pageLayout().paintRect(QPageLayout::Millimeter).left() + 40 + blanks;
+    QVERIFY2(qAbs(page.words[0].mm.left() - x) < 0.4, qPrintable(QString::number(page.words[0].mm.left())));
+    QCOMPARE(Camp(*m_model->CampuriGen.at(1)).Text.shown(), QStringLiteral("   Ion"));
+}
+
+void TestPrint::textIsCutAtTheCanvasEdge()
+{
+    loadTemplate(QSize(600, 300)); // 101.6 x 50.8 mm
+    m_model->PozStanga = 0;
+    m_model->PozSus = 0;
+    addGeneral(QString(30, u'W'), 60, 10, 20);
+    print();
+    QSizeF paper;
+    const QRectF ink = inkOf(m_pdf, &paper);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    QVERIFY(!ink.isEmpty());
+    QVERIFY2(qAbs(ink.right() - (printable.left() + m_window->Picture1->widthMm())) < 0.6,
+             qPrintable(QString::number(ink.right())));
+}
+
+void TestPrint::onlyTheFieldsArePrinted()
+{
+    loadTemplate();
+    print(); // the template is never printed: a layout without fields is one blank page
+    QCOMPARE(pageCount(m_pdf), 1);
+    QVERIFY(inkOf(m_pdf).isEmpty());
+
+    // A database field prints the text it holds; one never filled prints nothing.
+    Camp &filled = *m_model->CampuriBD.at(1);
+    filled.NumeCamp = QStringLiteral("Nume");
+    filled.Text = QStringLiteral("Popescu");
+    filled.X = 30;
+    filled.Y = 30;
+    filled.MarimeFont = 12;
+    Camp &empty = *m_model->CampuriBD.at(2);
+    empty = Camp();
+    empty.NumeCamp = QStringLiteral("CNP");
+    empty.X = 30;
+    empty.Y = 60;
+    empty.MarimeFont = 12;
+    m_model->NrCampuriBD = 2;
+    print();
+    const PdfPage page = readWords(m_pdf);
+    QCOMPARE(page.words.size(), 1);
+    QCOMPARE(page.words[0].text, QStringLiteral("Popescu"));
+}
+
+void TestPrint::printingTwiceGivesTheSamePage()
+{
+    loadTemplate();
+    addGeneral(QStringLiteral("Școala Gimnazială"), 30, 20);
+    addGeneral(QStringLiteral("Director"), 100, 100);
+    print();
+    const PdfPage first = readWords(m_pdf);
+    const QImage firstPicture = m_window->Picture3->image();
+    m_model->NrCampuriGen = 1; // fewer fields the second time: nothing of the first page remains
+    print();
+    m_model->NrCampuriGen = 2;
+    print();
+    const PdfPage third = readWords(m_pdf);
+    QCOMPARE(third.words.size(), first.words.size());
+    for (int i = 0; i < first.words.size(); ++i) {
+        QCOMPARE(third.words[i].text, first.words[i].text);
+        QCOMPARE(third.words[i].mm, first.words[i].mm);
+    }
+    QCOMPARE(m_window->Picture3->image(), firstPicture);
+    QCOMPARE(m_window->Picture3->widthMm(), m_window->Picture1->widthMm());
+}
+
+void TestPrint::pageDialogConvertsAndKeeps_data()
+{
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("up");
+    QTest::addColumn<bool>("portrait");
+    QTest::addColumn<int>("storedLeft");
+    QTest::addColumn<int>("storedUp");
+    QTest::newRow("zero and portrait") << "0" << "0" << true << 0 << 0;
+    QTest::newRow("halves to even") << "12,5" << "13,5" << false << 12 << 14;
+    QTest::newRow("negative, blanks around") << " -10 " << "-3" << false << -10 << -3;
+    QTest::newRow("empty keeps the value") << "" << "7" << true << 20 << 7;
+    QTest::newRow("above 16 bits keeps the value") << "40000" << "abc" << false << 20 << 5;
+}
+
+void TestPrint::pageDialogConvertsAndKeeps()
+{
+    QFETCH(QString, left);
+    QFETCH(QString, up);
+    QFETCH(bool, portrait);
+    QFETCH(int, storedLeft);
+    QFETCH(int, storedUp);
+    loadTemplate();
+    m_window->mnuSeteazaPag->trigger();
+    frmPozitie *dialog = m_window->pageWindow();
+    QVERIFY(dialog);
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QCOMPARE(dialog->windowTitle(), QStringLiteral("Seteaza pozitie"));
+    dialog->Text1->setText(left);
+    dialog->Text2->setText(up);
+    (portrait ? dialog->Option2 : dialog->Option1)->setChecked(true);
+    dialog->Command1->click();
+    QCOMPARE(int(m_model->PozStanga), storedLeft);
+    QCOMPARE(int(m_model->PozSus), storedUp);
+    QCOMPARE(int(m_model->Orientare), portrait ? 2 : 1);
+    QTRY_VERIFY(!m_window->pageWindow());
+}
+
+void TestPrint::pageDialogShowsTheStoredValues()
+{
+    loadTemplate();
+    m_window->mnuSeteazaPag->trigger();
+    frmPozitie *dialog = m_window->pageWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QCOMPARE(dialog->Text1->text(), QStringLiteral("20"));
+    QCOMPARE(dialog->Text2->text(), QStringLiteral("5"));
+    QVERIFY(dialog->Option1->isChecked() && !dialog->Option2->isChecked());
+
+    // Typed but not confirmed: coming back shows the stored values again.
+    dialog->Text1->setText(QStringLiteral("99"));
+    m_model->PozSus = -4;
+    m_model->Orientare = 3; // neither button
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    dialog->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(dialog));
+    QTRY_COMPARE(dialog->Text1->text(), QStringLiteral("20"));
+    QCOMPARE(dialog->Text2->text(), QStringLiteral("-4"));
+    QVERIFY(!dialog->Option1->isChecked() && !dialog->Option2->isChecked());
+
+    // Closed with its close box it stores nothing.
+    dialog->Text1->setText(QStringLiteral("1"));
+    dialog->close();
+    QCOMPARE(m_model->PozStanga, qint16(20));
+}
+
+void TestPrint::noDefaultPrinterIsReported()
+{
+    if (qEnvironmentVariableIsEmpty("FORMULIX_EXPECT_NO_PRINTER"))
+        QSKIP("runs on its own, with no print server to ask");
+    PrinterSeam::setPdfOutput(QString());
+    loadTemplate();
+    addGeneral(QStringLiteral("Ion"), 10, 10);
+    const Camp before = *m_model->CampuriGen.at(1);
+    m_window->mnuTipareste->trigger();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(MessageBox::shown()[0].text.contains(QStringLiteral("imprimanta implicita")));
+    QCOMPARE(*m_model->CampuriGen.at(1), before);
+}
+
+void TestPrint::printsThroughTheDefaultQueue()
+{
+    const QString queue = qEnvironmentVariable("FORMULIX_EXPECT_QUEUE");
+    if (queue.isEmpty())
+        QSKIP("runs on its own, with the test print queue as the default printer");
+    if (QPrinterInfo::defaultPrinter().printerName() != queue)
+        QSKIP("no cups-pdf queue FormulixTest: the test script sets it up");
+    const QDir output(QDir::homePath() + QStringLiteral("/PDF"));
+    const QStringList before = output.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    PrinterSeam::setPdfOutput(QString()); // the normal path, through the print server
+    loadTemplate();
+    addGeneral(QStringLiteral("Formulix"), 50, 40, 20);
+    m_model->PozStanga = 20;
+    m_model->PozSus = 5;
+    m_model->Orientare = 2; // portrait: the queue's paper is upright, so no rotation to undo
+    m_window->mnuTipareste->trigger();
+    QVERIFY(MessageBox::shown().isEmpty());
+
+    QString pdf;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (const QString &name : output.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time)) {
+                if (!before.contains(name)) {
+                    pdf = output.filePath(name);
+                    return QFileInfo(pdf).size() > 0;
+                }
+            }
+            return false;
+        }(),
+        120000);
+    QTest::qWait(500); // cups-pdf may still be closing the file
+    const QRectF ink = inkOf(pdf);
+    QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    const double kx = printable.width() / m_window->Picture1->widthMm();
+    const double ky = printable.height() / m_window->Picture1->heightMm();
+    const double x = printable.left() + 50 - 20 * kx;
+    const double y = printable.top() + 40 - 5 * ky;
+    QVERIFY(!ink.isEmpty());
+    QVERIFY2(qAbs(ink.left() - x) < 1.0, qPrintable(QStringLiteral("ink at x %1, expected %2").arg(ink.left()).arg(x)));
+    // The ink starts below the line's top by the letters' internal leading.
+    QVERIFY2(ink.top() > y - 0.5 && ink.top() < y + 3, qPrintable(QStringLiteral("ink at y %1, line at %2").arg(ink.top()).arg(y)));
+    QFile::remove(pdf);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    DialogSeam::setTestMode(true);
+    TestPrint test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_print.moc"
