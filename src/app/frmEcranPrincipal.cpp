@@ -58,8 +58,10 @@ W *place(W *widget, double left, double top, double width, double height)
 QLabel *makeLabel(const QString &caption, QWidget *parent, double l, double t, double w, double h)
 {
     QLabel *label = place(new QLabel(caption, parent), l, t, w, h);
-    if (label->sizeHint().width() > label->width())
-        label->resize(label->sizeHint().width(), label->height());
+    // A label stands left of or above its control: it grows to the left, away from it.
+    const int missing = label->sizeHint().width() - label->width();
+    if (missing > 0)
+        label->setGeometry(qMax(0, label->x() - missing), label->y(), label->sizeHint().width(), label->height());
     return label;
 }
 

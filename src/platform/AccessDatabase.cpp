@@ -460,11 +460,9 @@ void RecordSet::Private::appendCell(Chunk &chunk, int column)
         out += OleText;
         break;
     case MDB_REPID:
-        if (size >= 16) {
-            char *guid = mdb_uuid_to_string(reader.handle()->pg_buf, field.start);
-            out += guid;
-            g_free(guid);
-        }
+        // Not mdb_uuid_to_string(): it leaves out the dash before the last group.
+        if (size >= 16)
+            access::ValueFormat::appendGuid(out, bytes);
         break;
     case MDB_NUMERIC:
         if (size >= 17) {

@@ -216,6 +216,20 @@ void ValueFormat::appendDecimalText(std::string &out, std::string_view text) con
     appendNumberText(out, text);
 }
 
+void ValueFormat::appendGuid(std::string &out, const unsigned char *bytes)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    static const int order[16] = {3, 2, 1, 0, 5, 4, 7, 6, 8, 9, 10, 11, 12, 13, 14, 15};
+    out += '{';
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            out += '-';
+        out += hex[bytes[order[i]] >> 4];
+        out += hex[bytes[order[i]] & 0x0F];
+    }
+    out += '}';
+}
+
 void ValueFormat::appendShortDate(std::string &out, QDate date) const
 {
     const int year = date.year();

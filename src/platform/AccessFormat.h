@@ -31,6 +31,9 @@ public:
     void appendDate(std::string &out, double stored) const;
     // A number that libmdb wrote with '.' for the decimal point.
     void appendDecimalText(std::string &out, std::string_view text) const;
+    // A replication ID as Access shows it, {00112233-4455-6677-8899-AABBCCDDEEFF}: the first
+    // three groups are stored little-endian.
+    static void appendGuid(std::string &out, const unsigned char *bytes);
 
 private:
     struct DatePart

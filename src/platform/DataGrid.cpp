@@ -109,7 +109,13 @@ DataGrid::DataGrid(DataControl *source, QWidget *parent)
                     m_source->moveTo(current.row());
             });
     connect(source, &DataControl::reposition, this, &DataGrid::showCurrentRecord);
-    connect(source, &DataControl::recordsetChanged, this, &DataGrid::showCurrentRecord);
+    connect(source, &DataControl::recordsetChanged, this, [this] {
+        // Columns as wide as the first screenful of rows needs; later rows do not resize them.
+        if (m_model->canFetchMore({}))
+            m_model->fetchMore({});
+        m_view->resizeColumnsToContents();
+        showCurrentRecord();
+    });
 }
 
 void DataGrid::setCaption(const QString &caption)
