@@ -1,34 +1,19 @@
 // The canvas: a full redraw of 200 general and 50 database fields on a 300 dpi A4 template, and
 // loading that template, each against a floor measured in the same run.
+#include "BenchSupport.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/TextPainter.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QImageReader>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QTextStream>
-#include <algorithm>
-#include <functional>
-#include <vector>
 
 using namespace formulix;
+using formulix::bench::medianMs;
 
 namespace {
 
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 QString writeA4Scan(const QString &dir)
 {
@@ -49,18 +34,6 @@ QString writeA4Scan(const QString &dir)
     return path;
 }
 
-bool report(const QString &what, double ours, double floor, double goal)
-{
-    const double ratio = ours / floor;
-    QTextStream(stdout) << QStringLiteral("%1: formulix %2 ms, floor %3 ms, ratio %4 (goal <= %5) %6\n")
-                               .arg(what)
-                               .arg(ours, 0, 'f', 2)
-                               .arg(floor, 0, 'f', 2)
-                               .arg(ratio, 0, 'f', 2)
-                               .arg(goal, 0, 'f', 2)
-                               .arg(ratio <= goal ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
-    return ratio <= goal;
-}
 
 } // namespace
 
@@ -87,7 +60,7 @@ int main(int argc, char *argv[])
         QImage image = reader.read();
         Q_ASSERT(!image.isNull());
     });
-    bool ok = report(QStringLiteral("Incarca Macheta, 300 dpi A4 JPEG"), load, decode, 0.5);
+    bool ok = bench::report(QStringLiteral("Incarca Macheta, 300 dpi A4 JPEG"), load, QStringLiteral("full decode"), decode, 0.5);
 
     // A full redraw, against copying the clean picture and drawing the same texts.
     for (int i = 1; i <= 200; ++i) {
@@ -126,6 +99,7 @@ int main(int argc, char *argv[])
                        camp.MarimeFont, Qt::black);
         }
     });
-    ok = report(QStringLiteral("RedeseneazaCampuri, 250 fields on 300 dpi A4"), redraw, floor, 1.3) && ok;
+    ok = bench::report(QStringLiteral("RedeseneazaCampuri, 250 fields on 300 dpi A4"), redraw,
+                       QStringLiteral("copy and QPainter texts"), floor, 1.3) && ok;
     return ok ? 0 : 1;
 }

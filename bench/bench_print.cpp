@@ -1,36 +1,17 @@
 // Printing: composing and printing one page of 250 fields into a PDF, against a bare QPrinter
 // run in the same process drawing the same 250 texts.
+#include "BenchSupport.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/Printer.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
-#include <QTextStream>
-#include <algorithm>
-#include <functional>
-#include <vector>
 
 using namespace formulix;
+using formulix::bench::medianMs;
 
-namespace {
-
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -84,12 +65,8 @@ int main(int argc, char *argv[])
         for (int i = 1; i <= 50; ++i)
             draw(*model.CampuriBD.at(i));
     });
-    const double ratio = ours / floor;
-    QTextStream(stdout) << QStringLiteral("Tipareste, 250 fields into a PDF: formulix %1 ms, bare QPrinter %2 ms, "
-                                          "ratio %3 (goal <= 1.30) %4\n")
-                               .arg(ours, 0, 'f', 2)
-                               .arg(floor, 0, 'f', 2)
-                               .arg(ratio, 0, 'f', 2)
-                               .arg(ratio <= 1.3 ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
-    return ratio <= 1.3 ? 0 : 1;
+    return bench::report(QStringLiteral("Tipareste, 250 fields into a PDF"), ours, QStringLiteral("bare QPrinter"),
+                         floor, 1.3)
+        ? 0
+        : 1;
 }

@@ -1,11 +1,12 @@
 // Times process start until the main window is shown and idle, for Formulix and for the bare
 // floor program, alternating runs so both see the same machine load.
+#include "BenchSupport.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTextStream>
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -23,11 +24,6 @@ double runOnce(const QString &program)
     return timer.nsecsElapsed() / 1e6;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 } // namespace
 
@@ -55,14 +51,9 @@ int main(int argc, char *argv[])
         formulixTimes.push_back(f);
         bareTimes.push_back(b);
     }
-    const double f = median(formulixTimes), b = median(bareTimes);
-    const double ratio = f / b;
-    QTextStream(stdout) << QStringLiteral("start-up to idle window (median of %1): formulix %2 ms, bare Qt %3 ms, "
-                                          "ratio %4 (goal <= 1.50) %5\n")
-                               .arg(runs)
-                               .arg(f, 0, 'f', 1)
-                               .arg(b, 0, 'f', 1)
-                               .arg(ratio, 0, 'f', 2)
-                               .arg(ratio <= 1.5 ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
-    return ratio <= 1.5 ? 0 : 1;
+    const double f = formulix::bench::median(formulixTimes), b = formulix::bench::median(bareTimes);
+    return formulix::bench::report(QStringLiteral("start-up to idle window (median of %1)").arg(runs), f,
+                         QStringLiteral("bare Qt"), b, 1.5)
+        ? 0
+        : 1;
 }

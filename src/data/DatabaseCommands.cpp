@@ -14,9 +14,7 @@ namespace formulix {
 
 void frmEcranPrincipal::mnuIncarcaBaza_Click()
 {
-    CommonDialog1.InitDir = QCoreApplication::applicationDirPath();
-    CommonDialog1.Filter = QStringLiteral("Access Date|*.mdb");
-    CommonDialog1.FileName.clear();
+    CommonDialog1.prepare(QStringLiteral("Access Date|*.mdb"));
     CommonDialog1.ShowOpen(this);
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty() || !fileName.endsWith(QStringLiteral(".mdb"), Qt::CaseSensitive))

@@ -11,9 +11,7 @@ namespace formulix {
 
 void frmEcranPrincipal::mnuIncarcaMacheta_Click()
 {
-    CommonDialog1.InitDir = QCoreApplication::applicationDirPath();
-    CommonDialog1.Filter = QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp");
-    CommonDialog1.FileName.clear();
+    CommonDialog1.prepare(QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp"));
     CommonDialog1.ShowOpen(this);
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty())

@@ -11,18 +11,13 @@ namespace formulix {
 
 namespace {
 
-void prepareSchemaDialog(CommonDialog &dialog)
-{
-    dialog.InitDir = QCoreApplication::applicationDirPath();
-    dialog.Filter = QStringLiteral("(tip file)|*.tip");
-    dialog.FileName.clear();
-}
+const QString SchemaFilter = QStringLiteral("(tip file)|*.tip");
 
 } // namespace
 
 void frmEcranPrincipal::mnuSalveazaSch_Click()
 {
-    prepareSchemaDialog(CommonDialog1);
+    CommonDialog1.prepare(SchemaFilter);
     CommonDialog1.ShowSave(this);
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty())
@@ -37,7 +32,7 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
 
 void frmEcranPrincipal::mnuDeschSch_Click()
 {
-    prepareSchemaDialog(CommonDialog1);
+    CommonDialog1.prepare(SchemaFilter);
     CommonDialog1.ShowOpen(this);
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty())

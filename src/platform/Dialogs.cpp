@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -65,6 +66,13 @@ QString toQtNameFilter(const QString &filter)
             patterns << pattern.trimmed();
     }
     return QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+}
+
+void CommonDialog::prepare(const QString &filter)
+{
+    InitDir = QCoreApplication::applicationDirPath();
+    Filter = filter;
+    FileName.clear();
 }
 
 void CommonDialog::ShowOpen(QWidget *parent)

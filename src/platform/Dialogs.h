@@ -29,6 +29,10 @@ public:
     QString Filter;   // "description|patterns"
     QString FileName; // empty before showing; the chosen full path after, empty on cancel
 
+    // What every use sets first: the program's own folder, the filter, no file name; so no
+    // setting carries over from one command to the next.
+    void prepare(const QString &filter);
+
     void ShowOpen(QWidget *parent);
     void ShowSave(QWidget *parent);
 

@@ -1,0 +1,178 @@
+// The Access database engine on a million-row table of pupils (name, personal number, birth
+// date, locality), against `mdb-export file table > /dev/null` timed in the same run: opening
+// and reading the first record, reading every row, and the memory the rows take against the
+// size of the export's text.
+#include "platform/AccessDatabase.h"
+#include "support/Jet4Writer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <functional>
+#include <vector>
+
+using namespace formulix;
+using namespace formulix::test;
+
+namespace {
+
+constexpr int Rows = 1000000;
+const QString Table = QStringLiteral("Elevi");
+
+double medianMs(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+bool writeTable(const QString &path)
+{
+    const QStringList last = {QStringLiteral("Popescu"), QStringLiteral("Ionescu"), QStringLiteral("Țăranu"),
+                              QStringLiteral("Dumitrescu"), QStringLiteral("Stănescu"), QStringLiteral("Munteanu"),
+                              QStringLiteral("Constantinescu"), QStringLiteral("Ștefănescu")};
+    const QStringList first = {QStringLiteral("Ion"), QStringLiteral("Maria"), QStringLiteral("Ana-Maria"),
+                               QStringLiteral("Andrei"), QStringLiteral("Ștefania"), QStringLiteral("Mihai"),
+                               QStringLiteral("Elena"), QStringLiteral("Radu Alexandru")};
+    const QStringList places = {QStringLiteral("Cluj-Napoca"), QStringLiteral("Iași"), QStringLiteral("Timișoara"),
+                                QStringLiteral("București"), QStringLiteral("Brașov"), QStringLiteral("Constanța"),
+                                QStringLiteral("Târgu Mureș"), QStringLiteral("Sibiu")};
+    Jet4Writer writer(path);
+    writer.beginTable(Table, {{QStringLiteral("Nume"), Jet4Type::Text, 60},
+                              {QStringLiteral("CNP"), Jet4Type::Text, 13},
+                              {QStringLiteral("DataNasterii"), Jet4Type::DateTime},
+                              {QStringLiteral("Localitate"), Jet4Type::Text, 60}});
+    const QDate start(1990, 1, 1);
+    for (int i = 0; i < Rows; ++i) {
+        const QDate born = start.addDays(i % 9000);
+        const QString cnp = QStringLiteral("%1%2%3%4")
+                                .arg(1 + i % 2)
+                                .arg(born.toString(QStringLiteral("yyMMdd")))
+                                .arg(i % 52, 2, 10, QLatin1Char('0'))
+                                .arg(i % 10000, 4, 10, QLatin1Char('0'));
+        writer.addRow({last.at(i % 8) + u' ' + first.at(i / 8 % 8), cnp, Jet4Value::fromDateTime(born.startOfDay()),
+                       places.at(i / 64 % 8)});
+    }
+    QString error;
+    if (!writer.finish(&error)) {
+        QTextStream(stderr) << "cannot write the table: " << error << '\n';
+        return false;
+    }
+    return true;
+}
+
+qint64 residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+bool runExport(const QString &exporter, const QString &path, const QString &output)
+{
+    QProcess process;
+    process.setStandardOutputFile(output);
+    process.start(exporter, {path, Table});
+    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// Every row read, each cell's text made; returns the rows.
+qint64 readEverything(const QString &path, std::unique_ptr<RecordSet> *keep = nullptr)
+{
+    const auto database = AccessDatabase::open(path);
+    auto records = database ? database->openTable(Table) : nullptr;
+    if (!records)
+        return -1;
+    const qint64 rows = records->fetchAll();
+    const int columns = int(records->columnNames().size());
+    qsizetype characters = 0;
+    for (qint64 row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column)
+            characters += records->text(row, column).size();
+    }
+    if (characters == 0)
+        return -1;
+    if (keep)
+        *keep = std::move(records);
+    return rows;
+}
+
+bool report(const QString &what, const QString &unit, double ours, double floor, double goal)
+{
+    const double ratio = ours / floor;
+    QTextStream(stdout) << QStringLiteral("%1: formulix %2 %3, floor %4 %3, ratio %5 (goal <= %6) %7\n")
+                               .arg(what, QString::number(ours, 'f', 2), unit, QString::number(floor, 'f', 2))
+                               .arg(ratio, 0, 'f', 3)
+                               .arg(goal, 0, 'f', 2)
+                               .arg(ratio <= goal ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+    return ratio <= goal;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    const QString exporter = QStandardPaths::findExecutable(QStringLiteral("mdb-export"));
+    if (exporter.isEmpty()) {
+        QTextStream(stderr) << "mdb-export is missing (Debian package mdbtools)\n";
+        return 1;
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("elevi.mdb"));
+    if (!writeTable(path))
+        return 1;
+
+    // Memory first, while the heap holds nothing else of size: the rows against the export's text.
+    const QString exported = dir.filePath(QStringLiteral("elevi.csv"));
+    if (!runExport(exporter, path, exported))
+        return 1;
+    const double exportMb = QFileInfo(exported).size() / 1048576.0;
+    QFile::remove(exported);
+    const qint64 before = residentKb();
+    std::unique_ptr<RecordSet> kept;
+    if (readEverything(path, &kept) != Rows) {
+        QTextStream(stderr) << "the table did not read back whole\n";
+        return 1;
+    }
+    const double grownMb = (residentKb() - before) / 1024.0;
+    kept.reset();
+
+    const double floor = medianMs(3, [&] { runExport(exporter, path, QProcess::nullDevice()); });
+    const double first = medianMs(21, [&] {
+        const auto database = AccessDatabase::open(path);
+        const auto records = database ? database->openTable(Table) : nullptr;
+        if (!records || records->fetchMore(1) != 1 || records->text(0, 0).isEmpty())
+            qFatal("cannot read the first record");
+    });
+    const double all = medianMs(3, [&] { readEverything(path); });
+
+    QTextStream(stdout) << QStringLiteral("%1 rows of 4 columns, %2 MB on disk\n")
+                               .arg(Rows)
+                               .arg(QFileInfo(path).size() / 1048576.0, 0, 'f', 1);
+    bool ok = report(QStringLiteral("open + first record"), QStringLiteral("ms"), first, floor, 0.01);
+    ok = report(QStringLiteral("every row, each cell's text"), QStringLiteral("ms"), all, floor, 1.2) && ok;
+    ok = report(QStringLiteral("memory of every row (floor: export's text)"), QStringLiteral("MB"), grownMb, exportMb,
+                2.0)
+        && ok;
+    return ok ? 0 : 1;
+}
