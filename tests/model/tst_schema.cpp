@@ -96,11 +96,6 @@ private slots:
     void roundTrip();
     void decode_data();
     void decode();
-    void cannotOpen_data();
-    void cannotOpen();
-    void applyKeepsTheRest();
-    void shownHeader_data();
-    void shownHeader();
     void saveKeepsOldTail_data();
     void saveKeepsOldTail();
     void saveFailure_data();
@@ -282,67 +277,6 @@ void TestSchema::decode()
         QCOMPARE(int(result.schema.campuriGen.size()), int(uchar(bytes[75])));
         QCOMPARE(int(result.schema.campuriBD.size()), int(uchar(bytes[76])));
     }
-}
-
-void TestSchema::cannotOpen_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("missing file") << "missing.tip";
-    QTest::newRow("folder") << ".";
-}
-
-void TestSchema::cannotOpen()
-{
-    QFETCH(QString, name);
-    QTemporaryDir dir;
-    QCOMPARE(loadSchemaFile(dir.filePath(name)).status, SchemaStatus::CannotOpen);
-}
-
-void TestSchema::applyKeepsTheRest()
-{
-    Module1 module = layout(10, 5, QStringLiteral("old"));
-    module.CaleBazaDate = QStringLiteral("/date/a.mdb");
-    module.NumeTabela = QStringLiteral("T");
-    module.Orientare = 2;
-    module.CampSelectat = {true, 7};
-
-    const SchemaResult result = decodeSchema(encodeSchema(layout(2, 1, QStringLiteral("new"))));
-    QVERIFY(result.ok());
-    Module1 expected = module;
-    const Module1 fresh = layout(2, 1, QStringLiteral("new"));
-    expected.NrCampuriGen = 2;
-    expected.NrCampuriBD = 1;
-    expected.PozStanga = fresh.PozStanga;
-    expected.PozSus = fresh.PozSus;
-    *expected.CampuriGen.at(1) = *fresh.CampuriGen.at(1);
-    *expected.CampuriGen.at(2) = *fresh.CampuriGen.at(2);
-    *expected.CampuriBD.at(1) = *fresh.CampuriBD.at(1);
-    applySchema(result.schema, module);
-    QVERIFY(sameModel(module, expected));
-    QVERIFY(!module.campSelectat()); // entry 7 is kept but no longer in use
-}
-
-void TestSchema::shownHeader_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("shownPath");
-    QTest::addColumn<QString>("shownTable");
-    QTest::newRow("blanks around") << " /a b/c.mdb  " << "  Tabel 1 " << "/a b/c.mdb" << "  Tabel 1";
-    QTest::newRow("empty") << "" << "" << "" << "";
-}
-
-void TestSchema::shownHeader()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, table);
-    Module1 module;
-    module.CaleBazaDate = path;
-    module.NumeTabela = table;
-    const SchemaResult result = decodeSchema(encodeSchema(module));
-    QVERIFY(result.ok());
-    QTEST(result.schema.shownCaleBazaDate(), "shownPath");
-    QTEST(result.schema.shownNumeTabela(), "shownTable");
 }
 
 void TestSchema::saveKeepsOldTail_data()
