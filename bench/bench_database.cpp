@@ -2,11 +2,11 @@
 // date, locality), against `mdb-export file table > /dev/null` timed in the same run: opening
 // and reading the first record, reading every row, and the memory the rows take against the
 // size of the export's text.
+#include "BenchSupport.h"
 #include "platform/AccessDatabase.h"
 #include "support/Jet4Writer.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -14,30 +14,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <algorithm>
-#include <functional>
-#include <vector>
 
 using namespace formulix;
 using namespace formulix::test;
+using formulix::bench::medianMs;
 
 namespace {
 
 constexpr int Rows = 1000000;
 const QString Table = QStringLiteral("Elevi");
-
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 bool writeTable(const QString &path)
 {
@@ -115,12 +100,16 @@ qint64 readEverything(const QString &path, std::unique_ptr<RecordSet> *keep = nu
     return rows;
 }
 
-bool report(const QString &what, const QString &unit, double ours, double floor, double goal)
+// bench::report's line, in megabytes.
+bool reportMemory(const QString &what, double ours, const QString &floorName, double floor, double goal)
 {
     const double ratio = ours / floor;
-    QTextStream(stdout) << QStringLiteral("%1: formulix %2 %3, floor %4 %3, ratio %5 (goal <= %6) %7\n")
-                               .arg(what, QString::number(ours, 'f', 2), unit, QString::number(floor, 'f', 2))
-                               .arg(ratio, 0, 'f', 3)
+    QTextStream(stdout) << QStringLiteral("%1: formulix %2 MB, %3 %4 MB, ratio %5 (goal <= %6) %7\n")
+                               .arg(what)
+                               .arg(ours, 0, 'f', 2)
+                               .arg(floorName)
+                               .arg(floor, 0, 'f', 2)
+                               .arg(ratio, 0, 'f', 2)
                                .arg(goal, 0, 'f', 2)
                                .arg(ratio <= goal ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
     return ratio <= goal;
@@ -169,10 +158,10 @@ int main(int argc, char *argv[])
     QTextStream(stdout) << QStringLiteral("%1 rows of 4 columns, %2 MB on disk\n")
                                .arg(Rows)
                                .arg(QFileInfo(path).size() / 1048576.0, 0, 'f', 1);
-    bool ok = report(QStringLiteral("open + first record"), QStringLiteral("ms"), first, floor, 0.01);
-    ok = report(QStringLiteral("every row, each cell's text"), QStringLiteral("ms"), all, floor, 1.2) && ok;
-    ok = report(QStringLiteral("memory of every row (floor: export's text)"), QStringLiteral("MB"), grownMb, exportMb,
-                2.0)
+    const QString exportName = QStringLiteral("mdb-export");
+    bool ok = bench::report(QStringLiteral("open + first record"), first, exportName, floor, 0.01);
+    ok = bench::report(QStringLiteral("every row, each cell's text"), all, exportName, floor, 1.2) && ok;
+    ok = reportMemory(QStringLiteral("memory of every row"), grownMb, QStringLiteral("export's text"), exportMb, 2.0)
         && ok;
     return ok ? 0 : 1;
 }

@@ -187,7 +187,6 @@ public:
     int columnCount() const { return int(m_table->num_cols); }
     MdbColumn *column(int i) const { return static_cast<MdbColumn *>(g_ptr_array_index(m_table->columns, i)); }
     MdbHandle *handle() const { return m_mdb; }
-    qint64 pageCount() const { return m_pageCount; }
 
     // Moves to the next row; false at the end of the table.
     bool next()
@@ -201,11 +200,17 @@ public:
         if (mdb_find_row(m_mdb, int(m_table->cur_row) - 1, &start, &size) != 0)
             return false;
         start &= RowOffsetMask;
-        if (mdb_crack_row(m_table.get(), start, size, m_fields.data()) < 0)
+        const int rowColumns = mdb_crack_row(m_table.get(), start, size, m_fields.data());
+        if (rowColumns < 0)
             return false;
         const int rowEnd = start + int(size);
-        for (MdbField &field : m_fields) {
-            if (field.start < start || field.siz < 0 || field.start + field.siz > rowEnd) {
+        for (int i = 0; i < columnCount(); ++i) {
+            MdbField &field = m_fields[std::size_t(i)];
+            // A column added after the row was written is NULL there (a yes/no one is No); libmdb
+            // would read its null bit from past the row's mask.
+            if (column(i)->col_num >= rowColumns)
+                field.is_null = 1;
+            if (field.is_null || field.start < start || field.siz < 0 || field.start + field.siz > rowEnd) {
                 field.start = 0;
                 field.siz = 0;
             }
@@ -216,8 +221,8 @@ public:
     const MdbField &field(int i) const { return m_fields[i]; }
     const unsigned char *bytes(const MdbField &field) const { return m_mdb->pg_buf + field.start; }
 
-    // A memo's stored bytes: inline in the row, on one other page, or along a chain of pages.
-    // False for a header libmdb would not read either.
+    // A memo's stored bytes: inline in the row, in one row of another page, or along a chain of
+    // rows. False when the field holds no memo header or its one row is missing.
     bool readLongValue(const MdbField &field, std::string &raw) const
     {
         raw.clear();
@@ -243,8 +248,6 @@ public:
             raw.assign(static_cast<const char *>(page) + start, std::min<std::size_t>(size, limit));
             return true;
         }
-        if (lengthAndFlags & 0xC0000000)
-            return false;
         // Each link: the next page and row (0 at the end), then a piece of the value. A damaged
         // chain may loop; no row is visited twice.
         std::unordered_set<int> seen;

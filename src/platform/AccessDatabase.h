@@ -1,7 +1,7 @@
 #pragma once
-// Access 97 to 2003 databases (.mdb, Jet3 and Jet4), read-only. This engine is the only part of
-// the program that talks to libmdb: the windows see table names, column names and each row's
-// values as text, formatted under the regional settings (QLocale()) the moment the row is read.
+// Access 97 to 2003 databases (.mdb, Jet3 and Jet4), read-only. Nothing else in the program talks
+// to libmdb: the windows see table names, column names and each row's values as text, formatted
+// under the regional settings (QLocale()) in force when the table was opened.
 //
 // A damaged or foreign file makes open() or openTable() fail with a reason, or ends a table's
 // rows early; it never crashes or hangs the program. Use each object from one thread at a time.

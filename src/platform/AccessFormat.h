@@ -36,7 +36,7 @@ public:
     static void appendGuid(std::string &out, const unsigned char *bytes);
 
 private:
-    struct DatePart
+    struct DateToken
     {
         enum Kind { Literal, Day, Day2, Month, Month2, Year2, Year4 } kind = Literal;
         std::string literal;
@@ -50,7 +50,7 @@ private:
     std::string m_minusSign;
     std::string m_exponent;
     QString m_dateFormat;
-    std::vector<DatePart> m_dateParts; // empty when the format needs QLocale (month names...)
+    std::vector<DateToken> m_dateTokens; // empty when the format needs QLocale (month names...)
 };
 
 // Jet4 text, UTF-16LE or "compressed" (FF FE, then runs of one byte per character switched by

@@ -1,0 +1,62 @@
+// Any bytes as an Access database, through the whole open path: the catalog, then every table's
+// columns and every row's values as text. libmdb is linked as Debian built it, so only the
+// engine carries the fuzzer's instrumentation; a crash or a hang inside libmdb still stops the
+// run. libmdb reports damage on stderr, so run with -close_fd_mask=2.
+
+#include "platform/AccessDatabase.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include <cstdint>
+#include <cstdlib>
+#include <unistd.h>
+
+using namespace formulix;
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // The engine opens files by name, as the program does.
+    static const QString path = QDir::temp().filePath(QStringLiteral("mdb_fuzz_%1.mdb").arg(getpid()));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+            || file.write(reinterpret_cast<const char *>(data), qint64(size)) != qint64(size))
+            std::abort();
+    }
+
+    QString error;
+    const auto database = AccessDatabase::open(path, &error);
+    if (!database) {
+        if (error.isEmpty()) // a failure always says why
+            std::abort();
+        return 0;
+    }
+    for (const QString &table : database->tableNames()) {
+        error.clear();
+        const auto records = database->openTable(table, &error);
+        if (!records) {
+            if (error.isEmpty())
+                std::abort();
+            continue;
+        }
+        const qint64 rows = records->fetchAll();
+        if (!records->allRead() || rows != records->rowsRead())
+            std::abort();
+        const int columns = int(records->columnNames().size());
+        for (qint64 row = 0; row < rows; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                if (records->isNull(row, column) && !records->text(row, column).isEmpty())
+                    std::abort();
+            }
+        }
+    }
+    return 0;
+}
