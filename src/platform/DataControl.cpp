@@ -21,29 +21,41 @@ QToolButton *navigationButton(const QString &text, QWidget *parent)
 
 } // namespace
 
-DataControl::DataControl(QWidget *parent) : QWidget(parent)
+DataControl::DataControl(QWidget *parent) : QWidget(parent) {}
+
+// The buttons are made when first needed: a data control that only lists tables is never shown.
+void DataControl::ensureButtons() const
 {
-    auto *layout = new QHBoxLayout(this);
+    if (m_caption)
+        return;
+    auto *self = const_cast<DataControl *>(this);
+    auto *layout = new QHBoxLayout(self);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    m_first = navigationButton(QStringLiteral("|◀"), this);
-    m_previous = navigationButton(QStringLiteral("◀"), this);
-    m_caption = new QLabel(this);
+    m_first = navigationButton(QStringLiteral("|◀"), self);
+    m_previous = navigationButton(QStringLiteral("◀"), self);
+    m_caption = new QLabel(m_captionText, self);
     m_caption->setAlignment(Qt::AlignCenter);
     m_caption->setFrameShape(QFrame::Panel);
     m_caption->setFrameShadow(QFrame::Sunken);
     m_caption->setAutoFillBackground(true);
-    m_next = navigationButton(QStringLiteral("▶"), this);
-    m_last = navigationButton(QStringLiteral("▶|"), this);
+    m_next = navigationButton(QStringLiteral("▶"), self);
+    m_last = navigationButton(QStringLiteral("▶|"), self);
     layout->addWidget(m_first);
     layout->addWidget(m_previous);
     layout->addWidget(m_caption, 1);
     layout->addWidget(m_next);
     layout->addWidget(m_last);
-    connect(m_first, &QToolButton::clicked, this, &DataControl::moveFirst);
-    connect(m_previous, &QToolButton::clicked, this, &DataControl::movePrevious);
-    connect(m_next, &QToolButton::clicked, this, &DataControl::moveNext);
-    connect(m_last, &QToolButton::clicked, this, &DataControl::moveLast);
+    connect(m_first, &QToolButton::clicked, self, &DataControl::moveFirst);
+    connect(m_previous, &QToolButton::clicked, self, &DataControl::movePrevious);
+    connect(m_next, &QToolButton::clicked, self, &DataControl::moveNext);
+    connect(m_last, &QToolButton::clicked, self, &DataControl::moveLast);
+}
+
+void DataControl::showEvent(QShowEvent *event)
+{
+    ensureButtons();
+    QWidget::showEvent(event);
 }
 
 DataControl::~DataControl() = default;
@@ -144,12 +156,14 @@ std::optional<QString> DataControl::value(const QString &column) const
 
 QString DataControl::caption() const
 {
-    return m_caption->text();
+    return m_captionText;
 }
 
 void DataControl::setCaption(const QString &caption)
 {
-    m_caption->setText(caption);
+    m_captionText = caption;
+    if (m_caption)
+        m_caption->setText(caption);
 }
 
 } // namespace formulix

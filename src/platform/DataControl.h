@@ -48,10 +48,10 @@ public:
     QString caption() const;
     void setCaption(const QString &caption);
 
-    QToolButton *firstButton() const { return m_first; }
-    QToolButton *previousButton() const { return m_previous; }
-    QToolButton *nextButton() const { return m_next; }
-    QToolButton *lastButton() const { return m_last; }
+    QToolButton *firstButton() const { return ensureButtons(), m_first; }
+    QToolButton *previousButton() const { return ensureButtons(), m_previous; }
+    QToolButton *nextButton() const { return ensureButtons(), m_next; }
+    QToolButton *lastButton() const { return ensureButtons(), m_last; }
 
 signals:
     void reposition();
@@ -60,17 +60,22 @@ signals:
     // More rows of the same record set were read: rows first..last are new.
     void rowsRead(qint64 first, qint64 last);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void readUpTo(qint64 row);
+    void ensureButtons() const;
 
     std::unique_ptr<AccessDatabase> m_database;
     std::unique_ptr<RecordSet> m_recordset;
     qint64 m_position = -1;
-    QLabel *m_caption = nullptr;
-    QToolButton *m_first = nullptr;
-    QToolButton *m_previous = nullptr;
-    QToolButton *m_next = nullptr;
-    QToolButton *m_last = nullptr;
+    QString m_captionText;
+    mutable QLabel *m_caption = nullptr;
+    mutable QToolButton *m_first = nullptr;
+    mutable QToolButton *m_previous = nullptr;
+    mutable QToolButton *m_next = nullptr;
+    mutable QToolButton *m_last = nullptr;
 };
 
 } // namespace formulix
