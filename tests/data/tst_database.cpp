@@ -70,16 +70,6 @@ void retypeColumn(QByteArray &file, const QString &column, int index, quint8 typ
     qToLittleEndian(size, entry + 23);
 }
 
-// Changes the catalog's type of `table` (1 table, 4 ODBC link, 5 query, 6 linked table). The
-// writer stores catalog names compressed, FF FE then one byte each, right after the fixed columns
-// Id, ParentId, Type and Flags.
-void setCatalogType(QByteArray &file, const QString &table, qint16 type)
-{
-    const qsizetype at = file.indexOf("\xFF\xFE" + table.toLatin1());
-    QVERIFY(at > 6);
-    qToLittleEndian(type, file.data() + at - 6);
-}
-
 double bitsToDouble(const QByteArray &bytes)
 {
     double value;
@@ -130,17 +120,11 @@ class TestDatabase : public QObject
 private slots:
     void initTestCase();
     void init();
-    void tableNames();
-    void catalogTypes_data();
-    void catalogTypes();
     void columns();
     void values_data();
     void values();
-    void valuesFollowTheLocale_data();
-    void valuesFollowTheLocale();
     void rarerTypes();
     void lazyReading();
-    void recordSetsAreIndependent();
     void openFails_data();
     void openFails();
     void openTableFails_data();
@@ -262,51 +246,6 @@ std::unique_ptr<RecordSet> TestDatabase::openAll(const QString &path, const QStr
     return records;
 }
 
-void TestDatabase::tableNames()
-{
-    const auto database = AccessDatabase::open(fixture(QStringLiteral("scoala.mdb")));
-    QVERIFY(database);
-    QCOMPARE(database->path(), fixture(QStringLiteral("scoala.mdb")));
-    QCOMPARE(database->tableNames(), QStringList({QStringLiteral("MSysObjects"), QStringLiteral("Elevi"),
-                                                  QStringLiteral("Gol"), QStringLiteral("Tipuri"),
-                                                  QStringLiteral("Date"), QStringLiteral("Rare"),
-                                                  QStringLiteral("Mare")}));
-    QVERIFY(!database->isLinkedTable(QStringLiteral("Elevi")));
-}
-
-void TestDatabase::catalogTypes_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<bool>("listed");
-    QTest::addColumn<bool>("linked");
-    QTest::newRow("table") << 1 << true << false;
-    QTest::newRow("ODBC link") << 4 << true << true;
-    QTest::newRow("query") << 5 << false << false;
-    QTest::newRow("linked table") << 6 << true << true;
-    QTest::newRow("form") << -32768 << false << false;
-    QTest::newRow("report") << -32764 << false << false;
-}
-
-void TestDatabase::catalogTypes()
-{
-    QFETCH(int, type);
-    QFETCH(bool, listed);
-    QFETCH(bool, linked);
-    QByteArray file = readAll(fixture(QStringLiteral("scoala.mdb")));
-    setCatalogType(file, QStringLiteral("Gol"), qint16(type));
-    const QString path = fixture(QStringLiteral("catalog.mdb"));
-    writeAll(path, file);
-
-    const auto database = AccessDatabase::open(path);
-    QVERIFY(database);
-    QCOMPARE(database->tableNames().contains(QStringLiteral("Gol")), listed);
-    QCOMPARE(database->isLinkedTable(QStringLiteral("Gol")), linked);
-    QString error;
-    const auto records = database->openTable(QStringLiteral("Gol"), &error);
-    QCOMPARE(bool(records), type == 1);
-    QCOMPARE(error.isEmpty(), type == 1);
-}
-
 void TestDatabase::columns()
 {
     const auto records = openAll(fixture(QStringLiteral("scoala.mdb")), QStringLiteral("Elevi"));
@@ -402,32 +341,6 @@ void TestDatabase::values()
     QCOMPARE(records->isNull(row, index), null);
 }
 
-void TestDatabase::valuesFollowTheLocale_data()
-{
-    QTest::addColumn<QString>("table");
-    QTest::addColumn<QString>("column");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("date") << QStringLiteral("Date") << QStringLiteral("Cand") << 5 << QStringLiteral("9/21/74");
-    QTest::newRow("date and time") << QStringLiteral("Date") << QStringLiteral("Cand") << 10
-                                   << QStringLiteral("3/1/50 10:20:30");
-    QTest::newRow("currency") << QStringLiteral("Tipuri") << QStringLiteral("Bani") << 0 << QStringLiteral("3.5");
-    QTest::newRow("double") << QStringLiteral("Tipuri") << QStringLiteral("Dublu") << 0
-                            << QStringLiteral("1234567.5");
-}
-
-void TestDatabase::valuesFollowTheLocale()
-{
-    QFETCH(QString, table);
-    QFETCH(QString, column);
-    QFETCH(int, row);
-    QFETCH(QString, text);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    const auto records = openAll(fixture(QStringLiteral("scoala.mdb")), table);
-    QVERIFY(records);
-    QCOMPARE(records->text(row, records->columnIndex(column)), text);
-}
-
 void TestDatabase::rarerTypes()
 {
     const auto numeric = openAll(fixture(QStringLiteral("rare-numeric.mdb")), QStringLiteral("Rare"));
@@ -464,27 +377,6 @@ void TestDatabase::lazyReading()
     QCOMPARE(records->fetchMore(10), 0);
     for (int row : {0, 1, 4109, BigRows - 1})
         QCOMPARE(records->text(row, 1), QStringLiteral("Elev %1").arg(row));
-}
-
-void TestDatabase::recordSetsAreIndependent()
-{
-    auto database = AccessDatabase::open(fixture(QStringLiteral("scoala.mdb")));
-    QVERIFY(database);
-    const auto first = database->openTable(QStringLiteral("Mare"));
-    const auto second = database->openTable(QStringLiteral("Mare"));
-    const auto other = database->openTable(QStringLiteral("Elevi"));
-    QVERIFY(first && second && other);
-    database.reset(); // the record sets keep what they need
-
-    // Interleaved reads on different pages: each keeps its own place in the file.
-    for (int step = 0; step < 5; ++step) {
-        QCOMPARE(first->fetchMore(700), 700);
-        QCOMPARE(second->fetchMore(300), 300);
-        QCOMPARE(other->fetchMore(1), step < 3 ? 1 : 0);
-    }
-    QCOMPARE(first->text(3499, 1), QStringLiteral("Elev 3499"));
-    QCOMPARE(second->text(1499, 1), QStringLiteral("Elev 1499"));
-    QCOMPARE(other->text(1, 0), Diacritics);
 }
 
 void TestDatabase::openFails_data()
