@@ -56,10 +56,6 @@ private slots:
     void convertsTypedNumbers();
     void fixedStringsKeepTheirWidth_data();
     void fixedStringsKeepTheirWidth();
-    void trimsBlanksOnly();
-    void turnsFiltersIntoQtFilters_data();
-    void turnsFiltersIntoQtFilters();
-    void dialogsAnswerFromTheQueueInTests();
     void pictureTakesItsRealSize_data();
     void pictureTakesItsRealSize();
     void printedTextPersistsUntilWiped();
@@ -157,58 +153,6 @@ void TestPlatform::fixedStringsKeepTheirWidth()
     member = assigned;
     QCOMPARE(member.raw(), raw);
     QCOMPARE(member.shown(), shown);
-}
-
-void TestPlatform::trimsBlanksOnly()
-{
-    QCOMPARE(trimBlanks(QStringLiteral("  a b  ")), QStringLiteral("a b"));
-    QCOMPARE(trimBlanks(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));
-    QCOMPARE(rightTrimBlanks(QStringLiteral("  a  ")), QStringLiteral("  a"));
-    QCOMPARE(leftTrimBlanks(QStringLiteral("  a  ")), QStringLiteral("a  "));
-}
-
-void TestPlatform::turnsFiltersIntoQtFilters_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QString>("qtFilter");
-    QTest::newRow("two patterns with a blank") << "(jpeg, bmp)|*.jpg; *.bmp" << "(jpeg, bmp) (*.jpg *.bmp)";
-    QTest::newRow("one pattern") << "Access Date|*.mdb" << "Access Date (*.mdb)";
-    QTest::newRow("schema") << "(tip file)|*.tip" << "(tip file) (*.tip)";
-}
-
-void TestPlatform::turnsFiltersIntoQtFilters()
-{
-    QFETCH(QString, filter);
-    QFETCH(QString, qtFilter);
-    QCOMPARE(toQtNameFilter(filter), qtFilter);
-}
-
-void TestPlatform::dialogsAnswerFromTheQueueInTests()
-{
-    DialogSeam::reset();
-    CommonDialog dialog;
-    dialog.InitDir = QStringLiteral("/opt");
-    dialog.Filter = QStringLiteral("(tip file)|*.tip");
-    CommonDialog::queueAnswer(QStringLiteral("/tmp/a.tip"));
-    CommonDialog::queueCancel();
-    dialog.ShowSave(nullptr);
-    QCOMPARE(dialog.FileName, QStringLiteral("/tmp/a.tip"));
-    dialog.FileName.clear();
-    dialog.ShowOpen(nullptr);
-    QCOMPARE(dialog.FileName, QString());
-    dialog.ShowOpen(nullptr); // nothing queued: cancelled, never a real dialog
-    QCOMPARE(dialog.FileName, QString());
-    const QList<CommonDialog::Shown> shown = CommonDialog::shown();
-    QCOMPARE(shown.size(), 3);
-    QVERIFY(shown[0].save);
-    QVERIFY(!shown[1].save);
-    QCOMPARE(shown[0].initDir, QStringLiteral("/opt"));
-    QCOMPARE(shown[0].filter, QStringLiteral("(tip file)|*.tip"));
-
-    InputBox::queueAnswer(QStringLiteral("nou"));
-    QCOMPARE(InputBox::ask(nullptr, QStringLiteral("p"), QStringLiteral("t")), QStringLiteral("nou"));
-    QCOMPARE(InputBox::ask(nullptr, QStringLiteral("p"), QStringLiteral("t")), QString());
-    QCOMPARE(InputBox::shown().size(), 2);
 }
 
 void TestPlatform::pictureTakesItsRealSize_data()
