@@ -2,6 +2,7 @@
 
 #include "app/frmAjutor.h"
 #include "platform/ActivationTracker.h"
+#include "platform/Controls.h"
 #include "platform/KeyPreview.h"
 #include "platform/Units.h"
 
@@ -53,15 +54,10 @@ W *place(W *widget, double left, double top, double width, double height)
     return widget;
 }
 
-// The design sizes fit a narrower face than this platform's: a caption that would be cut is
-// given the room it needs (labels) or a condensed face (buttons).
 QLabel *makeLabel(const QString &caption, QWidget *parent, double l, double t, double w, double h)
 {
     QLabel *label = place(new QLabel(caption, parent), l, t, w, h);
-    // A label stands left of or above its control: it grows to the left, away from it.
-    const int missing = label->sizeHint().width() - label->width();
-    if (missing > 0)
-        label->setGeometry(qMax(0, label->x() - missing), label->y(), label->sizeHint().width(), label->height());
+    fitCaption(label);
     return label;
 }
 
@@ -73,23 +69,15 @@ QLineEdit *makeTextBox(const QString &text, QWidget *parent, double l, double t,
 QPushButton *makeButton(const QString &caption, QWidget *parent, double l, double t, double w, double h)
 {
     QPushButton *button = place(new QPushButton(caption, parent), l, t, w, h);
-    if (button->sizeHint().width() > button->width()) {
-        QFont font = button->font();
-        font.setStretch(QFont::Condensed);
-        button->setFont(font);
-    }
+    fitCaption(button);
     return button;
 }
 
-// A button of graphical style, which shows its background colour.
 QPushButton *makeColouredButton(const QString &caption, const QColor &color, QWidget *parent, double l, double t,
                                 double w, double h)
 {
     QPushButton *button = makeButton(caption, parent, l, t, w, h);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::Button, color);
-    button->setPalette(palette);
-    button->setAutoFillBackground(true);
+    setButtonColor(button, color);
     return button;
 }
 
@@ -161,7 +149,6 @@ void frmEcranPrincipal::createMenus()
     mnuAjutor = menuBar()->addMenu(QStringLiteral("Ajutor"));
     mnuDespre = mnuAjutor->addAction(QStringLiteral("Despre"));
     mnuExplicatii = add(mnuAjutor, QStringLiteral("Explicatii"), QKeySequence(Qt::Key_F1));
-
 }
 
 void frmEcranPrincipal::connectHandlers()

@@ -2,6 +2,7 @@
 
 #include "app/frmEcranPrincipal.h"
 #include "platform/ActivationTracker.h"
+#include "platform/Controls.h"
 #include "platform/Units.h"
 
 #include <QAction>
@@ -68,10 +69,7 @@ frmMutaCamp::frmMutaCamp(frmEcranPrincipal &main) : QWidget(nullptr, Qt::Window)
     Command4 = arrowButton(this, 2220, 2820, 645, 1185, QSize(44, 78), 0, 1);
     Command5 = new QPushButton(QStringLiteral("Ok"), this);
     setTwipsGeometry(Command5, 2010, 1740, 1155, 585);
-    QPalette palette = Command5->palette();
-    palette.setColor(QPalette::Button, QColor(0x80, 0x80, 0x00)); // &H00008080
-    Command5->setPalette(palette);
-    Command5->setAutoFillBackground(true);
+    setButtonColor(Command5, QColor(0x80, 0x80, 0x00)); // &H00008080
 
     connect(Command1, &QPushButton::clicked, this, &frmMutaCamp::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmMutaCamp::Command2_Click);

@@ -2,6 +2,7 @@
 
 #include "model/Module1.h"
 #include "platform/ActivationTracker.h"
+#include "platform/Controls.h"
 #include "platform/Units.h"
 
 #include <QApplication>
@@ -44,11 +45,9 @@ frmPozitie::frmPozitie(Module1 &model) : QWidget(nullptr, Qt::Window), m(model)
     Option1 = place(new QRadioButton(QStringLiteral("Landscape"), this), 540, 1800, 2325, 525, 12);
     Option2 = place(new QRadioButton(QStringLiteral("Portrait"), this), 540, 2550, 2325, 525, 12);
     Command1 = place(new QPushButton(QStringLiteral("Ok"), this), 4590, 930, 1125, 735);
-    QPalette palette = Command1->palette();
-    palette.setColor(QPalette::Button, QColor(0, 128, 0)); // &H00008000
-    palette.setColor(QPalette::ButtonText, Qt::white);
-    Command1->setPalette(palette);
-    Command1->setAutoFillBackground(true);
+    setButtonColor(Command1, QColor(0, 128, 0)); // &H00008000
+    fitCaption(Label1);
+    fitCaption(Label2);
     m_orientation = new QButtonGroup(this);
     m_orientation->addButton(Option1);
     m_orientation->addButton(Option2);
