@@ -31,17 +31,19 @@ inline double medianMs(int runs, const std::function<void()> &work)
 }
 
 // Prints "what: formulix X ms, <floor name> Y ms, ratio R (goal <= G) PASS|FAIL"; true on PASS.
-inline bool report(const QString &what, double ours, const QString &floorName, double floor, double goal)
+inline bool report(const QString &what, double ours, const QString &floorName, double floor, double goal,
+                   const QString &unit = QStringLiteral("ms"))
 {
     const double ratio = ours / floor;
-    QTextStream(stdout) << QStringLiteral("%1: formulix %2 ms, %3 %4 ms, ratio %5 (goal <= %6) %7\n")
+    QTextStream(stdout) << QStringLiteral("%1: formulix %2 %8, %3 %4 %8, ratio %5 (goal <= %6) %7\n")
                                .arg(what)
                                .arg(ours, 0, 'f', 2)
                                .arg(floorName)
                                .arg(floor, 0, 'f', 2)
                                .arg(ratio, 0, 'f', 2)
                                .arg(goal, 0, 'f', 2)
-                               .arg(ratio <= goal ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
+                               .arg(ratio <= goal ? QStringLiteral("PASS") : QStringLiteral("FAIL"))
+                               .arg(unit);
     return ratio <= goal;
 }
 

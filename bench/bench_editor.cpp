@@ -1,5 +1,6 @@
 // The canvas: a full redraw of 200 general and 50 database fields on a 300 dpi A4 template, and
 // loading that template, each against a floor measured in the same run.
+#include "BenchLayout.h"
 #include "BenchSupport.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/TextPainter.h"
@@ -63,23 +64,7 @@ int main(int argc, char *argv[])
     bool ok = bench::report(QStringLiteral("Incarca Macheta, 300 dpi A4 JPEG"), load, QStringLiteral("full decode"), decode, 0.5);
 
     // A full redraw, against copying the clean picture and drawing the same texts.
-    for (int i = 1; i <= 200; ++i) {
-        Camp &camp = *model.CampuriGen.at(i);
-        camp.Text = QStringLiteral("Camp general %1 Școala").arg(i);
-        camp.X = qint16(5 + (i % 4) * 50);
-        camp.Y = qint16(5 + (i / 4) * 5);
-        camp.MarimeFont = quint8(8 + i % 6);
-    }
-    for (int i = 1; i <= 50; ++i) {
-        Camp &camp = *model.CampuriBD.at(i);
-        camp.NumeCamp = QStringLiteral("ColoanaBD%1").arg(i);
-        camp.X = qint16(20 + (i % 5) * 35);
-        camp.Y = qint16(260 + (i / 5) * 3);
-        camp.MarimeFont = 10;
-        camp.RangMin = quint8(i % 2 ? 0 : 3);
-    }
-    model.NrCampuriGen = 200;
-    model.NrCampuriBD = 50;
+    bench::fillLayout(model);
     const double redraw = medianMs(30, [&] { window.RedeseneazaCampuri(); });
 
     const QImage clean = window.Picture2->image();

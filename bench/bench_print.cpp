@@ -1,5 +1,6 @@
 // Printing: composing and printing one page of 250 fields into a PDF, against a bare QPrinter
 // run in the same process drawing the same 250 texts.
+#include "BenchLayout.h"
 #include "BenchSupport.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/Printer.h"
@@ -26,22 +27,7 @@ int main(int argc, char *argv[])
     Module1 model;
     frmEcranPrincipal window(model);
     window.Picture1->setSizeMm(297, 210);
-    for (int i = 1; i <= 200; ++i) {
-        Camp &camp = *model.CampuriGen.at(i);
-        camp.Text = QStringLiteral("Camp general %1 Școala").arg(i);
-        camp.X = qint16(5 + (i % 4) * 70);
-        camp.Y = qint16(5 + (i / 4) * 3);
-        camp.MarimeFont = quint8(8 + i % 6);
-    }
-    for (int i = 1; i <= 50; ++i) {
-        Camp &camp = *model.CampuriBD.at(i);
-        camp.Text = QStringLiteral("%1").arg(1800512123456LL + i);
-        camp.X = qint16(20 + (i % 5) * 50);
-        camp.Y = qint16(165 + (i / 5) * 4);
-        camp.MarimeFont = 10;
-    }
-    model.NrCampuriGen = 200;
-    model.NrCampuriBD = 50;
+    bench::fillLayout(model);
 
     const double ours = medianMs(9, [&] { window.mnuTipareste_Click(); });
 

@@ -384,11 +384,7 @@ void frmEcranPrincipal::mnuDespre_Click()
 
 void frmEcranPrincipal::mnuExplicatii_Click()
 {
-    if (!m_frmAjutor)
-        m_frmAjutor = new frmAjutor();
-    m_frmAjutor->show();
-    m_frmAjutor->raise();
-    m_frmAjutor->activateWindow();
+    showWindow(m_frmAjutor, [] { return new frmAjutor(); });
 }
 
 } // namespace formulix

@@ -183,6 +183,16 @@ private:
     void createGeneralPanel();
     void createDatabasePanel();
     void connectCommand(QAction *command, void (frmEcranPrincipal::*handler)());
+    // A secondary window is made on first use and brought forward when chosen again.
+    template <typename Window, typename Make>
+    static void showWindow(QPointer<Window> &window, Make make)
+    {
+        if (!window)
+            window = make();
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
     void connectHandlers();
 
     QWidget *m_client = nullptr;

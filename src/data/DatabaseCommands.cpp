@@ -69,11 +69,7 @@ void frmEcranPrincipal::List1_Click()
 
 void frmEcranPrincipal::mnuSelInreg_Click()
 {
-    if (!m_frmSelectie)
-        m_frmSelectie = new frmSelectie(*this);
-    m_frmSelectie->show();
-    m_frmSelectie->raise();
-    m_frmSelectie->activateWindow();
+    showWindow(m_frmSelectie, [this] { return new frmSelectie(*this); });
 }
 
 } // namespace formulix

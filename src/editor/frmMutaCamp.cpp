@@ -48,11 +48,7 @@ QPushButton *arrowButton(QWidget *parent, double l, double t, double w, double h
 // No check of the selection: "Ok" copes with none.
 void frmEcranPrincipal::mnuCorecteazaPoz_Click()
 {
-    if (!m_frmMutaCamp)
-        m_frmMutaCamp = new frmMutaCamp(*this);
-    m_frmMutaCamp->show();
-    m_frmMutaCamp->raise();
-    m_frmMutaCamp->activateWindow();
+    showWindow(m_frmMutaCamp, [this] { return new frmMutaCamp(*this); });
 }
 
 frmMutaCamp::frmMutaCamp(frmEcranPrincipal &main) : QWidget(nullptr, Qt::Window), m_main(main)

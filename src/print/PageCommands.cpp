@@ -8,29 +8,22 @@ namespace formulix {
 
 void frmEcranPrincipal::mnuSeteazaPag_Click()
 {
-    if (!m_frmPozitie)
-        m_frmPozitie = new frmPozitie(m);
-    m_frmPozitie->show();
-    m_frmPozitie->raise();
-    m_frmPozitie->activateWindow();
+    showWindow(m_frmPozitie, [this] { return new frmPozitie(m); });
 }
 
 void frmEcranPrincipal::CompunePagina()
 {
-    for (int i = 1; i <= m.usedGen(); ++i) {
-        const Camp &camp = *m.CampuriGen.at(i);
+    // General fields first, then database fields, each table in index order.
+    auto print = [this](const Camp &camp) {
         Picture3->setCurrentX(camp.X);
         Picture3->setCurrentY(camp.Y);
         Picture3->setFontSize(camp.MarimeFont);
         Picture3->printText(camp.Text.shown());
-    }
-    for (int i = 1; i <= m.usedBD(); ++i) {
-        const Camp &camp = *m.CampuriBD.at(i);
-        Picture3->setCurrentX(camp.X);
-        Picture3->setCurrentY(camp.Y);
-        Picture3->setFontSize(camp.MarimeFont);
-        Picture3->printText(camp.Text.shown());
-    }
+    };
+    for (int i = 1; i <= m.usedGen(); ++i)
+        print(*m.CampuriGen.at(i));
+    for (int i = 1; i <= m.usedBD(); ++i)
+        print(*m.CampuriBD.at(i));
 }
 
 void frmEcranPrincipal::mnuTipareste_Click()

@@ -33,19 +33,6 @@ constexpr int BigRows = 5000;
 const QString Diacritics = QStringLiteral("Ștefănescu Țărână Îngrijită-Âncuța, șțăâî");
 const QString Sixty = QStringLiteral("Strada Mihail Kogălniceanu nr. 12, bl. A4, sc. 2, ap. 41, Iași").left(60);
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 // The definition page of the table that has a column named `column` (names are stored UTF-16LE).
 int definitionPage(const QByteArray &file, const QString &column)
 {
@@ -213,16 +200,16 @@ void TestDatabase::initTestCase()
 
     // The same database with the rare columns retyped, and with a Mare definition that miscounts
     // its rows.
-    QByteArray file = readAll(fixture(QStringLiteral("scoala.mdb")));
+    QByteArray file = readFile(fixture(QStringLiteral("scoala.mdb")));
     retypeColumn(file, QStringLiteral("NumHi"), 0, 0x10, 17, 18, 2); // NUMERIC(18, 2)
     retypeColumn(file, QStringLiteral("NumHi"), 3, 0x09, 10);        // binary
-    writeAll(fixture(QStringLiteral("rare-numeric.mdb")), file);
-    file = readAll(fixture(QStringLiteral("scoala.mdb")));
+    QVERIFY(writeFile(fixture(QStringLiteral("rare-numeric.mdb")), file));
+    file = readFile(fixture(QStringLiteral("scoala.mdb")));
     retypeColumn(file, QStringLiteral("NumHi"), 0, 0x0F, 16); // replication ID (GUID)
     const int mare = definitionPage(file, QStringLiteral("Nr"));
     QVERIFY(mare > 0);
     qToLittleEndian<quint32>(7, file.data() + mare * PageSize + 16);
-    writeAll(fixture(QStringLiteral("rare-guid.mdb")), file);
+    QVERIFY(writeFile(fixture(QStringLiteral("rare-guid.mdb")), file));
 }
 
 void TestDatabase::init()
@@ -383,7 +370,7 @@ void TestDatabase::openFails_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("bytes");
-    const QByteArray good = readAll(fixture(QStringLiteral("scoala.mdb")));
+    const QByteArray good = readFile(fixture(QStringLiteral("scoala.mdb")));
     QByteArray ace = good;
     ace.replace(4, 15, "Standard ACE DB");
     QByteArray version = good;
@@ -409,7 +396,7 @@ void TestDatabase::openFails()
     QFETCH(QByteArray, bytes);
     QString path = fixture(QStringLiteral("bad.mdb"));
     if (kind == QLatin1String("file"))
-        writeAll(path, bytes);
+        QVERIFY(writeFile(path, bytes));
     else if (kind == QLatin1String("folder"))
         path = m_dir.path();
     else
@@ -437,7 +424,7 @@ void TestDatabase::openTableFails()
 {
     QFETCH(QString, damage);
     QFETCH(QString, table);
-    QByteArray file = readAll(fixture(QStringLiteral("scoala.mdb")));
+    QByteArray file = readFile(fixture(QStringLiteral("scoala.mdb")));
     const int page = definitionPage(file, QStringLiteral("Denumire"));
     QVERIFY(page > 0);
     char *definition = file.data() + page * PageSize;
@@ -456,7 +443,7 @@ void TestDatabase::openTableFails()
         qToLittleEndian(qFromLittleEndian<quint16>(offsets + 2 * (row - 1)), offsets + 2 * row);
     }
     const QString path = fixture(QStringLiteral("damaged.mdb"));
-    writeAll(path, file);
+    QVERIFY(writeFile(path, file));
 
     const auto database = AccessDatabase::open(path);
     QVERIFY(database);
@@ -654,10 +641,10 @@ void TestDatabase::realValues()
 
 void TestDatabase::mutatedFilesNeverCrashOrHang()
 {
-    QList<QByteArray> sources{readAll(fixture(QStringLiteral("scoala.mdb")))};
+    QList<QByteArray> sources{readFile(fixture(QStringLiteral("scoala.mdb")))};
     if (!m_shared.isEmpty()) {
         for (const char *name : {"testV1997.mdb", "overflowTestV2000.mdb", "test2V2000.mdb"})
-            sources.append(readAll(QDir(m_shared).filePath(QString::fromLatin1(name))));
+            sources.append(readFile(QDir(m_shared).filePath(QString::fromLatin1(name))));
     }
     QRandomGenerator random(20240611);
     QList<QByteArray> cases;
@@ -698,7 +685,7 @@ void TestDatabase::mutatedFilesNeverCrashOrHang()
     const QString path = fixture(QStringLiteral("mutated.mdb"));
     QuietStderr quiet;
     for (int n = 0; n < cases.size(); ++n) {
-        writeAll(path, cases.at(n));
+        QVERIFY(writeFile(path, cases.at(n)));
         const QString problem = withinSeconds(10, QStringLiteral("mutated file %1").arg(n), [&] {
             QString error;
             const auto database = AccessDatabase::open(path, &error);

@@ -1,4 +1,5 @@
 #include "support/Images.h"
+#include "support/TestSupport.h"
 #include "app/frmEcranPrincipal.h"
 #include "model/SchemaCodec.h"
 
@@ -11,23 +12,8 @@
 #include <memory>
 
 using namespace formulix;
-
-namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-} // namespace
+using formulix::test::readFile;
+using formulix::test::writeFile;
 
 class TestSchemaCommands : public QObject
 {
@@ -109,8 +95,8 @@ void TestSchemaCommands::savesTheLayoutThroughCtrlS()
     QVERIFY(shown.save);
     QCOMPARE(shown.filter, QStringLiteral("(tip file)|*.tip"));
     QCOMPARE(shown.fileName, QString());
-    QCOMPARE(readAll(path), encodeSchema(*m_model));
-    QCOMPARE(readAll(path).size(), 4 * SchemaRecordSize);
+    QCOMPARE(readFile(path), encodeSchema(*m_model));
+    QCOMPARE(readFile(path).size(), 4 * SchemaRecordSize);
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
@@ -191,7 +177,7 @@ void TestSchemaCommands::refusesSchemasTheTablesCannotHold()
     const Camp first = *m_model->CampuriGen.at(1);
     const Camp database = *m_model->CampuriBD.at(1);
     const QString path = m_dir->filePath("stricata.tip");
-    writeAll(path, bytes);
+    QVERIFY(writeFile(path, bytes));
     CommonDialog::queueAnswer(path);
     m_window->mnuDeschSch->trigger();
 

@@ -2,6 +2,7 @@
 
 #include "platform/Units.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QWidget>
 #include <cmath>
@@ -12,6 +13,18 @@ QPoint mmToPixel(const QWidget *widget, QPointF mm)
 {
     const double ppm = pixelsPerMm(logicalDpi(widget));
     return QPoint(int(std::floor(mm.x() * ppm)), int(std::floor(mm.y() * ppm)));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 QString sharedMdbDir(QString *why)

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "model/Module1.h"
+
+namespace formulix::bench {
+
+// Full tables, as the canvas and printing benchmarks use them: 200 general fields over the upper
+// part of the page and 50 database fields below them, in a mix of font sizes and ranges.
+inline void fillLayout(Module1 &model)
+{
+    for (int i = 1; i <= Module1::MaxCampuriGen; ++i) {
+        Camp &camp = *model.CampuriGen.at(i);
+        camp.Text = QStringLiteral("Camp general %1 Școala").arg(i);
+        camp.X = qint16(5 + (i % 4) * 50);
+        camp.Y = qint16(5 + (i / 4) * 3);
+        camp.MarimeFont = quint8(8 + i % 6);
+    }
+    for (int i = 1; i <= Module1::MaxCampuriBD; ++i) {
+        Camp &camp = *model.CampuriBD.at(i);
+        camp.NumeCamp = QStringLiteral("ColoanaBD%1").arg(i);
+        camp.Text = QString::number(1800512123456LL + i);
+        camp.X = qint16(20 + (i % 5) * 35);
+        camp.Y = qint16(165 + (i / 5) * 4);
+        camp.MarimeFont = 10;
+        camp.RangMin = quint8(i % 2 ? 0 : 3);
+        camp.RangMax = camp.RangMin;
+    }
+    model.NrCampuriGen = Module1::MaxCampuriGen;
+    model.NrCampuriBD = Module1::MaxCampuriBD;
+}
+
+} // namespace formulix::bench
