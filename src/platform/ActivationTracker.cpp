@@ -8,6 +8,7 @@ namespace formulix {
 namespace {
 
 const char *const FormProperty = "_formulixWindow";
+const char *const FirstShownProperty = "_formulixShown";
 
 } // namespace
 
@@ -28,13 +29,23 @@ void ActivationTracker::registerWindow(QWidget *window)
     window->setProperty(FormProperty, true);
 }
 
+void ActivationTracker::noteActivated(QWidget *window)
+{
+    if (window == m_last)
+        return;
+    m_last = window;
+    emit activated(window);
+}
+
 bool ActivationTracker::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::WindowActivate && watched->isWidgetType()) {
+    const bool shownFirst = event->type() == QEvent::Show && watched->property(FirstShownProperty).isNull();
+    if ((event->type() == QEvent::WindowActivate || shownFirst) && watched->isWidgetType()) {
         auto *window = static_cast<QWidget *>(watched);
-        if (window->isWindow() && window->property(FormProperty).toBool() && window != m_last) {
-            m_last = window;
-            emit activated(window);
+        if (window->isWindow() && window->property(FormProperty).toBool()) {
+            if (shownFirst)
+                window->setProperty(FirstShownProperty, true);
+            noteActivated(window);
         }
     }
     return false;

@@ -18,6 +18,11 @@ public:
     // Marks a top-level window as one of the program's own windows.
     static void registerWindow(QWidget *window);
 
+    // Makes `window` the program's active window. A window shown for the first time counts as
+    // activated even where the window system does not hand it the focus; the activation that
+    // may follow is then not a second one.
+    void noteActivated(QWidget *window);
+
 signals:
     void activated(QWidget *window);
 
