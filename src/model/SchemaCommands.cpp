@@ -22,11 +22,12 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty())
         return;
-    QString reason;
-    if (!saveSchemaFile(fileName, m, &reason)) {
+    // The file is replaced whole or not at all; what was on disk stays when writing fails.
+    if (!saveSchemaFile(fileName, m)) {
         MessageBox::information(this, applicationTitle(),
-                                QStringLiteral("Schema nu a putut fi salvata in fisierul %1 (%2).")
-                                    .arg(QDir::toNativeSeparators(fileName), reason));
+                                QStringLiteral("Schema nu a putut fi salvata in fisierul %1. Verificati ca folderul "
+                                               "exista si ca aveti drept de scriere in el.")
+                                    .arg(QDir::toNativeSeparators(fileName)));
     }
 }
 
