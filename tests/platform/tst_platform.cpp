@@ -56,8 +56,6 @@ private slots:
     void convertsTypedNumbers();
     void fixedStringsKeepTheirWidth_data();
     void fixedStringsKeepTheirWidth();
-    void pictureTakesItsRealSize_data();
-    void pictureTakesItsRealSize();
     void printedTextPersistsUntilWiped();
     void printsTextAtItsTopLeftCorner();
 };
@@ -153,32 +151,6 @@ void TestPlatform::fixedStringsKeepTheirWidth()
     member = assigned;
     QCOMPARE(member.raw(), raw);
     QCOMPARE(member.shown(), shown);
-}
-
-void TestPlatform::pictureTakesItsRealSize_data()
-{
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<double>("dpi");
-    QTest::addColumn<QSizeF>("sizeMm");
-    QTest::newRow("A4 at 300 dpi") << 2480 << 3508 << 300.0 << QSizeF(209.97, 297.01);
-    QTest::newRow("A4 at 150 dpi") << 1240 << 1754 << 150.0 << QSizeF(209.97, 297.01);
-    QTest::newRow("no resolution: 96 dpi") << 96 << 192 << 0.0 << QSizeF(25.4, 50.8);
-}
-
-void TestPlatform::pictureTakesItsRealSize()
-{
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(double, dpi);
-    QFETCH(QSizeF, sizeMm);
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    PictureBox box;
-    box.setPicture(dpi > 0 ? Picture::fromImage(image, dpi, dpi) : Picture::fromImage(image, 0, 0));
-    QVERIFY(qAbs(box.widthMm() - sizeMm.width()) < 0.01);
-    QVERIFY(qAbs(box.heightMm() - sizeMm.height()) < 0.01);
-    QVERIFY(qAbs(box.width() - box.widthMm() * box.pixelsPerMm()) <= 1.0);
 }
 
 void TestPlatform::printedTextPersistsUntilWiped()
