@@ -15,7 +15,6 @@ using formulix::bench::medianMs;
 
 namespace {
 
-
 QString writeA4Scan(const QString &dir)
 {
     QImage scan(2480, 3508, QImage::Format_RGB32);
@@ -35,13 +34,11 @@ QString writeA4Scan(const QString &dir)
     return path;
 }
 
-
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     DialogSeam::setTestMode(true);
     QTemporaryDir dir;

@@ -13,11 +13,9 @@
 using namespace formulix;
 using formulix::bench::medianMs;
 
-
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    bench::preferOffscreen();
     QApplication app(argc, argv);
     DialogSeam::setTestMode(true);
     QTemporaryDir dir;
