@@ -19,7 +19,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev mdbtools-dev fonts-dejavu-core)
-TEST_PACKAGES=(xvfb xauth mdbtools cups printer-driver-cups-pdf poppler-utils)
+TEST_PACKAGES=(xvfb xauth x11-utils mdbtools cups printer-driver-cups-pdf poppler-utils)
 
 configure_and_build() {
     local build_dir="$1"

@@ -8,11 +8,17 @@
 
 namespace formulix {
 
+void prepareApplication(QApplication &app)
+{
+    // The name alone, never a display name: Qt would append " — Formulix" to every title the
+    // window manager shows, and the windows' titles are exactly their captions.
+    app.setApplicationName(applicationTitle());
+}
+
 int runFormulix(int &argc, char **argv, bool quitWhenIdle)
 {
     QApplication app(argc, argv);
-    app.setApplicationName(applicationTitle());
-    app.setApplicationDisplayName(applicationTitle());
+    prepareApplication(app);
     Module1 model;
     frmEcranPrincipal window(model);
     window.showAtStart();

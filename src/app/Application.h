@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QApplication;
+
 namespace formulix {
 
 // The application's title, which titles its own messages.
@@ -9,6 +11,10 @@ inline QString applicationTitle()
 {
     return QStringLiteral("Formulix");
 }
+
+// What the program sets on its application object before any window opens; tests call it too,
+// so they see the program's own settings.
+void prepareApplication(QApplication &app);
 
 // Starts Formulix: the application, the layout model and the main window, shown maximized,
 // then runs until the last window closes. The start-up benchmark passes quitWhenIdle to time

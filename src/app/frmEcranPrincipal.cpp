@@ -1,12 +1,15 @@
 #include "app/frmEcranPrincipal.h"
 
 #include "app/frmAjutor.h"
+#include "model/SchemaCodec.h"
 #include "platform/ActivationTracker.h"
+#include "platform/ChoiceList.h"
 #include "platform/Controls.h"
 #include "platform/KeyPreview.h"
 #include "platform/Units.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -104,6 +107,7 @@ frmEcranPrincipal::frmEcranPrincipal(Module1 &model, QWidget *parent) : QMainWin
     m_keyPreview = new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
     qApp->installEventFilter(this);
     Form_Load();
+    m_savedLayout = layoutSnapshot(m);
 }
 
 frmEcranPrincipal::~frmEcranPrincipal()
@@ -149,6 +153,20 @@ void frmEcranPrincipal::createMenus()
     mnuAjutor = menuBar()->addMenu(QStringLiteral("Ajutor"));
     mnuDespre = mnuAjutor->addAction(QStringLiteral("Despre"));
     mnuExplicatii = add(mnuAjutor, QStringLiteral("Explicatii"), QKeySequence(Qt::Key_F1));
+
+    // F10 opens the first menu that can be chosen, as desktop programs do; Alt works through Qt.
+    auto *menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    menuKey->setShortcutContext(Qt::WindowShortcut);
+    addAction(menuKey);
+    connect(menuKey, &QAction::triggered, this, [this] {
+        for (QAction *menu : menuBar()->actions()) {
+            if (menu->isEnabled() && menu->isVisible()) {
+                menuBar()->setActiveAction(menu);
+                return;
+            }
+        }
+    });
 }
 
 void frmEcranPrincipal::connectHandlers()
@@ -177,11 +195,11 @@ void frmEcranPrincipal::connectHandlers()
     connect(Command4, &QPushButton::clicked, this, &frmEcranPrincipal::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &frmEcranPrincipal::Command5_Click);
     // A list's choice runs on a click, also on the entry already chosen, and on a change by
-    // keyboard; a click that changes the entry is one choice, not two.
+    // keyboard; the list only getting the focus chooses nothing.
     auto onChoice = [this](QListWidget *list, void (frmEcranPrincipal::*handler)()) {
         connect(list, &QListWidget::itemClicked, this, handler);
-        connect(list, &QListWidget::currentRowChanged, this, [this, handler](int row) {
-            if (row >= 0 && QApplication::mouseButtons() == Qt::NoButton && !m_fillingLists)
+        connect(static_cast<ChoiceList *>(list), &ChoiceList::currentMovedByKey, this, [this, handler] {
+            if (!m_fillingLists)
                 (this->*handler)();
         });
     };
@@ -224,6 +242,7 @@ void frmEcranPrincipal::createControls()
     Picture1->setSizeMm(twipsToMm(5175), twipsToMm(4545));
 
     Label8 = new QLabel(QStringLiteral("Label8"), Picture1);
+    Label8->setTextFormat(Qt::PlainText); // it shows a field's text: data, never markup
     Label8->setAutoFillBackground(true);
     Label8->setMargin(0);
     Label8->setIndent(0);
@@ -275,9 +294,9 @@ void frmEcranPrincipal::createDatabasePanel()
     Frame2 = makeFrame(QStringLiteral("Campuri Baza Date"), m_client);
     setTwipsGeometry(Frame2, -120, 750, 9795, 2145);
     Label3 = makeLabel(QStringLiteral("Tabele"), Frame2, 360, 330, 495, 195);
-    List1 = place(new QListWidget(Frame2), 360, 600, 2025, 1425);
+    List1 = place(new ChoiceList(Frame2), 360, 600, 2025, 1425);
     Label4 = makeLabel(QStringLiteral("Campuri"), Frame2, 2760, 330, 570, 195);
-    List2 = place(new QListWidget(Frame2), 2730, 600, 2355, 1425);
+    List2 = place(new ChoiceList(Frame2), 2730, 600, 2355, 1425);
     Label5 = makeLabel(QStringLiteral("Marime font"), Frame2, 5550, 720, 825, 195);
     Text3 = makeTextBox(QStringLiteral("8"), Frame2, 6480, 630, 945, 315);
     Label6 = makeLabel(QStringLiteral("Min"), Frame2, 5580, 1170, 825, 195);
@@ -359,9 +378,8 @@ bool frmEcranPrincipal::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmEcranPrincipal::mnuExit_Click()
+void frmEcranPrincipal::closeSecondaryWindows()
 {
-    // Ends the program at once: no question, nothing saved, every window closes.
     delete m_frmAjutor.data();
     delete m_frmMutaCamp.data();
     delete m_frmSelectie.data();
@@ -371,8 +389,27 @@ void frmEcranPrincipal::mnuExit_Click()
         if (window != this && window->isVisible())
             window->close();
     }
+}
+
+void frmEcranPrincipal::mnuExit_Click()
+{
+    // Ends the program, every window with it, once a changed layout is saved or given up.
+    if (!confirmLayoutSaved())
+        return;
+    closeSecondaryWindows();
     hide();
     QCoreApplication::exit(0);
+}
+
+void frmEcranPrincipal::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window ends the program as "Exit" does.
+    if (!confirmLayoutSaved()) {
+        event->ignore();
+        return;
+    }
+    closeSecondaryWindows();
+    QMainWindow::closeEvent(event);
 }
 
 void frmEcranPrincipal::mnuDespre_Click()

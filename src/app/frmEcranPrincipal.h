@@ -121,6 +121,12 @@ public:
     // Schema files (src/model/SchemaCommands.cpp)
     void mnuSalveazaSch_Click();
     void mnuDeschSch_Click();
+    // The layout differs from the one last saved or opened (or from the empty one at start).
+    bool layoutChanged() const;
+    // Before the layout is thrown away: asks whether to save a changed layout. True when the
+    // caller may go on (saved, not wanted, or nothing changed); false when the user cancelled
+    // or the save did not happen.
+    bool confirmLayoutSaved();
 
     // Template picture (src/editor/TemplatePicture.cpp)
     void mnuIncarcaMacheta_Click();
@@ -175,6 +181,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -194,10 +201,12 @@ private:
         window->activateWindow();
     }
     void connectHandlers();
+    void closeSecondaryWindows();
 
     QWidget *m_client = nullptr;
     bool m_fillingLists = false; // the program, not the user, is changing a list
     KeyPreview *m_keyPreview = nullptr;
+    QByteArray m_savedLayout; // layoutSnapshot() when the layout was last saved or opened
     QPointer<frmAjutor> m_frmAjutor;
     QPointer<frmMutaCamp> m_frmMutaCamp;
     QPointer<frmSelectie> m_frmSelectie;

@@ -67,6 +67,9 @@ void frmEcranPrincipal::Picture1_MouseDown(int, int, float X, float Y)
             MessageBox::information(this, applicationTitle(),
                                     QStringLiteral("Nu se pot defini mai mult de %1 campuri generale.")
                                         .arg(Module1::MaxCampuriGen));
+            // The refused placement is over: left armed, "Terminat" could never close the panel.
+            AsteaptaCampGen = false;
+            setMousePointer(this, MousePointer::Arrow);
             return;
         }
         m.NrCampuriGen += 1;
@@ -95,6 +98,8 @@ void frmEcranPrincipal::Picture1_MouseDown(int, int, float X, float Y)
             MessageBox::information(this, applicationTitle(),
                                     QStringLiteral("Nu se pot defini mai mult de %1 campuri din baza de date.")
                                         .arg(Module1::MaxCampuriBD));
+            AsteaptaCampBD = false;
+            setMousePointer(this, MousePointer::Arrow);
             return;
         }
         const QString column = List2->currentItem() ? List2->currentItem()->text() : QString();

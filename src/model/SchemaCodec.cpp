@@ -1,6 +1,8 @@
 #include "model/SchemaCodec.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QtEndian>
 #include <algorithm>
@@ -161,6 +163,46 @@ QByteArray encodeSchema(const Module1 &module)
     for (int i = 1; i <= bd; ++i, at += SchemaRecordSize)
         putCamp(at, *module.CampuriBD.at(i));
     return bytes;
+}
+
+QByteArray layoutSnapshot(const Module1 &module)
+{
+    Module1 layout = module;
+    layout.CaleBazaDate.clear();
+    layout.NumeTabela.clear();
+    for (int i = 1; i <= layout.usedBD(); ++i)
+        layout.CampuriBD.at(i)->Text = QString();
+    return encodeSchema(layout);
+}
+
+QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile)
+{
+    const QString stored = trimBlanks(storedPath);
+    if (stored.isEmpty())
+        return QString();
+    const QDir schemaDir = QFileInfo(schemaFile).absoluteDir();
+    const auto existingFile = [](const QString &path) {
+        const QFileInfo info(path);
+        return info.isFile() ? info.absoluteFilePath() : QString();
+    };
+    if (QString found = existingFile(stored); !found.isEmpty())
+        return found;
+    if (QDir::isRelativePath(stored) && !stored.contains(u'\\')) {
+        if (QString found = existingFile(schemaDir.filePath(stored)); !found.isEmpty())
+            return found;
+    }
+    const QString name = stored.mid(qMax(stored.lastIndexOf(u'/'), stored.lastIndexOf(u'\\')) + 1);
+    if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
+        return QString();
+    if (QString found = existingFile(schemaDir.filePath(name)); !found.isEmpty())
+        return found;
+    // Made on Windows, where ELEVI.MDB and elevi.mdb are one file.
+    const QStringList entries = schemaDir.entryList(QDir::Files | QDir::Hidden);
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return schemaDir.absoluteFilePath(entry);
+    }
+    return QString();
 }
 
 SchemaResult decodeSchema(QByteArrayView bytes)

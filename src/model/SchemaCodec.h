@@ -56,6 +56,12 @@ struct SchemaResult
 // The whole model as file bytes: exactly (1 + used general + used database) records.
 QByteArray encodeSchema(const Module1 &module);
 
+// What a saved schema would keep of the user's layout work: the fields' places, texts, fonts and
+// ranges and the two offsets. A database field's text is left out (choosing a record rewrites
+// it), and so are the database path and table name (loading a database is not editing the
+// layout). Equal snapshots mean nothing needs saving.
+QByteArray layoutSnapshot(const Module1 &module);
+
 // Reads the header and the records it counts; bytes after them are ignored.
 SchemaResult decodeSchema(QByteArrayView bytes);
 
@@ -73,6 +79,13 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error =
 // Opens and decodes a file; one that cannot be opened or read gives CannotOpen. Reads no
 // more than full tables need, so a wrongly picked huge file costs nothing.
 SchemaResult loadSchemaFile(const QString &path);
+
+// Where the database a schema names is on this computer: the stored path when it exists (a
+// relative one also from the schema's folder), else a file of the same name in the schema's
+// folder (the name taken after the last slash or backslash, the letter case as the folder has it), as
+// when a schema travels with its database or was made on another computer. Empty when none
+// is found. The schema itself is not changed.
+QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile);
 
 // Windows-1250, the files' code page (Romanian Windows), one character per byte.
 // Comma-below letters go to their cedilla twins (the code page has no others); any other

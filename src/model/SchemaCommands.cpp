@@ -28,11 +28,36 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
                                 QStringLiteral("Schema nu a putut fi salvata in fisierul %1. Verificati ca folderul "
                                                "exista si ca aveti drept de scriere in el.")
                                     .arg(QDir::toNativeSeparators(fileName)));
+        return;
     }
+    m_savedLayout = layoutSnapshot(m);
+}
+
+bool frmEcranPrincipal::layoutChanged() const
+{
+    return layoutSnapshot(m) != m_savedLayout;
+}
+
+bool frmEcranPrincipal::confirmLayoutSaved()
+{
+    if (!layoutChanged())
+        return true;
+    switch (MessageBox::question(this, applicationTitle(), QStringLiteral("Salvati modificarile schemei?"))) {
+    case MessageBox::Answer::Yes:
+        mnuSalveazaSch_Click();
+        return !layoutChanged(); // a cancelled or failed save keeps everything as it was
+    case MessageBox::Answer::No:
+        return true;
+    case MessageBox::Answer::Cancel:
+        break;
+    }
+    return false;
 }
 
 void frmEcranPrincipal::mnuDeschSch_Click()
 {
+    if (!confirmLayoutSaved())
+        return;
     CommonDialog1.prepare(SchemaFilter);
     CommonDialog1.ShowOpen(this);
     const QString fileName = CommonDialog1.FileName;
@@ -61,6 +86,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     }
 
     applySchema(result.schema, m);
+    m_savedLayout = layoutSnapshot(m);
     MessageBox::information(this, QStringLiteral("Baza de date utilizata"),
                             QStringLiteral("Schema foloseste tabela: ") + result.schema.shownNumeTabela()
                                 + QStringLiteral(" din baza de date: ") + result.schema.shownCaleBazaDate());

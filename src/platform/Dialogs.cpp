@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QtGlobal>
@@ -17,6 +19,7 @@ struct SeamState
     QList<std::optional<QString>> fileAnswers;
     QList<CommonDialog::Shown> fileShown;
     QList<MessageBox::Shown> messagesShown;
+    QList<MessageBox::Answer> questionAnswers;
     QList<std::optional<QString>> inputAnswers;
     QList<InputBox::Shown> inputsShown;
 };
@@ -127,7 +130,34 @@ void MessageBox::information(QWidget *parent, const QString &title, const QStrin
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+MessageBox::Answer MessageBox::question(QWidget *parent, const QString &title, const QString &text)
+{
+    if (seam().testMode) {
+        seam().messagesShown.append({title, text, true});
+        return seam().questionAnswers.isEmpty() ? Answer::Cancel : seam().questionAnswers.takeFirst();
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    parent);
+    box.setTextFormat(Qt::PlainText);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Da"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Nu"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Anulare"));
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
+    }
+}
+
+void MessageBox::queueAnswer(Answer answer)
+{
+    seam().questionAnswers.append(answer);
 }
 
 QList<MessageBox::Shown> MessageBox::shown()
@@ -141,9 +171,16 @@ QString InputBox::ask(QWidget *parent, const QString &prompt, const QString &tit
         seam().inputsShown.append({prompt, title, defaultText});
         return takeAnswer(seam().inputAnswers).value_or(QString());
     }
-    bool ok = false;
-    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    // The dialog's label guesses rich text; the prompt may name a file or hold a field's text.
+    for (QLabel *label : dialog.findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.textValue();
 }
 
 void InputBox::queueAnswer(const QString &text)

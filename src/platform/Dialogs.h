@@ -52,17 +52,26 @@ private:
     void show(QWidget *parent, bool save);
 };
 
+// Message and input boxes show their texts as plain text: they carry paths, table names and
+// field texts, which are data, never markup.
 class MessageBox
 {
 public:
     // An OK-only message box without an icon.
     static void information(QWidget *parent, const QString &title, const QString &text);
 
+    enum class Answer { Yes, No, Cancel };
+    // A question with "Da", "Nu" and "Anulare"; closing the box answers Cancel.
+    static Answer question(QWidget *parent, const QString &title, const QString &text);
+
     struct Shown
     {
         QString title;
         QString text;
+        bool question = false;
     };
+    // The next question's answer; in test mode an unanswered question is cancelled.
+    static void queueAnswer(Answer answer);
     static QList<Shown> shown();
 };
 

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QWidget>
 
 namespace formulix {
@@ -44,6 +45,9 @@ bool KeyPreview::eventFilter(QObject *watched, QEvent *event)
     QWidget *focus = QApplication::focusWidget();
     QWidget *target = focus && focus->window() == m_window ? focus : m_window;
     if (receiver != target)
+        return false;
+    // Alt or F10 hands the keys to the menu bar, whose arrows walk the menus.
+    if (qobject_cast<QMenuBar *>(receiver))
         return false;
     const auto *key = static_cast<QKeyEvent *>(event);
     const Qt::KeyboardModifiers mods = key->modifiers();

@@ -55,6 +55,14 @@ PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm
     else if (orientation == PageOrientation::Portrait)
         printer->setPageOrientation(QPageLayout::Portrait);
 
+    // The device's own printable area, not Qt's default margins: the painter's origin is then
+    // where the printer really starts printing (the whole sheet on a printer that prints to the
+    // edge), which is what the offsets are measured from.
+    QPageLayout layout = printer->pageLayout();
+    layout.setMode(QPageLayout::StandardMode);
+    layout.setMargins(layout.minimumMargins());
+    printer->setPageLayout(layout);
+
     QPainter painter;
     if (!painter.begin(printer.get())) {
         result.error = QStringLiteral("Imprimanta %1 nu poate tipari documentul.").arg(result.printer);

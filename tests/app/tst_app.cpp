@@ -1,8 +1,10 @@
+#include "app/Application.h"
 #include "app/frmAjutor.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/TextBox.h"
 #include "platform/Units.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
@@ -13,6 +15,12 @@
 #include <QSignalSpy>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QInputDialog>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
+#include <functional>
 #include <QtTest>
 #include <memory>
 
@@ -82,6 +90,13 @@ private slots:
     void helpWindowFillsAndResetsOnResize();
     void helpOpensOnceHoweverOftenChosen();
     void aboutBoxNamesTheTeam();
+    void focusAloneChoosesNothingInTheLists_data();
+    void focusAloneChoosesNothingInTheLists();
+    void menuKeysDoNotPanTheCanvas_data();
+    void menuKeysDoNotPanTheCanvas();
+    void userTextsShowAsPlainText();
+    void windowSystemGetsTheExactTitles();
+    // Last: once the program is told to end, no dialog's event loop runs in this process.
     void exitClosesEveryWindow();
 
 private:
@@ -348,9 +363,203 @@ void TestApp::exitClosesEveryWindow()
     QTRY_VERIFY(helpWindows().isEmpty());
 }
 
+void TestApp::focusAloneChoosesNothingInTheLists_data()
+{
+    QTest::addColumn<bool>("tables");
+    QTest::newRow("the tables, List1") << true;
+    QTest::newRow("the columns, List2") << false;
+}
+
+void TestApp::focusAloneChoosesNothingInTheLists()
+{
+    QFETCH(bool, tables);
+    activate();
+    m_window->Frame2->show();
+    QListWidget *list = tables ? m_window->List1 : m_window->List2;
+    list->addItems({"MSysObjects", "Elevi", "Profesori"});
+    m_window->TabelaAleasa = !tables;
+    const auto chose = [&] {
+        return tables ? !m_model->NumeTabela.isEmpty() : m_window->AsteaptaCampBD;
+    };
+
+    // Tabbing in makes a row current, which is no choice.
+    list->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(list->hasFocus());
+    QVERIFY(!chose());
+    QVERIFY(mousePointer(m_window.get()) != MousePointer::Cross);
+    QWidget *elsewhere = m_window->Text3;
+    elsewhere->setFocus(Qt::TabFocusReason);
+    list->setFocus(Qt::BacktabFocusReason);
+    QVERIFY(!chose());
+
+    // Moving the current entry with a key is a choice, and so is a click.
+    QTest::keyClick(list, Qt::Key_Down);
+    QVERIFY(chose());
+    if (tables)
+        QCOMPARE(m_model->NumeTabela, list->currentItem()->text());
+    m_model->NumeTabela.clear();
+    m_window->AsteaptaCampBD = false;
+    const QRect row = list->visualItemRect(list->item(2));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QVERIFY(chose());
+    if (tables)
+        QCOMPARE(m_model->NumeTabela, QStringLiteral("Profesori"));
+}
+
+void TestApp::menuKeysDoNotPanTheCanvas_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("Alt") << int(Qt::Key_Alt);
+    QTest::newRow("F10") << int(Qt::Key_F10);
+}
+
+void TestApp::menuKeysDoNotPanTheCanvas()
+{
+    QFETCH(int, key);
+    activate();
+    QMenuBar *bar = m_window->menuBar();
+    QTest::keyClick(m_window.get(), Qt::Key(key));
+    QTRY_VERIFY(bar->activeAction());
+    for (Qt::Key arrow : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up, Qt::Key_Right}) {
+        QWidget *receiver = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                               : static_cast<QWidget *>(bar);
+        QTest::keyClick(receiver, arrow);
+    }
+    QVERIFY(bar->activeAction()); // the keys walked the menus
+    QCOMPARE(m_window->Picture1->leftMm(), 0.0);
+    QCOMPARE(m_window->Picture1->topMm(), 40.0);
+
+    // Out of the menus, the arrows pan again.
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    QTest::keyClick(bar, Qt::Key_Escape);
+    activate();
+    QTest::keyClick(m_window.get(), Qt::Key_Left);
+    QCOMPARE(m_window->Picture1->leftMm(), -10.0);
+}
+
+namespace {
+
+// Runs `open`, which shows a modal dialog with the test seam off, hands the dialog to `look`
+// once it is on screen and closes it.
+void withRealDialog(const std::function<void()> &open, const std::function<void(QWidget *)> &look)
+{
+    bool seen = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QDialog *dialog = nullptr;
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (auto *shown = qobject_cast<QDialog *>(window); shown && shown->isVisible())
+                dialog = shown;
+        }
+        if (!dialog || seen || !QTest::qWaitForWindowExposed(dialog))
+            return;
+        seen = true;
+        look(dialog);
+        dialog->reject();
+    });
+    poll.start();
+    DialogSeam::setTestMode(false);
+    open();
+    DialogSeam::setTestMode(true);
+    QVERIFY(seen);
+}
+
+// The title the window manager reads for a window.
+QString netWmName(QWidget *window)
+{
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"),
+                {QStringLiteral("-id"), QString::number(window->winId()), QStringLiteral("_NET_WM_NAME")});
+    if (!xprop.waitForFinished(10000))
+        return QStringLiteral("(xprop did not answer)");
+    const QString out = QString::fromUtf8(xprop.readAllStandardOutput()).trimmed();
+    const qsizetype quote = out.indexOf(u'"');
+    return quote < 0 ? out : out.mid(quote + 1).chopped(1);
+}
+
+} // namespace
+
+void TestApp::userTextsShowAsPlainText()
+{
+    const QString markup = QStringLiteral("<b>Nume</b> & <i>Prenume</i>");
+    m_window->Label8->setText(markup);
+    QCOMPARE(m_window->Label8->textFormat(), Qt::PlainText);
+
+    withRealDialog([&] { MessageBox::information(m_window.get(), QStringLiteral("Formulix"), markup); },
+                   [&](QWidget *dialog) {
+                       auto *label = dialog->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+                       QVERIFY(label);
+                       QCOMPARE(label->textFormat(), Qt::PlainText);
+                       QCOMPARE(label->text(), markup);
+                   });
+    withRealDialog([&] { MessageBox::question(m_window.get(), QStringLiteral("Formulix"), markup); },
+                   [&](QWidget *dialog) {
+                       auto *box = qobject_cast<QMessageBox *>(dialog);
+                       QVERIFY(box);
+                       QCOMPARE(box->textFormat(), Qt::PlainText);
+                       QStringList buttons;
+                       for (QAbstractButton *button : box->buttons())
+                           buttons << button->text();
+                       buttons.sort();
+                       QCOMPARE(buttons, QStringList({"Anulare", "Da", "Nu"}));
+                   });
+    withRealDialog([&] { InputBox::ask(m_window.get(), markup, QStringLiteral("Text Nou")); },
+                   [&](QWidget *dialog) {
+                       bool found = false;
+                       for (QLabel *label : dialog->findChildren<QLabel *>()) {
+                           if (label->text() == markup) {
+                               found = true;
+                               QCOMPARE(label->textFormat(), Qt::PlainText);
+                           }
+                       }
+                       QVERIFY(found);
+                   });
+}
+
+void TestApp::windowSystemGetsTheExactTitles()
+{
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        QSKIP("needs an X server: the run under Xvfb checks the titles");
+    if (QStandardPaths::findExecutable(QStringLiteral("xprop")).isEmpty())
+        QSKIP("needs xprop (Debian package x11-utils)");
+    QCOMPARE(netWmName(m_window.get()), QStringLiteral("Completeaza Act"));
+
+    m_window->mnuExplicatii_Click();
+    m_window->mnuCorecteazaPoz_Click();
+    m_window->mnuSeteazaPag_Click();
+    m_window->mnuSelInreg_Click();
+    const QList<std::pair<QWidget *, QString>> windows = {
+        {m_window->helpWindow(), "Explicatii"},
+        {m_window->correctionWindow(), "Muta Camp"},
+        {m_window->pageWindow(), "Seteaza pozitie"},
+        {m_window->recordWindow(), "Tabel cu inregistrari"},
+    };
+    for (const auto &[window, title] : windows) {
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(netWmName(window), title);
+    }
+
+    const auto dialogTitled = [](const QString &title) {
+        return [title](QWidget *dialog) { QCOMPARE(netWmName(dialog), title); };
+    };
+    withRealDialog([&] { m_window->mnuDespre_Click(); }, dialogTitled(QStringLiteral("Formulix v.0.1")));
+    withRealDialog([&] { InputBox::ask(m_window.get(), QStringLiteral("Introduceti noul text"), QStringLiteral("Text Nou")); },
+                   dialogTitled(QStringLiteral("Text Nou")));
+    withRealDialog(
+        [&] {
+            MessageBox::information(m_window.get(), QStringLiteral("Baza de date utilizata"),
+                                    QStringLiteral("Schema foloseste tabela: Elevi din baza de date: elevi.mdb"));
+        },
+        dialogTitled(QStringLiteral("Baza de date utilizata")));
+}
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    prepareApplication(app);
     formulix::DialogSeam::setTestMode(true);
     TestApp test;
     return QTest::qExec(&test, argc, argv);

@@ -73,7 +73,8 @@ private slots:
     void terminatWaitsForThePendingField();
     void refusesBadFontSizesBeforeAnythingChanges_data();
     void refusesBadFontSizesBeforeAnythingChanges();
-    void refusesThe201stGeneralField();
+    void refusesAFieldPastTheTable_data();
+    void refusesAFieldPastTheTable();
     void redrawShowsStoredFieldsOnTheCleanTemplate();
     void databaseFieldShowsRangeByFirstLetter();
     void selectionHitOrderAndBounds_data();
@@ -347,26 +348,71 @@ void TestEditor::refusesBadFontSizesBeforeAnythingChanges()
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
-void TestEditor::refusesThe201stGeneralField()
+void TestEditor::refusesAFieldPastTheTable_data()
 {
+    QTest::addColumn<bool>("general");
+    QTest::newRow("the 201st general field") << true;
+    QTest::newRow("the 51st database field") << false;
+}
+
+void TestEditor::refusesAFieldPastTheTable()
+{
+    QFETCH(bool, general);
     loadA4();
-    for (int i = 0; i < Module1::MaxCampuriGen; ++i)
-        addGeneral(generalField(QStringLiteral("f%1").arg(i), 1, 1));
-    const Camp last = *m_model->CampuriGen.at(200);
-    m_window->mnuDefCampGen->trigger();
-    m_window->Text1->setText(QStringLiteral("prea mult"));
-    m_window->Command1->click();
+    const int capacity = general ? Module1::MaxCampuriGen : Module1::MaxCampuriBD;
+    for (int i = 0; i < capacity; ++i) {
+        if (general)
+            addGeneral(generalField(QStringLiteral("f%1").arg(i), 1, 1));
+        else
+            addDatabase(databaseField(QStringLiteral("f%1").arg(i), 1, 1));
+    }
+    const qint16 &count = general ? m_model->NrCampuriGen : m_model->NrCampuriBD;
+    const Camp last = general ? *m_model->CampuriGen.at(capacity) : *m_model->CampuriBD.at(capacity);
+    const auto arm = [&] {
+        if (general) {
+            m_window->Frame1->show();
+            m_window->Text1->setText(QStringLiteral("prea mult"));
+            m_window->Command1->click();
+        } else {
+            m_window->Frame2->show();
+            m_window->TabelaAleasa = true;
+            if (m_window->List2->count() == 0)
+                m_window->List2->addItems({"Nume"});
+            m_window->List2->setCurrentRow(0);
+            m_window->List2_Click();
+        }
+        QCOMPARE(mousePointer(m_window.get()), MousePointer::Cross);
+    };
+    arm();
     m_window->Picture1_MouseDown(LeftButton, 0, 40, 40);
-    QCOMPARE(m_model->NrCampuriGen, qint16(200));
-    QCOMPARE(*m_model->CampuriGen.at(200), last);
+    QCOMPARE(count, qint16(capacity));
+    QCOMPARE(general ? *m_model->CampuriGen.at(capacity) : *m_model->CampuriBD.at(capacity), last);
     QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY(MessageBox::shown().constFirst().text.contains(QStringLiteral("200")));
+    QVERIFY(MessageBox::shown().constFirst().text.contains(QString::number(capacity)));
+
+    // The refused placement is over: no cross-hair, and "Terminat" closes the panel.
+    QVERIFY(!m_window->AsteaptaCampGen && !m_window->AsteaptaCampBD);
+    QCOMPARE(mousePointer(m_window.get()), MousePointer::Arrow);
+    if (general) {
+        m_window->Command2->click();
+        QVERIFY(m_window->Frame1->isHidden());
+    } else {
+        m_window->Command5->click();
+        QVERIFY(m_window->Frame2->isHidden());
+    }
 
     // Removing one makes room for exactly one.
-    m_window->Command3->click();
+    if (general)
+        m_window->Command3->click();
+    else
+        m_window->Command4->click();
+    arm();
     m_window->Picture1_MouseDown(LeftButton, 0, 40, 40);
-    QCOMPARE(m_model->NrCampuriGen, qint16(200));
-    QCOMPARE(m_model->CampuriGen.at(200)->Text.shown(), QStringLiteral("prea mult"));
+    QCOMPARE(count, qint16(capacity));
+    if (general)
+        QCOMPARE(m_model->CampuriGen.at(capacity)->Text.shown(), QStringLiteral("prea mult"));
+    else
+        QCOMPARE(m_model->CampuriBD.at(capacity)->NumeCamp.shown(), QStringLiteral("Nume"));
 }
 
 void TestEditor::redrawShowsStoredFieldsOnTheCleanTemplate()

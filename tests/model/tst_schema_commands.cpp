@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -30,6 +32,10 @@ private slots:
     void missingFileStaysSilentAndIsNotCreated();
     void opensTheExampleSchema();
     void reportsAFileThatCannotBeWritten();
+    void changedLayoutIsAskedAbout_data();
+    void changedLayoutIsAskedAbout();
+    void unchangedLayoutIsNotAskedAbout_data();
+    void unchangedLayoutIsNotAskedAbout();
 
 private:
     void fillLayout();
@@ -81,6 +87,19 @@ void TestSchemaCommands::fillLayout()
     m_model->NumeTabela = QStringLiteral("Elevi");
     m_model->PozStanga = -3;
     m_model->PozSus = 7;
+    // This layout is unsaved work: opening another schema asks first, and is told to go on.
+    MessageBox::queueAnswer(MessageBox::Answer::No);
+}
+
+// The messages shown, without the questions asked.
+QList<MessageBox::Shown> notices()
+{
+    QList<MessageBox::Shown> found;
+    for (const MessageBox::Shown &shown : MessageBox::shown()) {
+        if (!shown.question)
+            found << shown;
+    }
+    return found;
 }
 
 void TestSchemaCommands::savesTheLayoutThroughCtrlS()
@@ -97,7 +116,7 @@ void TestSchemaCommands::savesTheLayoutThroughCtrlS()
     QCOMPARE(shown.fileName, QString());
     QCOMPARE(readFile(path), encodeSchema(*m_model));
     QCOMPARE(readFile(path).size(), 4 * SchemaRecordSize);
-    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(notices().isEmpty());
 }
 
 void TestSchemaCommands::cancelledDialogsChangeNothing()
@@ -109,7 +128,7 @@ void TestSchemaCommands::cancelledDialogsChangeNothing()
     m_window->mnuDeschSch->trigger();
     QCOMPARE(m_model->NrCampuriGen, qint16(2));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"macheta.jpg"}));
-    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(notices().isEmpty());
 }
 
 void TestSchemaCommands::opensAndTellsWhichDatabase()
@@ -140,7 +159,7 @@ void TestSchemaCommands::opensAndTellsWhichDatabase()
     QCOMPARE(m.NumeTabela, QStringLiteral("Profesori"));
     QCOMPARE(m.CampuriGen.at(1)->Text.shown(), QStringLiteral("Şcoala Gimnazială nr. 1"));
 
-    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    const QList<MessageBox::Shown> shown = notices();
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown[0].title, QStringLiteral("Baza de date utilizata"));
     const QString cutPath = (QStringLiteral("  /date/") + QString(60, u'x')).left(50).trimmed();
@@ -187,7 +206,7 @@ void TestSchemaCommands::refusesSchemasTheTablesCannotHold()
     QCOMPARE(*m_model->CampuriGen.at(1), first);
     QCOMPARE(*m_model->CampuriBD.at(1), database);
     QCOMPARE(m_window->Picture1->toolTip(), QString());
-    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    const QList<MessageBox::Shown> shown = notices();
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].text.contains(path));
     QVERIFY(shown[0].text.contains(says));
@@ -201,7 +220,7 @@ void TestSchemaCommands::missingFileStaysSilentAndIsNotCreated()
     m_window->mnuDeschSch->trigger();
     QVERIFY(!QFile::exists(path));
     QCOMPARE(m_model->NrCampuriGen, qint16(2));
-    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(notices().isEmpty());
 }
 
 void TestSchemaCommands::opensTheExampleSchema()
@@ -210,7 +229,7 @@ void TestSchemaCommands::opensTheExampleSchema()
     m_window->mnuDeschSch->trigger();
     QCOMPARE(m_model->NrCampuriGen, qint16(2));
     QCOMPARE(m_model->NrCampuriBD, qint16(16));
-    QCOMPARE(MessageBox::shown().constFirst().text,
+    QCOMPARE(notices().constFirst().text,
              QStringLiteral("Schema foloseste tabela: Elevi din baza de date: examples/elevi.mdb"));
     int digits = 0;
     for (int i = 1; i <= m_model->NrCampuriBD; ++i) {
@@ -230,10 +249,127 @@ void TestSchemaCommands::reportsAFileThatCannotBeWritten()
     const QString path = m_dir->filePath("macheta.jpg/schema.tip"); // a file stands where a folder should
     CommonDialog::queueAnswer(path);
     m_window->mnuSalveazaSch->trigger();
-    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    const QList<MessageBox::Shown> shown = notices();
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].text.contains(QDir::toNativeSeparators(path)));
     QCOMPARE(m_model->NrCampuriGen, qint16(2));
+}
+
+namespace {
+
+const QString ExampleSchema = QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.tip");
+
+enum class Leave { Exit, Close, Open };
+
+// Runs the command that throws the layout away; true when it went on (the program ended, or
+// the other schema replaced the layout).
+bool leave(frmEcranPrincipal &window, Leave how)
+{
+    switch (how) {
+    case Leave::Exit: window.mnuExit->trigger(); return !window.isVisible();
+    case Leave::Close: window.close(); return !window.isVisible();
+    case Leave::Open:
+        CommonDialog::queueAnswer(ExampleSchema);
+        window.mnuDeschSch->trigger();
+        return window.m.NrCampuriBD == 16;
+    }
+    return false;
+}
+
+} // namespace
+
+void TestSchemaCommands::changedLayoutIsAskedAbout_data()
+{
+    QTest::addColumn<int>("how");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QString>("saveTo"); // "" no save dialog, "-" the save dialog cancelled
+    QTest::addColumn<bool>("goesOn");
+    const QList<std::pair<const char *, Leave>> commands = {
+        {"Exit", Leave::Exit}, {"closing the window", Leave::Close}, {"Deschide Schema", Leave::Open}};
+    for (const auto &[name, how] : commands) {
+        const int h = int(how);
+        QTest::addRow("%s, Nu: goes on unsaved", name) << h << int(MessageBox::Answer::No) << "" << true;
+        QTest::addRow("%s, Anulare: stays", name) << h << int(MessageBox::Answer::Cancel) << "" << false;
+        QTest::addRow("%s, Da: saves, goes on", name) << h << int(MessageBox::Answer::Yes) << "salvata.tip" << true;
+        QTest::addRow("%s, Da, save cancelled: stays", name) << h << int(MessageBox::Answer::Yes) << "-" << false;
+        QTest::addRow("%s, Da, save fails: stays", name)
+            << h << int(MessageBox::Answer::Yes) << "macheta.jpg/salvata.tip" << false;
+    }
+}
+
+void TestSchemaCommands::changedLayoutIsAskedAbout()
+{
+    QFETCH(int, how);
+    QFETCH(int, answer);
+    QFETCH(QString, saveTo);
+    QFETCH(bool, goesOn);
+    // A field placed the way the user places one.
+    m_window->mnuDefCampGen->trigger();
+    m_window->Text1->setText(QStringLiteral("Liceul Teoretic"));
+    m_window->Command1->click();
+    m_window->Picture1_MouseDown(1, 0, 40, 40);
+    QCOMPARE(m_model->NrCampuriGen, qint16(1));
+    const QByteArray layout = encodeSchema(*m_model);
+
+    MessageBox::queueAnswer(MessageBox::Answer(answer));
+    if (saveTo == QStringLiteral("-"))
+        CommonDialog::queueCancel();
+    else if (!saveTo.isEmpty())
+        CommonDialog::queueAnswer(m_dir->filePath(saveTo));
+    QCOMPARE(leave(*m_window, Leave(how)), goesOn);
+
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    QVERIFY(!shown.isEmpty());
+    QVERIFY(shown[0].question);
+    QCOMPARE(shown[0].title, QStringLiteral("Formulix"));
+    QCOMPARE(shown[0].text, QStringLiteral("Salvati modificarile schemei?"));
+    const QList<CommonDialog::Shown> dialogs = CommonDialog::shown();
+    const bool saved = !saveTo.isEmpty() && saveTo != QStringLiteral("-") && goesOn;
+    if (saved)
+        QCOMPARE(readFile(m_dir->filePath(saveTo)), layout);
+    // The save dialog comes first, when asked for; a schema is opened only when going on.
+    QCOMPARE(dialogs.size() - 1, int(!saveTo.isEmpty()) + int(Leave(how) == Leave::Open && goesOn));
+    if (!goesOn) {
+        QVERIFY(m_window->isVisible());
+        QCOMPARE(encodeSchema(*m_model), layout);
+    }
+}
+
+void TestSchemaCommands::unchangedLayoutIsNotAskedAbout_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::newRow("nothing done") << "";
+    QTest::newRow("just saved") << "save";
+    QTest::newRow("just opened") << "open";
+    QTest::newRow("a record chosen after opening") << "record";
+    QTest::newRow("a database loaded") << "database";
+}
+
+void TestSchemaCommands::unchangedLayoutIsNotAskedAbout()
+{
+    QFETCH(QString, before);
+    if (before == QStringLiteral("save")) {
+        fillLayout();
+        CommonDialog::queueAnswer(m_dir->filePath("salvata.tip"));
+        m_window->mnuSalveazaSch->trigger();
+        QVERIFY(QFile::exists(m_dir->filePath("salvata.tip")));
+    } else if (before != QStringLiteral("")) {
+        CommonDialog::queueAnswer(ExampleSchema);
+        m_window->mnuDeschSch->trigger();
+        QCOMPARE(m_model->NrCampuriBD, qint16(16));
+    }
+    // What choosing a record and loading a database change is not the layout.
+    if (before == QStringLiteral("record")) {
+        for (int i = 1; i <= m_model->NrCampuriBD; ++i)
+            m_model->CampuriBD.at(i)->Text = QStringLiteral("1980314125021");
+    }
+    if (before == QStringLiteral("database")) {
+        m_model->CaleBazaDate = QStringLiteral("/date/elevi.mdb");
+        m_model->NumeTabela = QStringLiteral("Elevi");
+    }
+    DialogSeam::reset();
+    QVERIFY(leave(*m_window, Leave::Close));
+    QVERIFY(MessageBox::shown().isEmpty());
 }
 
 int main(int argc, char **argv)

@@ -75,6 +75,14 @@ QRectF inkOf(const QString &pdf, QSizeF *pageMm = nullptr)
     return ink.isNull() ? QRectF() : QRectF(ink.x() / 10.0, ink.y() / 10.0, ink.width() / 10.0, ink.height() / 10.0);
 }
 
+// The area the device itself can print, in millimetres on the paper: where printing starts.
+QRectF devicePrintable(const QPrinter &printer)
+{
+    QPageLayout layout = printer.pageLayout();
+    layout.setMargins(layout.minimumMargins());
+    return layout.paintRect(QPageLayout::Millimeter);
+}
+
 int pageCount(const QString &pdf)
 {
     QProcess process;
@@ -192,7 +200,7 @@ void TestPrint::textsLandAtTheirPlaceOnPaper()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
-    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    const QRectF printable = devicePrintable(printer);
     const double w = m_window->Picture1->widthMm(), h = m_window->Picture1->heightMm();
     const double kx = printable.width() / w, ky = printable.height() / h;
 
@@ -224,7 +232,7 @@ void TestPrint::leadingBlanksShiftTrailingBlanksVanish()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageOrientation(QPageLayout::Landscape);
-    const double x = printer.pageLayout().paintRect(QPageLayout::Millimeter).left() + 40 + blanks;
+    const double x = devicePrintable(printer).left() + 40 + blanks;
     QVERIFY2(qAbs(page.words[0].mm.left() - x) < 0.4, qPrintable(QString::number(page.words[0].mm.left())));
     QCOMPARE(Camp(*m_model->CampuriGen.at(1)).Text.shown(), QStringLiteral("   Ion"));
 }
@@ -241,7 +249,7 @@ void TestPrint::textIsCutAtTheCanvasEdge()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageOrientation(QPageLayout::Landscape);
-    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    const QRectF printable = devicePrintable(printer);
     QVERIFY(!ink.isEmpty());
     QVERIFY2(qAbs(ink.right() - (printable.left() + m_window->Picture1->widthMm())) < 0.6,
              qPrintable(QString::number(ink.right())));
@@ -409,7 +417,7 @@ void TestPrint::printsThroughTheDefaultQueue()
     const QRectF ink = inkOf(pdf);
     QPrinter printer(QPrinterInfo::defaultPrinter(), QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Portrait);
-    const QRectF printable = printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    const QRectF printable = devicePrintable(printer);
     const double kx = printable.width() / m_window->Picture1->widthMm();
     const double ky = printable.height() / m_window->Picture1->heightMm();
     const double x = printable.left() + 50 - 20 * kx;
