@@ -38,6 +38,8 @@ void frmSelectie::Form_Activate()
 {
     Data1->DatabaseName = m_main.m.CaleBazaDate;
     Data1->RecordSource = m_main.m.NumeTabela;
+    // The password the main window was given, so a protected database is not asked for again.
+    Data1->Password = m_main.Data1->Password;
     // The table is opened anew at every activation, so the first record is current again.
     QString reason;
     if (!Data1->Refresh(&reason)) {

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <string>
 #include <unordered_set>
@@ -88,9 +89,96 @@ bool isJet3(const MdbHandle *mdb)
     return mdb->f->jet_version == MDB_VER_JET3;
 }
 
-// Checks what is cheap to check before libmdb sees the file (it trusts every byte), then opens it.
-HandlePtr openHandle(const QString &path, QString *error)
+// Page 0 from 0x18 on is stored masked with the RC4 key stream of a fixed key: 126 bytes in
+// Jet3, 128 in Jet4 and later (unmasking 128 everywhere only spoils two Jet3 bytes no one reads).
+constexpr int MaskedHeaderAt = 0x18;
+constexpr int MaskedHeaderSize = 128;
+constexpr int HeaderSize = MaskedHeaderAt + MaskedHeaderSize;
+constexpr int EncodingKeyAt = 0x3E;
+// The database password inside the masked part: 20 bytes in the code page (Jet3), 20 UTF-16
+// units (Jet4), these further XORed with the whole days of the creation date (a double at 0x72)
+// written as 4 bytes little-endian, over and over. All zero when there is no password.
+constexpr int PasswordAt = 0x42;
+constexpr int Jet3PasswordSize = 20;
+constexpr int Jet4PasswordSize = 40;
+constexpr int CreationDateAt = 0x72;
+
+QByteArray headerMask()
 {
+    static const QByteArray mask = [] {
+        const quint8 key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+        quint8 s[256];
+        for (int i = 0; i < 256; ++i)
+            s[i] = quint8(i);
+        for (int i = 0, j = 0; i < 256; ++i) {
+            j = (j + s[i] + key[i % 4]) & 0xFF;
+            std::swap(s[i], s[j]);
+        }
+        QByteArray stream(MaskedHeaderSize, '\0');
+        for (int n = 0, i = 0, j = 0; n < MaskedHeaderSize; ++n) {
+            i = (i + 1) & 0xFF;
+            j = (j + s[i]) & 0xFF;
+            std::swap(s[i], s[j]);
+            stream[n] = char(s[(s[i] + s[j]) & 0xFF]);
+        }
+        return stream;
+    }();
+    return mask;
+}
+
+// The header with its masked part read plainly.
+QByteArray unmaskHeader(const QByteArray &head)
+{
+    QByteArray plain = head.left(HeaderSize);
+    const QByteArray mask = headerMask();
+    for (int i = 0; i < MaskedHeaderSize && MaskedHeaderAt + i < plain.size(); ++i)
+        plain[MaskedHeaderAt + i] = char(plain.at(MaskedHeaderAt + i) ^ mask.at(i));
+    return plain;
+}
+
+// The stored password's bytes, unmasked and cut at its end; empty when there is none.
+QByteArray storedPasswordBytes(const QByteArray &plain, bool jet3)
+{
+    const int size = jet3 ? Jet3PasswordSize : Jet4PasswordSize;
+    QByteArray bytes = plain.mid(PasswordAt, size);
+    if (!jet3) {
+        // Whole days as a cast to a 32-bit integer would give them, so an odd date cannot overflow.
+        const double date = qFromLittleEndian<double>(plain.constData() + CreationDateAt);
+        const qint32 days = !std::isfinite(date) ? 0
+            : date >= 2147483647.0              ? std::numeric_limits<qint32>::max()
+            : date <= -2147483648.0             ? std::numeric_limits<qint32>::min()
+                                                : qint32(date);
+        uchar dayBytes[4];
+        qToLittleEndian(days, dayBytes);
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(bytes.at(i) ^ dayBytes[i % 4]);
+    }
+    const int unit = jet3 ? 1 : 2;
+    for (int i = 0; i + unit <= bytes.size(); i += unit) {
+        if (bytes.at(i) == 0 && (jet3 || bytes.at(i + 1) == 0))
+            return bytes.left(i);
+    }
+    return bytes;
+}
+
+// Access 2007 and later encrypt a file when it is given a password; such a file carries the
+// password or an encoding key where Jet4 keeps them.
+bool isEncryptedAce(const QByteArray &head)
+{
+    const QByteArray plain = unmaskHeader(head);
+    if (plain.size() < HeaderSize)
+        return false;
+    return qFromLittleEndian<quint32>(plain.constData() + EncodingKeyAt) != 0
+        || !storedPasswordBytes(plain, false).isEmpty();
+}
+
+// Checks what is cheap to check before libmdb sees the file (it trusts every byte), then opens it
+// and checks its password.
+HandlePtr openHandle(const QString &path, QString *error, const QString &password = QString(),
+                     AccessDatabase::OpenFailure *failure = nullptr)
+{
+    if (failure)
+        *failure = AccessDatabase::OpenFailure::Failed;
     const QFileInfo info(path);
     if (!info.exists()) {
         fail(error, QStringLiteral("Fisierul %1 nu exista.").arg(path));
@@ -105,7 +193,7 @@ HandlePtr openHandle(const QString &path, QString *error)
         fail(error, QStringLiteral("Fisierul %1 nu poate fi citit (%2).").arg(path, file.errorString()));
         return nullptr;
     }
-    const QByteArray head = file.read(0x20);
+    const QByteArray head = file.read(HeaderSize);
     const qint64 size = file.size();
     file.close();
     if (head.size() < 0x20 || !head.startsWith(QByteArrayView("\x00\x01\x00\x00", 4))) {
@@ -114,8 +202,13 @@ HandlePtr openHandle(const QString &path, QString *error)
     }
     const QByteArrayView magic = QByteArrayView(head).sliced(4, 15);
     if (magic == QByteArrayView("Standard ACE DB")) {
-        fail(error, QStringLiteral("Baza de date %1 este in formatul Access 2007 sau mai nou; se pot deschide "
-                                   "doar baze de date Access 97-2003 (.mdb).").arg(path));
+        if (isEncryptedAce(head)) {
+            fail(error, QStringLiteral("Baza de date %1 este criptata cu parola, in formatul Access 2007 sau mai "
+                                       "nou; se pot deschide doar baze de date Access 97-2003 (.mdb).").arg(path));
+        } else {
+            fail(error, QStringLiteral("Baza de date %1 este in formatul Access 2007 sau mai nou; se pot deschide "
+                                       "doar baze de date Access 97-2003 (.mdb).").arg(path));
+        }
         return nullptr;
     }
     const int version = quint8(head.at(0x14));
@@ -125,7 +218,7 @@ HandlePtr openHandle(const QString &path, QString *error)
     }
     const qint64 pageSize = version == MDB_VER_JET3 ? 2048 : 4096;
     // Access writes whole pages; the catalog's definition is on page 2.
-    if (size % pageSize != 0 || size < 3 * pageSize) {
+    if (size % pageSize != 0 || size < 3 * pageSize || head.size() < HeaderSize) {
         fail(error, damaged(path, QStringLiteral("fisier trunchiat")));
         return nullptr;
     }
@@ -139,6 +232,36 @@ HandlePtr openHandle(const QString &path, QString *error)
         fail(error, notDatabase(path));
         return nullptr;
     }
+
+    // libmdb reads a protected file as any other: the password is checked here. Jet3's is in the
+    // database's code page, which only the open handle knows.
+    const bool jet3 = version == MDB_VER_JET3;
+    const QByteArray stored = storedPasswordBytes(unmaskHeader(head), jet3);
+    if (!stored.isEmpty()) {
+        QString expected;
+        if (jet3) {
+            std::string text(3 * std::size_t(stored.size()) + 8, '\0');
+            const int written = mdb_unicode2ascii(mdb.get(), stored.constData(), std::size_t(stored.size()),
+                                                  text.data(), text.size());
+            expected = QString::fromUtf8(text.data(), std::clamp<int>(written, 0, int(text.size()) - 1));
+        } else {
+            expected = QString::fromUtf16(reinterpret_cast<const char16_t *>(stored.constData()), stored.size() / 2);
+        }
+        if (password != expected) {
+            if (password.isEmpty()) {
+                fail(error, QStringLiteral("Baza de date %1 este protejata prin parola.").arg(path));
+                if (failure)
+                    *failure = AccessDatabase::OpenFailure::PasswordNeeded;
+            } else {
+                fail(error, QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(path));
+                if (failure)
+                    *failure = AccessDatabase::OpenFailure::WrongPassword;
+            }
+            return nullptr;
+        }
+    }
+    if (failure)
+        *failure = AccessDatabase::OpenFailure::None;
     return mdb;
 }
 
@@ -578,16 +701,21 @@ bool RecordSet::isNull(qint64 row, int column) const
 
 AccessDatabase::~AccessDatabase() = default;
 
-std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QString *error)
+std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QString *error, const QString &password,
+                                                     OpenFailure *failure)
 {
-    HandlePtr mdb = openHandle(path, error);
+    HandlePtr mdb = openHandle(path, error, password, failure);
     if (!mdb)
         return nullptr;
     QList<CatalogEntry> catalog;
-    if (!readCatalog(mdb.get(), path, &catalog, error))
+    if (!readCatalog(mdb.get(), path, &catalog, error)) {
+        if (failure)
+            *failure = OpenFailure::Failed;
         return nullptr;
+    }
     std::unique_ptr<AccessDatabase> database(new AccessDatabase);
     database->m_path = path;
+    database->m_password = password;
     for (const CatalogEntry &entry : std::as_const(catalog))
         database->m_tables.append({entry.name, entry.linked});
     return database;
@@ -618,7 +746,7 @@ std::unique_ptr<RecordSet> AccessDatabase::openTable(const QString &name, QStrin
     // A handle of its own, and the catalog read anew from it: the record set then matches the
     // file as it is now, whatever happened to it since open().
     auto d = std::make_unique<RecordSet::Private>();
-    d->mdb = openHandle(m_path, error);
+    d->mdb = openHandle(m_path, error, m_password);
     if (!d->mdb)
         return nullptr;
     QList<CatalogEntry> catalog;

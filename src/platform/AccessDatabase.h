@@ -57,9 +57,16 @@ public:
     AccessDatabase(const AccessDatabase &) = delete;
     AccessDatabase &operator=(const AccessDatabase &) = delete;
 
+    // Why open() gave nothing: a database with a password is opened only with that password
+    // (compared exactly, case included); any password opens one without.
+    enum class OpenFailure { None, Failed, PasswordNeeded, WrongPassword };
+
     // The database in `path`, with its catalog read; nullptr with the reason in `error` when the
-    // file is missing, unreadable, not an Access 97-2003 database, or damaged.
-    static std::unique_ptr<AccessDatabase> open(const QString &path, QString *error = nullptr);
+    // file is missing, unreadable, not an Access 97-2003 database, damaged, or protected by a
+    // password other than `password` (PasswordNeeded when `password` is empty).
+    static std::unique_ptr<AccessDatabase> open(const QString &path, QString *error = nullptr,
+                                                const QString &password = QString(),
+                                                OpenFailure *failure = nullptr);
 
     const QString &path() const;
     // Table definitions in catalog order: user tables, the engine's own system tables (MSys...)
@@ -81,6 +88,7 @@ private:
     AccessDatabase() = default;
 
     QString m_path;
+    QString m_password; // checked again whenever the file is reopened
     QList<TableEntry> m_tables;
 };
 

@@ -7,9 +7,12 @@ namespace formulix::access {
 
 namespace {
 
-// Past some 27,000 years either way a stored date is no date; it is shown as the number it is.
+// Access keeps dates from 100-01-01 to 9999-12-31; anything else is shown as the number it is.
+// The bound on days keeps the rounding to seconds far from overflowing.
 constexpr double MaxDateDays = 1e7;
 constexpr qint64 SecondsPerDay = 86400;
+constexpr int FirstYear = 100;
+constexpr int LastYear = 9999;
 
 std::string utf8(const QString &text)
 {
@@ -90,14 +93,39 @@ private:
 
 } // namespace
 
+QString fourDigitYears(const QString &format)
+{
+    QString out;
+    out.reserve(format.size() + 2);
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format.at(i);
+        if (c == u'\'') {
+            quoted = !quoted;
+            out += c;
+            ++i;
+            continue;
+        }
+        qsizetype run = 1;
+        while (i + run < format.size() && format.at(i + run) == c)
+            ++run;
+        if (!quoted && c == u'y' && run == 2)
+            out += QStringLiteral("yyyy");
+        else
+            out += format.mid(i, run);
+        i += run;
+    }
+    return out;
+}
+
 ValueFormat::ValueFormat(const QLocale &locale)
     : m_locale(locale)
     , m_decimalPoint(utf8(locale.decimalPoint()))
     , m_minusSign(utf8(locale.negativeSign()))
     , m_exponent(utf8(locale.exponential()))
-    , m_dateFormat(locale.dateFormat(QLocale::ShortFormat))
+    , m_dateFormat(fourDigitYears(locale.dateFormat(QLocale::ShortFormat)))
 {
-    // The usual short formats (dd.MM.yyyy, M/d/yy, ...) are written here directly, some six times
+    // The usual short formats (dd.MM.yyyy, M/d/yyyy, ...) are written here directly, some six times
     // faster than QLocale, which reparses the format for every date; anything with month or day
     // names is left to QLocale.
     const QString &format = m_dateFormat;
@@ -135,8 +163,8 @@ ValueFormat::ValueFormat(const QLocale &locale)
             kind = run == 1 ? DateToken::Day : DateToken::Day2;
         else if (c == u'M' && run <= 2)
             kind = run == 1 ? DateToken::Month : DateToken::Month2;
-        else if (c == u'y' && (run == 2 || run == 4))
-            kind = run == 2 ? DateToken::Year2 : DateToken::Year4;
+        else if (c == u'y' && run == 4)
+            kind = DateToken::Year4;
         else {
             m_dateTokens.clear();
             return;
@@ -234,7 +262,7 @@ void ValueFormat::appendGuid(std::string &out, const unsigned char *bytes)
 void ValueFormat::appendShortDate(std::string &out, QDate date) const
 {
     const int year = date.year();
-    if (m_dateTokens.empty() || year < 1 || year > 9999) {
+    if (m_dateTokens.empty()) {
         out += m_locale.toString(date, m_dateFormat).toStdString();
         return;
     }
@@ -245,7 +273,6 @@ void ValueFormat::appendShortDate(std::string &out, QDate date) const
         case DateToken::Day2: appendTwoDigits(out, date.day()); break;
         case DateToken::Month: appendDigits(out, date.month(), 1); break;
         case DateToken::Month2: appendTwoDigits(out, date.month()); break;
-        case DateToken::Year2: appendTwoDigits(out, year % 100); break;
         case DateToken::Year4: appendDigits(out, year, 4); break;
         }
     }
@@ -262,12 +289,18 @@ void ValueFormat::appendDate(std::string &out, double stored) const
     const qint64 days = total / SecondsPerDay;
     const int seconds = int(total % SecondsPerDay);
     static const QDate epoch(1899, 12, 30);
-    if (days != 0 || seconds == 0)
-        appendShortDate(out, epoch.addDays(stored < 0 ? -days : days));
-    if (seconds == 0)
+    const QDate date = epoch.addDays(stored < 0 ? -days : days);
+    if (date.year() < FirstYear || date.year() > LastYear) {
+        appendDouble(out, stored);
         return;
-    if (days != 0)
+    }
+    // Day zero is no date: a time of day alone, midnight included.
+    if (days != 0) {
+        appendShortDate(out, date);
+        if (seconds == 0)
+            return;
         out += ' ';
+    }
     appendTwoDigits(out, seconds / 3600);
     out += ':';
     appendTwoDigits(out, seconds / 60 % 60);

@@ -13,6 +13,10 @@
 
 namespace formulix::access {
 
+// A date format with every two-digit year ("yy") widened to four digits; order, separators,
+// days, months and quoted text stay as they are.
+QString fourDigitYears(const QString &format);
+
 class ValueFormat
 {
 public:
@@ -26,8 +30,9 @@ public:
     // Currency is stored in ten-thousandths: its exact decimal, trailing zeros dropped.
     void appendCurrency(std::string &out, qint64 tenThousandths) const;
     // A stored date/time: days since 1899-12-30, the fraction the time of day, the sign covering
-    // both (-1.25 is 1899-12-29 06:00). The locale's short date, then " HH:mm:ss" when there is a
-    // time of day; only the time when the day is 1899-12-30.
+    // both (-1.25 is 1899-12-29 06:00). The locale's short date with a four-digit year, then
+    // " HH:mm:ss" when there is a time of day; only the time, "00:00:00" included, when the day
+    // is 1899-12-30. Outside 100-01-01..9999-12-31 the stored number.
     void appendDate(std::string &out, double stored) const;
     // A number that libmdb wrote with '.' for the decimal point.
     void appendDecimalText(std::string &out, std::string_view text) const;
@@ -38,7 +43,7 @@ public:
 private:
     struct DateToken
     {
-        enum Kind { Literal, Day, Day2, Month, Month2, Year2, Year4 } kind = Literal;
+        enum Kind { Literal, Day, Day2, Month, Month2, Year4 } kind = Literal;
         std::string literal;
     };
 

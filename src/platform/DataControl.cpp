@@ -1,8 +1,11 @@
 #include "platform/DataControl.h"
 
 #include "platform/AccessDatabase.h"
+#include "platform/Dialogs.h"
 #include "platform/TextRules.h"
 
+#include <QDir>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -65,8 +68,7 @@ bool DataControl::Refresh(QString *error)
     if (!m_database || m_database->path() != DatabaseName) {
         m_recordset.reset();
         m_position = -1;
-        m_database = AccessDatabase::open(DatabaseName, error);
-        if (!m_database) {
+        if (!openDatabase(error)) {
             emit recordsetChanged();
             return false;
         }
@@ -87,6 +89,42 @@ bool DataControl::Refresh(QString *error)
     emit recordsetChanged();
     emit reposition();
     return true;
+}
+
+bool DataControl::openDatabase(QString *error)
+{
+    using Failure = AccessDatabase::OpenFailure;
+    Failure failure = Failure::None;
+    m_database = AccessDatabase::open(DatabaseName, error, Password, &failure);
+    if (m_database || (failure != Failure::PasswordNeeded && failure != Failure::WrongPassword))
+        return bool(m_database);
+
+    const QString file = QDir::toNativeSeparators(DatabaseName);
+    const QString title = QGuiApplication::applicationDisplayName();
+    // The control itself may be hidden: the boxes belong to its window.
+    QWidget *parent = window();
+    const std::optional<QString> typed = InputBox::askPassword(
+        parent, QStringLiteral("Baza de date %1 este protejata prin parola. Introduceti parola:").arg(file), title);
+    if (!typed) {
+        const QString message =
+            QStringLiteral("Baza de date %1 nu a fost deschisa: parola nu a fost introdusa.").arg(file);
+        MessageBox::information(parent, title, message);
+        if (error)
+            *error = message;
+        return false;
+    }
+    m_database = AccessDatabase::open(DatabaseName, error, *typed, &failure);
+    if (m_database) {
+        Password = *typed;
+        return true;
+    }
+    if (failure == Failure::PasswordNeeded || failure == Failure::WrongPassword) {
+        const QString message = QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(file);
+        MessageBox::information(parent, title, message);
+        if (error)
+            *error = message;
+    }
+    return false;
 }
 
 void DataControl::readUpTo(qint64 row)

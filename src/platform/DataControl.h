@@ -25,6 +25,10 @@ public:
     QString Connect = QStringLiteral("Access 2000;");
     QString DatabaseName;
     QString RecordSource;
+    // The password a protected database was last opened with. Tried first when the database is
+    // opened anew; when it does not fit, the user is asked once, in a masked box naming the file,
+    // and a wrong or cancelled answer is told in a message and fails the open.
+    QString Password;
 
     // Opens the database (anew when its name changed) and, with a record source, the table:
     // its first record becomes current and reposition() follows. False when either cannot be
@@ -64,6 +68,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    bool openDatabase(QString *error);
     void readUpTo(qint64 row);
     void ensureButtons() const;
 

@@ -198,4 +198,19 @@ QList<InputBox::Shown> InputBox::shown()
     return seam().inputsShown;
 }
 
+// --- Passwords -------------------------------------------------------------------------------
+
+std::optional<QString> InputBox::askPassword(QWidget *parent, const QString &prompt, const QString &title)
+{
+    if (seam().testMode) {
+        seam().inputsShown.append({prompt, title, QString(), true});
+        return takeAnswer(seam().inputAnswers);
+    }
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Password, QString(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
+}
+
 } // namespace formulix

@@ -87,10 +87,17 @@ public:
         QString prompt;
         QString title;
         QString defaultText;
+        bool masked = false; // a password box
     };
     static void queueAnswer(const QString &text);
     static void queueCancel();
     static QList<Shown> shown();
+
+    // --- Passwords -----------------------------------------------------------------------
+    // Like ask(), with the typed text masked; nothing when the user cancels, so an empty
+    // password can still be told from a cancelled box. Answers come from the same queue as
+    // ask()'s, and shown() records the box with `masked` set.
+    static std::optional<QString> askPassword(QWidget *parent, const QString &prompt, const QString &title);
 };
 
 } // namespace formulix

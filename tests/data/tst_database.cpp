@@ -3,6 +3,7 @@
 // same; mutated copies of both must never crash or hang the reader.
 
 #include "platform/AccessDatabase.h"
+#include "platform/AccessFormat.h"
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 
@@ -112,8 +113,15 @@ private slots:
     void values();
     void rarerTypes();
     void lazyReading();
+    void datesUnderRegionalSettings_data();
+    void datesUnderRegionalSettings();
+    void fourDigitYearFormats_data();
+    void fourDigitYearFormats();
     void openFails_data();
     void openFails();
+    void writtenPasswords_data();
+    void writtenPasswords();
+    void jet3Password();
     void openTableFails_data();
     void openTableFails();
     void fileChangesWhileOpen_data();
@@ -128,7 +136,13 @@ private slots:
 
 private:
     QString fixture(const QString &name) const { return m_dir.filePath(name); }
-    std::unique_ptr<RecordSet> openAll(const QString &path, const QString &table);
+    std::unique_ptr<RecordSet> openAll(const QString &path, const QString &table,
+                                       const QString &password = QString());
+    // What the real files' database passwords are.
+    static QString passwordOf(const QString &file)
+    {
+        return file == QLatin1String("password_V2000_with-password.mdb") ? QStringLiteral("password") : QString();
+    }
 
     QTemporaryDir m_dir;
     QString m_shared;
@@ -174,6 +188,10 @@ void TestDatabase::initTestCase()
                           1.0 / 86400 * 0.6})
         writer.addRow({stored});
     writer.addRow({Jet4Value::fromDateTime(QDateTime(QDate(1850, 3, 1), QTime(10, 20, 30)))});
+    // 1899-01-01 and 9999-01-01 read alike with two-digit years; the day before year 100.
+    for (double stored : {-363.0, 2958101.0, -657435.0})
+        writer.addRow({stored});
+    writer.addRow({Jet4Value::fromDateTime(QDateTime(QDate(2006, 2, 3), QTime(22, 11)))});
     writer.endTable();
 
     // Raw bytes for retyped columns: a NUMERIC of 17 bytes (sign, then four 32-bit words from the
@@ -217,10 +235,10 @@ void TestDatabase::init()
     QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
 }
 
-std::unique_ptr<RecordSet> TestDatabase::openAll(const QString &path, const QString &table)
+std::unique_ptr<RecordSet> TestDatabase::openAll(const QString &path, const QString &table, const QString &password)
 {
     QString error;
-    const auto database = AccessDatabase::open(path, &error);
+    const auto database = AccessDatabase::open(path, &error, password);
     if (!database) {
         qWarning("%s", qPrintable(error));
         return nullptr;
@@ -300,14 +318,15 @@ void TestDatabase::values_data()
 
     const QString date = QStringLiteral("Date");
     const QString cand = QStringLiteral("Cand");
-    add("day zero", date, 0, cand, QStringLiteral("30.12.1899"));
+    add("day zero is midnight", date, 0, cand, QStringLiteral("00:00:00"));
     add("time only", date, 1, cand, QStringLiteral("12:00:00"));
     add("sign covers the time", date, 2, cand, QStringLiteral("29.12.1899 06:00:00"));
     add("day before day zero", date, 3, cand, QStringLiteral("29.12.1899"));
     add("time only before day zero", date, 4, cand, QStringLiteral("06:00:00"));
     add("1974", date, 5, cand, QStringLiteral("21.09.1974"));
     add("last second of 9999", date, 6, cand, QStringLiteral("31.12.9999 23:59:59"));
-    add("past 9999", date, 7, cand, QStringLiteral("01.01.10000"));
+    add("past 9999 is a number", date, 7, cand, QStringLiteral("2958466"));
+    add("before year 100 is a number", date, 13, cand, QStringLiteral("-657435"));
     add("year 100", date, 8, cand, QStringLiteral("01.01.0100"));
     add("time rounds to the second", date, 9, cand, QStringLiteral("00:00:01"));
     add("1850", date, 10, cand, QStringLiteral("01.03.1850 10:20:30"));
@@ -370,6 +389,7 @@ void TestDatabase::openFails_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("says"); // besides the file's name
     const QByteArray good = readFile(fixture(QStringLiteral("scoala.mdb")));
     QByteArray ace = good;
     ace.replace(4, 15, "Standard ACE DB");
@@ -378,22 +398,26 @@ void TestDatabase::openFails_data()
     QByteArray noCatalog = good;
     noCatalog[2 * PageSize] = 0x01;
     const QString file = QStringLiteral("file");
-    QTest::newRow("missing") << QStringLiteral("missing") << QByteArray();
-    QTest::newRow("folder") << QStringLiteral("folder") << QByteArray();
-    QTest::newRow("empty") << file << QByteArray();
-    QTest::newRow("text") << file << QByteArray("Nume,CNP\nPopescu Ion,1800512123456\n");
-    QTest::newRow("random bytes") << file << QByteArray(3 * PageSize, 'x');
-    QTest::newRow("not whole pages") << file << good.left(good.size() - 100);
-    QTest::newRow("header page only") << file << good.left(PageSize);
-    QTest::newRow("Access 2007") << file << ace;
-    QTest::newRow("unknown version") << file << version;
-    QTest::newRow("catalog page is no table") << file << noCatalog;
+    QTest::newRow("missing") << QStringLiteral("missing") << QByteArray() << QString();
+    QTest::newRow("folder") << QStringLiteral("folder") << QByteArray() << QString();
+    QTest::newRow("empty") << file << QByteArray() << QString();
+    QTest::newRow("text") << file << QByteArray("Nume,CNP\nPopescu Ion,1800512123456\n") << QString();
+    QTest::newRow("random bytes") << file << QByteArray(3 * PageSize, 'x') << QString();
+    QTest::newRow("not whole pages") << file << good.left(good.size() - 100) << QString();
+    QTest::newRow("header page only") << file << good.left(PageSize) << QString();
+    QTest::newRow("Access 2007") << file << ace << QStringLiteral("este in formatul Access 2007");
+    QByteArray encrypted = ace; // a first password character: the fixture has no date to mask it
+    encrypted[0x42] = char(encrypted.at(0x42) ^ 's');
+    QTest::newRow("encrypted Access 2007") << file << encrypted << QStringLiteral("este criptata cu parola");
+    QTest::newRow("unknown version") << file << version << QString();
+    QTest::newRow("catalog page is no table") << file << noCatalog << QString();
 }
 
 void TestDatabase::openFails()
 {
     QFETCH(QString, kind);
     QFETCH(QByteArray, bytes);
+    QFETCH(QString, says);
     QString path = fixture(QStringLiteral("bad.mdb"));
     if (kind == QLatin1String("file"))
         QVERIFY(writeFile(path, bytes));
@@ -404,6 +428,134 @@ void TestDatabase::openFails()
     QString error;
     QVERIFY(!AccessDatabase::open(path, &error));
     QVERIFY2(error.contains(path), qPrintable(error)); // the reason names the file
+    QVERIFY2(error.contains(says), qPrintable(error));
+}
+
+void TestDatabase::datesUnderRegionalSettings_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("text");
+    const struct
+    {
+        const char *locale;
+        const char *first, *last, *dateTime; // 1899-01-01, 9999-01-01, 2006-02-03 22:11
+    } locales[] = {
+        {"ro_RO", "01.01.1899", "01.01.9999", "03.02.2006 22:11:00"},
+        {"en_US", "1/1/1899", "1/1/9999", "2/3/2006 22:11:00"},
+        {"de_DE", "01.01.1899", "01.01.9999", "03.02.2006 22:11:00"},
+        {"fr_FR", "01/01/1899", "01/01/9999", "03/02/2006 22:11:00"},
+        {"es_ES", "1/1/1899", "1/1/9999", "3/2/2006 22:11:00"},
+    };
+    for (const auto &l : locales) {
+        const auto row = [&](const char *what, int at, const QString &text) {
+            QTest::addRow("%s %s", l.locale, what) << QString::fromLatin1(l.locale) << at << text;
+        };
+        row("1899", 11, QString::fromLatin1(l.first));
+        row("9999", 12, QString::fromLatin1(l.last));
+        row("date and time", 14, QString::fromLatin1(l.dateTime));
+        row("midnight of day zero", 0, QStringLiteral("00:00:00"));
+        row("past 9999", 7, QStringLiteral("2958466"));
+    }
+    QTest::newRow("en_US last second of 9999") << QStringLiteral("en_US") << 6 << QStringLiteral("12/31/9999 23:59:59");
+}
+
+void TestDatabase::datesUnderRegionalSettings()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, row);
+    QFETCH(QString, text);
+    QLocale::setDefault(QLocale(locale)); // taken when the table is opened
+    const auto records = openAll(fixture(QStringLiteral("scoala.mdb")), QStringLiteral("Date"));
+    QVERIFY(records);
+    QCOMPARE(records->text(row, 0), text);
+}
+
+void TestDatabase::fourDigitYearFormats_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("widened");
+    QTest::newRow("two-digit year") << "M/d/yy" << "M/d/yyyy";
+    QTest::newRow("quoted text kept") << "d 'yy' yy" << "d 'yy' yyyy";
+    QTest::newRow("other runs kept") << "yyy/d" << "yyy/d";
+}
+
+void TestDatabase::fourDigitYearFormats()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, widened);
+    QCOMPARE(access::fourDigitYears(format), widened);
+}
+
+void TestDatabase::writtenPasswords_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<double>("created");
+    QTest::newRow("none") << QString() << 44568.5;
+    QTest::newRow("ASCII") << QStringLiteral("secret") << 44568.5;
+    QTest::newRow("20 characters") << QStringLiteral("abcdefghijklmnopqrst") << 38000.25;
+    QTest::newRow("diacritics") << QStringLiteral("parolă") << 44568.5;
+}
+
+void TestDatabase::writtenPasswords()
+{
+    QFETCH(QString, password);
+    QFETCH(double, created);
+    const QString path = fixture(QStringLiteral("parola.mdb"));
+    Jet4Writer writer(path);
+    QVERIFY(writer.setPassword(password, created));
+    writer.beginTable(QStringLiteral("Elevi"), {{QStringLiteral("Nume"), Jet4Type::Text, 20}});
+    writer.addRow({QStringLiteral("Popescu Ion")});
+    QString error;
+    QVERIFY2(writer.finish(&error), qPrintable(error));
+
+    using Failure = AccessDatabase::OpenFailure;
+    Failure failure = Failure::None;
+    const auto withoutPassword = AccessDatabase::open(path, &error, QString(), &failure);
+    if (password.isEmpty()) {
+        QVERIFY2(withoutPassword, qPrintable(error));
+        QCOMPARE(failure, Failure::None);
+        return;
+    }
+    QVERIFY(!withoutPassword);
+    QCOMPARE(failure, Failure::PasswordNeeded);
+    QVERIFY2(error.contains(path), qPrintable(error));
+
+    // Case counts, and a password cut short or run on is no match.
+    for (const QString &wrong : {password.toUpper(), password.chopped(1), password + u'x'}) {
+        QVERIFY(!AccessDatabase::open(path, &error, wrong, &failure));
+        QCOMPARE(failure, Failure::WrongPassword);
+        QCOMPARE(error, QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(path));
+    }
+
+    const auto database = AccessDatabase::open(path, &error, password, &failure);
+    QVERIFY2(database, qPrintable(error));
+    QCOMPARE(failure, Failure::None);
+    QCOMPARE(database->tableNames(), QStringList({"MSysObjects", "Elevi"}));
+}
+
+void TestDatabase::jet3Password()
+{
+    if (m_shared.isEmpty())
+        QSKIP(qPrintable(m_sharedWhy));
+    // The Access 97 file has no password: its masked password bytes are the mask itself, so
+    // XORing a password in gives the file Access would have written.
+    QByteArray file = readFile(QDir(m_shared).filePath(QStringLiteral("testV1997.mdb")));
+    QVERIFY(file.size() > 0x60);
+    const QByteArray password("Cheie97");
+    for (int i = 0; i < password.size(); ++i)
+        file[0x42 + i] = char(file.at(0x42 + i) ^ password.at(i));
+    const QString path = fixture(QStringLiteral("jet3-parola.mdb"));
+    QVERIFY(writeFile(path, file));
+
+    AccessDatabase::OpenFailure failure = AccessDatabase::OpenFailure::None;
+    QVERIFY(!AccessDatabase::open(path, nullptr, QString(), &failure));
+    QCOMPARE(failure, AccessDatabase::OpenFailure::PasswordNeeded);
+    QVERIFY(!AccessDatabase::open(path, nullptr, QStringLiteral("cheie97"), &failure));
+    QCOMPARE(failure, AccessDatabase::OpenFailure::WrongPassword);
+    const auto records = openAll(path, QStringLiteral("Table1"), QString::fromLatin1(password));
+    QVERIFY(records);
+    QCOMPARE(records->text(1, records->columnIndex(QStringLiteral("A"))), QStringLiteral("abcdefg"));
 }
 
 void TestDatabase::openTableFails_data()
@@ -521,7 +673,7 @@ void TestDatabase::realTableLists()
     QFETCH(QString, file);
     QFETCH(QString, tables);
     QString error;
-    const auto database = AccessDatabase::open(QDir(m_shared).filePath(file), &error);
+    const auto database = AccessDatabase::open(QDir(m_shared).filePath(file), &error, passwordOf(file));
     QVERIFY2(database, qPrintable(error));
     QCOMPARE(database->tableNames().join(u'|'), tables);
 }
@@ -564,7 +716,7 @@ void TestDatabase::realTables()
     QFETCH(int, rows);
     QFETCH(int, columns);
     QFETCH(int, nulls);
-    const auto records = openAll(QDir(m_shared).filePath(file), table);
+    const auto records = openAll(QDir(m_shared).filePath(file), table, passwordOf(file));
     QVERIFY(records);
     QCOMPARE(records->rowsRead(), rows);
     QCOMPARE(records->columnNames().size(), columns);
@@ -623,7 +775,7 @@ void TestDatabase::realValues()
     QFETCH(QString, column);
     QFETCH(QString, text);
     QFETCH(bool, null);
-    const auto records = openAll(QDir(m_shared).filePath(file), table);
+    const auto records = openAll(QDir(m_shared).filePath(file), table, passwordOf(file));
     QVERIFY(records);
     const int index = records->columnIndex(column);
     QVERIFY(index >= 0);

@@ -1,5 +1,6 @@
 #include "support/Images.h"
 #include "support/Jet4Writer.h"
+#include "support/TestSupport.h"
 #include "app/frmEcranPrincipal.h"
 #include "data/frmSelectie.h"
 #include "platform/DataControl.h"
@@ -99,6 +100,8 @@ private slots:
     void activationReturnsToTheFirstRecord();
     void missingDatabaseAtActivationIsReported();
     void selectionWindowLaysOutGridAndControl();
+    void protectedDatabaseAsksForItsPassword_data();
+    void protectedDatabaseAsksForItsPassword();
 
 private:
     void loadDatabase(const QString &path);
@@ -177,6 +180,7 @@ void TestRecords::loadingListsEveryTable()
     const CommonDialog::Shown dialog = CommonDialog::shown().constLast();
     QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb"));
     QVERIFY(!dialog.save);
+    QVERIFY(InputBox::shown().isEmpty()); // no password to ask for
 }
 
 void TestRecords::refusesNamesNotEndingInLowerCaseMdb_data()
@@ -483,6 +487,94 @@ void TestRecords::selectionWindowLaysOutGridAndControl()
     QVERIFY(qAbs(records->Data1->geometry().center().x() - records->width() / 2) <= 1);
     records->resize(300, 20); // lower than the control: no negative grid
     QTRY_COMPARE(records->DBGrid1->height(), 0);
+}
+
+void TestRecords::protectedDatabaseAsksForItsPassword_data()
+{
+    QTest::addColumn<bool>("accessFile"); // the Access-written file, else one of our own
+    QTest::addColumn<QString>("answer");  // "right", "wrong" or "cancel"
+    QTest::newRow("own file, right password") << false << "right";
+    QTest::newRow("own file, wrong password") << false << "wrong";
+    QTest::newRow("own file, cancelled") << false << "cancel";
+    QTest::newRow("Access file, right password") << true << "right";
+    QTest::newRow("Access file, wrong password") << true << "wrong";
+}
+
+void TestRecords::protectedDatabaseAsksForItsPassword()
+{
+    QFETCH(bool, accessFile);
+    QFETCH(QString, answer);
+    QString path;
+    QString password;
+    QString table;
+    QString column;
+    if (accessFile) {
+        QString why;
+        const QString shared = sharedMdbDir(&why);
+        if (shared.isEmpty())
+            QSKIP(qPrintable(why));
+        path = QDir(shared).filePath(QStringLiteral("password_V2000_with-password.mdb"));
+        password = QStringLiteral("password");
+        table = QStringLiteral("Table1");
+        column = QStringLiteral("Data");
+    } else {
+        path = m_dir->filePath(QStringLiteral("parola.mdb"));
+        password = QStringLiteral("parolă");
+        Jet4Writer writer(path);
+        writer.setPassword(password);
+        writer.beginTable(QStringLiteral("Elevi"), {{QStringLiteral("Nume"), Jet4Type::Text, 60}});
+        writer.addRow({QStringLiteral("Popescu Ion")});
+        QVERIFY(writer.finish());
+        table = QStringLiteral("Elevi");
+        column = QStringLiteral("Nume");
+    }
+
+    // Another database listed first: a refused one must not leave its tables behind.
+    loadDatabase(m_database);
+    QCOMPARE(m_window->List1->count(), 4);
+    DialogSeam::reset();
+    if (answer == QLatin1String("right"))
+        InputBox::queueAnswer(password);
+    else if (answer == QLatin1String("wrong"))
+        InputBox::queueAnswer(password.toUpper());
+    else
+        InputBox::queueCancel();
+    loadDatabase(path);
+
+    const QString file = QDir::toNativeSeparators(path);
+    const QList<InputBox::Shown> asked = InputBox::shown();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(asked[0].masked);
+    QCOMPARE(asked[0].prompt,
+             QStringLiteral("Baza de date %1 este protejata prin parola. Introduceti parola:").arg(file));
+    QCOMPARE(m_model->CaleBazaDate, path);
+    QVERIFY(m_window->Frame2->isVisible());
+    const QList<MessageBox::Shown> messages = MessageBox::shown();
+    QCOMPARE(messages.size(), 1);
+
+    if (answer != QLatin1String("right")) {
+        // As any database that cannot be opened, with the reason told.
+        QCOMPARE(messages[0].text, answer == QLatin1String("wrong")
+                     ? QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(file)
+                     : QStringLiteral("Baza de date %1 nu a fost deschisa: parola nu a fost introdusa.").arg(file));
+        QCOMPARE(m_window->List1->count(), 0);
+        QVERIFY(!m_window->Data1->database());
+        QVERIFY(!m_window->mnuSelInreg->isEnabled());
+        QVERIFY(!m_window->TabelaAleasa);
+        return;
+    }
+    QCOMPARE(messages[0].text, QStringLiteral("Selectati tabela din care preluati date!"));
+    QVERIFY(items(m_window->List1).contains(table));
+
+    // Asked once for the file: neither choosing a table nor the record window asks again.
+    chooseTable(table);
+    QVERIFY(items(m_window->List2).contains(column));
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    QVERIFY(records->Data1->recordset());
+    QCOMPARE(records->Data1->absolutePosition(), 0);
+    QCOMPARE(InputBox::shown().size(), 1);
+    QCOMPARE(MessageBox::shown().size(), 1);
 }
 
 int main(int argc, char **argv)

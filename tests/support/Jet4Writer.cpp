@@ -67,7 +67,9 @@ void rc4(char *data, int length)
     }
 }
 
-QByteArray databasePage()
+// The database password sits at 0x42 of the masked part: 20 UTF-16 units, XORed with the whole
+// days of the creation date at 0x72 as 4 bytes little-endian, repeated.
+QByteArray databasePage(const QString &password = QString(), double creationDate = 0)
 {
     QByteArray page(PageSize, '\0');
     page[1] = 0x01;
@@ -77,6 +79,13 @@ QByteArray databasePage()
     put16(page, 0x3C, 1252);             // code page
     put32(page, 0x3E, 0);                // database key: 0 means the pages are not encrypted
     put16(page, 0x6E, GeneralSortOrder); // sort order
+    qToLittleEndian(creationDate, page.data() + 0x72);
+    char days[4];
+    qToLittleEndian(qint32(creationDate), days);
+    for (int i = 0; i < 40; ++i) {
+        const char16_t unit = i / 2 < password.size() ? password.at(i / 2).unicode() : 0;
+        page[0x42 + i] = char((i % 2 ? unit >> 8 : unit & 0xFF) ^ days[i % 4]);
+    }
     rc4(page.data() + 0x18, 128);
     return page;
 }
@@ -198,6 +207,16 @@ Jet4Writer::~Jet4Writer()
     // Only a file this writer created and did not finish is removed.
     if (m_file.isOpen() && !m_finished)
         m_file.remove();
+}
+
+bool Jet4Writer::setPassword(const QString &password, double creationDate)
+{
+    if (!m_error.isEmpty())
+        return false;
+    if (password.size() > MaxPasswordLength || password.contains(QChar(0)))
+        return fail(QStringLiteral("a password has at most %1 characters and no NUL").arg(MaxPasswordLength));
+    const qint64 end = m_file.pos();
+    return writePageAt(0, databasePage(password, creationDate)) && (m_file.seek(end) || fail(m_file.errorString()));
 }
 
 void Jet4Writer::setInlineMapLimit(int pages)

@@ -122,6 +122,11 @@ public:
 
     QString errorString() const { return m_error; }
 
+    // A database password, as Access keeps it in the header, masked with the creation date
+    // (days since 1899-12-30) that is stored beside it. An empty one means none.
+    static constexpr int MaxPasswordLength = 20;
+    bool setPassword(const QString &password, double creationDate = 44568.5);
+
     // Tables spanning more pages than this get a map of bitmap pages. Lowering it lets a test
     // cover those maps without writing hundreds of megabytes; it cannot exceed MaxInlineMapPages.
     void setInlineMapLimit(int pages);
