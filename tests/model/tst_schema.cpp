@@ -87,6 +87,8 @@ class TestSchema : public QObject
     Q_OBJECT
 
 private slots:
+    void findsTheSchemasDatabase_data();
+    void findsTheSchemasDatabase();
     void encodeBytes_data();
     void encodeBytes();
     void encodeCharacters_data();
@@ -405,6 +407,38 @@ void TestSchema::mutatedFiles()
     QVERIFY(seen[int(SchemaStatus::Loaded)] > 50);
     QVERIFY(seen[int(SchemaStatus::TooManyFields)] > 50);
     QVERIFY(seen[int(SchemaStatus::Truncated)] > 50);
+}
+
+void TestSchema::findsTheSchemasDatabase_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("found"); // relative to the schema's folder; "" when nothing fits
+    QTest::newRow("relative to the schema's folder") << "date/elevi.mdb" << "date/elevi.mdb";
+    QTest::newRow("made in the project root") << "examples/elevi.mdb" << "elevi.mdb";
+    QTest::newRow("made on Windows") << "C:\\Scoala\\Date\\ELEVI.MDB" << "elevi.mdb";
+    QTest::newRow("blanks of the header") << QStringLiteral("  /alt/calculator/elevi.mdb") + QString(20, u' ') << "elevi.mdb";
+    QTest::newRow("no such file anywhere") << "/alt/profesori.mdb" << "";
+    QTest::newRow("a folder's name") << "/alt/date" << "";
+    QTest::newRow("no database") << QString(50, u' ') << "";
+}
+
+void TestSchema::findsTheSchemasDatabase()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, found);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath("date"));
+    for (const char *name : {"elevi.mdb", "date/elevi.mdb"}) {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString schema = dir.filePath("certificat.tip");
+    // Whatever the current folder: the stored relative path is not looked for there alone.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QDir::tempPath());
+    const QString result = findSchemaDatabase(stored, schema);
+    QDir::setCurrent(before);
+    QCOMPARE(result, found.isEmpty() ? QString() : QFileInfo(dir.filePath(found)).absoluteFilePath());
 }
 
 QTEST_GUILESS_MAIN(TestSchema)
