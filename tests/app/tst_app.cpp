@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QProcess>
 #include <QStandardPaths>
@@ -96,6 +97,8 @@ private slots:
     void menuKeysDoNotPanTheCanvas();
     void userTextsShowAsPlainText();
     void windowSystemGetsTheExactTitles();
+    void qtDialogsSpeakRomanian_data();
+    void qtDialogsSpeakRomanian();
     // Last: once the program is told to end, no dialog's event loop runs in this process.
     void exitClosesEveryWindow();
 
@@ -554,6 +557,37 @@ void TestApp::windowSystemGetsTheExactTitles()
                                     QStringLiteral("Schema foloseste tabela: Elevi din baza de date: elevi.mdb"));
         },
         dialogTitled(QStringLiteral("Baza de date utilizata")));
+}
+
+void TestApp::qtDialogsSpeakRomanian_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("file dialog: folder") << "lookInLabel" << "Cauta in:";
+    QTest::newRow("file dialog: file name") << "fileNameLabel" << "&Nume fisier:";
+    QTest::newRow("file dialog: type") << "fileTypeLabel" << "Fisiere de tipul:";
+    QTest::newRow("message box: Yes") << "Yes" << "&Da";
+    QTest::newRow("message box: No") << "No" << "&Nu";
+    QTest::newRow("message box: Cancel") << "Cancel" << "Anulare";
+}
+
+void TestApp::qtDialogsSpeakRomanian()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, text);
+    QFileDialog files(m_window.get());
+    files.setOption(QFileDialog::DontUseNativeDialog);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Formulix"), QString(),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_window.get());
+    const QMap<QString, QMessageBox::StandardButton> buttons = {
+        {"Yes", QMessageBox::Yes}, {"No", QMessageBox::No}, {"Cancel", QMessageBox::Cancel}};
+    if (buttons.contains(control)) {
+        QCOMPARE(box.button(buttons[control])->text(), text);
+    } else {
+        auto *label = files.findChild<QLabel *>(control);
+        QVERIFY(label);
+        QCOMPARE(label->text(), text);
+    }
 }
 
 int main(int argc, char **argv)
