@@ -1,5 +1,6 @@
 // "Incarca Macheta": the scanned blank form, shown at its real size as a guide.
 
+#include "app/Application.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/PictureLoader.h"
 
@@ -17,11 +18,14 @@ void frmEcranPrincipal::mnuIncarcaMacheta_Click()
     if (fileName.isEmpty())
         return;
 
-    // A file that is not a whole picture changes nothing.
+    // A file that is not a whole picture of a sane size changes nothing, and says why.
+    QString error;
     const std::optional<Picture> picture =
-        loadPicture(fileName, Picture1->pixelsPerMm() * Picture1->devicePixelRatioF());
-    if (!picture)
+        loadPicture(fileName, Picture1->pixelsPerMm() * Picture1->devicePixelRatioF(), &error);
+    if (!picture) {
+        MessageBox::information(this, applicationTitle(), error);
         return;
+    }
     Picture1->setPicture(*picture);
     Picture2->setPicture(*picture);
     MachetaIncarcata = true;

@@ -10,27 +10,6 @@
 
 namespace formulix {
 
-Picture Picture::fromImage(const QImage &image)
-{
-    const double dpiX = image.dotsPerMeterX() * 0.0254;
-    const double dpiY = image.dotsPerMeterY() * 0.0254;
-    return fromImage(image, dpiX, dpiY);
-}
-
-Picture Picture::fromImage(const QImage &image, double dpiX, double dpiY)
-{
-    if (!(dpiX > 0))
-        dpiX = 96.0;
-    if (!(dpiY > 0))
-        dpiY = 96.0;
-    return {image, QSizeF(image.width() * MmPerInch / dpiX, image.height() * MmPerInch / dpiY)};
-}
-
-QSize pictureDevicePixels(QSizeF sizeMm, double pixelsPerMm)
-{
-    return QSize(int(std::ceil(sizeMm.width() * pixelsPerMm - 1e-9)), int(std::ceil(sizeMm.height() * pixelsPerMm - 1e-9)));
-}
-
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent), m_face(QApplication::font())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -99,7 +78,10 @@ void PictureBox::ensureImage(qsizetype upTo) const
         endPainting();
         const double ppm = pixelsPerMm();
         const double dpr = devicePixelRatioForImage();
-        const QSize size = pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm * dpr);
+        const QSize shown = pictureDevicePixels(QSizeF(m_widthMm, m_heightMm), ppm * dpr);
+        // A box larger than the budget keeps a coarser image, drawn enlarged.
+        const QSize size = withinPixelBudget(shown);
+        const double imageRatio = size == shown || shown.width() == 0 ? dpr : dpr * size.width() / shown.width();
         const bool pictureFits =
             !m_picture.isNull() && m_picture.image.size() == size && m_picture.image.format() == QImage::Format_RGB32;
         // The common case, a fresh copy of the template: one copy of its pixels, nothing else.
@@ -113,11 +95,11 @@ void PictureBox::ensureImage(qsizetype upTo) const
             if (!m_picture.isNull()) {
                 QPainter painter(&image); // in device pixels: the image has no pixel ratio yet
                 painter.setRenderHint(QPainter::SmoothPixmapTransform);
-                painter.drawImage(QRect(QPoint(0, 0), pictureDevicePixels(m_picture.sizeMm, ppm * dpr)),
+                painter.drawImage(QRect(QPoint(0, 0), pictureDevicePixels(m_picture.sizeMm, ppm * imageRatio)),
                                   m_picture.image);
             }
         }
-        image.setDevicePixelRatio(dpr);
+        image.setDevicePixelRatio(imageRatio);
         m_image = image;
         m_rasterized = 0;
         m_imageValid = true;

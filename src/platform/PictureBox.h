@@ -2,6 +2,8 @@
 // A picture box with a millimetre scale and a persistent image: whatever is printed on it stays
 // in its image until a picture is assigned, the box is cleared or its background colour set.
 
+#include "platform/Picture.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -13,22 +15,6 @@
 class QPainter;
 
 namespace formulix {
-
-// A picture together with its real size, taken from the resolution stored in the image.
-struct Picture
-{
-    QImage image;
-    QSizeF sizeMm;
-
-    bool isNull() const { return image.isNull(); }
-
-    // Real size from the image's own resolution; 96 dpi when it records none.
-    static Picture fromImage(const QImage &image);
-    static Picture fromImage(const QImage &image, double dpiX, double dpiY);
-};
-
-// The device pixels a picture of `sizeMm` covers at `pixelsPerMm`.
-QSize pictureDevicePixels(QSizeF sizeMm, double pixelsPerMm);
 
 // Button and shift codes of a mouse event.
 enum MouseButtonCode { LeftButton = 1, RightButton = 2, MiddleButton = 4 };

@@ -1,12 +1,17 @@
 #include "platform/PictureLoader.h"
 
+#include "platform/JpegDecoder.h"
 #include "platform/Units.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QtEndian>
 #include <cmath>
+
+#include <libexif/exif-data.h>
 
 namespace formulix {
 
@@ -16,12 +21,66 @@ namespace {
 // enough that a lying header cannot make us reserve gigabytes.
 constexpr int MaxSide = 32768;
 constexpr qint64 MaxPixels = 300'000'000;
+constexpr qint64 MaxFileBytes = 512LL * 1024 * 1024;
+// A BMP is decoded whole before it is scaled: an A3 page at 600 dpi takes 280 MB.
+constexpr qint64 MaxBmpDecodePixels = 128LL * 1024 * 1024;
 
 quint16 be16(const uchar *p) { return qFromBigEndian<quint16>(p); }
+
+struct Density
+{
+    double x = 0, y = 0;
+    bool recorded() const { return x > 0 && y > 0; }
+};
+
+QSizeF realSizeMm(QSize pixels, Density density)
+{
+    const double x = density.recorded() ? density.x : 96.0;
+    const double y = density.recorded() ? density.y : 96.0;
+    return QSizeF(pixels.width() * MmPerInch / x, pixels.height() * MmPerInch / y);
+}
+
+bool saneSize(QSizeF mm)
+{
+    return mm.width() >= MinTemplateSideMm && mm.height() >= MinTemplateSideMm && mm.width() <= MaxTemplateSideMm
+        && mm.height() <= MaxTemplateSideMm;
+}
+
+// The resolution in the EXIF block of an APP1 segment (payload from "Exif\0\0").
+Density exifDensity(const uchar *payload, int length)
+{
+    Density density;
+    ExifData *exif = exif_data_new();
+    if (!exif)
+        return density;
+    // Left on, the library would invent the "mandatory" 72 dpi of a block that records none.
+    exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    exif_data_load_data(exif, payload, unsigned(length));
+    const ExifByteOrder order = exif_data_get_byte_order(exif);
+    ExifContent *ifd = exif->ifd[EXIF_IFD_0];
+    auto rational = [&](ExifTag tag) {
+        ExifEntry *entry = ifd ? exif_content_get_entry(ifd, tag) : nullptr;
+        if (!entry || entry->format != EXIF_FORMAT_RATIONAL || entry->components < 1 || entry->size < 8)
+            return 0.0;
+        const ExifRational value = exif_get_rational(entry->data, order);
+        return value.denominator ? double(value.numerator) / value.denominator : 0.0;
+    };
+    int unit = 2; // inches, the default
+    if (ExifEntry *entry = ifd ? exif_content_get_entry(ifd, EXIF_TAG_RESOLUTION_UNIT) : nullptr) {
+        if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2)
+            unit = exif_get_short(entry->data, order);
+    }
+    const double factor = unit == 2 ? 1.0 : unit == 3 ? 2.54 : 0.0;
+    density.x = rational(EXIF_TAG_X_RESOLUTION) * factor;
+    density.y = rational(EXIF_TAG_Y_RESOLUTION) * factor;
+    exif_data_unref(exif);
+    return density;
+}
 
 std::optional<ImageHeader> jpegHeader(const QByteArray &data)
 {
     ImageHeader header{"jpeg", {}, 0, 0};
+    Density jfif, exif;
     const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
     const qsizetype size = data.size();
     qsizetype pos = 2;
@@ -44,19 +103,28 @@ std::optional<ImageHeader> jpegHeader(const QByteArray &data)
         if (marker == 0xE0 && length >= 16 && memcmp(segment, "JFIF\0", 5) == 0) {
             const uchar unit = segment[7];
             const double x = be16(segment + 8), y = be16(segment + 10);
-            if (unit == 1 && x > 0 && y > 0) { // dots per inch
-                header.dpiX = x;
-                header.dpiY = y;
-            } else if (unit == 2 && x > 0 && y > 0) { // dots per centimetre
-                header.dpiX = x * 2.54;
-                header.dpiY = y * 2.54;
-            }
+            if (unit == 1) // dots per inch; unit 0 gives an aspect ratio only
+                jfif = {x, y};
+            else if (unit == 2) // dots per centimetre
+                jfif = {x * 2.54, y * 2.54};
         }
+        if (marker == 0xE1 && length >= 8 && memcmp(segment, "Exif\0\0", 6) == 0 && !exif.recorded())
+            exif = exifDensity(segment, length - 2);
         // Start of frame (C0..CF, but C4 DHT, C8 JPG and CC DAC are not frames).
         if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
             if (length < 7)
                 return std::nullopt;
             header.pixels = QSize(be16(segment + 3), be16(segment + 1));
+            // JFIF first when both are there and sane; a density that gives an absurd size loses
+            // to one that does not, and is reported when it is all there is.
+            const Density chosen = jfif.recorded() && saneSize(realSizeMm(header.pixels, jfif)) ? jfif
+                : exif.recorded() && saneSize(realSizeMm(header.pixels, exif))                 ? exif
+                : jfif.recorded()                                                               ? jfif
+                                                                                                : exif;
+            if (chosen.recorded()) {
+                header.dpiX = chosen.x;
+                header.dpiY = chosen.y;
+            }
             return header;
         }
         if (marker == 0xDA || marker == 0xD9)
@@ -102,20 +170,80 @@ bool jpegIsWhole(const QByteArray &data)
     return scan > 0 && end > scan;
 }
 
-// An uncompressed BMP must hold all the rows its header announces.
+// Run-length coded rows must stay inside the picture and reach its end; the decoder leaves
+// whatever a cut or garbled stream does not cover as it was.
+bool rleIsWhole(const uchar *bytes, qsizetype size, qsizetype pos, QSize pixels, bool fourBits)
+{
+    const int width = pixels.width(), height = pixels.height();
+    int x = 0, y = 0;
+    while (pos + 1 < size) {
+        const int count = bytes[pos], code = bytes[pos + 1];
+        pos += 2;
+        if (count > 0) {
+            if (y >= height || x + count > width)
+                return false;
+            x += count;
+            continue;
+        }
+        if (code == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (code == 1) { // end of bitmap
+            return true;
+        } else if (code == 2) { // move right and down
+            if (pos + 1 >= size)
+                return false;
+            x += bytes[pos];
+            y += bytes[pos + 1];
+            pos += 2;
+            if (x > width || y > height)
+                return false;
+        } else { // literal pixels, padded to a 16-bit boundary
+            const int literal = fourBits ? (code + 1) / 2 : code;
+            if (y >= height || x + code > width)
+                return false;
+            pos += literal + (literal & 1);
+            if (pos > size)
+                return false;
+            x += code;
+        }
+    }
+    return y >= height; // every row given, only the end marker missing
+}
+
+// A BMP must hold all the rows its header announces.
 bool bmpIsWhole(const QByteArray &data, const ImageHeader &header)
 {
     const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
     const quint32 infoSize = qFromLittleEndian<quint32>(bytes + 14);
-    if (infoSize < 40)
-        return true;
     const quint32 dataOffset = qFromLittleEndian<quint32>(bytes + 10);
-    const quint16 bitCount = qFromLittleEndian<quint16>(bytes + 28);
-    const quint32 compression = qFromLittleEndian<quint32>(bytes + 30);
-    if (compression != 0 && compression != 3) // RLE: the decoder checks its own runs
+    const quint16 bitCount = qFromLittleEndian<quint16>(bytes + (infoSize == 12 ? 24 : 28));
+    const quint32 compression = infoSize == 12 ? 0 : qFromLittleEndian<quint32>(bytes + 30);
+    if (dataOffset >= quint64(data.size()))
+        return false;
+    if (compression == 1 || compression == 2)
+        return rleIsWhole(bytes, data.size(), dataOffset, header.pixels, compression == 2);
+    if (compression != 0 && compression != 3) // embedded JPEG or PNG: the decoder refuses them
         return true;
     const qint64 rowBytes = ((qint64(header.pixels.width()) * bitCount + 31) / 32) * 4;
     return qint64(dataOffset) + rowBytes * header.pixels.height() <= data.size();
+}
+
+QString openFailure(const QFile &file)
+{
+    const QFileInfo info(file.fileName());
+    if (!info.exists())
+        return QStringLiteral("fisierul nu exista");
+    if (info.isDir())
+        return QStringLiteral("este un dosar, nu un fisier");
+    if (!info.isReadable())
+        return QStringLiteral("nu aveti dreptul sa il cititi");
+    return file.errorString();
+}
+
+QString millimetres(double mm)
+{
+    return mm >= 100 ? QString::number(std::lround(mm)) : QString::number(mm, 'f', 1);
 }
 
 } // namespace
@@ -129,45 +257,94 @@ std::optional<ImageHeader> readImageHeader(const QByteArray &data)
     return std::nullopt;
 }
 
-std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm)
+std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm, QString *error)
 {
+    const QString name = QDir::toNativeSeparators(path);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = QStringLiteral("Fisierul %1 nu poate fi deschis: %2.").arg(name, openFailure(file));
         return std::nullopt;
-    // A scan is a few megabytes; anything claiming to be far larger is not one.
-    if (file.size() > qint64(MaxPixels) * 4 + 1024 * 1024)
+    }
+    if (file.size() > MaxFileBytes) {
+        if (error)
+            *error = QStringLiteral("Fisierul %1 are %2 MB, prea mult pentru o macheta scanata.")
+                         .arg(name)
+                         .arg(file.size() / (1024 * 1024));
         return std::nullopt;
-    const QByteArray data = file.readAll();
+    }
+    // Mapped, a large scan costs no copy of its bytes.
+    QByteArray data;
+    if (uchar *mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr)
+        data = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), file.size());
+    else
+        data = file.readAll();
+    return decodePicture(data, name, pixelsPerMm, error);
+}
+
+std::optional<Picture> decodePicture(const QByteArray &data, const QString &name, double pixelsPerMm, QString *error)
+{
+    auto fail = [error](const QString &message) -> std::optional<Picture> {
+        if (error)
+            *error = message;
+        return std::nullopt;
+    };
+    const QString damaged = QStringLiteral("Fisierul %1 este deteriorat sau incomplet: imaginea nu poate fi citita in intregime.").arg(name);
+
     const std::optional<ImageHeader> header = readImageHeader(data);
-    if (!header || header->pixels.isEmpty() || header->pixels.width() > MaxSide
-        || header->pixels.height() > MaxSide
-        || qint64(header->pixels.width()) * header->pixels.height() > MaxPixels)
-        return std::nullopt;
+    if (!header || header->pixels.isEmpty()) {
+        if (data.startsWith("\xFF\xD8") || data.startsWith("BM"))
+            return fail(damaged);
+        return fail(QStringLiteral("Fisierul %1 nu este o imagine JPEG sau BMP.").arg(name));
+    }
+    const QSize pixels = header->pixels;
+    if (pixels.width() > MaxSide || pixels.height() > MaxSide || qint64(pixels.width()) * pixels.height() > MaxPixels
+        || (header->format == "bmp" && qint64(pixels.width()) * pixels.height() > MaxBmpDecodePixels))
+        return fail(QStringLiteral("Imaginea %1 are %2 x %3 pixeli, prea multi pentru o macheta.")
+                        .arg(name).arg(pixels.width()).arg(pixels.height()));
+
+    const QSizeF sizeMm = realSizeMm(pixels, {header->dpiX, header->dpiY});
+    if (!saneSize(sizeMm))
+        return fail(QStringLiteral("Macheta %1 ar masura %2 x %3 mm dupa rezolutia inregistrata in fisier; o macheta "
+                                   "masoara intre %4 si %5 mm pe fiecare latura. Scanati formularul la 100 % sau "
+                                   "corectati rezolutia imaginii.")
+                        .arg(name, millimetres(sizeMm.width()), millimetres(sizeMm.height()))
+                        .arg(MinTemplateSideMm)
+                        .arg(MaxTemplateSideMm));
     if (header->format == "jpeg" ? !jpegIsWhole(data) : !bmpIsWhole(data, *header))
-        return std::nullopt;
+        return fail(damaged);
 
-    const double dpiX = header->dpiX > 0 ? header->dpiX : 96.0;
-    const double dpiY = header->dpiY > 0 ? header->dpiY : 96.0;
-    const QSizeF sizeMm(header->pixels.width() * MmPerInch / dpiX, header->pixels.height() * MmPerInch / dpiY);
-
-    // Decode no finer than the screen shows it; the JPEG decoder then scales while decoding.
-    QSize decoded = header->pixels;
+    // Decode no finer than the screen shows it, and never beyond the budget.
+    QSize decoded = pixels;
     const QSize needed = pictureDevicePixels(sizeMm, pixelsPerMm);
     if (needed.width() > 0 && needed.height() > 0 && needed.width() < decoded.width()
         && needed.height() < decoded.height())
         decoded = needed;
+    decoded = withinPixelBudget(decoded);
 
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, header->format);
-    reader.setAutoTransform(false);
-    if (decoded != header->pixels)
-        reader.setScaledSize(decoded);
     QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return std::nullopt;
-    return Picture{image.convertToFormat(QImage::Format_RGB32), sizeMm};
+    if (header->format == "jpeg") {
+        JpegFailure failure = JpegFailure::None;
+        image = decodeJpeg(data, decoded, &failure);
+        if (failure == JpegFailure::TooLarge)
+            return fail(QStringLiteral("Imaginea %1 nu poate fi citita in memoria rezervata unei machete.").arg(name));
+        if (failure == JpegFailure::Unsupported)
+            return fail(QStringLiteral("Imaginea %1 foloseste un fel de compresie JPEG pe care Formulix nu il citeste.").arg(name));
+    } else {
+        QByteArray bytes = data;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer, header->format);
+        reader.setAutoTransform(false);
+        reader.setAllocationLimit(int(MaxBmpDecodePixels * 4 / (1024 * 1024)) + 1);
+        if (decoded != pixels)
+            reader.setScaledSize(decoded);
+        if (!reader.read(&image))
+            image = QImage();
+    }
+    if (image.isNull())
+        return fail(damaged);
+    return Picture{image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32), sizeMm};
 }
 
 } // namespace formulix

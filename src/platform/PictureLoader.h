@@ -1,19 +1,26 @@
 #pragma once
 // Loads a template scan (JPEG or BMP) as a picture of its real size, decoded only as finely as
-// the screen needs.
+// the screen needs and never beyond the pixel budget, whatever the file claims.
 
-#include "platform/PictureBox.h"
+#include "platform/Picture.h"
 
 #include <QString>
 #include <optional>
 
 namespace formulix {
 
+// A template's real size on each side: an A0 sheet fits, and so does an A3 scan at 600 dpi whose
+// file lost its resolution (2.6 m at 96 dpi, 3.5 m at 72 dpi).
+constexpr double MinTemplateSideMm = 10;
+constexpr double MaxTemplateSideMm = 4000;
+
 struct ImageHeader
 {
     QByteArray format; // "jpeg" or "bmp"
     QSize pixels;
-    double dpiX = 0; // 0: the file records no resolution
+    // The resolution the picture is taken at: a JPEG's JFIF density, else its EXIF resolution,
+    // whichever gives a sane size first; 0 when the file records none.
+    double dpiX = 0;
     double dpiY = 0;
 };
 
@@ -21,8 +28,13 @@ struct ImageHeader
 std::optional<ImageHeader> readImageHeader(const QByteArray &data);
 
 // The picture of the file, decoded at no more than `pixelsPerMm` (device pixels per millimetre
-// of its real size), or nothing when the file is not a whole, readable JPEG or BMP of a sane
-// size. Without a recorded resolution a picture is taken at 96 dpi.
-std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm);
+// of its real size) and within the pixel budget. Nothing, with a Romanian message naming the
+// file in `error`, when the file is not a whole, readable JPEG or BMP of a sane size. Without a
+// recorded resolution a picture is taken at 96 dpi.
+std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm, QString *error = nullptr);
+
+// The same for bytes already read; `name` is the file the messages name.
+std::optional<Picture> decodePicture(const QByteArray &data, const QString &name, double pixelsPerMm,
+                                     QString *error = nullptr);
 
 } // namespace formulix

@@ -243,7 +243,10 @@ void TestEditor::refusesFilesThatAreNotWholePictures()
     loadTemplate(path);
     QVERIFY2(timer.elapsed() < 5000, "a bad file must not stall the program");
     QCOMPARE(QSizeF(m_window->Picture1->widthMm(), m_window->Picture1->heightMm()), before);
-    QVERIFY(MessageBox::shown().isEmpty());
+    // One message, naming the file.
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY2(MessageBox::shown().constFirst().text.contains(QDir::toNativeSeparators(path)),
+             qPrintable(MessageBox::shown().constFirst().text));
 }
 
 void TestEditor::cancelledLoadChangesNothing()

@@ -1,0 +1,287 @@
+#include "platform/PictureBox.h"
+#include "platform/PictureLoader.h"
+#include "support/Scans.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QImageReader>
+#include <QtTest>
+
+using namespace formulix;
+using namespace formulix::test;
+
+namespace {
+
+// A 96 dpi screen.
+const double ScreenPixelsPerMm = 96 / 25.4;
+
+struct Loaded
+{
+    std::optional<Picture> picture;
+    QString error;
+};
+
+Loaded load(const QByteArray &bytes, double pixelsPerMm = ScreenPixelsPerMm)
+{
+    Loaded loaded;
+    loaded.picture = decodePicture(bytes, QStringLiteral("scan"), pixelsPerMm, &loaded.error);
+    return loaded;
+}
+
+// Mean difference per channel between two pictures of one size.
+double meanDifference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const auto *p = reinterpret_cast<const QRgb *>(x.constScanLine(row));
+        const auto *q = reinterpret_cast<const QRgb *>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            sum += (qAbs(qRed(p[col]) - qRed(q[col])) + qAbs(qGreen(p[col]) - qGreen(q[col]))
+                    + qAbs(qBlue(p[col]) - qBlue(q[col])))
+                / 3.0;
+    }
+    return sum / (double(x.width()) * x.height());
+}
+
+QImage decodedByQt(const QByteArray &bytes, QSize size)
+{
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(0);
+    return reader.read().scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace
+
+class TestPictures : public QObject
+{
+    Q_OBJECT
+private slots:
+    void realSizeFromTheRecordedResolution_data();
+    void realSizeFromTheRecordedResolution();
+    void damagedFilesAreRefused_data();
+    void damagedFilesAreRefused();
+    void progressiveFilesReadFromTheirDcScans_data();
+    void progressiveFilesReadFromTheirDcScans();
+    void largeScansStayWithinTheBudget_data();
+    void largeScansStayWithinTheBudget();
+    void writesTheFuzzSeeds();
+};
+
+void TestPictures::realSizeFromTheRecordedResolution_data()
+{
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<int>("jfifUnit"); // -1: no JFIF segment
+    QTest::addColumn<int>("jfifDensity");
+    QTest::addColumn<double>("exif"); // -1: no EXIF block, 0: one without resolution
+    QTest::addColumn<int>("exifUnit");
+    QTest::addColumn<QSizeF>("sizeMm"); // empty: refused
+    QTest::addColumn<QString>("claimed");
+    const QSize small(800, 600);
+    QTest::newRow("JFIF 1 dpi") << small << 1 << 1 << -1.0 << 2 << QSizeF() << "20320 x 15240 mm";
+    QTest::newRow("JFIF 1 dot per cm") << small << 2 << 1 << -1.0 << 2 << QSizeF() << "8000 x 6000 mm";
+    QTest::newRow("JFIF density 0") << small << 1 << 0 << -1.0 << 2 << QSizeF(211.67, 158.75) << "";
+    QTest::newRow("JFIF 65535 dpi") << small << 1 << 65535 << -1.0 << 2 << QSizeF() << "0.3 x 0.2 mm";
+    QTest::newRow("EXIF only, 300 dpi") << QSize(2480, 3508) << -1 << 0 << 300.0 << 2 << QSizeF(209.97, 297.01) << "";
+    QTest::newRow("EXIF only, dots per cm") << QSize(1181, 1181) << -1 << 0 << 118.11 << 3 << QSizeF(100.0, 100.0) << "";
+    QTest::newRow("EXIF without resolution: 96 dpi") << QSize(480, 240) << -1 << 0 << 0.0 << 2 << QSizeF(127.0, 63.5) << "";
+    QTest::newRow("JFIF aspect ratio, EXIF 300 dpi") << QSize(1200, 1200) << 0 << 1 << 300.0 << 2 << QSizeF(101.6, 101.6) << "";
+    QTest::newRow("JFIF and EXIF sane: JFIF first") << QSize(1200, 1200) << 1 << 150 << 300.0 << 2 << QSizeF(203.2, 203.2) << "";
+    QTest::newRow("JFIF absurd, EXIF sane") << QSize(1200, 1200) << 1 << 1 << 300.0 << 2 << QSizeF(101.6, 101.6) << "";
+    QTest::newRow("too small at 96 dpi") << QSize(30, 30) << -1 << 0 << -1.0 << 2 << QSizeF() << "7.9 x 7.9 mm";
+}
+
+void TestPictures::realSizeFromTheRecordedResolution()
+{
+    QFETCH(QSize, pixels);
+    QFETCH(int, jfifUnit);
+    QFETCH(int, jfifDensity);
+    QFETCH(double, exif);
+    QFETCH(int, exifUnit);
+    QFETCH(QSizeF, sizeMm);
+    QFETCH(QString, claimed);
+    JpegOptions options;
+    options.jfif = jfifUnit >= 0;
+    options.jfifUnit = qMax(0, jfifUnit);
+    options.jfifX = options.jfifY = jfifDensity;
+    QByteArray bytes = encodeJpeg(formImage(pixels, false), options);
+    if (exif >= 0)
+        bytes = withExifResolution(bytes, exif, exifUnit);
+
+    const Loaded loaded = load(bytes);
+    if (sizeMm.isEmpty()) {
+        QVERIFY(!loaded.picture);
+        QVERIFY2(loaded.error.contains(claimed) && loaded.error.contains(QStringLiteral("scan")), qPrintable(loaded.error));
+        return;
+    }
+    QVERIFY2(loaded.picture, qPrintable(loaded.error));
+    QVERIFY(qAbs(loaded.picture->sizeMm.width() - sizeMm.width()) < 0.05);
+    QVERIFY(qAbs(loaded.picture->sizeMm.height() - sizeMm.height()) < 0.05);
+    const QSize screen = pictureDevicePixels(sizeMm, ScreenPixelsPerMm);
+    QVERIFY(loaded.picture->image.width() <= qMax(screen.width(), pixels.width()));
+}
+
+void TestPictures::damagedFilesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<double>("pixelsPerMm");
+    QTest::addColumn<bool>("loads");
+    const QImage form = formImage(QSize(600, 800), true);
+    const QByteArray baseline = encodeJpeg(form, {});
+    JpegOptions progressive;
+    progressive.progressive = true;
+    const QByteArray progressiveJpeg = encodeJpeg(form, progressive);
+    const QByteArray rle8 = encodeRleBmp(form, false, 150), rle4 = encodeRleBmp(form, true, 150);
+    const QByteArray core = encodeCoreBmp(form);
+    const qsizetype rleStart = 14 + 40 + 256 * 4;
+
+    QTest::newRow("whole JPEG") << baseline << ScreenPixelsPerMm << true;
+    QTest::newRow("JPEG cut, end marker appended") << cutWithEndMarker(baseline, 0.6) << ScreenPixelsPerMm << false;
+    QTest::newRow("whole progressive JPEG, DC scans") << progressiveJpeg << 0.3 << true;
+    QTest::newRow("progressive JPEG cut in its DC scan") << cutWithEndMarker(progressiveJpeg, 0.05) << 0.3 << false;
+    QTest::newRow("progressive JPEG cut, full decode") << cutWithEndMarker(progressiveJpeg, 0.6) << ScreenPixelsPerMm << false;
+    QTest::newRow("whole OS/2 BMP") << core << ScreenPixelsPerMm << true;
+    QTest::newRow("OS/2 BMP cut in half") << core.left(core.size() / 2) << ScreenPixelsPerMm << false;
+    QTest::newRow("whole RLE8 BMP") << rle8 << ScreenPixelsPerMm << true;
+    QTest::newRow("whole RLE4 BMP") << rle4 << ScreenPixelsPerMm << true;
+    QTest::newRow("RLE8 BMP without its end marker") << rle8.left(rle8.size() - 2) << ScreenPixelsPerMm << true;
+    QTest::newRow("RLE8 BMP cut in half") << rle8.left(rle8.size() / 2) << ScreenPixelsPerMm << false;
+    QTest::newRow("RLE4 BMP cut in half") << rle4.left(rle4.size() / 2) << ScreenPixelsPerMm << false;
+    QByteArray longRun = rle8;
+    longRun[rleStart] = char(0xFF); // a run past the row's end
+    longRun[rleStart + 2] = char(0xFF);
+    longRun[rleStart + 4] = char(0xFF);
+    QTest::newRow("RLE8 BMP run past the row") << longRun << ScreenPixelsPerMm << false;
+    QByteArray delta = rle8;
+    delta.insert(rleStart, QByteArray("\x00\x02\x00\xFF\x00\x02\x00\xFF\x00\x02\x00\xFF\x00\x02\x00\xFF", 16));
+    QTest::newRow("RLE8 BMP moved below the picture") << delta << ScreenPixelsPerMm << false;
+}
+
+void TestPictures::damagedFilesAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(double, pixelsPerMm);
+    QFETCH(bool, loads);
+    const Loaded loaded = load(bytes, pixelsPerMm);
+    QCOMPARE(bool(loaded.picture), loads);
+    if (!loads)
+        QVERIFY2(loaded.error.contains(QStringLiteral("scan este deteriorat")), qPrintable(loaded.error));
+}
+
+void TestPictures::progressiveFilesReadFromTheirDcScans_data()
+{
+    QTest::addColumn<bool>("color");
+    QTest::addColumn<bool>("separateDcScans");
+    QTest::addColumn<int>("restartInterval");
+    QTest::newRow("grey") << false << false << 0;
+    QTest::newRow("colour, one DC scan") << true << false << 0;
+    QTest::newRow("colour, a DC scan per component") << true << true << 0;
+    QTest::newRow("colour with restart markers") << true << false << 7;
+    QTest::newRow("grey, restart markers, own scans") << false << true << 5;
+}
+
+void TestPictures::progressiveFilesReadFromTheirDcScans()
+{
+    QFETCH(bool, color);
+    QFETCH(bool, separateDcScans);
+    QFETCH(int, restartInterval);
+    JpegOptions options;
+    options.separateDcScans = separateDcScans;
+    options.restartInterval = restartInterval;
+    options.jfifUnit = 1;
+    options.jfifX = options.jfifY = 300;
+    const QImage form = formImage(QSize(2480, 3508), color);
+    const QByteArray baseline = encodeJpeg(form, options);
+    options.progressive = true;
+    const QByteArray bytes = encodeJpeg(form, options);
+    // A view that needs under an eighth of the pixels goes through the DC scans alone, and sees
+    // what the decoder's own 1/8 scaling of the same coefficients gives.
+    const Loaded loaded = load(bytes, 1.0);
+    QVERIFY2(loaded.picture, qPrintable(loaded.error));
+    const QImage &image = loaded.picture->image;
+    QCOMPARE(image.size(), QSize(210, 298));
+    const double fromBaseline = meanDifference(image, load(baseline, 1.0).picture->image);
+    QVERIFY2(fromBaseline < 0.5, qPrintable(QString::number(fromBaseline)));
+    const double fromFullDecode = meanDifference(image, decodedByQt(bytes, image.size()));
+    QVERIFY2(fromFullDecode < 6, qPrintable(QString::number(fromFullDecode)));
+}
+
+void TestPictures::largeScansStayWithinTheBudget_data()
+{
+    QTest::addColumn<int>("jfifDensity"); // 0: none recorded
+    QTest::addColumn<double>("pixelRatio");
+    QTest::addColumn<QSizeF>("sizeMm");
+    QTest::newRow("A3 at 600 dpi, no density") << 0 << 1.0 << QSizeF(2624.9, 1856.3);
+    QTest::newRow("A3 at 600 dpi, no density, pixel ratio 2") << 0 << 2.0 << QSizeF(2624.9, 1856.3);
+    QTest::newRow("A3 at 600 dpi, 72 dpi recorded") << 72 << 1.0 << QSizeF(3499.9, 2475.1);
+    QTest::newRow("A3 at 600 dpi, as recorded, pixel ratio 2") << 600 << 2.0 << QSizeF(420.0, 297.0);
+}
+
+void TestPictures::largeScansStayWithinTheBudget()
+{
+    QFETCH(int, jfifDensity);
+    QFETCH(double, pixelRatio);
+    QFETCH(QSizeF, sizeMm);
+    static const QByteArray scan = encodeJpeg(formImage(QSize(9921, 7016), false), {});
+    QByteArray bytes = scan;
+    if (jfifDensity > 0) {
+        const qsizetype jfif = bytes.indexOf(QByteArrayView("JFIF\0", 5));
+        bytes[jfif + 7] = 1;
+        qToBigEndian<quint16>(quint16(jfifDensity), bytes.data() + jfif + 8);
+        qToBigEndian<quint16>(quint16(jfifDensity), bytes.data() + jfif + 10);
+    }
+    const Loaded loaded = load(bytes, ScreenPixelsPerMm * pixelRatio);
+    QVERIFY2(loaded.picture, qPrintable(loaded.error));
+    QVERIFY(qAbs(loaded.picture->sizeMm.width() - sizeMm.width()) < 0.1);
+    QVERIFY(qAbs(loaded.picture->sizeMm.height() - sizeMm.height()) < 0.1);
+    const QImage &image = loaded.picture->image;
+    QVERIFY(qint64(image.width()) * image.height() <= PixelBudget);
+    QVERIFY(qAbs(double(image.width()) / image.height() - 9921.0 / 7016) < 0.01);
+
+    // The canvas over it keeps to the budget as well, and still shows the picture at its size.
+    PictureBox box;
+    box.setPicture(*loaded.picture);
+    const QImage &canvas = box.image();
+    QVERIFY(qint64(canvas.width()) * canvas.height() <= PixelBudget);
+    QVERIFY(qAbs(canvas.width() / canvas.devicePixelRatio() - box.width()) <= 1);
+    QVERIFY(qGray(canvas.pixel(canvas.width() * 3 / 10, canvas.height() / 2)) > 200);
+    QVERIFY(qGray(canvas.pixel(canvas.width() / 4, canvas.height() * 23 / 100)) < 120);
+}
+
+// The picture fuzzer starts from these (see the README).
+void TestPictures::writesTheFuzzSeeds()
+{
+    QDir dir(QStringLiteral(FORMULIX_PICTURE_SEEDS));
+    QVERIFY(dir.mkpath(QStringLiteral(".")));
+    const QImage form = formImage(QSize(160, 120), true);
+    JpegOptions progressive;
+    progressive.progressive = true;
+    progressive.restartInterval = 3;
+    JpegOptions separate;
+    separate.separateDcScans = true;
+    const QList<std::pair<const char *, QByteArray>> seeds = {
+        {"baseline.jpg", encodeJpeg(form, {})},
+        {"progressive.jpg", encodeJpeg(form, progressive)},
+        {"separate-dc.jpg", encodeJpeg(formImage(QSize(160, 120), false), separate)},
+        {"exif.jpg", withExifResolution(encodeJpeg(form, {}), 300)},
+        {"core.bmp", encodeCoreBmp(form)},
+        {"rle8.bmp", encodeRleBmp(form, false, 300)},
+        {"rle4.bmp", encodeRleBmp(form, true, 300)},
+    };
+    for (const auto &[name, bytes] : seeds) {
+        QVERIFY(writeBytes(dir.filePath(QString::fromLatin1(name)), bytes));
+        QVERIFY2(load(bytes, 10).picture, name);
+    }
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestPictures test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_pictures.moc"

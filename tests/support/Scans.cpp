@@ -1,0 +1,205 @@
+#include "Scans.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QtEndian>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace formulix::test {
+
+QImage formImage(QSize pixels, bool color)
+{
+    QImage image(pixels, color ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    const int w = pixels.width(), h = pixels.height();
+    painter.setPen(QPen(QColor(60, 60, 60), qMax(1, w / 300)));
+    painter.drawRect(w / 20, h / 20, w - w / 10, h - h / 10);
+    for (int i = 1; i < 8; ++i)
+        painter.drawLine(w / 10, h * i / 9, w * 9 / 10, h * i / 9);
+    painter.fillRect(w / 8, h / 6, w / 4, h / 8, color ? QColor(200, 30, 30) : QColor(90, 90, 90));
+    painter.fillRect(w / 2, h / 6, w / 4, h / 8, color ? QColor(30, 60, 200) : QColor(170, 170, 170));
+    painter.fillRect(w / 8, h * 2 / 3, w / 3, h / 6, color ? QColor(40, 160, 60) : QColor(40, 40, 40));
+    return image;
+}
+
+QByteArray encodeJpeg(const QImage &source, const JpegOptions &options)
+{
+    const bool gray = source.format() == QImage::Format_Grayscale8;
+    const QImage image = gray ? source : source.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct info{};
+    jpeg_error_mgr errors{};
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = JDIMENSION(image.width());
+    info.image_height = JDIMENSION(image.height());
+    info.input_components = gray ? 1 : 3;
+    info.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, options.quality, TRUE);
+    info.write_JFIF_header = options.jfif ? TRUE : FALSE;
+    info.density_unit = UINT8(options.jfifUnit);
+    info.X_density = UINT16(options.jfifX);
+    info.Y_density = UINT16(options.jfifY);
+    info.restart_interval = unsigned(options.restartInterval);
+    static const jpeg_scan_info separateColor[] = {
+        {1, {0}, 0, 0, 0, 1}, {1, {1}, 0, 0, 0, 1}, {1, {2}, 0, 0, 0, 1},
+        {1, {0}, 1, 63, 0, 0}, {1, {1}, 1, 63, 0, 0}, {1, {2}, 1, 63, 0, 0},
+        {1, {0}, 0, 0, 1, 0}, {1, {1}, 0, 0, 1, 0}, {1, {2}, 0, 0, 1, 0},
+    };
+    static const jpeg_scan_info separateGray[] = {{1, {0}, 0, 0, 0, 1}, {1, {0}, 1, 63, 0, 0}, {1, {0}, 0, 0, 1, 0}};
+    if (options.separateDcScans) {
+        info.scan_info = gray ? separateGray : separateColor;
+        info.num_scans = gray ? 3 : 9;
+    } else if (options.progressive) {
+        jpeg_simple_progression(&info);
+    }
+    jpeg_start_compress(&info, TRUE);
+    while (info.next_scanline < info.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(image.constScanLine(int(info.next_scanline)));
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    const QByteArray bytes(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    jpeg_destroy_compress(&info);
+    free(buffer);
+    return bytes;
+}
+
+QByteArray withExifResolution(const QByteArray &jpeg, double resolution, int unit)
+{
+    // A little-endian TIFF block: IFD0 with the resolution tags, or with the orientation alone.
+    QByteArray tiff("II\x2A\x00\x08\x00\x00\x00", 8);
+    auto put16 = [&tiff](int v) { tiff.append(char(v & 0xFF)).append(char(v >> 8 & 0xFF)); };
+    auto put32 = [&](quint32 v) { put16(int(v & 0xFFFF)); put16(int(v >> 16)); };
+    const quint32 denominator = 1000;
+    const quint32 numerator = quint32(std::lround(resolution * denominator));
+    if (resolution > 0) {
+        const quint32 rationals = 8 + 2 + 3 * 12 + 4;
+        put16(3);
+        put16(0x011A), put16(5), put32(1), put32(rationals);
+        put16(0x011B), put16(5), put32(1), put32(rationals + 8);
+        put16(0x0128), put16(3), put32(1), put32(quint32(unit));
+        put32(0);
+        put32(numerator), put32(denominator), put32(numerator), put32(denominator);
+    } else {
+        put16(1);
+        put16(0x0112), put16(3), put32(1), put32(1);
+        put32(0);
+    }
+    QByteArray segment("\xFF\xE1", 2);
+    const int length = 2 + 6 + int(tiff.size());
+    segment.append(char(length >> 8)).append(char(length & 0xFF)).append("Exif\0\0", 6).append(tiff);
+    // After the JFIF segment when there is one, else right after the start of image.
+    qsizetype at = 2;
+    if (jpeg.size() > 6 && uchar(jpeg[2]) == 0xFF && uchar(jpeg[3]) == 0xE0)
+        at = 4 + qFromBigEndian<quint16>(jpeg.constData() + 4);
+    QByteArray result = jpeg;
+    result.insert(at, segment);
+    return result;
+}
+
+QByteArray cutWithEndMarker(const QByteArray &jpeg, double fraction)
+{
+    return jpeg.left(qsizetype(jpeg.size() * fraction)) + QByteArray("\xFF\xD9", 2);
+}
+
+namespace {
+
+void put16le(QByteArray &bytes, int value)
+{
+    bytes.append(char(value & 0xFF)).append(char(value >> 8 & 0xFF));
+}
+
+void put32le(QByteArray &bytes, qint64 value)
+{
+    put16le(bytes, int(value & 0xFFFF));
+    put16le(bytes, int(value >> 16 & 0xFFFF));
+}
+
+} // namespace
+
+QByteArray encodeCoreBmp(const QImage &source)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    const int rowBytes = (image.width() * 3 + 3) / 4 * 4;
+    QByteArray bytes("BM");
+    put32le(bytes, 26 + qint64(rowBytes) * image.height());
+    put32le(bytes, 0);
+    put32le(bytes, 26);
+    put32le(bytes, 12);
+    put16le(bytes, image.width());
+    put16le(bytes, image.height());
+    put16le(bytes, 1);
+    put16le(bytes, 24);
+    for (int y = image.height() - 1; y >= 0; --y) {
+        const uchar *line = image.constScanLine(y);
+        QByteArray row(rowBytes, '\0');
+        for (int x = 0; x < image.width(); ++x) {
+            row[3 * x] = char(line[3 * x + 2]);
+            row[3 * x + 1] = char(line[3 * x + 1]);
+            row[3 * x + 2] = char(line[3 * x]);
+        }
+        bytes.append(row);
+    }
+    return bytes;
+}
+
+QByteArray encodeRleBmp(const QImage &source, bool fourBits, double dpi)
+{
+    const QImage image = source.convertToFormat(QImage::Format_Grayscale8);
+    const int levels = fourBits ? 16 : 256;
+    QByteArray stream;
+    for (int y = image.height() - 1; y >= 0; --y) {
+        const uchar *line = image.constScanLine(y);
+        int x = 0;
+        while (x < image.width()) {
+            const int index = line[x] * (levels - 1) / 255;
+            int run = 1;
+            while (x + run < image.width() && run < 255 && line[x + run] * (levels - 1) / 255 == index)
+                ++run;
+            stream.append(char(run)).append(char(fourBits ? (index << 4 | index) : index));
+            x += run;
+        }
+        stream.append('\0').append('\0');
+    }
+    stream.append('\0').append('\1');
+
+    const int header = 14 + 40 + levels * 4;
+    QByteArray bytes("BM");
+    put32le(bytes, header + stream.size());
+    put32le(bytes, 0);
+    put32le(bytes, header);
+    put32le(bytes, 40);
+    put32le(bytes, image.width());
+    put32le(bytes, image.height());
+    put16le(bytes, 1);
+    put16le(bytes, fourBits ? 4 : 8);
+    put32le(bytes, fourBits ? 2 : 1);
+    put32le(bytes, stream.size());
+    const qint64 ppm = std::lround(dpi / 0.0254);
+    put32le(bytes, ppm);
+    put32le(bytes, ppm);
+    put32le(bytes, levels);
+    put32le(bytes, 0);
+    for (int i = 0; i < levels; ++i) {
+        const char level = char(i * 255 / (levels - 1));
+        bytes.append(level).append(level).append(level).append('\0');
+    }
+    return bytes + stream;
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace formulix::test

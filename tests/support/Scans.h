@@ -1,0 +1,41 @@
+#pragma once
+// Scans as scanners, phones and damaged disks leave them: JPEGs with chosen densities, EXIF
+// blocks and progressive scan orders, and BMPs with the older headers and run-length coding.
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+namespace formulix::test {
+
+// A form-like picture with enough detail that a wrong decode shows.
+QImage formImage(QSize pixels, bool color);
+
+struct JpegOptions
+{
+    int quality = 85;
+    bool progressive = false;
+    bool separateDcScans = false; // progressive with one DC scan per component
+    int restartInterval = 0; // in MCUs
+    bool jfif = true;
+    int jfifUnit = 0; // 0 aspect ratio only, 1 dots per inch, 2 dots per centimetre
+    int jfifX = 1, jfifY = 1;
+};
+
+QByteArray encodeJpeg(const QImage &image, const JpegOptions &options = {});
+
+// The JPEG with an EXIF block holding `resolution` in `unit` (2 inch, 3 cm); 0 writes a block
+// that records no resolution.
+QByteArray withExifResolution(const QByteArray &jpeg, double resolution, int unit = 2);
+
+// Cut at `fraction` of its length and given an end-of-image marker.
+QByteArray cutWithEndMarker(const QByteArray &jpeg, double fraction);
+
+// BMPs of a grey picture: the 12-byte OS/2 header with 24-bit rows, or 8- and 4-bit run-length
+// coding (256 or 16 grey levels).
+QByteArray encodeCoreBmp(const QImage &image);
+QByteArray encodeRleBmp(const QImage &image, bool fourBits, double dpi);
+
+bool writeBytes(const QString &path, const QByteArray &bytes);
+
+} // namespace formulix::test
