@@ -1,6 +1,6 @@
 #include "platform/Printer.h"
 
-#include "platform/TextPainter.h"
+#include "platform/PageRenderer.h"
 #include "platform/Units.h"
 
 #include <QPainter>
@@ -70,16 +70,7 @@ PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm
     }
     result.printableMm = printer->pageLayout().paintRect(QPageLayout::Millimeter);
     // The painter's origin is the printable area's top-left corner, one unit a device pixel.
-    const double pxPerMm = printer->resolution() / MmPerInch;
-    const double kx = pageMm.width() > 0 ? result.printableMm.width() / pageMm.width() : 1;
-    const double ky = pageMm.height() > 0 ? result.printableMm.height() / pageMm.height() : 1;
-    const QPointF shift(-offsetLeft * kx, -offsetUp * ky);
-    // What shows is the image from the offsets on: cut at its own edges and at the area's start.
-    const QRectF visibleMm = QRectF(shift, pageMm).intersected(QRectF(QPointF(0, 0), result.printableMm.size()));
-    painter.setClipRect(QRectF(visibleMm.topLeft() * pxPerMm, visibleMm.size() * pxPerMm));
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    for (const PictureBox::PrintedText &text : texts)
-        drawTextMm(painter, pxPerMm, text.topLeftMm + shift, text.text, text.face, text.points, text.color);
+    renderPage(painter, printer->resolution() / MmPerInch, {pageMm, result.printableMm, offsetLeft, offsetUp}, texts);
     if (!painter.end() || printer->printerState() == QPrinter::Error) {
         result.error = QStringLiteral("Imprimanta %1 nu a putut tipari documentul.").arg(result.printer);
         return result;

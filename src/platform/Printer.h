@@ -25,12 +25,8 @@ struct PrintResult
     QRectF printableMm; // the printable area on the paper, in millimetres
 };
 
-// Prints the texts of a page image of `pageMm` on one page. The image keeps its natural size
-// (one millimetre of it is one on paper) and is cut by the offsets, given in units of a
-// coordinate system that spans the printable area with the image's width and height: a text
-// at (x, y) of the image lands at (x - offsetLeft * kx, y - offsetUp * ky) millimetres from the
-// printable area's top-left corner, kx and ky being the printable size over the image's size.
-// Texts are cut at the image's edges and wherever the shifted image does not reach.
+// Prints the texts of a page image of `pageMm` on one page, placed and cut as PageGeometry
+// says (see PageRenderer.h).
 PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
                       double offsetUp, PageOrientation orientation, const QString &documentName);
 

@@ -1,0 +1,42 @@
+#include "platform/PageRenderer.h"
+
+#include "platform/TextPainter.h"
+
+#include <QPainter>
+
+namespace formulix {
+
+QPointF PageGeometry::shiftMm() const
+{
+    const double kx = pageMm.width() > 0 ? printableMm.width() / pageMm.width() : 1;
+    const double ky = pageMm.height() > 0 ? printableMm.height() / pageMm.height() : 1;
+    return QPointF(-offsetLeft * kx, -offsetUp * ky);
+}
+
+QRectF PageGeometry::visibleMm() const
+{
+    return QRectF(shiftMm(), pageMm).intersected(QRectF(QPointF(0, 0), printableMm.size()));
+}
+
+void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geometry,
+                const QList<PictureBox::PrintedText> &texts, const Picture *form)
+{
+    painter.save();
+    if (form && !form->isNull()) {
+        painter.save();
+        painter.setOpacity(0.35);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        const QPointF paperOrigin = -geometry.printableMm.topLeft();
+        painter.drawImage(QRectF(paperOrigin * pixelsPerMm, form->sizeMm * pixelsPerMm), form->image);
+        painter.restore();
+    }
+    const QRectF visible = geometry.visibleMm();
+    painter.setClipRect(QRectF(visible.topLeft() * pixelsPerMm, visible.size() * pixelsPerMm), Qt::IntersectClip);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    const QPointF shift = geometry.shiftMm();
+    for (const PictureBox::PrintedText &text : texts)
+        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, text.face, text.points, text.color);
+    painter.restore();
+}
+
+} // namespace formulix
