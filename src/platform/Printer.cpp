@@ -1,11 +1,16 @@
 #include "platform/Printer.h"
 
-#include "platform/PageRenderer.h"
 #include "platform/Units.h"
 
-#include <QPainter>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace formulix {
 
@@ -15,6 +20,12 @@ QString &pdfPath()
 {
     static QString path;
     return path;
+}
+
+QString noDefaultPrinter()
+{
+    return QStringLiteral("Nu exista o imprimanta implicita. Alegeti o imprimanta implicita in "
+                          "setarile sistemului si tipariti din nou.");
 }
 
 } // namespace
@@ -29,52 +40,191 @@ QString PrinterSeam::pdfOutput()
     return pdfPath();
 }
 
-PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
-                      double offsetUp, PageOrientation orientation, const QString &documentName)
+PageJob::~PageJob()
 {
-    PrintResult result;
-    std::unique_ptr<QPrinter> printer;
+    if (m_painter.isActive())
+        m_painter.end();
+    if (!m_pdfTemporary.isEmpty())
+        QFile::remove(m_pdfTemporary);
+}
+
+std::unique_ptr<PageJob> PageJob::toDefaultPrinter(QString *error)
+{
+    std::unique_ptr<PageJob> job(new PageJob);
     if (!pdfPath().isEmpty()) {
-        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(pdfPath());
-        result.printer = pdfPath();
+        job->m_owned = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        job->m_owned->setOutputFormat(QPrinter::PdfFormat);
+        job->m_owned->setOutputFileName(pdfPath());
+        job->m_name = pdfPath();
     } else {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull()) {
-            result.error = QStringLiteral("Nu exista o imprimanta implicita. Alegeti o imprimanta implicita in "
-                                          "setarile sistemului si tipariti din nou.");
-            return result;
+            if (error)
+                *error = noDefaultPrinter();
+            return nullptr;
         }
-        printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-        result.printer = info.printerName();
+        job->m_owned = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        job->m_name = info.printerName();
     }
-    printer->setDocName(documentName);
+    job->m_printer = job->m_owned.get();
+    return job;
+}
+
+std::unique_ptr<PageJob> PageJob::toPrinter(QPrinter *printer)
+{
+    std::unique_ptr<PageJob> job(new PageJob);
+    job->m_printer = printer;
+    job->m_name = printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName() : printer->printerName();
+    return job;
+}
+
+std::unique_ptr<PageJob> PageJob::toPdf(const QString &path)
+{
+    std::unique_ptr<PageJob> job(new PageJob);
+    job->m_owned = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    const QPageSize paper = info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize();
+    job->m_owned->setOutputFormat(QPrinter::PdfFormat);
+    job->m_owned->setPageSize(paper.isValid() ? paper : QPageSize(QPageSize::A4));
+    job->m_printer = job->m_owned.get();
+    job->m_name = QDir::toNativeSeparators(path);
+    job->m_pdfPath = path;
+    return job;
+}
+
+bool PageJob::begin(PageOrientation orientation, const QString &documentName, QString *error)
+{
+    if (!m_pdfPath.isEmpty()) {
+        // A name of our own beside the file, so the rename at the end stays on one file system.
+        QTemporaryFile reserve(m_pdfPath + QStringLiteral(".XXXXXX"));
+        reserve.setAutoRemove(false);
+        if (!reserve.open()) {
+            if (error)
+                *error = QStringLiteral("Fisierul %1 nu poate fi scris: %2.").arg(m_name, reserve.errorString());
+            return false;
+        }
+        m_pdfTemporary = reserve.fileName();
+        reserve.close();
+        m_printer->setOutputFileName(m_pdfTemporary);
+    }
+    m_printer->setDocName(documentName);
     if (orientation == PageOrientation::Landscape)
-        printer->setPageOrientation(QPageLayout::Landscape);
+        m_printer->setPageOrientation(QPageLayout::Landscape);
     else if (orientation == PageOrientation::Portrait)
-        printer->setPageOrientation(QPageLayout::Portrait);
+        m_printer->setPageOrientation(QPageLayout::Portrait);
 
     // The device's own printable area, not Qt's default margins: the painter's origin is then
     // where the printer really starts printing (the whole sheet on a printer that prints to the
     // edge), which is what the offsets are measured from.
-    QPageLayout layout = printer->pageLayout();
+    QPageLayout layout = m_printer->pageLayout();
     layout.setMode(QPageLayout::StandardMode);
     layout.setMargins(layout.minimumMargins());
-    printer->setPageLayout(layout);
+    m_printer->setPageLayout(layout);
 
-    QPainter painter;
-    if (!painter.begin(printer.get())) {
-        result.error = QStringLiteral("Imprimanta %1 nu poate tipari documentul.").arg(result.printer);
-        return result;
+    if (!m_painter.begin(m_printer)) {
+        if (error)
+            *error = m_pdfPath.isEmpty()
+                ? QStringLiteral("Imprimanta %1 nu poate tipari documentul.").arg(m_name)
+                : QStringLiteral("Fisierul %1 nu poate fi scris.").arg(m_name);
+        return false;
     }
-    result.printableMm = printer->pageLayout().paintRect(QPageLayout::Millimeter);
+    m_printable = m_printer->pageLayout().paintRect(QPageLayout::Millimeter);
+    m_started = true;
+    return true;
+}
+
+QString PageJob::printerName() const
+{
+    return m_name;
+}
+
+QRectF PageJob::printableMm() const
+{
+    return m_printable;
+}
+
+double PageJob::pixelsPerMm() const
+{
+    return m_printer->resolution() / MmPerInch;
+}
+
+QSizeF PageJob::paperMm() const
+{
+    return m_printer->pageLayout().fullRect(QPageLayout::Millimeter).size();
+}
+
+bool PageJob::addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
+                      double offsetUp, const Picture *form, QString *error)
+{
+    if (!m_started)
+        return false;
+    if (m_pages > 0 && !m_printer->newPage()) {
+        if (error)
+            *error = QStringLiteral("Imprimanta %1 nu a putut incepe pagina %2.").arg(m_name).arg(m_pages + 1);
+        return false;
+    }
     // The painter's origin is the printable area's top-left corner, one unit a device pixel.
-    renderPage(painter, printer->resolution() / MmPerInch, {pageMm, result.printableMm, offsetLeft, offsetUp}, texts);
-    if (!painter.end() || printer->printerState() == QPrinter::Error) {
-        result.error = QStringLiteral("Imprimanta %1 nu a putut tipari documentul.").arg(result.printer);
-        return result;
+    renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, texts, form);
+    if (m_printer->printerState() == QPrinter::Error) {
+        if (error)
+            *error = QStringLiteral("Imprimanta %1 nu a putut tipari pagina %2.").arg(m_name).arg(m_pages + 1);
+        return false;
     }
+    ++m_pages;
+    return true;
+}
+
+bool PageJob::finish(QString *error)
+{
+    if (!m_started)
+        return false;
+    m_started = false;
+    const bool ended = m_painter.end() && m_printer->printerState() != QPrinter::Error;
+    if (!ended) {
+        if (error)
+            *error = m_pdfPath.isEmpty() ? QStringLiteral("Imprimanta %1 nu a putut tipari documentul.").arg(m_name)
+                                         : QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);
+        return false;
+    }
+    if (m_pdfPath.isEmpty())
+        return true;
+    // An empty file means the writer failed on its way (a full disk, for one).
+    if (QFileInfo(m_pdfTemporary).size() == 0
+        || std::rename(QFile::encodeName(m_pdfTemporary).constData(), QFile::encodeName(m_pdfPath).constData()) != 0) {
+        if (error)
+            *error = QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);
+        return false;
+    }
+    m_pdfTemporary.clear();
+    return true;
+}
+
+bool PageJob::cancel(QString *error)
+{
+    if (!m_pdfPath.isEmpty() || m_printer->outputFormat() == QPrinter::PdfFormat)
+        return finish(error);
+    m_started = false;
+    m_printer->abort();
+    if (m_painter.isActive())
+        m_painter.end();
+    return true;
+}
+
+PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
+                      double offsetUp, PageOrientation orientation, const QString &documentName)
+{
+    PrintResult result;
+    std::unique_ptr<PageJob> job = PageJob::toDefaultPrinter(&result.error);
+    if (!job)
+        return result;
+    result.printer = job->printerName();
+    if (!job->begin(orientation, documentName, &result.error))
+        return result;
+    result.printableMm = job->printableMm();
+    if (!job->addPage(texts, pageMm, offsetLeft, offsetUp, nullptr, &result.error))
+        return result;
+    if (!job->finish(&result.error))
+        return result;
     result.ok = true;
     return result;
 }

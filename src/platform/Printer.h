@@ -1,11 +1,15 @@
 #pragma once
-// The system's default printer, printing one page of texts at true size. Tests can send the
-// page to a PDF file instead.
+// Printing pages of texts at true size: on the system's default printer, on a printer the user
+// chose, or into a PDF file. Tests can send the default printer's pages to a PDF file instead.
 
-#include "platform/PictureBox.h"
+#include "platform/PageRenderer.h"
 
+#include <QPainter>
 #include <QRectF>
 #include <QString>
+#include <memory>
+
+class QPrinter;
 
 namespace formulix {
 
@@ -25,8 +29,57 @@ struct PrintResult
     QRectF printableMm; // the printable area on the paper, in millimetres
 };
 
-// Prints the texts of a page image of `pageMm` on one page, placed and cut as PageGeometry
-// says (see PageRenderer.h).
+// One print job or PDF file, page after page on one painter; nothing of a page is kept once it
+// is drawn.
+class PageJob
+{
+public:
+    ~PageJob();
+    PageJob(const PageJob &) = delete;
+    PageJob &operator=(const PageJob &) = delete;
+
+    // The default printer (or the test seam's PDF file); nullptr with the reason when there is
+    // none.
+    static std::unique_ptr<PageJob> toDefaultPrinter(QString *error);
+    // A printer set up by the user in the print dialog; the job does not own it.
+    static std::unique_ptr<PageJob> toPrinter(QPrinter *printer);
+    // A PDF file on the default printer's paper (A4 without a printer). It is written beside
+    // `path` and takes that name only when the job finishes, so a failed job leaves nothing
+    // half-written under it.
+    static std::unique_ptr<PageJob> toPdf(const QString &path);
+
+    // Starts the job; false with a Romanian reason.
+    bool begin(PageOrientation orientation, const QString &documentName, QString *error);
+    QString printerName() const;
+    QRectF printableMm() const;
+    // The printer's own dots per millimetre.
+    double pixelsPerMm() const;
+    QSizeF paperMm() const;
+
+    bool addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft, double offsetUp,
+                 const Picture *form, QString *error);
+    int pagesDone() const { return m_pages; }
+    // Ends the job: every page goes out (a PDF file takes its name); false with the reason.
+    bool finish(QString *error);
+    // Stops the job: a printer's job is withdrawn, a PDF keeps the pages done.
+    bool cancel(QString *error);
+
+private:
+    PageJob() = default;
+
+    std::unique_ptr<QPrinter> m_owned;
+    QPrinter *m_printer = nullptr;
+    QString m_name;
+    QString m_pdfPath; // the name the file takes at the end
+    QString m_pdfTemporary;
+    QPainter m_painter;
+    QRectF m_printable;
+    int m_pages = 0;
+    bool m_started = false;
+};
+
+// Prints the texts of a page image of `pageMm` on one page of the default printer, placed and
+// cut as PageGeometry says (see PageRenderer.h).
 PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
                       double offsetUp, PageOrientation orientation, const QString &documentName);
 
