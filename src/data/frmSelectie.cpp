@@ -91,20 +91,13 @@ void frmSelectie::PreiaInregistrarea()
         const std::optional<QString> value = Data1->value(trimBlanks(camp.NumeCamp.raw()));
         if (!value)
             continue;
-        QString shown;
-        if (camp.RangMin == 0) {
-            camp.Text = *value;
-            shown = rightTrimBlanks(*value);
-        } else if (camp.RangMin <= camp.RangMax) {
-            shown = value->mid(camp.RangMin - 1, camp.RangMax - camp.RangMin + 1);
-            camp.Text = shown;
-        } else {
+        const std::optional<QString> shown = takeRecordValue(camp, *value);
+        if (!shown)
             continue;
-        }
         canvas->setCurrentX(camp.X);
         canvas->setCurrentY(camp.Y);
         canvas->setFontSize(camp.MarimeFont);
-        canvas->printText(shown);
+        canvas->printText(*shown);
     }
 }
 

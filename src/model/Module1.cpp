@@ -10,4 +10,17 @@ Camp *Module1::campSelectat()
     return index <= usedBD() ? CampuriBD.at(index) : nullptr;
 }
 
+std::optional<QString> takeRecordValue(Camp &camp, const QString &value)
+{
+    if (camp.RangMin == 0) {
+        camp.Text = value;
+        return rightTrimBlanks(value);
+    }
+    if (camp.RangMin > camp.RangMax)
+        return std::nullopt;
+    const QString part = value.mid(camp.RangMin - 1, camp.RangMax - camp.RangMin + 1);
+    camp.Text = part;
+    return part;
+}
+
 } // namespace formulix

@@ -6,6 +6,7 @@
 #include "platform/TextRules.h"
 
 #include <QString>
+#include <optional>
 #include <array>
 
 namespace formulix {
@@ -80,5 +81,9 @@ public:
     int usedGen() const { return qBound(0, int(NrCampuriGen), MaxCampuriGen); }
     int usedBD() const { return qBound(0, int(NrCampuriBD), MaxCampuriBD); }
 };
+
+// A database field takes a record's value: the whole value, or its range of characters. Returns
+// the text to show, or nothing when the range is empty (the field then keeps its text).
+std::optional<QString> takeRecordValue(Camp &camp, const QString &value);
 
 } // namespace formulix

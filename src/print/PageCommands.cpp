@@ -3,8 +3,24 @@
 #include "app/Application.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/Printer.h"
+#include "print/PageComposer.h"
 
 namespace formulix {
+
+void composePage(const Module1 &m, PictureBox &page)
+{
+    // General fields first, then database fields, each table in index order.
+    auto print = [&page](const Camp &camp) {
+        page.setCurrentX(camp.X);
+        page.setCurrentY(camp.Y);
+        page.setFontSize(camp.MarimeFont);
+        page.printText(camp.Text.shown());
+    };
+    for (int i = 1; i <= m.usedGen(); ++i)
+        print(*m.CampuriGen.at(i));
+    for (int i = 1; i <= m.usedBD(); ++i)
+        print(*m.CampuriBD.at(i));
+}
 
 void frmEcranPrincipal::mnuSeteazaPag_Click()
 {
@@ -13,17 +29,7 @@ void frmEcranPrincipal::mnuSeteazaPag_Click()
 
 void frmEcranPrincipal::CompunePagina()
 {
-    // General fields first, then database fields, each table in index order.
-    auto print = [this](const Camp &camp) {
-        Picture3->setCurrentX(camp.X);
-        Picture3->setCurrentY(camp.Y);
-        Picture3->setFontSize(camp.MarimeFont);
-        Picture3->printText(camp.Text.shown());
-    };
-    for (int i = 1; i <= m.usedGen(); ++i)
-        print(*m.CampuriGen.at(i));
-    for (int i = 1; i <= m.usedBD(); ++i)
-        print(*m.CampuriBD.at(i));
+    composePage(m, *Picture3);
 }
 
 void frmEcranPrincipal::mnuTipareste_Click()
