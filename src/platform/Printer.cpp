@@ -82,13 +82,47 @@ std::unique_ptr<PageJob> PageJob::toPdf(const QString &path)
 {
     std::unique_ptr<PageJob> job(new PageJob);
     job->m_owned = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    const QPageSize paper = info.isNull() ? QPageSize(QPageSize::A4) : info.defaultPageSize();
     job->m_owned->setOutputFormat(QPrinter::PdfFormat);
-    job->m_owned->setPageSize(paper.isValid() ? paper : QPageSize(QPageSize::A4));
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (!info.isNull()) {
+        job->m_reference = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        job->m_owned->setPageSize(job->m_reference->pageLayout().pageSize());
+    } else {
+        job->m_owned->setPageSize(QPageSize(QPageSize::A4));
+    }
     job->m_printer = job->m_owned.get();
     job->m_name = QDir::toNativeSeparators(path);
     job->m_pdfPath = path;
+    return job;
+}
+
+void PageJob::prepare(PageOrientation orientation)
+{
+    // The device's own printable area, not Qt's default margins: the painter's origin is then
+    // where the printer really starts printing (the whole sheet on a printer that prints to the
+    // edge), which is what the offsets are measured from.
+    auto setUp = [orientation](QPrinter &printer) {
+        if (orientation == PageOrientation::Landscape)
+            printer.setPageOrientation(QPageLayout::Landscape);
+        else if (orientation == PageOrientation::Portrait)
+            printer.setPageOrientation(QPageLayout::Portrait);
+        QPageLayout layout = printer.pageLayout();
+        layout.setMode(QPageLayout::StandardMode);
+        layout.setMargins(layout.minimumMargins());
+        printer.setPageLayout(layout);
+        return printer.pageLayout().paintRect(QPageLayout::Millimeter);
+    };
+    const QRectF own = setUp(*m_printer);
+    m_printable = m_reference ? setUp(*m_reference) : own;
+    m_origin = m_printable.topLeft() - own.topLeft();
+}
+
+std::unique_ptr<PageJob> PageJob::forPreview()
+{
+    if (std::unique_ptr<PageJob> job = toDefaultPrinter(nullptr))
+        return job;
+    std::unique_ptr<PageJob> job = toPdf(QString());
+    job->m_name = QStringLiteral("A4");
     return job;
 }
 
@@ -108,19 +142,7 @@ bool PageJob::begin(PageOrientation orientation, const QString &documentName, QS
         m_printer->setOutputFileName(m_pdfTemporary);
     }
     m_printer->setDocName(documentName);
-    if (orientation == PageOrientation::Landscape)
-        m_printer->setPageOrientation(QPageLayout::Landscape);
-    else if (orientation == PageOrientation::Portrait)
-        m_printer->setPageOrientation(QPageLayout::Portrait);
-
-    // The device's own printable area, not Qt's default margins: the painter's origin is then
-    // where the printer really starts printing (the whole sheet on a printer that prints to the
-    // edge), which is what the offsets are measured from.
-    QPageLayout layout = m_printer->pageLayout();
-    layout.setMode(QPageLayout::StandardMode);
-    layout.setMargins(layout.minimumMargins());
-    m_printer->setPageLayout(layout);
-
+    prepare(orientation);
     if (!m_painter.begin(m_printer)) {
         if (error)
             *error = m_pdfPath.isEmpty()
@@ -128,7 +150,6 @@ bool PageJob::begin(PageOrientation orientation, const QString &documentName, QS
                 : QStringLiteral("Fisierul %1 nu poate fi scris.").arg(m_name);
         return false;
     }
-    m_printable = m_printer->pageLayout().paintRect(QPageLayout::Millimeter);
     m_started = true;
     return true;
 }
@@ -150,7 +171,7 @@ double PageJob::pixelsPerMm() const
 
 QSizeF PageJob::paperMm() const
 {
-    return m_printer->pageLayout().fullRect(QPageLayout::Millimeter).size();
+    return (m_reference ? m_reference.get() : m_printer)->pageLayout().fullRect(QPageLayout::Millimeter).size();
 }
 
 bool PageJob::addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
@@ -164,7 +185,10 @@ bool PageJob::addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm
         return false;
     }
     // The painter's origin is the printable area's top-left corner, one unit a device pixel.
+    m_painter.save();
+    m_painter.translate(m_origin * pixelsPerMm());
     renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, texts, form);
+    m_painter.restore();
     if (m_printer->printerState() == QPrinter::Error) {
         if (error)
             *error = QStringLiteral("Imprimanta %1 nu a putut tipari pagina %2.").arg(m_name).arg(m_pages + 1);

@@ -43,11 +43,17 @@ public:
     static std::unique_ptr<PageJob> toDefaultPrinter(QString *error);
     // A printer set up by the user in the print dialog; the job does not own it.
     static std::unique_ptr<PageJob> toPrinter(QPrinter *printer);
+    // The default printer for a preview, or A4 paper with the whole sheet printable when there is
+    // no printer; never nullptr.
+    static std::unique_ptr<PageJob> forPreview();
     // A PDF file on the default printer's paper (A4 without a printer). It is written beside
     // `path` and takes that name only when the job finishes, so a failed job leaves nothing
     // half-written under it.
     static std::unique_ptr<PageJob> toPdf(const QString &path);
 
+    // Sets the printer up for the orientation without starting: the paper and the printable
+    // area are then known (a preview shows them).
+    void prepare(PageOrientation orientation);
     // Starts the job; false with a Romanian reason.
     bool begin(PageOrientation orientation, const QString &documentName, QString *error);
     QString printerName() const;
@@ -72,6 +78,10 @@ private:
     QString m_name;
     QString m_pdfPath; // the name the file takes at the end
     QString m_pdfTemporary;
+    // A PDF takes the default printer's paper and printable area, so its texts land where that
+    // printer puts them.
+    std::unique_ptr<QPrinter> m_reference;
+    QPointF m_origin; // the printable area's corner in the device's own printable area, mm
     QPainter m_painter;
     QRectF m_printable;
     int m_pages = 0;

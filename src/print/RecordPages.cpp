@@ -1,0 +1,130 @@
+#include "print/RecordPages.h"
+
+#include "platform/AccessDatabase.h"
+#include "platform/TextRules.h"
+#include "print/PageComposer.h"
+
+#include <QDir>
+
+namespace formulix {
+
+RecordPages::RecordPages(const Module1 &model, QSizeF pageMm, const QString &password)
+    : m_model(model), m_pageMm(pageMm), m_password(password)
+{
+    m_page.setSizeMm(pageMm.width(), pageMm.height());
+}
+
+RecordPages::~RecordPages() = default;
+
+bool RecordPages::open(const RecordChoice &choice, QString *error)
+{
+    m_choice = choice;
+    m_choice.copies = qBound(1, choice.copies, 99);
+    auto fail = [error](const QString &reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (choice.kind == RecordChoice::Current) {
+        m_recordCount = 1;
+        return true;
+    }
+    const QString file = QDir::toNativeSeparators(m_model.CaleBazaDate);
+    if (m_model.CaleBazaDate.isEmpty() || m_model.NumeTabela.isEmpty())
+        return fail(QStringLiteral("Nu este aleasa nicio tabela din care sa se preia inregistrarile."));
+    QString reason;
+    m_database = AccessDatabase::open(m_model.CaleBazaDate, &reason, m_password);
+    if (!m_database)
+        return fail(QStringLiteral("Baza de date %1 nu poate fi deschisa: %2").arg(file, reason));
+    m_rows = m_database->openTable(m_model.NumeTabela, &reason);
+    if (!m_rows)
+        return fail(QStringLiteral("Tabela %1 din baza de date %2 nu poate fi deschisa: %3")
+                        .arg(m_model.NumeTabela, file, reason));
+
+    // Each database field's column, found as the record window finds it.
+    const QStringList names = m_rows->columnNames();
+    for (int i = 1; i <= m_model.usedBD(); ++i) {
+        const QString wanted = trimBlanks(m_model.CampuriBD.at(i)->NumeCamp.raw());
+        int index = int(names.indexOf(wanted));
+        for (int c = 0; index < 0 && c < names.size(); ++c) {
+            if (trimBlanks(names.at(c)) == wanted)
+                index = c;
+        }
+        m_columns.push_back(index);
+    }
+
+    if (choice.kind == RecordChoice::All) {
+        m_recordCount = m_rows->fetchAll();
+        return true;
+    }
+    if (choice.kind == RecordChoice::Range) {
+        if (choice.first < 1 || choice.last < choice.first)
+            return fail(QStringLiteral("Intervalul de inregistrari %1 - %2 nu este bun.").arg(choice.first).arg(choice.last));
+        for (qint64 record = choice.first; record <= choice.last; ++record)
+            m_records.append(record);
+    } else {
+        m_records = choice.rows;
+        std::sort(m_records.begin(), m_records.end());
+        m_records.erase(std::unique(m_records.begin(), m_records.end()), m_records.end());
+        if (m_records.isEmpty() || m_records.first() < 1)
+            return fail(QStringLiteral("Nu este selectata nicio inregistrare in tabel."));
+    }
+    // The last record asked for must be there.
+    if (!readUpTo(m_records.last() - 1, nullptr)) {
+        return fail(QStringLiteral("Tabela %1 are %2 inregistrari; inregistrarea %3 nu exista.")
+                        .arg(m_model.NumeTabela)
+                        .arg(m_rows->rowsRead())
+                        .arg(m_records.last()));
+    }
+    m_recordCount = m_records.size();
+    return true;
+}
+
+qint64 RecordPages::pageCount() const
+{
+    return m_recordCount * m_choice.copies;
+}
+
+qint64 RecordPages::recordOf(qint64 page) const
+{
+    const qint64 index = page / m_choice.copies;
+    if (m_choice.kind == RecordChoice::Current)
+        return 0;
+    if (m_choice.kind == RecordChoice::All)
+        return index + 1;
+    return m_records.value(index);
+}
+
+bool RecordPages::readUpTo(qint64 row, QString *error)
+{
+    while (m_rows->rowsRead() <= row && !m_rows->allRead())
+        m_rows->fetchMore(256);
+    if (m_rows->rowsRead() > row)
+        return true;
+    if (error)
+        *error = QStringLiteral("Inregistrarea %1 din tabela %2 nu poate fi citita.").arg(row + 1).arg(m_model.NumeTabela);
+    return false;
+}
+
+bool RecordPages::page(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error)
+{
+    if (index < 0 || index >= pageCount())
+        return false;
+    Module1 model = m_model;
+    if (m_choice.kind != RecordChoice::Current) {
+        const qint64 row = recordOf(index) - 1;
+        if (!readUpTo(row, error))
+            return false;
+        for (int i = 1; i <= model.usedBD(); ++i) {
+            const int column = m_columns[size_t(i - 1)];
+            if (column >= 0)
+                takeRecordValue(*model.CampuriBD.at(i), m_rows->text(row, column));
+        }
+    }
+    m_page.setBackColor(Qt::white);
+    composePage(model, m_page);
+    *texts = m_page.printedTexts();
+    return true;
+}
+
+} // namespace formulix

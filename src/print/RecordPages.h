@@ -1,0 +1,48 @@
+#pragma once
+// The pages of a job: for each chosen record, the page "Tipareste" prints after that record was
+// chosen in the record window, each as many times as copies are asked for. Rows are read from
+// the table as pages are asked for, through a handle of the job's own.
+
+#include "model/Module1.h"
+#include "platform/PictureBox.h"
+#include "print/BatchPrintDialog.h"
+
+#include <memory>
+
+namespace formulix {
+
+class AccessDatabase;
+class RecordSet;
+
+class RecordPages
+{
+public:
+    // `model` is copied as it stands: the job never changes the program's own.
+    RecordPages(const Module1 &model, QSizeF pageMm, const QString &password = QString());
+    ~RecordPages();
+
+    // Opens the model's database and table for a choice of records; false with a Romanian reason
+    // (no table, a range past the table's end).
+    bool open(const RecordChoice &choice, QString *error);
+    qint64 pageCount() const;
+    // The record a page shows, numbered from 1 (0 for the layout as it stands).
+    qint64 recordOf(qint64 page) const;
+    // Page `index`, from 0; false with a reason naming the record when it cannot be read.
+    bool page(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error);
+
+private:
+    bool readUpTo(qint64 row, QString *error);
+
+    Module1 m_model;
+    QSizeF m_pageMm;
+    QString m_password;
+    RecordChoice m_choice;
+    QList<qint64> m_records; // chosen record numbers (Range and Rows)
+    qint64 m_recordCount = 1;
+    std::unique_ptr<AccessDatabase> m_database;
+    std::unique_ptr<RecordSet> m_rows;
+    std::vector<int> m_columns; // per database field, its column in the table, or -1
+    PictureBox m_page;
+};
+
+} // namespace formulix
