@@ -117,6 +117,7 @@ frmEcranPrincipal::~frmEcranPrincipal()
     delete m_frmMutaCamp.data();
     delete m_frmSelectie.data();
     delete m_frmPozitie.data();
+    delete m_preview.data();
 }
 
 void frmEcranPrincipal::showAtStart()
@@ -140,6 +141,19 @@ void frmEcranPrincipal::createMenus()
     mnuSeteazaPag = add(mnuFile, QStringLiteral("Seteaza Pagina"), QKeySequence(Qt::CTRL | Qt::Key_P));
     mnuTipareste = add(mnuFile, QStringLiteral("Tipareste"), QKeySequence(Qt::CTRL | Qt::Key_W));
     mnuExit = add(mnuFile, QStringLiteral("Exit"), QKeySequence(Qt::Key_F4));
+    // Printing many records, the preview and PDF, after "Tipareste"; their keys take none of
+    // the menus' own.
+    auto insert = [this](const QString &caption, const QKeySequence &shortcut) {
+        auto *action = new QAction(caption, this);
+        action->setShortcut(shortcut);
+        action->setShortcutContext(Qt::WindowShortcut);
+        mnuFile->insertAction(mnuExit, action);
+        return action;
+    };
+    printRecordsAction = insert(QStringLiteral("Tipareste Inregistrari..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
+    previewAction = insert(QStringLiteral("Previzualizare"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    exportPdfAction = insert(QStringLiteral("Exporta PDF..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    printRecordsAction->setEnabled(false);
 
     mnuInstrumente = menuBar()->addMenu(QStringLiteral("Instrumente"));
     mnuIncarcaMacheta = add(mnuInstrumente, QStringLiteral("Incarca Macheta"), QKeySequence(Qt::CTRL | Qt::Key_M));
@@ -183,6 +197,9 @@ void frmEcranPrincipal::connectHandlers()
     connectCommand(mnuSelInreg, &frmEcranPrincipal::mnuSelInreg_Click);
     connectCommand(mnuSeteazaPag, &frmEcranPrincipal::mnuSeteazaPag_Click);
     connectCommand(mnuTipareste, &frmEcranPrincipal::mnuTipareste_Click);
+    connectCommand(printRecordsAction, &frmEcranPrincipal::printRecords);
+    connectCommand(previewAction, &frmEcranPrincipal::showPreview);
+    connectCommand(exportPdfAction, &frmEcranPrincipal::exportPdf);
     connectCommand(mnuCorecteazaPoz, &frmEcranPrincipal::mnuCorecteazaPoz_Click);
 
     connect(Command1, &QPushButton::clicked, this, &frmEcranPrincipal::Command1_Click);
@@ -384,6 +401,7 @@ void frmEcranPrincipal::closeSecondaryWindows()
     delete m_frmMutaCamp.data();
     delete m_frmSelectie.data();
     delete m_frmPozitie.data();
+    delete m_preview.data();
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window != this && window->isVisible())

@@ -12,6 +12,10 @@
 #include "platform/Dialogs.h"
 #include "platform/MousePointer.h"
 #include "platform/PictureBox.h"
+#include "platform/Printer.h"
+#include "print/BatchPrintDialog.h"
+#include "print/PreviewWindow.h"
+#include "print/RecordPages.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -47,6 +51,10 @@ public:
     QAction *mnuSeteazaPag = nullptr;
     QAction *mnuTipareste = nullptr;
     QAction *mnuExit = nullptr;
+    // Beside "Tipareste": many records, the preview, PDF (src/print/BatchCommands.cpp)
+    QAction *printRecordsAction = nullptr;
+    QAction *previewAction = nullptr;
+    QAction *exportPdfAction = nullptr;
     // Menu "Instrumente"
     QMenu *mnuInstrumente = nullptr;
     QAction *mnuIncarcaMacheta = nullptr;
@@ -155,6 +163,10 @@ public:
     void mnuTipareste_Click();
     void CompunePagina();
     frmPozitie *pageWindow() const { return m_frmPozitie; }
+    void printRecords();
+    void showPreview();
+    void exportPdf();
+    PreviewWindow *previewWindow() const { return m_preview; }
 
     // Drawing the fields (src/editor/Canvas.cpp)
     static QString displayText(const Camp &camp, bool esteGeneral);
@@ -211,6 +223,16 @@ private:
     QPointer<frmMutaCamp> m_frmMutaCamp;
     QPointer<frmSelectie> m_frmSelectie;
     QPointer<frmPozitie> m_frmPozitie;
+    QPointer<PreviewWindow> m_preview;
+    // Sends the chosen pages to `job`, with a progress dialog that can stop it; true when every
+    // page went out. Says how it ended.
+    bool runPageJob(PageJob &job, const JobRequest &request, bool toPdf);
+    std::unique_ptr<RecordPages> recordPages(const RecordChoice &choice, QString *error) const;
+    // The canvas as the page image: what "Tipareste" gives the page image.
+    QSizeF pageSizeMm() const;
+    PageOrientation pageOrientation() const;
+    qint64 tableRecordCount() const;
+    QList<qint64> gridSelection() const;
 };
 
 } // namespace formulix

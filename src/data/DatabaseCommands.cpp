@@ -64,6 +64,7 @@ void frmEcranPrincipal::List1_Click()
     List2->addItems(Data1->recordset()->columnNames());
     m_fillingLists = false;
     TabelaAleasa = true;
+    printRecordsAction->setEnabled(TabelaAleasa);
     AsteaptaCampBD = false;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <algorithm>
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -100,7 +101,9 @@ DataGrid::DataGrid(DataControl *source, QWidget *parent)
     m_view->setModel(m_model);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows can be chosen for a job of many records; the current row alone is the record
+    // on the canvas.
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
 
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
@@ -116,6 +119,15 @@ DataGrid::DataGrid(DataControl *source, QWidget *parent)
         m_view->resizeColumnsToContents();
         showCurrentRecord();
     });
+}
+
+QList<qint64> DataGrid::selectedRecords() const
+{
+    QList<qint64> records;
+    for (const QModelIndex &index : m_view->selectionModel()->selectedRows())
+        records.append(index.row() + 1);
+    std::sort(records.begin(), records.end());
+    return records;
 }
 
 void DataGrid::setCaption(const QString &caption)

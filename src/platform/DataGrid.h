@@ -39,6 +39,8 @@ public:
     void setCaption(const QString &caption);
     QString caption() const;
     QTableView *view() const { return m_view; }
+    // The selected rows' record numbers (from 1), in record order.
+    QList<qint64> selectedRecords() const;
 
 private:
     void showCurrentRecord();

@@ -1,0 +1,184 @@
+// "Tipareste Inregistrari...", "Previzualizare" and "Exporta PDF...": the page "Tipareste" prints,
+// for many records in one job, on screen, or into a PDF file.
+
+#include "app/Application.h"
+#include "app/frmEcranPrincipal.h"
+#include "platform/AccessDatabase.h"
+#include "platform/DataGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QProgressDialog>
+
+namespace formulix {
+
+QSizeF frmEcranPrincipal::pageSizeMm() const
+{
+    return QSizeF(Picture1->widthMm(), Picture1->heightMm());
+}
+
+PageOrientation frmEcranPrincipal::pageOrientation() const
+{
+    return m.Orientare == 1 ? PageOrientation::Landscape
+        : m.Orientare == 2  ? PageOrientation::Portrait
+                            : PageOrientation::Unchanged;
+}
+
+qint64 frmEcranPrincipal::tableRecordCount() const
+{
+    if (!TabelaAleasa)
+        return -1;
+    RecordPages pages(m, pageSizeMm(), Data1->Password);
+    RecordChoice all;
+    all.kind = RecordChoice::All;
+    return pages.open(all, nullptr) ? pages.pageCount() : -1;
+}
+
+QList<qint64> frmEcranPrincipal::gridSelection() const
+{
+    return m_frmSelectie ? m_frmSelectie->DBGrid1->selectedRecords() : QList<qint64>();
+}
+
+std::unique_ptr<RecordPages> frmEcranPrincipal::recordPages(const RecordChoice &choice, QString *error) const
+{
+    auto pages = std::make_unique<RecordPages>(m, pageSizeMm(), Data1->Password);
+    if (!pages->open(choice, error))
+        return nullptr;
+    return pages;
+}
+
+bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool toPdf)
+{
+    QString error;
+    const std::unique_ptr<RecordPages> pages = recordPages(request.choice, &error);
+    if (!pages) {
+        MessageBox::information(this, applicationTitle(), error);
+        return false;
+    }
+    if (!job.begin(pageOrientation(), applicationTitle(), &error)) {
+        MessageBox::information(this, applicationTitle(), error);
+        return false;
+    }
+    const qint64 total = pages->pageCount();
+    const qint64 copies = qMax(1, request.choice.copies);
+    const qint64 records = total / copies;
+    QProgressDialog progress(this);
+    progress.setWindowTitle(applicationTitle());
+    progress.setCancelButtonText(QStringLiteral("Anulare"));
+    progress.setRange(0, int(qMin<qint64>(total, std::numeric_limits<int>::max())));
+    progress.setMinimumDuration(400);
+    progress.setWindowModality(Qt::WindowModal);
+    const Picture form = Picture2->picture();
+    const QSizeF pageMm = pageSizeMm();
+
+    bool cancelled = false;
+    qint64 page = 0;
+    for (; page < total; ++page) {
+        progress.setLabelText(QStringLiteral("Se tipareste inregistrarea %1 din %2").arg(page / copies + 1).arg(records));
+        progress.setValue(int(page));
+        if (progress.wasCanceled()) {
+            cancelled = true;
+            break;
+        }
+        QList<PictureBox::PrintedText> texts;
+        if (!pages->page(page, &texts, &error)
+            || !job.addPage(texts, pageMm, m.PozStanga, m.PozSus, request.withForm ? &form : nullptr, &error)) {
+            progress.reset();
+            QString ignored;
+            job.cancel(&ignored);
+            const qint64 record = pages->recordOf(page);
+            MessageBox::information(this, applicationTitle(),
+                                    record > 0 ? QStringLiteral("Inregistrarea %1: %2 Lucrarea a fost oprita.").arg(record).arg(error)
+                                               : error);
+            return false;
+        }
+    }
+    progress.setValue(progress.maximum());
+    const bool ended = cancelled ? job.cancel(&error) : job.finish(&error);
+    if (!ended) {
+        MessageBox::information(this, applicationTitle(), error);
+        return false;
+    }
+    const qint64 sent = job.pagesDone();
+    QString message;
+    if (cancelled && !toPdf)
+        message = QStringLiteral("Tiparirea a fost anulata: nicio pagina nu a ajuns la imprimanta %1.").arg(job.printerName());
+    else if (toPdf)
+        message = QStringLiteral("%1Au fost scrise %2 pagini in fisierul %3.")
+                      .arg(cancelled ? QStringLiteral("Oprit la cerere. ") : QString())
+                      .arg(sent)
+                      .arg(job.printerName());
+    else
+        message = QStringLiteral("Au fost trimise %1 pagini la imprimanta %2.").arg(sent).arg(job.printerName());
+    MessageBox::information(this, applicationTitle(), message);
+    return !cancelled;
+}
+
+void frmEcranPrincipal::printRecords()
+{
+    if (!TabelaAleasa)
+        return;
+    const std::optional<JobRequest> request =
+        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Print, tableRecordCount(), gridSelection());
+    if (!request)
+        return;
+    QString error;
+    std::unique_ptr<PageJob> job =
+        request->printer ? PageJob::toPrinter(request->printer.get()) : PageJob::toDefaultPrinter(&error);
+    if (!job) {
+        MessageBox::information(this, applicationTitle(), error);
+        return;
+    }
+    runPageJob(*job, *request, false);
+}
+
+void frmEcranPrincipal::showPreview()
+{
+    const std::optional<JobRequest> request = BatchPrintDialog::ask(
+        this, BatchPrintDialog::Purpose::Preview, tableRecordCount(), gridSelection());
+    if (!request)
+        return;
+    QString error;
+    std::unique_ptr<RecordPages> pages = recordPages(request->choice, &error);
+    if (!pages) {
+        MessageBox::information(this, applicationTitle(), error);
+        return;
+    }
+    delete m_preview.data();
+    const PreviewWindow::Layout layout{pageSizeMm(), double(m.PozStanga), double(m.PozSus), pageOrientation()};
+    m_preview = new PreviewWindow(std::move(pages), layout, Picture2->picture());
+    const JobRequest shown = *request;
+    connect(m_preview, &PreviewWindow::printRequested, this, [this, shown] {
+        QString reason;
+        std::unique_ptr<PageJob> job = PageJob::toDefaultPrinter(&reason);
+        if (!job) {
+            MessageBox::information(m_preview, applicationTitle(), reason);
+            return;
+        }
+        JobRequest print = shown;
+        print.withForm = false; // the form is on the paper already
+        runPageJob(*job, print, false);
+    });
+    m_preview->show();
+    m_preview->raise();
+}
+
+void frmEcranPrincipal::exportPdf()
+{
+    const std::optional<JobRequest> request =
+        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Pdf, tableRecordCount(), gridSelection());
+    if (!request)
+        return;
+    CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
+    CommonDialog1.ShowSave(this);
+    QString fileName = CommonDialog1.FileName;
+    if (fileName.isEmpty())
+        return;
+    if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        fileName += QStringLiteral(".pdf");
+    std::unique_ptr<PageJob> job = PageJob::toPdf(fileName);
+    runPageJob(*job, *request, true);
+}
+
+} // namespace formulix
