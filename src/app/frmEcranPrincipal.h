@@ -156,6 +156,7 @@ public:
     void mnuIncarcaBaza_Click();
     void List1_Click();
     void mnuSelInreg_Click();
+    QStringList tableList() const; // the tables List1 shows
     frmSelectie *recordWindow() const { return m_frmSelectie; }
 
     // Page settings and printing (src/print)

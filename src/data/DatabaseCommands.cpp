@@ -32,8 +32,13 @@ void frmEcranPrincipal::mnuIncarcaBaza_Click()
     m_fillingLists = true;
     List1->clear();
     m_fillingLists = false;
-    if (!Data1->Refresh())
+    // The engine's reason, naming the file, unless the user was told already (a password).
+    QString reason;
+    if (!Data1->Refresh(&reason)) {
+        if (!Data1->failureShown())
+            MessageBox::information(this, applicationTitle(), reason);
         return;
+    }
     m_fillingLists = true;
     List1->addItems(Data1->database()->tableNames());
     m_fillingLists = false;
@@ -55,8 +60,23 @@ void frmEcranPrincipal::List1_Click()
         mnuSelInreg->setEnabled(true);
         Picture1->setFocus();
     }
-    if (!Data1->Refresh())
+    QString reason;
+    const bool opened = Data1->Refresh(&reason);
+    // The file may have changed since its tables were listed: list those it has now.
+    if (const AccessDatabase *database = Data1->database(); database && database->tableNames() != tableList()) {
+        m_fillingLists = true;
+        List1->clear();
+        List1->addItems(database->tableNames());
+        const QList<QListWidgetItem *> chosen = List1->findItems(table, Qt::MatchExactly);
+        if (!chosen.isEmpty())
+            List1->setCurrentItem(chosen.constFirst());
+        m_fillingLists = false;
+    }
+    if (!opened) {
+        if (!Data1->failureShown())
+            MessageBox::information(this, applicationTitle(), reason);
         return;
+    }
     PermiteCampuriBD = true;
     mnuDefCampBazaDate->setEnabled(PermiteCampuriBD);
     mnuIncarcaBaza->setEnabled(false);
@@ -66,6 +86,14 @@ void frmEcranPrincipal::List1_Click()
     TabelaAleasa = true;
     printRecordsAction->setEnabled(TabelaAleasa);
     AsteaptaCampBD = false;
+}
+
+QStringList frmEcranPrincipal::tableList() const
+{
+    QStringList names;
+    for (int i = 0; i < List1->count(); ++i)
+        names.append(List1->item(i)->text());
+    return names;
 }
 
 void frmEcranPrincipal::mnuSelInreg_Click()

@@ -84,6 +84,22 @@ qint64 fileSizeOf(MdbHandle *mdb)
     return status.st_size;
 }
 
+// What a file is at a moment: a file rewritten or cut in place changes its size or time.
+struct FileStamp
+{
+    qint64 size = -1;
+    qint64 modifiedNs = -1;
+    bool operator==(const FileStamp &) const = default;
+};
+
+FileStamp stampOf(MdbHandle *mdb)
+{
+    struct stat status;
+    if (!mdb->f || !mdb->f->stream || fstat(fileno(mdb->f->stream), &status) != 0)
+        return {};
+    return {qint64(status.st_size), qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
 bool isJet3(const MdbHandle *mdb)
 {
     return mdb->f->jet_version == MDB_VER_JET3;
@@ -308,6 +324,8 @@ public:
     }
 
     int columnCount() const { return int(m_table->num_cols); }
+    // The row count the table's definition records.
+    qint64 declaredRows() const { return qint64(m_table->num_rows); }
     MdbColumn *column(int i) const { return static_cast<MdbColumn *>(g_ptr_array_index(m_table->columns, i)); }
     MdbHandle *handle() const { return m_mdb; }
 
@@ -500,6 +518,15 @@ struct RecordSet::Private
     std::vector<Chunk> chunks;
     qint64 rowsRead = 0;
     bool allRead = false;
+    QString path;
+    FileStamp stamp; // the file as it was when the table was opened
+    QString failure; // why reading stopped short of the table's end
+    bool changed() { return stampOf(mdb.get()) != stamp; }
+    void failWith(const QString &reason)
+    {
+        failure = reason;
+        closeChunk();
+    }
     std::string longValue; // reused for every memo
 
     bool readRow();
@@ -661,16 +688,46 @@ bool RecordSet::allRead() const
 
 qint64 RecordSet::fetchMore(qint64 count)
 {
+    // A file rewritten or cut in place while it is read loses rows silently: say so instead of
+    // ending the table there.
+    const auto changedMessage = [this] {
+        return QStringLiteral("Baza de date %1 s-a schimbat in timp ce era citita tabela %2; inregistrarile de "
+                              "dupa %3 nu pot fi citite. Incarcati baza de date din nou.")
+            .arg(d->path, d->tableName)
+            .arg(d->rowsRead);
+    };
     qint64 read = 0;
-    while (read < count && !d->allRead) {
+    while (read < count && !d->allRead && d->failure.isEmpty()) {
+        if (read % 256 == 0 && d->changed()) {
+            d->failWith(changedMessage());
+            break;
+        }
         if (d->readRow()) {
             ++read;
+        } else if (d->changed()) {
+            d->failWith(changedMessage());
+        } else if (d->rowsRead < d->reader.declaredRows()) {
+            d->failWith(QStringLiteral("Tabela %1 din baza de date %2 este deteriorata: s-au putut citi doar %3 din "
+                                       "cele %4 inregistrari ale ei.")
+                            .arg(d->tableName, d->path)
+                            .arg(d->rowsRead)
+                            .arg(d->reader.declaredRows()));
         } else {
             d->allRead = true;
             d->closeChunk();
         }
     }
     return read;
+}
+
+bool RecordSet::failed() const
+{
+    return !d->failure.isEmpty();
+}
+
+QString RecordSet::failure() const
+{
+    return d->failure;
 }
 
 qint64 RecordSet::fetchAll()
@@ -715,6 +772,9 @@ std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QStrin
     }
     std::unique_ptr<AccessDatabase> database(new AccessDatabase);
     database->m_path = path;
+    const QFileInfo info(path);
+    database->m_size = info.size();
+    database->m_modified = info.lastModified();
     database->m_password = password;
     for (const CatalogEntry &entry : std::as_const(catalog))
         database->m_tables.append({entry.name, entry.linked});
@@ -724,6 +784,12 @@ std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QStrin
 const QString &AccessDatabase::path() const
 {
     return m_path;
+}
+
+bool AccessDatabase::changedOnDisk() const
+{
+    const QFileInfo info(m_path);
+    return !info.exists() || info.size() != m_size || info.lastModified() != m_modified;
 }
 
 QStringList AccessDatabase::tableNames() const
@@ -768,6 +834,8 @@ std::unique_ptr<RecordSet> AccessDatabase::openTable(const QString &name, QStrin
         return nullptr;
     }
     d->tableName = entry->name;
+    d->path = m_path;
+    d->stamp = stampOf(d->mdb.get());
     for (int i = 0; i < d->reader.columnCount(); ++i) {
         const MdbColumn *column = d->reader.column(i);
         d->columnNames.append(QString::fromUtf8(column->name));

@@ -6,6 +6,7 @@
 // A damaged or foreign file makes open() or openTable() fail with a reason, or ends a table's
 // rows early; it never crashes or hangs the program. Use each object from one thread at a time.
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -31,9 +32,14 @@ public:
     int columnIndex(const QString &name) const;
 
     qint64 rowsRead() const;
-    // The table has no more rows: the last fetch reached its end (or a damaged page).
+    // The table has no more rows: the last fetch reached its end.
     bool allRead() const;
-    // Reads up to `count` more rows; returns how many it read.
+    // Reading stopped on a fault before the table's end: the file was rewritten or cut while it
+    // was read, or its rows end before the count its definition records. The rows read before
+    // stay; no more are read. failure() says so in Romanian, naming the file.
+    bool failed() const;
+    QString failure() const;
+    // Reads up to `count` more rows; returns how many it read (fewer at the end or on a fault).
     qint64 fetchMore(qint64 count);
     // Reads the rest; returns rowsRead().
     qint64 fetchAll();
@@ -69,6 +75,8 @@ public:
                                                 OpenFailure *failure = nullptr);
 
     const QString &path() const;
+    // The file is no longer the one whose catalog was read: rewritten, replaced or gone.
+    bool changedOnDisk() const;
     // Table definitions in catalog order: user tables, the engine's own system tables (MSys...)
     // and tables linked from other databases. Queries, forms and the like are not tables.
     QStringList tableNames() const;
@@ -88,6 +96,8 @@ private:
     AccessDatabase() = default;
 
     QString m_path;
+    qint64 m_size = -1;
+    QDateTime m_modified;
     QString m_password; // checked again whenever the file is reopened
     QList<TableEntry> m_tables;
 };

@@ -65,7 +65,9 @@ DataControl::~DataControl() = default;
 
 bool DataControl::Refresh(QString *error)
 {
-    if (!m_database || m_database->path() != DatabaseName) {
+    m_failureShown = false;
+    m_readFailureShown = false;
+    if (!m_database || m_database->path() != DatabaseName || m_database->changedOnDisk()) {
         m_recordset.reset();
         m_position = -1;
         if (!openDatabase(error)) {
@@ -109,6 +111,7 @@ bool DataControl::openDatabase(QString *error)
         const QString message =
             QStringLiteral("Baza de date %1 nu a fost deschisa: parola nu a fost introdusa.").arg(file);
         MessageBox::information(parent, title, message);
+        m_failureShown = true;
         if (error)
             *error = message;
         return false;
@@ -121,6 +124,7 @@ bool DataControl::openDatabase(QString *error)
     if (failure == Failure::PasswordNeeded || failure == Failure::WrongPassword) {
         const QString message = QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(file);
         MessageBox::information(parent, title, message);
+        m_failureShown = true;
         if (error)
             *error = message;
     }
@@ -140,6 +144,21 @@ void DataControl::readUpTo(qint64 row)
         m_recordset->fetchMore(row + 1 - before);
     if (m_recordset->rowsRead() > before)
         emit rowsRead(before, m_recordset->rowsRead() - 1);
+    reportReadFailure();
+}
+
+void DataControl::readMore(qint64 count)
+{
+    if (m_recordset && count > 0)
+        readUpTo(m_recordset->rowsRead() + count - 1);
+}
+
+void DataControl::reportReadFailure()
+{
+    if (!m_recordset || !m_recordset->failed() || m_readFailureShown)
+        return;
+    m_readFailureShown = true;
+    MessageBox::information(window(), QGuiApplication::applicationDisplayName(), m_recordset->failure());
 }
 
 bool DataControl::moveTo(qint64 row)

@@ -30,10 +30,15 @@ public:
     // and a wrong or cancelled answer is told in a message and fails the open.
     QString Password;
 
-    // Opens the database (anew when its name changed) and, with a record source, the table:
-    // its first record becomes current and reposition() follows. False when either cannot be
-    // opened; `error` then says why.
+    // Opens the database (anew when its name changed or the file changed since) and, with a
+    // record source, the table: its first record becomes current and reposition() follows.
+    // False when either cannot be opened; `error` then says why, and failureShown() tells
+    // whether the user was told already (a password asked for and not given).
     bool Refresh(QString *error = nullptr);
+    bool failureShown() const { return m_failureShown; }
+
+    // Reads up to `count` more rows of the table; a fault in reading is told to the user once.
+    void readMore(qint64 count);
 
     const AccessDatabase *database() const { return m_database.get(); }
     RecordSet *recordset() const { return m_recordset.get(); }
@@ -70,11 +75,14 @@ protected:
 private:
     bool openDatabase(QString *error);
     void readUpTo(qint64 row);
+    void reportReadFailure();
     void ensureButtons() const;
 
     std::unique_ptr<AccessDatabase> m_database;
     std::unique_ptr<RecordSet> m_recordset;
     qint64 m_position = -1;
+    bool m_failureShown = false;
+    bool m_readFailureShown = false;
     QString m_captionText;
     mutable QLabel *m_caption = nullptr;
     mutable QToolButton *m_first = nullptr;

@@ -68,7 +68,7 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
 bool RecordSetModel::canFetchMore(const QModelIndex &parent) const
 {
     const RecordSet *records = m_source->recordset();
-    return !parent.isValid() && records && (records->rowsRead() > m_rows || !records->allRead());
+    return !parent.isValid() && records && (records->rowsRead() > m_rows || (!records->allRead() && !records->failed()));
 }
 
 void RecordSetModel::fetchMore(const QModelIndex &parent)
@@ -77,7 +77,7 @@ void RecordSetModel::fetchMore(const QModelIndex &parent)
     if (parent.isValid() || !records)
         return;
     if (records->rowsRead() <= m_rows)
-        records->fetchMore(RowsPerFetch);
+        m_source->readMore(RowsPerFetch);
     const int rows = int(qMin<qint64>(records->rowsRead(), INT_MAX));
     if (rows <= m_rows)
         return;

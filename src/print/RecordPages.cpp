@@ -55,6 +55,8 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
 
     if (choice.kind == RecordChoice::All) {
         m_recordCount = m_rows->fetchAll();
+        if (m_rows->failed())
+            return fail(m_rows->failure());
         return true;
     }
     if (choice.kind == RecordChoice::Range) {
@@ -97,12 +99,13 @@ qint64 RecordPages::recordOf(qint64 page) const
 
 bool RecordPages::readUpTo(qint64 row, QString *error)
 {
-    while (m_rows->rowsRead() <= row && !m_rows->allRead())
+    while (m_rows->rowsRead() <= row && !m_rows->allRead() && !m_rows->failed())
         m_rows->fetchMore(256);
     if (m_rows->rowsRead() > row)
         return true;
     if (error)
-        *error = QStringLiteral("Inregistrarea %1 din tabela %2 nu poate fi citita.").arg(row + 1).arg(m_model.NumeTabela);
+        *error = m_rows->failed() ? m_rows->failure()
+                                  : QStringLiteral("Inregistrarea %1 din tabela %2 nu poate fi citita.").arg(row + 1).arg(m_model.NumeTabela);
     return false;
 }
 
