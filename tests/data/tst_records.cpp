@@ -3,6 +3,7 @@
 #include "support/TestSupport.h"
 #include "app/frmEcranPrincipal.h"
 #include "data/frmSelectie.h"
+#include "platform/AccessDatabase.h"
 #include "platform/DataControl.h"
 #include "platform/DataGrid.h"
 #include "platform/Units.h"
@@ -97,6 +98,7 @@ private slots:
     void recordSelectionFillsTheFields_data();
     void recordSelectionFillsTheFields();
     void movingToTheThirdRecord();
+    void aFileChangedWhileReadIsTold();
     void emptyTableShowsRecordZero();
     void activationReturnsToTheFirstRecord();
     void missingDatabaseAtActivationIsReported();
@@ -438,6 +440,28 @@ void TestRecords::movingToTheThirdRecord()
     m_window->RedeseneazaCampuri();
     QCOMPARE(m_window->Picture1->printedTexts().constLast().text, QStringLiteral("Nume"));
     QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("Dumitru Radu"));
+}
+
+void TestRecords::aFileChangedWhileReadIsTold()
+{
+    const QString path = m_dir->filePath(QStringLiteral("mare.mdb"));
+    Jet4Writer writer(path);
+    writer.beginTable(QStringLiteral("Elevi"), {{QStringLiteral("Nume"), Jet4Type::Text, 30}});
+    for (int i = 1; i <= 3000; ++i)
+        writer.addRow({QStringLiteral("Elev %1").arg(i)});
+    QVERIFY(writer.finish());
+    m_model->CaleBazaDate = path;
+    m_model->NumeTabela = QStringLiteral("Elevi");
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    DialogSeam::reset();
+    QFile file(path);
+    QVERIFY(file.resize(file.size() / 2)); // cut in place while the grid reads
+    records->Data1->moveLast();
+    records->Data1->moveLast();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY2(MessageBox::shown()[0].text.contains(path), qPrintable(MessageBox::shown()[0].text));
+    QVERIFY(records->Data1->recordset()->failed());
 }
 
 void TestRecords::emptyTableShowsRecordZero()
