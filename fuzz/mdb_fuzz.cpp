@@ -21,10 +21,21 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     return 0;
 }
 
+namespace {
+
+// The engine opens files by name, as the program does: one file per run, gone when it ends.
+struct RunFile
+{
+    QString path = QDir::temp().filePath(QStringLiteral("mdb_fuzz_%1.mdb").arg(getpid()));
+    ~RunFile() { QFile::remove(path); }
+};
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // The engine opens files by name, as the program does.
-    static const QString path = QDir::temp().filePath(QStringLiteral("mdb_fuzz_%1.mdb").arg(getpid()));
+    static const RunFile run;
+    const QString &path = run.path;
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
@@ -48,7 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             continue;
         }
         const qint64 rows = records->fetchAll();
-        if (!records->allRead() || rows != records->rowsRead())
+        // The rows end at the table's end, or on a fault that says why.
+        if (records->allRead() == records->failed() || rows != records->rowsRead()
+            || records->failed() == records->failure().isEmpty())
             std::abort();
         const int columns = int(records->columnNames().size());
         for (qint64 row = 0; row < rows; ++row) {

@@ -4,6 +4,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include "platform/FileSafety.h"
+
+#include <cerrno>
 #include <QtEndian>
 #include <algorithm>
 #include <array>
@@ -263,6 +267,8 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
         return false;
     };
 
+    if (QFileInfo(path).isDir())
+        return fail(systemReason(EISDIR));
     QByteArray content = encodeSchema(module);
 
     // The file is rewritten over the old one, so a longer old file keeps its bytes after the
@@ -270,7 +276,7 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
     QFile old(path);
     if (old.exists()) {
         if (!old.open(QIODevice::ReadOnly))
-            return fail(old.errorString());
+            return fail(systemReason(errno, old.errorString()));
         if (old.size() > content.size()) {
             if (!old.seek(content.size()))
                 return fail(old.errorString());
@@ -282,18 +288,23 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
         old.close();
     }
 
+    // A save killed on an earlier day may have left its temporary file beside this one.
+    removeStaleTemporaries(path);
     // The default refuses to fall back to writing in place, so a failure can never leave a
-    // half-written file behind.
+    // half-written file behind. Unbuffered, a write fails at once with the system's reason.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(file.errorString());
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return fail(systemReason(errno, file.errorString()));
+    errno = 0;
     if (file.write(content) != content.size()) {
-        const QString reason = file.errorString();
+        const QString reason = systemReason(errno, file.errorString());
         file.cancelWriting();
         return fail(reason);
     }
+    errno = 0;
     if (!file.commit())
-        return fail(file.errorString());
+        return fail(systemReason(errno, file.errorString()));
     return true;
 }
 

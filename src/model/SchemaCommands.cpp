@@ -23,11 +23,12 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
     if (fileName.isEmpty())
         return;
     // The file is replaced whole or not at all; what was on disk stays when writing fails.
-    if (!saveSchemaFile(fileName, m)) {
+    QString reason;
+    if (!saveSchemaFile(fileName, m, &reason)) {
         MessageBox::information(this, applicationTitle(),
-                                QStringLiteral("Schema nu a putut fi salvata in fisierul %1. Verificati ca folderul "
-                                               "exista si ca aveti drept de scriere in el.")
-                                    .arg(QDir::toNativeSeparators(fileName)));
+                                QStringLiteral("Schema nu a putut fi salvata in fisierul %1: %2. Fisierul a ramas "
+                                               "cum era.")
+                                    .arg(QDir::toNativeSeparators(fileName), reason));
         return;
     }
     m_savedLayout = layoutSnapshot(m);

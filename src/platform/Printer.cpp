@@ -1,5 +1,6 @@
 #include "platform/Printer.h"
 
+#include "platform/FileSafety.h"
 #include "platform/Units.h"
 
 #include <QDir>
@@ -129,7 +130,9 @@ std::unique_ptr<PageJob> PageJob::forPreview()
 bool PageJob::begin(PageOrientation orientation, const QString &documentName, QString *error)
 {
     if (!m_pdfPath.isEmpty()) {
-        // A name of our own beside the file, so the rename at the end stays on one file system.
+        // A name of our own beside the file, so the rename at the end stays on one file system;
+        // one left by a killed export goes first.
+        removeStaleTemporaries(m_pdfPath);
         QTemporaryFile reserve(m_pdfPath + QStringLiteral(".XXXXXX"));
         reserve.setAutoRemove(false);
         if (!reserve.open()) {

@@ -6,6 +6,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace formulix;
@@ -102,6 +104,7 @@ private slots:
     void saveKeepsOldTail();
     void saveFailure_data();
     void saveFailure();
+    void staleTemporariesGoOnTheNextSave();
     void mutatedFiles();
 };
 
@@ -316,16 +319,22 @@ void TestSchema::saveFailure_data()
 {
     QTest::addColumn<QString>("target"); // relative to a scratch folder holding the file "old.tip"
     QTest::addColumn<bool>("readOnlyFolder");
-    QTest::newRow("parent is a file") << "old.tip/a.tip" << false;
-    QTest::newRow("missing folder") << "nowhere/a.tip" << false;
-    QTest::newRow("target is a folder") << "sub" << false;
-    QTest::newRow("read-only folder") << "old.tip" << true;
+    QTest::addColumn<qint64>("sizeLimit"); // bytes a process may write to a file; 0: none
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("parent is a file") << "old.tip/a.tip" << false << qint64(0) << "calea trece printr-un fisier";
+    QTest::newRow("missing folder") << "nowhere/a.tip" << false << qint64(0) << "folderul nu exista";
+    QTest::newRow("target is a folder") << "sub" << false << qint64(0) << "numele este al unui folder";
+    QTest::newRow("read-only folder") << "old.tip" << true << qint64(0) << "nu aveti drept de scriere";
+    // As a full disk does: the write itself fails.
+    QTest::newRow("no room to write") << "old.tip" << false << qint64(4096) << "fisierul depaseste marimea permisa";
 }
 
 void TestSchema::saveFailure()
 {
     QFETCH(QString, target);
     QFETCH(bool, readOnlyFolder);
+    QFETCH(qint64, sizeLimit);
+    QFETCH(QString, reason);
     if (readOnlyFolder && geteuid() == 0)
         QSKIP("permission bits do not stop root");
     QTemporaryDir dir;
@@ -337,14 +346,42 @@ void TestSchema::saveFailure()
     const auto permissions = folder.permissions();
     if (readOnlyFolder)
         QVERIFY(folder.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit unlimited = limit;
+    if (sizeLimit > 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        limit.rlim_cur = rlim_t(sizeLimit);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
+    }
 
     QString error;
-    const bool saved = saveSchemaFile(dir.filePath(target), layout(1, 0), &error);
+    const bool saved = saveSchemaFile(dir.filePath(target), layout(200, 50), &error);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
     folder.setPermissions(permissions);
     QVERIFY(!saved);
-    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.contains(reason), qPrintable(error));
     QCOMPARE(readAll(dir.filePath(QStringLiteral("old.tip"))), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+}
+
+// A save killed half-way leaves its temporary file; the next save to that file removes it, and
+// nothing that only looks alike.
+void TestSchema::staleTemporariesGoOnTheNextSave()
+{
+    QTemporaryDir dir;
+    const QStringList names = {"a.tip.Ab12Cd", "a.tip.Fresh1", "a.tip.toolong", "b.tip.Ab12Cd", "a.tip"};
+    const QDateTime old = QDateTime::currentDateTime().addDays(-1);
+    for (const QString &name : names) {
+        QVERIFY(writeAll(dir.filePath(name), "x"));
+        if (name != QLatin1String("a.tip.Fresh1")) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(old, QFileDevice::FileModificationTime));
+        }
+    }
+    QVERIFY(saveSchemaFile(dir.filePath(QStringLiteral("a.tip")), layout(1, 0)));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+             QStringList({"a.tip", "a.tip.Fresh1", "a.tip.toolong", "b.tip.Ab12Cd"}));
 }
 
 // Damaged and random files must never crash the reader; what it accepts must fit the tables

@@ -1,0 +1,17 @@
+#pragma once
+// What a failed write says to the user, and the clean-up after a write that was killed.
+
+#include <QString>
+
+namespace formulix {
+
+// The system's reason for `code` (an errno value) in Romanian, for the common ones; the
+// system's own words otherwise; `fallback` when there is no code.
+QString systemReason(int code, const QString &fallback = QString());
+
+// Removes what a killed write to `path` left beside it: files named `path` plus a dot and six
+// letters or digits, as our temporary files are named, untouched for a minute (so a write
+// still going on elsewhere keeps its file). Nothing else is touched.
+void removeStaleTemporaries(const QString &path);
+
+} // namespace formulix
