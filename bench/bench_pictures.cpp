@@ -10,6 +10,7 @@
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "support/Scans.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -97,7 +98,7 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     auto write = [&dir](const char *name, const QByteArray &bytes) {
         const QString path = dir.filePath(QString::fromLatin1(name));
-        writeBytes(path, bytes);
+        writeFile(path, bytes);
         return path;
     };
     JpegOptions at300;

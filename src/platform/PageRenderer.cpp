@@ -34,8 +34,12 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
     painter.setClipRect(QRectF(visible.topLeft() * pixelsPerMm, visible.size() * pixelsPerMm), Qt::IntersectClip);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QPointF shift = geometry.shiftMm();
-    for (const PictureBox::PrintedText &text : texts)
-        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, text.face, text.points, text.color);
+    for (const PictureBox::PrintedText &text : texts) {
+        // Unhinted, a text on screen keeps the width it has on paper.
+        QFont face = text.face;
+        face.setHintingPreference(QFont::PreferNoHinting);
+        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, face, text.points, text.color);
+    }
     painter.restore();
 }
 

@@ -77,7 +77,7 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     for (; page < total; ++page) {
         progress.setLabelText(QStringLiteral("Se tipareste inregistrarea %1 din %2").arg(page / copies + 1).arg(records));
         progress.setValue(int(page));
-        if (progress.wasCanceled()) {
+        if (progress.wasCanceled() || (JobSeam::cancelAfter() >= 0 && page >= JobSeam::cancelAfter())) {
             cancelled = true;
             break;
         }

@@ -35,6 +35,24 @@ Seam &seam()
 
 } // namespace
 
+namespace {
+qint64 &cancelPages()
+{
+    static qint64 pages = -1;
+    return pages;
+}
+} // namespace
+
+void JobSeam::setCancelAfter(qint64 pages)
+{
+    cancelPages() = pages;
+}
+
+qint64 JobSeam::cancelAfter()
+{
+    return cancelPages();
+}
+
 void BatchPrintDialog::queueAnswer(const JobRequest &request)
 {
     seam().answers.append(request);

@@ -33,6 +33,12 @@ struct JobRequest
     std::shared_ptr<QPrinter> printer; // set up in the print dialog; none: the default printer
 };
 
+namespace JobSeam {
+// Tests: a job stops as if "Anulare" were pressed once this many pages went out; -1 never.
+void setCancelAfter(qint64 pages);
+qint64 cancelAfter();
+} // namespace JobSeam
+
 class BatchPrintDialog : public QDialog
 {
     Q_OBJECT

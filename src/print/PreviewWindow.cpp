@@ -183,8 +183,10 @@ void PreviewWindow::paintPage(QPainter &painter, double pixelsPerMm) const
     painter.save();
     painter.setClipRect(paper);
     // Where the printer cannot print, faintly.
-    painter.setPen(QPen(QColor(190, 190, 210), 0, Qt::DashLine));
-    painter.drawRect(QRectF(m_printableMm.topLeft() * pixelsPerMm, m_printableMm.size() * pixelsPerMm));
+    if (m_printableMm != QRectF(QPointF(0, 0), m_paperMm)) {
+        painter.setPen(QPen(QColor(190, 190, 210), 0, Qt::DashLine));
+        painter.drawRect(QRectF(m_printableMm.topLeft() * pixelsPerMm, m_printableMm.size() * pixelsPerMm));
+    }
     painter.translate(m_printableMm.topLeft() * pixelsPerMm);
     if (m_error.isEmpty()) {
         renderPage(painter, pixelsPerMm, {m_layout.pageMm, m_printableMm, m_layout.offsetLeft, m_layout.offsetUp},

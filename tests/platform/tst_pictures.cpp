@@ -1,6 +1,7 @@
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "support/Scans.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -282,7 +283,7 @@ void TestPictures::writesTheFuzzSeeds()
         {"rle4.bmp", encodeRleBmp(form, true, 300)},
     };
     for (const auto &[name, bytes] : seeds) {
-        QVERIFY(writeBytes(dir.filePath(QString::fromLatin1(name)), bytes));
+        QVERIFY(writeFile(dir.filePath(QString::fromLatin1(name)), bytes));
         QVERIFY2(load(bytes, 10).picture, name);
     }
 }

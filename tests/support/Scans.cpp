@@ -209,10 +209,4 @@ QByteArray encodeRleBmp(const QImage &source, bool fourBits, double dpi)
     return bytes + stream;
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace formulix::test

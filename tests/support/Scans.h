@@ -40,6 +40,4 @@ QByteArray cutWithEndMarker(const QByteArray &jpeg, double fraction);
 QByteArray encodeCoreBmp(const QImage &image);
 QByteArray encodeRleBmp(const QImage &image, bool fourBits, double dpi);
 
-bool writeBytes(const QString &path, const QByteArray &bytes);
-
 } // namespace formulix::test

@@ -1,6 +1,12 @@
 #include "TestSupport.h"
 
+#include "app/frmEcranPrincipal.h"
+#include "platform/Dialogs.h"
 #include "platform/Units.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QTest>
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,6 +41,34 @@ QString sharedMdbDir(QString *why)
     if (why)
         *why = QStringLiteral("no folder of Access-written databases at %1").arg(dir);
     return QString();
+}
+
+void loadTemplate(frmEcranPrincipal &window, const QString &path)
+{
+    CommonDialog::queueAnswer(path);
+    window.mnuIncarcaMacheta->trigger();
+}
+
+void openSchema(frmEcranPrincipal &window, const QString &path)
+{
+    CommonDialog::queueAnswer(path);
+    window.mnuDeschSch->trigger();
+}
+
+void loadDatabase(frmEcranPrincipal &window, const QString &path)
+{
+    CommonDialog::queueAnswer(path);
+    window.mnuIncarcaBaza->trigger();
+}
+
+bool chooseTable(frmEcranPrincipal &window, const QString &name)
+{
+    const QList<QListWidgetItem *> found = window.List1->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    window.List1->setCurrentItem(found.first());
+    QTest::mouseClick(window.List1->viewport(), Qt::LeftButton, {}, window.List1->visualItemRect(found.first()).center());
+    return true;
 }
 
 } // namespace formulix::test

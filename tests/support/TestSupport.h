@@ -8,6 +8,10 @@
 
 class QWidget;
 
+namespace formulix {
+class frmEcranPrincipal;
+}
+
 namespace formulix::test {
 
 // The pixel inside `widget` of a point given in millimetres from its top-left corner.
@@ -20,5 +24,12 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // The folder of real Access-written databases beside the project, or an empty string (with
 // the reason in `why`) when it is not there.
 QString sharedMdbDir(QString *why = nullptr);
+
+// The main window driven as a user drives it, through the dialog seams.
+void loadTemplate(frmEcranPrincipal &window, const QString &path);
+void openSchema(frmEcranPrincipal &window, const QString &path);
+void loadDatabase(frmEcranPrincipal &window, const QString &path);
+// A click on the table's name in the panel's list; false when it is not listed.
+bool chooseTable(frmEcranPrincipal &window, const QString &name);
 
 } // namespace formulix::test

@@ -1,0 +1,353 @@
+#include "app/Application.h"
+#include "app/frmEcranPrincipal.h"
+#include "model/SchemaCodec.h"
+#include "platform/AccessDatabase.h"
+#include "platform/DataGrid.h"
+#include "platform/Printer.h"
+#include "print/BatchPrintDialog.h"
+#include "print/PreviewWindow.h"
+#include "support/TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace formulix;
+using namespace formulix::test;
+
+namespace {
+
+const QString Examples = QStringLiteral(FORMULIX_SOURCE_DIR "/examples");
+
+struct Pupil
+{
+    QString name;
+    QString cnp;
+};
+
+QList<Pupil> examplePupils()
+{
+    QList<Pupil> pupils;
+    const auto database = AccessDatabase::open(Examples + QStringLiteral("/elevi.mdb"));
+    const auto rows = database ? database->openTable(QStringLiteral("Elevi")) : nullptr;
+    if (!rows)
+        return pupils;
+    for (qint64 row = 0; row < rows->fetchAll(); ++row)
+        pupils.append({rows->text(row, 0), rows->text(row, 1)});
+    return pupils;
+}
+
+int pdfPages(const QString &pdf)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished(60000);
+    return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).toInt();
+}
+
+// The single digits on a page, the line that holds most of them read from left to right: the
+// personal number, one digit to a box.
+QString digitLine(const QString &pdf, int page)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                                            QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    text.waitForFinished(60000);
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>(\\d)</word>"));
+    QMap<int, QMap<double, QString>> lines; // by the line's top, in whole points
+    for (auto it = word.globalMatch(QString::fromUtf8(text.readAllStandardOutput())); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        lines[qRound(m.captured(2).toDouble())][m.captured(1).toDouble()] = m.captured(3);
+    }
+    QString best;
+    for (const auto &line : std::as_const(lines)) {
+        if (line.size() > best.size())
+            best = QStringList(line.values()).join(QString());
+    }
+    return best;
+}
+
+// One page's words, left to right within a line, as pdftotext reads them.
+QString pageText(const QString &pdf, int page)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                                            QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    text.waitForFinished(60000);
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+QImage renderPdfPage(const QString &pdf, int page, int dpi, const QString &dir)
+{
+    const QString prefix = QDir(dir).filePath(QStringLiteral("page"));
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                                             QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                             QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
+    render.waitForFinished(60000);
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+class TestBatch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void pagesFollowTheChosenRecords_data();
+    void pagesFollowTheChosenRecords();
+    void gridSelectionIsOffered();
+    void cancelledJobKeepsThePagesDone();
+    void withoutATableOnlyTheLayoutPrints();
+    void unwritablePdfIsTold();
+    void previewShowsWhatThePdfHolds_data();
+    void previewShowsWhatThePdfHolds();
+
+private:
+    void openExample(bool chooseTheTable = true);
+    QString exportPdf(const JobRequest &request);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Module1> m_model;
+    std::unique_ptr<frmEcranPrincipal> m_window;
+};
+
+void TestBatch::init()
+{
+    DialogSeam::reset();
+    BatchPrintDialog::reset();
+    JobSeam::setCancelAfter(-1);
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_model = std::make_unique<Module1>();
+    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
+    m_window->resize(1000, 800);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestBatch::cleanup()
+{
+    PrinterSeam::setPdfOutput(QString());
+    m_window.reset();
+    m_model.reset();
+    m_dir.reset();
+}
+
+void TestBatch::openExample(bool chooseTheTable)
+{
+    loadTemplate(*m_window, Examples + QStringLiteral("/certificat.jpg"));
+    openSchema(*m_window, Examples + QStringLiteral("/certificat.tip"));
+    QCOMPARE(m_model->NrCampuriBD, qint16(16));
+    if (chooseTheTable) {
+        loadDatabase(*m_window, Examples + QStringLiteral("/elevi.mdb"));
+        QVERIFY(chooseTable(*m_window, QStringLiteral("Elevi")));
+        QVERIFY(m_window->printRecordsAction->isEnabled());
+    }
+    DialogSeam::reset();
+}
+
+QString TestBatch::exportPdf(const JobRequest &request)
+{
+    const QString pdf = m_dir->filePath(QStringLiteral("clasa.pdf"));
+    BatchPrintDialog::queueAnswer(request);
+    CommonDialog::queueAnswer(pdf);
+    m_window->exportPdfAction->trigger();
+    return pdf;
+}
+
+void TestBatch::pagesFollowTheChosenRecords_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<qint64>("last");
+    QTest::addColumn<QList<qint64>>("rows");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<bool>("toPdf"); // else "Tipareste Inregistrari..." on the default printer
+    QTest::addColumn<QList<qint64>>("pages"); // the record each page shows
+    const QList<qint64> all = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    QTest::newRow("all, printed") << int(RecordChoice::All) << 1LL << 1LL << QList<qint64>() << 1 << false << all;
+    QTest::newRow("range 3-5, PDF") << int(RecordChoice::Range) << 3LL << 5LL << QList<qint64>() << 1 << true
+                                    << QList<qint64>({3, 4, 5});
+    QTest::newRow("two grid rows") << int(RecordChoice::Rows) << 1LL << 1LL << QList<qint64>({7, 2}) << 1 << false
+                                   << QList<qint64>({2, 7});
+    QTest::newRow("two copies of 9-10") << int(RecordChoice::Range) << 9LL << 10LL << QList<qint64>() << 2 << true
+                                        << QList<qint64>({9, 9, 10, 10});
+}
+
+void TestBatch::pagesFollowTheChosenRecords()
+{
+    QFETCH(int, kind);
+    QFETCH(qint64, first);
+    QFETCH(qint64, last);
+    QFETCH(QList<qint64>, rows);
+    QFETCH(int, copies);
+    QFETCH(bool, toPdf);
+    QFETCH(QList<qint64>, pages);
+    openExample();
+    const QByteArray layoutBefore = layoutSnapshot(*m_model);
+    const QString canvasBefore = m_model->CampuriBD.at(1)->Text.raw();
+    const qsizetype drawnBefore = m_window->Picture1->printedTexts().size();
+
+    JobRequest request;
+    request.choice = {RecordChoice::Kind(kind), first, last, rows, copies};
+    QString pdf;
+    if (toPdf) {
+        pdf = exportPdf(request);
+    } else {
+        pdf = m_dir->filePath(QStringLiteral("imprimanta.pdf"));
+        PrinterSeam::setPdfOutput(pdf);
+        BatchPrintDialog::queueAnswer(request);
+        m_window->printRecordsAction->trigger();
+        QCOMPARE(BatchPrintDialog::shown().constLast().records, 10);
+    }
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY2(MessageBox::shown()[0].text.contains(QStringLiteral("%1 pagini").arg(pages.size())),
+             qPrintable(MessageBox::shown()[0].text));
+
+    QCOMPARE(pdfPages(pdf), int(pages.size()));
+    const QList<Pupil> pupils = examplePupils();
+    QCOMPARE(pupils.size(), 10);
+    for (int page = 0; page < pages.size(); ++page) {
+        const Pupil &pupil = pupils.at(int(pages[page] - 1));
+        const QString text = pageText(pdf, page + 1);
+        QVERIFY2(text.contains(pupil.name), qPrintable(QStringLiteral("page %1: %2").arg(page + 1).arg(text)));
+        QCOMPARE(digitLine(pdf, page + 1), pupil.cnp);
+    }
+    // The job changed nothing of the program's own.
+    QCOMPARE(layoutSnapshot(*m_model), layoutBefore);
+    QCOMPARE(m_model->CampuriBD.at(1)->Text.raw(), canvasBefore);
+    QCOMPARE(m_window->Picture1->printedTexts().size(), drawnBefore);
+}
+
+void TestBatch::gridSelectionIsOffered()
+{
+    openExample();
+    m_window->mnuSelInreg->trigger();
+    frmSelectie *records = m_window->recordWindow();
+    QVERIFY(records);
+    QTableView *view = records->DBGrid1->view();
+    view->selectionModel()->select(view->model()->index(6, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->selectionModel()->select(view->model()->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    BatchPrintDialog::queueCancel();
+    m_window->printRecordsAction->trigger();
+    QCOMPARE(BatchPrintDialog::shown().constLast().selectedRows, QList<qint64>({2, 7}));
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void TestBatch::cancelledJobKeepsThePagesDone()
+{
+    openExample();
+    JobSeam::setCancelAfter(2);
+    JobRequest request;
+    request.choice.kind = RecordChoice::All;
+    const QString pdf = exportPdf(request);
+    QCOMPARE(pdfPages(pdf), 2);
+    QVERIFY(MessageBox::shown().constLast().text.contains(QStringLiteral("Oprit la cerere")));
+}
+
+void TestBatch::withoutATableOnlyTheLayoutPrints()
+{
+    openExample(false);
+    QVERIFY(!m_window->printRecordsAction->isEnabled());
+    JobRequest request;
+    request.choice.kind = RecordChoice::Current;
+    const QString pdf = exportPdf(request);
+    QCOMPARE(pdfPages(pdf), 1);
+    QVERIFY(pageText(pdf, 1).contains(QStringLiteral("Eminescu")));
+
+    // Asked for all records of a table it does not have, the job says so and writes nothing.
+    m_model->NumeTabela.clear();
+    DialogSeam::reset();
+    QFile::remove(pdf);
+    request.choice.kind = RecordChoice::All;
+    exportPdf(request);
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(MessageBox::shown().constLast().text.contains(QStringLiteral("tabela")));
+}
+
+void TestBatch::unwritablePdfIsTold()
+{
+    openExample();
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fisier")), "x"));
+    const QString pdf = m_dir->filePath(QStringLiteral("fisier/clasa.pdf"));
+    BatchPrintDialog::queueAnswer({});
+    CommonDialog::queueAnswer(pdf);
+    m_window->exportPdfAction->trigger();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(MessageBox::shown()[0].text.contains(QDir::toNativeSeparators(pdf)));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"fisier"}));
+}
+
+void TestBatch::previewShowsWhatThePdfHolds_data()
+{
+    QTest::addColumn<bool>("withForm");
+    // The least correlation: at these a text moved by half a millimetre fails.
+    QTest::addColumn<double>("least");
+    QTest::newRow("texts alone") << false << 0.7;
+    QTest::newRow("over the form") << true << 0.8;
+}
+
+void TestBatch::previewShowsWhatThePdfHolds()
+{
+    QFETCH(bool, withForm);
+    QFETCH(double, least);
+    openExample();
+    JobRequest request;
+    request.choice = {RecordChoice::Range, 4, 5, {}, 1};
+    request.withForm = withForm;
+    BatchPrintDialog::queueAnswer(request);
+    m_window->previewAction->trigger();
+    PreviewWindow *preview = m_window->previewWindow();
+    QVERIFY(preview);
+    QCOMPARE(preview->pageCount(), 2);
+    preview->setFormShown(withForm);
+
+    const QString pdf = exportPdf(request);
+    const int dpi = 200;
+    const QImage printed = renderPdfPage(pdf, 2, dpi, m_dir->path());
+    const QImage shown = preview->pageImage(1, dpi / 25.4);
+    QVERIFY(!printed.isNull() && !shown.isNull());
+    QVERIFY2(qAbs(printed.width() - shown.width()) <= 1 && qAbs(printed.height() - shown.height()) <= 1,
+             qPrintable(QStringLiteral("%1x%2 against %3x%4").arg(printed.width()).arg(printed.height())
+                            .arg(shown.width()).arg(shown.height())));
+    // The same ink at the same places: the images' darkness at 1/2 mm a pixel, correlated. The
+    // two rasterizers draw strokes a little lighter or darker, which this forgives; a text half
+    // a millimetre off it does not.
+    const QSize common(qMin(printed.width(), shown.width()) / 4, qMin(printed.height(), shown.height()) / 4);
+    const auto quarter = [common](const QImage &image) {
+        return image.copy(0, 0, common.width() * 4, common.height() * 4)
+            .scaled(common, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    const QImage small = quarter(printed), seen = quarter(shown);
+    double ab = 0, aa = 0, bb = 0;
+    for (int y = 0; y < common.height(); ++y) {
+        for (int x = 0; x < common.width(); ++x) {
+            const double a = 255 - qGray(small.pixel(x, y)), b = 255 - qGray(seen.pixel(x, y));
+            ab += a * b;
+            aa += a * a;
+            bb += b * b;
+        }
+    }
+    QVERIFY(aa > 0 && bb > 0);
+    const double correlation = ab / std::sqrt(aa * bb);
+    QVERIFY2(correlation > least, qPrintable(QString::number(correlation)));
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    prepareApplication(app);
+    QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
+    DialogSeam::setTestMode(true);
+    TestBatch test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_batch.moc"
