@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/CommandLine.h"
 #include "app/frmEcranPrincipal.h"
 #include "model/Module1.h"
 
@@ -22,8 +23,17 @@ void prepareApplication(QApplication &app)
 
 int runFormulix(int &argc, char **argv, bool quitWhenIdle)
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // A run without the window needs no display: a terminal or a scheduled job has none.
+    const bool commandLine = wantsCommandLine(arguments);
+    if (commandLine && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     prepareApplication(app);
+    if (commandLine)
+        return runCommandLine(arguments);
     Module1 model;
     frmEcranPrincipal window(model);
     window.showAtStart();

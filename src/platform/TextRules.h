@@ -73,4 +73,7 @@ private:
     QString m_chars;
 };
 
+// A count with its noun as Romanian says it: "1 pagina", "2 pagini", "20 de pagini".
+QString countOf(qint64 count, const QString &one, const QString &many);
+
 } // namespace formulix

@@ -5,6 +5,7 @@
 #include "app/frmEcranPrincipal.h"
 #include "platform/AccessDatabase.h"
 #include "platform/DataGrid.h"
+#include "platform/TextRules.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,12 +106,12 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     if (cancelled && !toPdf)
         message = QStringLiteral("Tiparirea a fost anulata: nicio pagina nu a ajuns la imprimanta %1.").arg(job.printerName());
     else if (toPdf)
-        message = QStringLiteral("%1Au fost scrise %2 pagini in fisierul %3.")
-                      .arg(cancelled ? QStringLiteral("Oprit la cerere. ") : QString())
-                      .arg(sent)
-                      .arg(job.printerName());
+        message = QStringLiteral("%1In fisierul %2: %3.")
+                      .arg(cancelled ? QStringLiteral("Oprit la cerere. ") : QString(), job.printerName(),
+                           countOf(sent, QStringLiteral("pagina"), QStringLiteral("pagini")));
     else
-        message = QStringLiteral("Au fost trimise %1 pagini la imprimanta %2.").arg(sent).arg(job.printerName());
+        message = QStringLiteral("La imprimanta %1: %2.")
+                      .arg(job.printerName(), countOf(sent, QStringLiteral("pagina trimisa"), QStringLiteral("pagini trimise")));
     MessageBox::information(this, applicationTitle(), message);
     return !cancelled;
 }

@@ -54,6 +54,8 @@ private slots:
     void roundsHalfToEven();
     void convertsTypedNumbers_data();
     void convertsTypedNumbers();
+    void countsSayTheirNoun_data();
+    void countsSayTheirNoun();
     void fixedStringsKeepTheirWidth_data();
     void fixedStringsKeepTheirWidth();
     void printedTextPersistsUntilWiped();
@@ -125,6 +127,27 @@ void TestPlatform::convertsTypedNumbers()
     QCOMPARE(asByte.has_value(), byte != -1);
     if (asByte)
         QCOMPARE(int(*asByte), byte);
+}
+
+void TestPlatform::countsSayTheirNoun_data()
+{
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("1") << 1LL << "1 pagina";
+    QTest::newRow("2") << 2LL << "2 pagini";
+    QTest::newRow("19") << 19LL << "19 pagini";
+    QTest::newRow("20") << 20LL << "20 de pagini";
+    QTest::newRow("101") << 101LL << "101 pagini";
+    QTest::newRow("119") << 119LL << "119 pagini";
+    QTest::newRow("120") << 120LL << "120 de pagini";
+    QTest::newRow("1000") << 1000LL << "1000 de pagini";
+}
+
+void TestPlatform::countsSayTheirNoun()
+{
+    QFETCH(qint64, count);
+    QFETCH(QString, said);
+    QCOMPARE(countOf(count, QStringLiteral("pagina"), QStringLiteral("pagini")), said);
 }
 
 void TestPlatform::fixedStringsKeepTheirWidth_data()

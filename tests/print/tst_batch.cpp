@@ -6,6 +6,7 @@
 #include "platform/Printer.h"
 #include "print/BatchPrintDialog.h"
 #include "print/PreviewWindow.h"
+#include "platform/TextRules.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -109,6 +110,8 @@ private slots:
     void unwritablePdfIsTold();
     void previewShowsWhatThePdfHolds_data();
     void previewShowsWhatThePdfHolds();
+    void commandLine_data();
+    void commandLine();
 
 private:
     void openExample(bool chooseTheTable = true);
@@ -208,7 +211,7 @@ void TestBatch::pagesFollowTheChosenRecords()
         QCOMPARE(BatchPrintDialog::shown().constLast().records, 10);
     }
     QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY2(MessageBox::shown()[0].text.contains(QStringLiteral("%1 pagini").arg(pages.size())),
+    QVERIFY2(MessageBox::shown()[0].text.contains(countOf(pages.size(), QStringLiteral("pagina"), QStringLiteral("pagini"))),
              qPrintable(MessageBox::shown()[0].text));
 
     QCOMPARE(pdfPages(pdf), int(pages.size()));
@@ -338,6 +341,64 @@ void TestBatch::previewShowsWhatThePdfHolds()
     QVERIFY(aa > 0 && bb > 0);
     const double correlation = ab / std::sqrt(aa * bb);
     QVERIFY2(correlation > least, qPrintable(QString::number(correlation)));
+}
+
+void TestBatch::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // OUT stands for the PDF file, SCHEMA for the example
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("pages");
+    QTest::addColumn<QString>("said"); // on stdout when it succeeds, else on stderr
+    QTest::newRow("all records") << QStringList({"--pdf", "OUT", "SCHEMA"}) << 0 << 10 << "10 pagini";
+    QTest::newRow("a range, twice, on the template's page")
+        << QStringList({"--pdf", "OUT", "--records", "3-5", "--copies", "2", "--template", "TEMPLATE", "SCHEMA"})
+        << 0 << 6 << "6 pagini";
+    QTest::newRow("one record") << QStringList({"--pdf", "OUT", "--records", "4", "SCHEMA"}) << 0 << 1 << "1 pagina";
+    QTest::newRow("range past the table") << QStringList({"--pdf", "OUT", "--records", "9-12", "SCHEMA"}) << 4 << 0
+                                          << "inregistrarea 12 nu exista";
+    QTest::newRow("bad range") << QStringList({"--pdf", "OUT", "--records", "5-3", "SCHEMA"}) << 2 << 0 << "--records";
+    QTest::newRow("no schema") << QStringList({"--pdf", "OUT"}) << 2 << 0 << "lipseste schema";
+    QTest::newRow("unknown option") << QStringList({"--pdf", "OUT", "--culoare", "SCHEMA"}) << 2 << 0 << "--culoare";
+    QTest::newRow("unreadable schema") << QStringList({"--pdf", "OUT", "nu-exista.tip"}) << 3 << 0 << "nu-exista.tip";
+    QTest::newRow("missing database") << QStringList({"--pdf", "OUT", "ALONE"}) << 4 << 0 << "elevi.mdb a schemei nu exista";
+    QTest::newRow("unwritable PDF") << QStringList({"--pdf", "NOWHERE", "SCHEMA"}) << 5 << 0 << "nu poate fi scris";
+}
+
+void TestBatch::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(int, pages);
+    QFETCH(QString, said);
+    // A schema copied away from its database, which is then nowhere to be found.
+    const QString alone = m_dir->filePath(QStringLiteral("singura.tip"));
+    QVERIFY(QFile::copy(Examples + QStringLiteral("/certificat.tip"), alone));
+    const QString pdf = m_dir->filePath(QStringLiteral("iesire.pdf"));
+    for (QString &argument : arguments) {
+        argument = argument == QLatin1String("OUT")        ? pdf
+            : argument == QLatin1String("NOWHERE")         ? m_dir->filePath(QStringLiteral("lipsa/iesire.pdf"))
+            : argument == QLatin1String("SCHEMA")          ? Examples + QStringLiteral("/certificat.tip")
+            : argument == QLatin1String("TEMPLATE")        ? Examples + QStringLiteral("/certificat.jpg")
+            : argument == QLatin1String("ALONE")           ? alone
+                                                           : argument;
+    }
+    // No display and no platform named: as from a terminal or a scheduled job.
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(FORMULIX_BINARY), arguments);
+    QVERIFY(run.waitForFinished(120000));
+    const QString out = QString::fromUtf8(run.readAllStandardOutput());
+    const QString err = QString::fromUtf8(run.readAllStandardError());
+    QCOMPARE(run.exitCode(), status);
+    QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
+    if (status == 0)
+        QCOMPARE(pdfPages(pdf), pages);
+    else
+        QVERIFY(!QFile::exists(pdf));
 }
 
 int main(int argc, char **argv)
