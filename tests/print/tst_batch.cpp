@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTableView>
@@ -110,6 +111,7 @@ private slots:
     void unwritablePdfIsTold();
     void previewShowsWhatThePdfHolds_data();
     void previewShowsWhatThePdfHolds();
+    void batchGoesThroughTheDefaultQueue();
     void commandLine_data();
     void commandLine();
 
@@ -341,6 +343,50 @@ void TestBatch::previewShowsWhatThePdfHolds()
     QVERIFY(aa > 0 && bb > 0);
     const double correlation = ab / std::sqrt(aa * bb);
     QVERIFY2(correlation > least, qPrintable(QString::number(correlation)));
+}
+
+// One job of many pages through the print server, as a user prints: run with the test queue.
+void TestBatch::batchGoesThroughTheDefaultQueue()
+{
+    const QString queue = qEnvironmentVariable("FORMULIX_EXPECT_QUEUE");
+    if (queue.isEmpty())
+        QSKIP("runs on its own, with the test print queue as the default printer");
+    if (QPrinterInfo::defaultPrinter().printerName() != queue)
+        QSKIP("no cups-pdf queue FormulixTest: the test script sets it up");
+    openExample();
+    const QDir output(QDir::homePath() + QStringLiteral("/PDF"));
+    const QStringList before = output.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    JobRequest request;
+    request.choice = {RecordChoice::Range, 2, 4, {}, 1};
+    BatchPrintDialog::queueAnswer(request);
+    m_window->printRecordsAction->trigger();
+    QVERIFY(MessageBox::shown().constLast().text.contains(queue));
+    QString pdf;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            for (const QString &name : output.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time)) {
+                if (!before.contains(name)) {
+                    pdf = output.filePath(name);
+                    return pdfPages(pdf) == 3;
+                }
+            }
+            return false;
+        }(),
+        120000);
+    QTest::qWait(500); // cups-pdf may still be closing the file
+    // The queue's PDF holds the texts as drawings: each page inked, each record's its own.
+    QList<QImage> pages;
+    for (int page = 1; page <= 3; ++page) {
+        pages.append(renderPdfPage(pdf, page, 30, m_dir->path()));
+        QVERIFY(!pages.last().isNull());
+        int dark = 0;
+        for (int y = 0; y < pages.last().height(); ++y)
+            for (int x = 0; x < pages.last().width(); ++x)
+                dark += qGray(pages.last().pixel(x, y)) < 128;
+        QVERIFY(dark > 50);
+    }
+    QVERIFY(pages[0] != pages[1] && pages[1] != pages[2]);
+    QFile::remove(pdf);
 }
 
 void TestBatch::commandLine_data()
