@@ -115,6 +115,20 @@ PreviewWindow::PreviewWindow(std::unique_ptr<RecordPages> pages, const Layout &l
 
 PreviewWindow::~PreviewWindow() = default;
 
+// "Toata pagina" and "Latimea paginii" follow the window's size.
+void PreviewWindow::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_zoomBox->currentData().toDouble() < 0)
+        fitZoom();
+}
+
+void PreviewWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    fitZoom();
+}
+
 qint64 PreviewWindow::pageCount() const
 {
     return m_pages->pageCount();

@@ -57,6 +57,10 @@ signals:
     // "Tipareste": print what is previewed.
     void printRequested();
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
 private:
     void updateView();
     void fitZoom();
