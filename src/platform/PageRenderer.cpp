@@ -34,11 +34,15 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
     painter.setClipRect(QRectF(visible.topLeft() * pixelsPerMm, visible.size() * pixelsPerMm), Qt::IntersectClip);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QPointF shift = geometry.shiftMm();
+    // Unhinted, a text on screen keeps the width it has on paper.
+    QFont given, unhinted;
     for (const PictureBox::PrintedText &text : texts) {
-        // Unhinted, a text on screen keeps the width it has on paper.
-        QFont face = text.face;
-        face.setHintingPreference(QFont::PreferNoHinting);
-        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, face, text.points, text.color);
+        if (text.face != given) {
+            given = text.face;
+            unhinted = given;
+            unhinted.setHintingPreference(QFont::PreferNoHinting);
+        }
+        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, unhinted, text.points, text.color);
     }
     painter.restore();
 }

@@ -188,9 +188,9 @@ double PictureBox::textWidthMm(const QString &text) const
     return textExtentMm(text, m_face, m_fontSize).width();
 }
 
-double PictureBox::textHeightMm(const QString &text) const
+double PictureBox::textHeightMm(const QString &) const
 {
-    return textExtentMm(text, m_face, m_fontSize).height();
+    return textExtentMm(QString(), m_face, m_fontSize).height(); // a line's height is the font's, whatever the text
 }
 
 void PictureBox::paintEvent(QPaintEvent *)

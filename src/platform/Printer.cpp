@@ -188,10 +188,14 @@ bool PageJob::addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm
         return false;
     }
     // The painter's origin is the printable area's top-left corner, one unit a device pixel.
-    m_painter.save();
-    m_painter.translate(m_origin * pixelsPerMm());
+    const bool moved = !m_origin.isNull();
+    if (moved) {
+        m_painter.save();
+        m_painter.translate(m_origin * pixelsPerMm());
+    }
     renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, texts, form);
-    m_painter.restore();
+    if (moved)
+        m_painter.restore();
     if (m_printer->printerState() == QPrinter::Error) {
         if (error)
             *error = QStringLiteral("Imprimanta %1 nu a putut tipari pagina %2.").arg(m_name).arg(m_pages + 1);

@@ -44,6 +44,7 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
     // Each database field's column, found as the record window finds it.
     const QStringList names = m_rows->columnNames();
     for (int i = 1; i <= m_model.usedBD(); ++i) {
+        m_givenTexts.append(m_model.CampuriBD.at(i)->Text.raw());
         const QString wanted = trimBlanks(m_model.CampuriBD.at(i)->NumeCamp.raw());
         int index = int(names.indexOf(wanted));
         for (int c = 0; index < 0 && c < names.size(); ++c) {
@@ -113,19 +114,22 @@ bool RecordPages::page(qint64 index, QList<PictureBox::PrintedText> *texts, QStr
 {
     if (index < 0 || index >= pageCount())
         return false;
-    Module1 model = m_model;
     if (m_choice.kind != RecordChoice::Current) {
         const qint64 row = recordOf(index) - 1;
         if (!readUpTo(row, error))
             return false;
-        for (int i = 1; i <= model.usedBD(); ++i) {
+        // Each record starts from the layout as it was given, as choosing it in the record
+        // window does; only the database fields change.
+        for (int i = 1; i <= m_model.usedBD(); ++i) {
+            Camp &camp = *m_model.CampuriBD.at(i);
+            camp.Text = m_givenTexts.at(i - 1);
             const int column = m_columns[size_t(i - 1)];
             if (column >= 0)
-                takeRecordValue(*model.CampuriBD.at(i), m_rows->text(row, column));
+                takeRecordValue(camp, m_rows->text(row, column));
         }
     }
     m_page.setBackColor(Qt::white);
-    composePage(model, m_page);
+    composePage(m_model, m_page);
     *texts = m_page.printedTexts();
     return true;
 }

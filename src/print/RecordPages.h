@@ -42,6 +42,7 @@ private:
     std::unique_ptr<AccessDatabase> m_database;
     std::unique_ptr<RecordSet> m_rows;
     std::vector<int> m_columns; // per database field, its column in the table, or -1
+    QStringList m_givenTexts;   // the database fields' texts as the layout was given
     PictureBox m_page;
 };
 

@@ -1,0 +1,184 @@
+// Printing many records: 1000 records of 20 fields (10 general, 10 from the table, six of them
+// one-digit ranges of the personal number) into a PDF, against a bare QPrinter drawing the
+// same 1000 pages of texts at the same places in the same run (goal: at most 1.3 times); and the
+// peak memory of a 10,000-record job against a 100-record one, each in a fresh process (goal:
+// at most 1.2 times).
+//
+//   bench_batch                        the whole run
+//   bench_batch --job DB N OUT.pdf     (child) N records to OUT.pdf; prints its peak in kB
+#include "BenchSupport.h"
+#include "platform/Printer.h"
+#include "print/RecordPages.h"
+#include "support/Jet4Writer.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QPainter>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+using namespace formulix;
+using namespace formulix::test;
+
+namespace {
+
+const QString Table = QStringLiteral("Elevi");
+const QSizeF PageMm(297, 210);
+
+bool writeTable(const QString &path, int rows)
+{
+    Jet4Writer writer(path);
+    writer.beginTable(Table, {{QStringLiteral("Nume"), Jet4Type::Text, 60},
+                              {QStringLiteral("CNP"), Jet4Type::Text, 13},
+                              {QStringLiteral("Localitate"), Jet4Type::Text, 60},
+                              {QStringLiteral("Clasa"), Jet4Type::Text, 10}});
+    const QStringList places = {QStringLiteral("Cluj-Napoca"), QStringLiteral("Iași"), QStringLiteral("Timișoara"),
+                                QStringLiteral("Brașov")};
+    for (int i = 0; i < rows; ++i)
+        writer.addRow({QStringLiteral("Elev Numărul %1").arg(i + 1), QStringLiteral("5%1").arg(100000000000LL + i),
+                       places.at(i % 4), QStringLiteral("VIII %1").arg(QChar(u'A' + i % 4))});
+    return writer.finish();
+}
+
+Module1 layout(const QString &database)
+{
+    Module1 m;
+    m.CaleBazaDate = database;
+    m.NumeTabela = Table;
+    for (int i = 1; i <= 10; ++i) {
+        Camp &camp = *m.CampuriGen.at(i);
+        camp.Text = QStringLiteral("Text general %1").arg(i);
+        camp.MarimeFont = 10;
+        camp.X = qint16(20 + (i % 2) * 130);
+        camp.Y = qint16(15 + i * 9);
+    }
+    m.NrCampuriGen = 10;
+    const QStringList columns = {"Nume", "Localitate", "Clasa", "CNP"};
+    for (int i = 1; i <= 10; ++i) {
+        Camp &camp = *m.CampuriBD.at(i);
+        camp.NumeCamp = columns.at(qMin(i - 1, 3));
+        camp.MarimeFont = 12;
+        camp.X = qint16(i <= 4 ? 40 : 60 + (i - 4) * 6);
+        camp.Y = qint16(i <= 4 ? 130 + i * 10 : 185);
+        if (i > 4) { // one digit a box
+            camp.RangMin = quint8(i - 4);
+            camp.RangMax = quint8(i - 4);
+        }
+    }
+    m.NrCampuriBD = 10;
+    return m;
+}
+
+// The job as "Tipareste Inregistrari..." runs it: records 1..n, one PDF.
+qint64 runJob(const QString &database, int records, const QString &pdf)
+{
+    RecordPages pages(layout(database), PageMm);
+    RecordChoice choice;
+    choice.kind = RecordChoice::Range;
+    choice.first = 1;
+    choice.last = records;
+    std::unique_ptr<PageJob> job = PageJob::toPdf(pdf);
+    if (!pages.open(choice, nullptr) || !job->begin(PageOrientation::Landscape, QStringLiteral("bench"), nullptr))
+        return -1;
+    QList<PictureBox::PrintedText> texts;
+    for (qint64 page = 0; page < pages.pageCount(); ++page) {
+        if (!pages.page(page, &texts, nullptr) || !job->addPage(texts, PageMm, 20, 5, nullptr, nullptr))
+            return -1;
+    }
+    return job->finish(nullptr) ? job->pagesDone() : -1;
+}
+
+// The floor: the same texts at the same places, drawn straight onto a bare QPrinter.
+void bareJob(const QList<QList<PictureBox::PrintedText>> &pages, const QString &pdf)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPainter painter(&printer);
+    const double scale = printer.resolution() / 25.4;
+    bool first = true;
+    for (const auto &texts : pages) {
+        if (!first)
+            printer.newPage();
+        first = false;
+        for (const PictureBox::PrintedText &text : texts) {
+            QFont font = text.face;
+            font.setPointSizeF(text.points * scale * 25.4 / printer.logicalDpiY());
+            painter.setFont(font);
+            painter.drawText(QPointF(text.topLeftMm.x() - 20, text.topLeftMm.y() - 5) * scale, text.text);
+        }
+    }
+}
+
+qint64 peakKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+double childPeakMb(const QString &database, int records, const QString &pdf)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--job"), database, QString::number(records), pdf});
+    child.waitForFinished(-1);
+    return QString::fromLatin1(child.readAllStandardOutput()).trimmed().toDouble() / 1024;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    bench::preferOffscreen();
+    QApplication app(argc, argv);
+    if (argc == 5 && QByteArray(argv[1]) == "--job") {
+        if (runJob(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(), QString::fromLocal8Bit(argv[4])) < 0)
+            return 1;
+        QTextStream(stdout) << peakKb() << '\n';
+        return 0;
+    }
+
+    QTemporaryDir dir;
+    const QString database = dir.filePath(QStringLiteral("clase.mdb"));
+    if (!writeTable(database, 10000))
+        return 1;
+    const QString pdf = dir.filePath(QStringLiteral("clase.pdf"));
+
+    // The floor's pages, composed once beforehand so that only the drawing is timed.
+    QList<QList<PictureBox::PrintedText>> composed;
+    {
+        RecordPages pages(layout(database), PageMm);
+        RecordChoice choice{RecordChoice::Range, 1, 1000, {}, 1};
+        pages.open(choice, nullptr);
+        for (qint64 page = 0; page < pages.pageCount(); ++page) {
+            QList<PictureBox::PrintedText> texts;
+            pages.page(page, &texts, nullptr);
+            composed.append(texts);
+        }
+    }
+    qint64 pagesOut = 0;
+    // Turn about, so neither gains from the other's warm caches or heap.
+    std::vector<double> ourTimes, floorTimes;
+    for (int run = 0; run < 5; ++run) {
+        ourTimes.push_back(bench::medianMs(1, [&] { pagesOut = runJob(database, 1000, pdf); }));
+        floorTimes.push_back(bench::medianMs(1, [&] { bareJob(composed, dir.filePath(QStringLiteral("bare.pdf"))); }));
+    }
+    const double ours = bench::median(ourTimes), floor = bench::median(floorTimes);
+    bool pass = pagesOut == 1000;
+    pass &= bench::report(QStringLiteral("1000 records x 20 fields into a PDF"), ours,
+                          QStringLiteral("bare QPrinter"), floor, 1.3);
+
+    const double small = childPeakMb(database, 100, dir.filePath(QStringLiteral("100.pdf")));
+    const double large = childPeakMb(database, 10000, dir.filePath(QStringLiteral("10000.pdf")));
+    pass &= small > 0 && bench::report(QStringLiteral("peak memory of 10000 records"), large,
+                                       QStringLiteral("100 records"), small, 1.2, QStringLiteral("MB"));
+    return pass ? 0 : 1;
+}
