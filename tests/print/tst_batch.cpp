@@ -348,32 +348,17 @@ void TestBatch::previewShowsWhatThePdfHolds()
 // One job of many pages through the print server, as a user prints: run with the test queue.
 void TestBatch::batchGoesThroughTheDefaultQueue()
 {
-    const QString queue = qEnvironmentVariable("FORMULIX_EXPECT_QUEUE");
-    if (queue.isEmpty())
-        QSKIP("runs on its own, with the test print queue as the default printer");
-    if (QPrinterInfo::defaultPrinter().printerName() != queue)
-        QSKIP("no cups-pdf queue FormulixTest: the test script sets it up");
+    if (const QString why = testQueueUnavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
     openExample();
-    const QDir output(QDir::homePath() + QStringLiteral("/PDF"));
-    const QStringList before = output.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    const QStringList before = queuedPdfs();
     JobRequest request;
     request.choice = {RecordChoice::Range, 2, 4, {}, 1};
     BatchPrintDialog::queueAnswer(request);
     m_window->printRecordsAction->trigger();
-    QVERIFY(MessageBox::shown().constLast().text.contains(queue));
-    QString pdf;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            for (const QString &name : output.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time)) {
-                if (!before.contains(name)) {
-                    pdf = output.filePath(name);
-                    return pdfPages(pdf) == 3;
-                }
-            }
-            return false;
-        }(),
-        120000);
-    QTest::qWait(500); // cups-pdf may still be closing the file
+    QVERIFY(MessageBox::shown().constLast().text.contains(QPrinterInfo::defaultPrinter().printerName()));
+    const QString pdf = waitForQueuedPdf(before, [](const QString &file) { return pdfPages(file) == 3; });
+    QVERIFY(!pdf.isEmpty());
     // The queue's PDF holds the texts as drawings: each page inked, each record's its own.
     QList<QImage> pages;
     for (int page = 1; page <= 3; ++page) {

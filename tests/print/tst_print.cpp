@@ -3,6 +3,7 @@
 #include "platform/Printer.h"
 #include "platform/TextPainter.h"
 #include "support/Images.h"
+#include "support/TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -400,11 +401,8 @@ void TestPrint::printsThroughTheDefaultQueue()
     QFETCH(int, left);
     QFETCH(int, up);
     QFETCH(int, orientation);
-    const QString queue = qEnvironmentVariable("FORMULIX_EXPECT_QUEUE");
-    if (queue.isEmpty())
-        QSKIP("runs on its own, with the test print queue as the default printer");
-    if (QPrinterInfo::defaultPrinter().printerName() != queue)
-        QSKIP("no cups-pdf queue FormulixTest: the test script sets it up");
+    if (const QString why = test::testQueueUnavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
     loadTemplate();
     addGeneral(QStringLiteral("Formulix"), 50, 40, 20);
     m_model->PozStanga = qint16(left);
@@ -418,24 +416,12 @@ void TestPrint::printsThroughTheDefaultQueue()
     const double ky = ownPage.height() / m_window->Picture1->heightMm();
     const QPointF bearing = ownInk.topLeft() - QPointF(50 - left * kx, 40 - up * ky);
 
-    const QDir output(QDir::homePath() + QStringLiteral("/PDF"));
-    const QStringList before = output.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    const QStringList before = test::queuedPdfs();
     PrinterSeam::setPdfOutput(QString()); // the normal path, through the print server
     m_window->mnuTipareste->trigger();
     QVERIFY(MessageBox::shown().isEmpty());
-    QString pdf;
-    QTRY_VERIFY_WITH_TIMEOUT(
-        [&] {
-            for (const QString &name : output.entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time)) {
-                if (!before.contains(name)) {
-                    pdf = output.filePath(name);
-                    return QFileInfo(pdf).size() > 0;
-                }
-            }
-            return false;
-        }(),
-        120000);
-    QTest::qWait(500); // cups-pdf may still be closing the file
+    const QString pdf = test::waitForQueuedPdf(before, [](const QString &) { return true; });
+    QVERIFY(!pdf.isEmpty());
     QSizeF paper;
     QRectF ink = inkOf(pdf, &paper);
     QFile::remove(pdf);

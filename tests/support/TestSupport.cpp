@@ -5,7 +5,9 @@
 #include "platform/Units.h"
 
 #include <QAction>
+#include <QDeadlineTimer>
 #include <QListWidget>
+#include <QPrinterInfo>
 #include <QTest>
 
 #include <QFile>
@@ -40,6 +42,37 @@ QString sharedMdbDir(QString *why)
         return QFileInfo(dir).canonicalFilePath();
     if (why)
         *why = QStringLiteral("no folder of Access-written databases at %1").arg(dir);
+    return QString();
+}
+
+QString testQueueUnavailable()
+{
+    const QString queue = qEnvironmentVariable("FORMULIX_EXPECT_QUEUE");
+    if (queue.isEmpty())
+        return QStringLiteral("runs on its own, with the test print queue as the default printer");
+    if (QPrinterInfo::defaultPrinter().printerName() != queue)
+        return QStringLiteral("no cups-pdf queue FormulixTest: the test script sets it up");
+    return QString();
+}
+
+QStringList queuedPdfs()
+{
+    return QDir(QDir::homePath() + QStringLiteral("/PDF")).entryList({QStringLiteral("*.pdf")}, QDir::Files, QDir::Time);
+}
+
+QString waitForQueuedPdf(const QStringList &before, const std::function<bool(const QString &)> &ready)
+{
+    const QDir output(QDir::homePath() + QStringLiteral("/PDF"));
+    const QDeadlineTimer deadline(120000);
+    while (!deadline.hasExpired()) {
+        for (const QString &name : queuedPdfs()) {
+            if (!before.contains(name) && QFileInfo(output.filePath(name)).size() > 0 && ready(output.filePath(name))) {
+                QTest::qWait(500); // cups-pdf may still be closing the file
+                return output.filePath(name);
+            }
+        }
+        QTest::qWait(200);
+    }
     return QString();
 }
 

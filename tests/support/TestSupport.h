@@ -5,6 +5,8 @@
 #include <QPoint>
 #include <QPointF>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 class QWidget;
 
@@ -24,6 +26,15 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // The folder of real Access-written databases beside the project, or an empty string (with
 // the reason in `why`) when it is not there.
 QString sharedMdbDir(QString *why = nullptr);
+
+// The test print queue (a cups-pdf queue the test script makes the default for one test):
+// why a test cannot use it, or "" when it can.
+QString testQueueUnavailable();
+// The PDFs the queue has written so far.
+QStringList queuedPdfs();
+// The first PDF the queue writes after `before` for which `ready` holds, once it is closed; ""
+// after two minutes.
+QString waitForQueuedPdf(const QStringList &before, const std::function<bool(const QString &)> &ready);
 
 // The main window driven as a user drives it, through the dialog seams.
 void loadTemplate(frmEcranPrincipal &window, const QString &path);
