@@ -18,7 +18,7 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools mdbtools-dev libjpeg62-turbo-dev libexif-dev fonts-dejavu-core)
+BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools mdbtools-dev libjpeg62-turbo-dev libexif-dev libcups2-dev fonts-dejavu-core)
 TEST_PACKAGES=(xvfb xauth x11-utils mdbtools cups printer-driver-cups-pdf poppler-utils)
 
 configure_and_build() {
@@ -48,4 +48,9 @@ start_test_print_queue() {
     if ! lpstat -p FormulixTest >/dev/null 2>&1; then
         $sudo lpadmin -p FormulixTest -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || true
     fi
+    # A queue that turns every job away, as a stopped office printer's queue does.
+    if ! lpstat -p FormulixRefusing >/dev/null 2>&1; then
+        $sudo lpadmin -p FormulixRefusing -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || true
+    fi
+    $sudo cupsreject FormulixRefusing 2>/dev/null || true
 }

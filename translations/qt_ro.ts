@@ -477,4 +477,660 @@ Verificati numele fisierului.</translation>
         <translation>Introduceti o valoare:</translation>
     </message>
 </context>
+<context>
+    <name>QCupsJobWidget</name>
+    <message>
+        <source>Banner Pages</source>
+        <translation>Pagini de separare</translation>
+    </message>
+    <message>
+        <source>Billing information:</source>
+        <translation>Informatii de facturare:</translation>
+    </message>
+    <message>
+        <source>Classified</source>
+        <translation>Clasificat</translation>
+    </message>
+    <message>
+        <source>Confidential</source>
+        <translation>Confidential</translation>
+    </message>
+    <message>
+        <source>Day (06:00 to 17:59)</source>
+        <translation>Ziua (06:00 - 17:59)</translation>
+    </message>
+    <message>
+        <source>End:</source>
+        <translation>Sfarsit:</translation>
+    </message>
+    <message>
+        <source>Hold Indefinitely</source>
+        <translation>Retine pe termen nedefinit</translation>
+    </message>
+    <message>
+        <source>Job</source>
+        <translation>Lucrare</translation>
+    </message>
+    <message>
+        <source>Job Control</source>
+        <translation>Controlul lucrarii</translation>
+    </message>
+    <message>
+        <source>Job priority:</source>
+        <translation>Prioritatea lucrarii:</translation>
+    </message>
+    <message>
+        <source>Night (18:00 to 05:59)</source>
+        <translation>Noaptea (18:00 - 05:59)</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Niciuna</translation>
+    </message>
+    <message>
+        <source>Print Immediately</source>
+        <translation>Tipareste imediat</translation>
+    </message>
+    <message>
+        <source>Scheduled printing:</source>
+        <translation>Tiparire programata:</translation>
+    </message>
+    <message>
+        <source>Second Shift (16:00 to 23:59)</source>
+        <translation>Schimbul doi (16:00 - 23:59)</translation>
+    </message>
+    <message>
+        <source>Secret</source>
+        <translation>Secret</translation>
+    </message>
+    <message>
+        <source>Specific Time</source>
+        <translation>La o anumita ora</translation>
+    </message>
+    <message>
+        <source>Standard</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>Start:</source>
+        <translation>Inceput:</translation>
+    </message>
+    <message>
+        <source>Third Shift (00:00 to 07:59)</source>
+        <translation>Schimbul trei (00:00 - 07:59)</translation>
+    </message>
+    <message>
+        <source>Top Secret</source>
+        <translation>Strict secret</translation>
+    </message>
+    <message>
+        <source>Unclassified</source>
+        <translation>Neclasificat</translation>
+    </message>
+    <message>
+        <source>Weekend (Saturday to Sunday)</source>
+        <translation>Sfarsit de saptamana (sambata - duminica)</translation>
+    </message>
+</context>
+<context>
+    <name>QPageSetupWidget</name>
+    <message>
+        <source>CC</source>
+        <translation>CC</translation>
+    </message>
+    <message>
+        <source>Cicero (CC)</source>
+        <translation>Cicero (CC)</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Personalizat</translation>
+    </message>
+    <message>
+        <source>DD</source>
+        <translation>DD</translation>
+    </message>
+    <message>
+        <source>Didot (DD)</source>
+        <translation>Didot (DD)</translation>
+    </message>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>Height:</source>
+        <translation>Inaltime:</translation>
+    </message>
+    <message>
+        <source>Inches (in)</source>
+        <translation>Toli (in)</translation>
+    </message>
+    <message>
+        <source>Landscape</source>
+        <translation>Vedere</translation>
+    </message>
+    <message>
+        <source>Margins</source>
+        <translation>Margini</translation>
+    </message>
+    <message>
+        <source>Millimeters (mm)</source>
+        <translation>Milimetri (mm)</translation>
+    </message>
+    <message>
+        <source>Orientation</source>
+        <translation>Orientare</translation>
+    </message>
+    <message>
+        <source>Page Layout</source>
+        <translation>Asezarea paginii</translation>
+    </message>
+    <message>
+        <source>Page order:</source>
+        <translation>Ordinea paginilor:</translation>
+    </message>
+    <message>
+        <source>Page size:</source>
+        <translation>Dimensiunea paginii:</translation>
+    </message>
+    <message>
+        <source>Pages per sheet:</source>
+        <translation>Pagini pe foaie:</translation>
+    </message>
+    <message>
+        <source>Paper</source>
+        <translation>Hartie</translation>
+    </message>
+    <message>
+        <source>Paper source:</source>
+        <translation>Sursa hartiei:</translation>
+    </message>
+    <message>
+        <source>Pica (P̸)</source>
+        <translation>Pica (P̸)</translation>
+    </message>
+    <message>
+        <source>Points (pt)</source>
+        <translation>Puncte (pt)</translation>
+    </message>
+    <message>
+        <source>Portrait</source>
+        <translation>Portret</translation>
+    </message>
+    <message>
+        <source>P̸</source>
+        <translation>P̸</translation>
+    </message>
+    <message>
+        <source>Reverse landscape</source>
+        <translation>Vedere inversata</translation>
+    </message>
+    <message>
+        <source>Reverse portrait</source>
+        <translation>Portret inversat</translation>
+    </message>
+    <message>
+        <source>Width:</source>
+        <translation>Latime:</translation>
+    </message>
+    <message>
+        <source>bottom margin</source>
+        <translation>marginea de jos</translation>
+    </message>
+    <message>
+        <source>in</source>
+        <translation>in</translation>
+    </message>
+    <message>
+        <source>left margin</source>
+        <translation>marginea din stanga</translation>
+    </message>
+    <message>
+        <source>mm</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>pt</source>
+        <translation>pt</translation>
+    </message>
+    <message>
+        <source>right margin</source>
+        <translation>marginea din dreapta</translation>
+    </message>
+    <message>
+        <source>top margin</source>
+        <translation>marginea de sus</translation>
+    </message>
+</context>
+<context>
+    <name>QPrintDialog</name>
+    <message>
+        <source>%1 already exists.
+Do you want to overwrite it?</source>
+        <translation>%1 exista deja.
+Doriti sa il inlocuiti?</translation>
+    </message>
+    <message>
+        <source>%1 does not follow the correct syntax. Please use &apos;,&apos; to separate ranges and pages, &apos;-&apos; to define ranges and make sure ranges do not intersect with each other.</source>
+        <translation>%1 nu respecta forma ceruta. Folositi &apos;,&apos; intre intervale si pagini si &apos;-&apos; pentru un interval, iar intervalele sa nu se suprapuna.</translation>
+    </message>
+    <message>
+        <source>%1 is a directory.
+Please choose a different file name.</source>
+        <translation>%1 este un dosar.
+Alegeti alt nume de fisier.</translation>
+    </message>
+    <message>
+        <source>&amp;Options &lt;&lt;</source>
+        <translation>&amp;Optiuni &lt;&lt;</translation>
+    </message>
+    <message>
+        <source>&amp;Options &gt;&gt;</source>
+        <translation>&amp;Optiuni &gt;&gt;</translation>
+    </message>
+    <message>
+        <source>&amp;Print</source>
+        <translation>&amp;Tipareste</translation>
+    </message>
+    <message>
+        <source>1 (1x1)</source>
+        <translation>1 (1x1)</translation>
+    </message>
+    <message>
+        <source>16 (4x4)</source>
+        <translation>16 (4x4)</translation>
+    </message>
+    <message>
+        <source>2 (2x1)</source>
+        <translation>2 (2x1)</translation>
+    </message>
+    <message>
+        <source>4 (2x2)</source>
+        <translation>4 (2x2)</translation>
+    </message>
+    <message>
+        <source>6 (2x3)</source>
+        <translation>6 (2x3)</translation>
+    </message>
+    <message>
+        <source>9 (3x3)</source>
+        <translation>9 (3x3)</translation>
+    </message>
+    <message>
+        <source>All Pages</source>
+        <translation>Toate paginile</translation>
+    </message>
+    <message>
+        <source>Automatic</source>
+        <translation>Automat</translation>
+    </message>
+    <message>
+        <source>Bottom to Top, Left to Right</source>
+        <translation>De jos in sus, de la stanga la dreapta</translation>
+    </message>
+    <message>
+        <source>Bottom to Top, Right to Left</source>
+        <translation>De jos in sus, de la dreapta la stanga</translation>
+    </message>
+    <message>
+        <source>Duplex Settings Conflicts</source>
+        <translation>Setari fata-verso in conflict</translation>
+    </message>
+    <message>
+        <source>Even Pages</source>
+        <translation>Paginile pare</translation>
+    </message>
+    <message>
+        <source>File %1 is not writable.
+Please choose a different file name.</source>
+        <translation>Fisierul %1 nu poate fi scris.
+Alegeti alt nume de fisier.</translation>
+    </message>
+    <message>
+        <source>Invalid Pages Definition</source>
+        <translation>Pagini date gresit</translation>
+    </message>
+    <message>
+        <source>Left to Right, Bottom to Top</source>
+        <translation>De la stanga la dreapta, de jos in sus</translation>
+    </message>
+    <message>
+        <source>Left to Right, Top to Bottom</source>
+        <translation>De la stanga la dreapta, de sus in jos</translation>
+    </message>
+    <message>
+        <source>Local file</source>
+        <translation>Fisier local</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Odd Pages</source>
+        <translation>Paginile impare</translation>
+    </message>
+    <message>
+        <source>Options &apos;Pages Per Sheet&apos; and &apos;Page Set&apos; cannot be used together.
+Please turn one of those options off.</source>
+        <translation>Optiunile &apos;Pagini pe foaie&apos; si &apos;Setul de pagini&apos; nu pot fi folosite impreuna.
+Dezactivati una dintre ele.</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Tiparire</translation>
+    </message>
+    <message>
+        <source>Print To File ...</source>
+        <translation>Tiparire in fisier ...</translation>
+    </message>
+    <message>
+        <source>Print to File (PDF)</source>
+        <translation>Tiparire in fisier (PDF)</translation>
+    </message>
+    <message>
+        <source>Right to Left, Bottom to Top</source>
+        <translation>De la dreapta la stanga, de jos in sus</translation>
+    </message>
+    <message>
+        <source>Right to Left, Top to Bottom</source>
+        <translation>De la dreapta la stanga, de sus in jos</translation>
+    </message>
+    <message>
+        <source>The &apos;From&apos; value cannot be greater than the &apos;To&apos; value.</source>
+        <translation>Valoarea &apos;De la&apos; nu poate fi mai mare decat valoarea &apos;Pana la&apos;.</translation>
+    </message>
+    <message>
+        <source>There are conflicts in duplex settings. Do you want to fix them?</source>
+        <translation>Setarile fata-verso sunt in conflict. Doriti sa le corectati?</translation>
+    </message>
+    <message>
+        <source>Top to Bottom, Left to Right</source>
+        <translation>De sus in jos, de la stanga la dreapta</translation>
+    </message>
+    <message>
+        <source>Top to Bottom, Right to Left</source>
+        <translation>De sus in jos, de la dreapta la stanga</translation>
+    </message>
+    <message>
+        <source>Write PDF file</source>
+        <translation>Scrie fisier PDF</translation>
+    </message>
+</context>
+<context>
+    <name>QPrintPreviewDialog</name>
+    <message>
+        <source>%1%</source>
+        <translation>%1%</translation>
+    </message>
+    <message>
+        <source>Export to PDF</source>
+        <translation>Exporta PDF</translation>
+    </message>
+    <message>
+        <source>First page</source>
+        <translation>Prima pagina</translation>
+    </message>
+    <message>
+        <source>Fit page</source>
+        <translation>Toata pagina</translation>
+    </message>
+    <message>
+        <source>Fit width</source>
+        <translation>Latimea paginii</translation>
+    </message>
+    <message>
+        <source>Landscape</source>
+        <translation>Vedere</translation>
+    </message>
+    <message>
+        <source>Last page</source>
+        <translation>Ultima pagina</translation>
+    </message>
+    <message>
+        <source>Next page</source>
+        <translation>Pagina urmatoare</translation>
+    </message>
+    <message>
+        <source>Page Setup</source>
+        <translation>Asezarea paginii</translation>
+    </message>
+    <message>
+        <source>Page setup</source>
+        <translation>Asezarea paginii</translation>
+    </message>
+    <message>
+        <source>Portrait</source>
+        <translation>Portret</translation>
+    </message>
+    <message>
+        <source>Previous page</source>
+        <translation>Pagina anterioara</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Tipareste</translation>
+    </message>
+    <message>
+        <source>Print Preview</source>
+        <translation>Previzualizare</translation>
+    </message>
+    <message>
+        <source>Show facing pages</source>
+        <translation>Arata paginile alaturate</translation>
+    </message>
+    <message>
+        <source>Show overview of all pages</source>
+        <translation>Arata toate paginile</translation>
+    </message>
+    <message>
+        <source>Show single page</source>
+        <translation>Arata o singura pagina</translation>
+    </message>
+    <message>
+        <source>Zoom in</source>
+        <translation>Mareste</translation>
+    </message>
+    <message>
+        <source>Zoom out</source>
+        <translation>Micsoreaza</translation>
+    </message>
+</context>
+<context>
+    <name>QPrintPropertiesDialog</name>
+    <message>
+        <source>Advanced Option Conflicts</source>
+        <translation>Optiuni avansate in conflict</translation>
+    </message>
+    <message>
+        <source>Job Options</source>
+        <translation>Optiunile lucrarii</translation>
+    </message>
+    <message>
+        <source>Page Setup Conflicts</source>
+        <translation>Setari de pagina in conflict</translation>
+    </message>
+    <message>
+        <source>Printer Properties</source>
+        <translation>Proprietatile imprimantei</translation>
+    </message>
+    <message>
+        <source>There are conflicts in page setup options. Do you want to fix them?</source>
+        <translation>Setarile paginii sunt in conflict. Doriti sa le corectati?</translation>
+    </message>
+    <message>
+        <source>There are conflicts in some advanced options. Do you want to fix them?</source>
+        <translation>Unele optiuni avansate sunt in conflict. Doriti sa le corectati?</translation>
+    </message>
+</context>
+<context>
+    <name>QPrintPropertiesWidget</name>
+    <message>
+        <source>Advanced</source>
+        <translation>Avansat</translation>
+    </message>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>Page</source>
+        <translation>Pagina</translation>
+    </message>
+    <message>
+        <source>There are conflicts in some options. Please fix them.</source>
+        <translation>Unele optiuni sunt in conflict. Corectati-le.</translation>
+    </message>
+</context>
+<context>
+    <name>QPrintSettingsOutput</name>
+    <message>
+        <source>Collate</source>
+        <translation>Asamblare</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Color</translation>
+    </message>
+    <message>
+        <source>Color Mode</source>
+        <translation>Culoare</translation>
+    </message>
+    <message>
+        <source>Copies</source>
+        <translation>Exemplare</translation>
+    </message>
+    <message>
+        <source>Copies:</source>
+        <translation>Exemplare:</translation>
+    </message>
+    <message>
+        <source>Current Page</source>
+        <translation>Pagina curenta</translation>
+    </message>
+    <message>
+        <source>Double Sided Printing</source>
+        <translation>Tiparire fata-verso</translation>
+    </message>
+    <message>
+        <source>Duplex Printing</source>
+        <translation>Tiparire fata-verso</translation>
+    </message>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>Grayscale</source>
+        <translation>Tonuri de gri</translation>
+    </message>
+    <message>
+        <source>Long side</source>
+        <translation>Latura lunga</translation>
+    </message>
+    <message>
+        <source>Long side binding</source>
+        <translation>Legare pe latura lunga</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>Nu</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Nu</translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation>Optiuni</translation>
+    </message>
+    <message>
+        <source>Output Settings</source>
+        <translation>Setari de iesire</translation>
+    </message>
+    <message>
+        <source>Page Set:</source>
+        <translation>Setul de pagini:</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>Paginile</translation>
+    </message>
+    <message>
+        <source>Pages from</source>
+        <translation>Paginile de la</translation>
+    </message>
+    <message>
+        <source>Print all</source>
+        <translation>Toate</translation>
+    </message>
+    <message>
+        <source>Print range</source>
+        <translation>Ce se tipareste</translation>
+    </message>
+    <message>
+        <source>Reverse</source>
+        <translation>In ordine inversa</translation>
+    </message>
+    <message>
+        <source>Selection</source>
+        <translation>Selectia</translation>
+    </message>
+    <message>
+        <source>Short side</source>
+        <translation>Latura scurta</translation>
+    </message>
+    <message>
+        <source>Short side binding</source>
+        <translation>Legare pe latura scurta</translation>
+    </message>
+    <message>
+        <source>Specify pages or ranges separated by commas. Ranges are specified by two numbers separated by a hyphen. E.g: 3,5-7,9 prints pages 3, 5, 6, 7 and 9.</source>
+        <translation>Dati pagini sau intervale despartite prin virgula; un interval are doua numere despartite prin cratima. De exemplu: 3,5-7,9 tipareste paginile 3, 5, 6, 7 si 9.</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>pana la</translation>
+    </message>
+</context>
+<context>
+    <name>QPrintWidget</name>
+    <message>
+        <source>&amp;Name:</source>
+        <translation>&amp;Nume:</translation>
+    </message>
+    <message>
+        <source>...</source>
+        <translation>...</translation>
+    </message>
+    <message>
+        <source>Form</source>
+        <translation>Formular</translation>
+    </message>
+    <message>
+        <source>Location:</source>
+        <translation>Locatie:</translation>
+    </message>
+    <message>
+        <source>Output &amp;file:</source>
+        <translation>&amp;Fisier:</translation>
+    </message>
+    <message>
+        <source>P&amp;roperties</source>
+        <translation>P&amp;roprietati</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Previzualizare</translation>
+    </message>
+    <message>
+        <source>Printer</source>
+        <translation>Imprimanta</translation>
+    </message>
+    <message>
+        <source>Type:</source>
+        <translation>Tip:</translation>
+    </message>
+</context>
 </TS>

@@ -13,6 +13,7 @@
 
 #include <cstdio>
 
+#include <cups/cups.h>
 #include <malloc.h>
 
 namespace formulix {
@@ -38,6 +39,36 @@ void keepFreedHeap()
 {
     static const bool kept = mallopt(M_TRIM_THRESHOLD, 8 << 20) == 1;
     Q_UNUSED(kept);
+}
+
+// A PDF whose end the writer could not put down (a full disk, a size limit) lacks its trailer.
+bool endsAsPdf(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 8)
+        return false;
+    file.seek(qMax<qint64>(0, file.size() - 64));
+    return file.readAll().contains("%%EOF");
+}
+
+// Why the print server turned the last job away, in the program's language where it is known.
+QString refusal()
+{
+    switch (cupsLastError()) {
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
+        return QStringLiteral("coada ei nu primeste lucrari");
+    case IPP_STATUS_ERROR_NOT_FOUND:
+        return QStringLiteral("imprimanta nu mai exista pe serverul de tiparire");
+    case IPP_STATUS_ERROR_FORBIDDEN:
+    case IPP_STATUS_ERROR_NOT_AUTHORIZED:
+    case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
+        return QStringLiteral("serverul de tiparire nu permite lucrarea");
+    case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+    case IPP_STATUS_ERROR_INTERNAL:
+        return QStringLiteral("serverul de tiparire nu raspunde");
+    default:
+        return QString::fromLocal8Bit(cupsLastErrorString());
+    }
 }
 
 } // namespace
@@ -229,10 +260,28 @@ bool PageJob::finish(QString *error)
                                          : QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);
         return false;
     }
-    if (m_pdfPath.isEmpty())
+    if (m_printer->outputFormat() == QPrinter::NativeFormat) {
+        // Qt hands the spooled job to the print server without looking at the answer: a queue
+        // that refuses jobs, or a server gone, would pass for printed.
+        if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
+            if (error)
+                *error = QStringLiteral("Imprimanta %1 nu a primit lucrarea: %2. Nicio pagina nu a fost tiparita.")
+                             .arg(m_name, refusal());
+            return false;
+        }
         return true;
-    // An empty file means the writer failed on its way (a full disk, for one).
-    if (QFileInfo(m_pdfTemporary).size() == 0
+    }
+    if (m_pdfPath.isEmpty()) {
+        // A file chosen in the print dialog is written in place; at least say when it is cut.
+        const QString file = m_printer->outputFileName();
+        if (!file.isEmpty() && !endsAsPdf(file)) {
+            if (error)
+                *error = QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(QDir::toNativeSeparators(file));
+            return false;
+        }
+        return true;
+    }
+    if (!endsAsPdf(m_pdfTemporary)
         || std::rename(QFile::encodeName(m_pdfTemporary).constData(), QFile::encodeName(m_pdfPath).constData()) != 0) {
         if (error)
             *error = QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);

@@ -36,6 +36,7 @@ public:
     ~PreviewWindow() override;
 
     qint64 pageCount() const;
+    qint64 pagesComposed() const { return m_pages->pagesMade(); }
     qint64 currentPage() const { return m_page; }
     void showPage(qint64 index);
     // Millimetres to screen pixels: the zoom times the screen's own scale.

@@ -131,6 +131,7 @@ bool RecordPages::page(qint64 index, QList<PictureBox::PrintedText> *texts, QStr
     m_page.setBackColor(Qt::white);
     composePage(m_model, m_page);
     *texts = m_page.printedTexts();
+    ++m_made;
     return true;
 }
 

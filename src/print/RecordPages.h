@@ -29,6 +29,8 @@ public:
     qint64 recordOf(qint64 page) const;
     // Page `index`, from 0; false with a reason naming the record when it cannot be read.
     bool page(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error);
+    // Pages composed so far: a preview composes only those it shows.
+    qint64 pagesMade() const { return m_made; }
 
 private:
     bool readUpTo(qint64 row, QString *error);
@@ -44,6 +46,7 @@ private:
     std::vector<int> m_columns; // per database field, its column in the table, or -1
     QStringList m_givenTexts;   // the database fields' texts as the layout was given
     PictureBox m_page;
+    qint64 m_made = 0;
 };
 
 } // namespace formulix

@@ -7,6 +7,7 @@
 #include "print/BatchPrintDialog.h"
 #include "print/PreviewWindow.h"
 #include "platform/TextRules.h"
+#include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -18,6 +19,9 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace formulix;
 using namespace formulix::test;
@@ -111,7 +115,10 @@ private slots:
     void unwritablePdfIsTold();
     void previewShowsWhatThePdfHolds_data();
     void previewShowsWhatThePdfHolds();
+    void previewOfALargeTableDrawsWhatIsShown();
     void batchGoesThroughTheDefaultQueue();
+    void refusedJobIsTold();
+    void cutPdfIsNotKept();
     void commandLine_data();
     void commandLine();
 
@@ -345,6 +352,39 @@ void TestBatch::previewShowsWhatThePdfHolds()
     QVERIFY2(correlation > least, qPrintable(QString::number(correlation)));
 }
 
+void TestBatch::previewOfALargeTableDrawsWhatIsShown()
+{
+    openExample(false);
+    const QString database = m_dir->filePath(QStringLiteral("scoala.mdb"));
+    Jet4Writer writer(database);
+    writer.beginTable(QStringLiteral("Elevi"), {{QStringLiteral("Nume"), Jet4Type::Text, 60},
+                                                {QStringLiteral("CNP"), Jet4Type::Text, 13},
+                                                {QStringLiteral("DataNasterii"), Jet4Type::DateTime},
+                                                {QStringLiteral("Localitate"), Jet4Type::Text, 50}});
+    for (int i = 1; i <= 10000; ++i)
+        writer.addRow({QStringLiteral("Elev %1").arg(i), QStringLiteral("6%1").arg(i, 12, 10, QChar(u'0')),
+                       Jet4Value::fromDateTime(QDate(2012, 1, 1).startOfDay()), QStringLiteral("Sibiu")});
+    QVERIFY(writer.finish());
+    loadDatabase(*m_window, database);
+    QVERIFY(chooseTable(*m_window, QStringLiteral("Elevi")));
+    DialogSeam::reset();
+
+    JobRequest request;
+    request.choice.kind = RecordChoice::All;
+    BatchPrintDialog::queueAnswer(request);
+    m_window->previewAction->trigger();
+    PreviewWindow *preview = m_window->previewWindow();
+    QVERIFY(preview && QTest::qWaitForWindowExposed(preview));
+    QCOMPARE(preview->pageCount(), 10000);
+    QCOMPARE(preview->pagesComposed(), 1);
+
+    preview->showPage(9999);
+    QCOMPARE(preview->pagesComposed(), 2);
+    const QImage last = preview->pageImage(9999, 4);
+    QVERIFY(!last.isNull());
+    QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shown().value(0).text));
+}
+
 // One job of many pages through the print server, as a user prints: run with the test queue.
 void TestBatch::batchGoesThroughTheDefaultQueue()
 {
@@ -372,6 +412,47 @@ void TestBatch::batchGoesThroughTheDefaultQueue()
     }
     QVERIFY(pages[0] != pages[1] && pages[1] != pages[2]);
     QFile::remove(pdf);
+}
+
+// Run with a queue that refuses jobs as the default printer.
+void TestBatch::refusedJobIsTold()
+{
+    if (const QString why = testQueueUnavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    openExample();
+    JobRequest request;
+    request.choice = {RecordChoice::Range, 1, 2, {}, 1};
+    BatchPrintDialog::queueAnswer(request);
+    m_window->printRecordsAction->trigger();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    const QString told = MessageBox::shown()[0].text;
+    QVERIFY2(told.contains(QStringLiteral("nu a primit lucrarea")) && told.contains(QStringLiteral("FormulixRefusing")),
+             qPrintable(told));
+}
+
+// A file cut short on its way (a full disk; here a limit on the file's size) never takes the name.
+void TestBatch::cutPdfIsNotKept()
+{
+    openExample();
+    const QString pdf = m_dir->filePath(QStringLiteral("clasa.pdf"));
+    struct rlimit given;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &given), 0);
+    const auto restore = qScopeGuard([&given] {
+        setrlimit(RLIMIT_FSIZE, &given);
+        signal(SIGXFSZ, SIG_DFL);
+    });
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = given;
+    small.rlim_cur = 20 * 1024;
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    JobRequest request;
+    request.choice.kind = RecordChoice::All;
+    exportPdf(request);
+    setrlimit(RLIMIT_FSIZE, &given);
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(QDir(m_dir->path()).entryList(QDir::Files).isEmpty());
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(MessageBox::shown()[0].text.contains(QDir::toNativeSeparators(pdf)));
 }
 
 void TestBatch::commandLine_data()

@@ -51,7 +51,7 @@ QString testQueueUnavailable()
     if (queue.isEmpty())
         return QStringLiteral("runs on its own, with the test print queue as the default printer");
     if (QPrinterInfo::defaultPrinter().printerName() != queue)
-        return QStringLiteral("no cups-pdf queue FormulixTest: the test script sets it up");
+        return QStringLiteral("no cups-pdf queue %1: the test script sets it up").arg(queue);
     return QString();
 }
 
