@@ -173,6 +173,7 @@ int runCommandLine(const QStringList &arguments)
     RecordPages pages(model, pageMm, options->password);
     if (!pages.open(*choice, &error))
         return failWith(RunDatabase, error);
+    pages.setOnePass(true);
     if (!job->begin(orientation, applicationTitle(), &error))
         return failWith(RunOutput, error);
     for (qint64 page = 0; page < pages.pageCount(); ++page) {

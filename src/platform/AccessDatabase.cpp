@@ -645,7 +645,8 @@ void RecordSet::Private::closeChunk()
 
 const RecordSet::Private::Chunk *RecordSet::Private::locate(qint64 row, int column, std::size_t *cell) const
 {
-    if (row < 0 || row >= rowsRead || column < 0 || column >= int(columnTypes.size()))
+    if (row < 0 || row >= rowsRead || column < 0 || column >= int(columnTypes.size()) || chunks.empty()
+        || row < chunks.front().firstRow)
         return nullptr;
     const auto after = std::upper_bound(chunks.begin(), chunks.end(), row,
                                         [](qint64 r, const Chunk &chunk) { return r < chunk.firstRow; });
@@ -728,6 +729,14 @@ bool RecordSet::failed() const
 QString RecordSet::failure() const
 {
     return d->failure;
+}
+
+void RecordSet::forgetRowsBefore(qint64 row)
+{
+    auto end = d->chunks.begin();
+    while (end != d->chunks.end() && end->firstRow + end->rows <= row)
+        ++end;
+    d->chunks.erase(d->chunks.begin(), end); // the next row read starts a chunk of its own
 }
 
 qint64 RecordSet::fetchAll()

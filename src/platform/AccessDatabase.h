@@ -44,6 +44,10 @@ public:
     // Reads the rest; returns rowsRead().
     qint64 fetchAll();
 
+    // Lets the rows before `row` go, as a job that reads a table once from its start does; they
+    // then read as "". Rows are let go a chunk at a time.
+    void forgetRowsBefore(qint64 row);
+
     // 0-based row < rowsRead(). NULL, and any row or column out of range, give "".
     QString text(qint64 row, int column) const;
     // True for a NULL value and for a row or column out of range. Yes/no values are never NULL.

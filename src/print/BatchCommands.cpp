@@ -57,6 +57,7 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
         MessageBox::information(this, applicationTitle(), error);
         return false;
     }
+    pages->setOnePass(true);
     if (!job.begin(pageOrientation(), applicationTitle(), &error)) {
         MessageBox::information(this, applicationTitle(), error);
         return false;

@@ -5,6 +5,7 @@
 #include "print/PageComposer.h"
 
 #include <QDir>
+#include <limits>
 
 namespace formulix {
 
@@ -54,33 +55,50 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
         m_columns.push_back(index);
     }
 
-    if (choice.kind == RecordChoice::All) {
-        m_recordCount = m_rows->fetchAll();
-        if (m_rows->failed())
-            return fail(m_rows->failure());
-        return true;
-    }
     if (choice.kind == RecordChoice::Range) {
         if (choice.first < 1 || choice.last < choice.first)
             return fail(QStringLiteral("Intervalul de inregistrari %1 - %2 nu este bun.").arg(choice.first).arg(choice.last));
-        for (qint64 record = choice.first; record <= choice.last; ++record)
-            m_records.append(record);
-    } else {
+    } else if (choice.kind == RecordChoice::Rows) {
         m_records = choice.rows;
         std::sort(m_records.begin(), m_records.end());
         m_records.erase(std::unique(m_records.begin(), m_records.end()), m_records.end());
         if (m_records.isEmpty() || m_records.first() < 1)
             return fail(QStringLiteral("Nu este selectata nicio inregistrare in tabel."));
     }
-    // The last record asked for must be there.
-    if (!readUpTo(m_records.last() - 1, nullptr)) {
+    // Counted on a handle of its own that keeps no rows; the pages then read theirs as they go.
+    const qint64 needed = choice.kind == RecordChoice::All     ? std::numeric_limits<qint64>::max()
+                        : choice.kind == RecordChoice::Range ? choice.last
+                                                             : m_records.last();
+    const qint64 counted = countRows(needed, &reason);
+    if (counted < 0)
+        return fail(reason);
+    if (counted < needed && choice.kind != RecordChoice::All) {
         return fail(QStringLiteral("Tabela %1 are %2 inregistrari; inregistrarea %3 nu exista.")
                         .arg(m_model.NumeTabela)
-                        .arg(m_rows->rowsRead())
-                        .arg(m_records.last()));
+                        .arg(counted)
+                        .arg(needed));
     }
-    m_recordCount = m_records.size();
+    m_recordCount = choice.kind == RecordChoice::All     ? counted
+                  : choice.kind == RecordChoice::Range ? choice.last - choice.first + 1
+                                                       : m_records.size();
     return true;
+}
+
+qint64 RecordPages::countRows(qint64 atMost, QString *error) const
+{
+    const std::unique_ptr<RecordSet> rows = m_database->openTable(m_model.NumeTabela, error);
+    if (!rows)
+        return -1;
+    while (rows->rowsRead() < atMost && !rows->allRead() && !rows->failed()) {
+        rows->fetchMore(qMin<qint64>(256, atMost - rows->rowsRead()));
+        rows->forgetRowsBefore(rows->rowsRead());
+    }
+    if (rows->failed()) {
+        if (error)
+            *error = rows->failure();
+        return -1;
+    }
+    return rows->rowsRead();
 }
 
 qint64 RecordPages::pageCount() const
@@ -95,13 +113,19 @@ qint64 RecordPages::recordOf(qint64 page) const
         return 0;
     if (m_choice.kind == RecordChoice::All)
         return index + 1;
+    if (m_choice.kind == RecordChoice::Range)
+        return m_choice.first + index;
     return m_records.value(index);
 }
 
 bool RecordPages::readUpTo(qint64 row, QString *error)
 {
-    while (m_rows->rowsRead() <= row && !m_rows->allRead() && !m_rows->failed())
+    while (m_rows->rowsRead() <= row && !m_rows->allRead() && !m_rows->failed()) {
+        // Pages in order need no row before the one asked for.
+        if (m_onePass)
+            m_rows->forgetRowsBefore(m_rows->rowsRead());
         m_rows->fetchMore(256);
+    }
     if (m_rows->rowsRead() > row)
         return true;
     if (error)

@@ -29,17 +29,21 @@ public:
     qint64 recordOf(qint64 page) const;
     // Page `index`, from 0; false with a reason naming the record when it cannot be read.
     bool page(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error);
+    // A job that goes through the pages once, in order: the rows behind it are let go, so a
+    // table of any length takes no more memory than a page. Off for a preview, which goes back.
+    void setOnePass(bool onePass) { m_onePass = onePass; }
     // Pages composed so far: a preview composes only those it shows.
     qint64 pagesMade() const { return m_made; }
 
 private:
     bool readUpTo(qint64 row, QString *error);
+    qint64 countRows(qint64 atMost, QString *error) const;
 
     Module1 m_model;
     QSizeF m_pageMm;
     QString m_password;
     RecordChoice m_choice;
-    QList<qint64> m_records; // chosen record numbers (Range and Rows)
+    QList<qint64> m_records; // chosen record numbers (Rows)
     qint64 m_recordCount = 1;
     std::unique_ptr<AccessDatabase> m_database;
     std::unique_ptr<RecordSet> m_rows;
@@ -47,6 +51,7 @@ private:
     QStringList m_givenTexts;   // the database fields' texts as the layout was given
     PictureBox m_page;
     qint64 m_made = 0;
+    bool m_onePass = false;
 };
 
 } // namespace formulix
