@@ -90,7 +90,7 @@ qint64 runJob(const QString &database, int records, const QString &pdf)
     pages.setOnePass(true);
     if (!pages.open(choice, nullptr) || !job->begin(PageOrientation::Landscape, QStringLiteral("bench"), nullptr))
         return -1;
-    QList<PictureBox::PrintedText> texts;
+    PageContent texts;
     for (qint64 page = 0; page < pages.pageCount(); ++page) {
         if (!pages.page(page, &texts, nullptr) || !job->addPage(texts, PageMm, 20, 5, nullptr, nullptr))
             return -1;
@@ -237,9 +237,9 @@ int main(int argc, char *argv[])
         RecordChoice choice{RecordChoice::Range, 1, 1000, {}, 1};
         pages.open(choice, nullptr);
         for (qint64 page = 0; page < pages.pageCount(); ++page) {
-            QList<PictureBox::PrintedText> texts;
+            PageContent texts;
             pages.page(page, &texts, nullptr);
-            composed.append(texts);
+            composed.append(texts.texts);
         }
     }
     qint64 pagesOut = 0;

@@ -177,7 +177,7 @@ int runCommandLine(const QStringList &arguments)
     if (!job->begin(orientation, applicationTitle(), &error))
         return failWith(RunOutput, error);
     for (qint64 page = 0; page < pages.pageCount(); ++page) {
-        QList<PictureBox::PrintedText> texts;
+        PageContent texts;
         if (!pages.page(page, &texts, &error)) {
             job->cancel(nullptr);
             return failWith(RunDatabase, QStringLiteral("inregistrarea %1: %2").arg(pages.recordOf(page)).arg(error));

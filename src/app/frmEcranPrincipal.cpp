@@ -153,6 +153,10 @@ void frmEcranPrincipal::createMenus()
     printRecordsAction = insert(QStringLiteral("Tipareste Inregistrari..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
     previewAction = insert(QStringLiteral("Previzualizare"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     exportPdfAction = insert(QStringLiteral("Exporta PDF..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    calibrationSheetAction = insert(QStringLiteral("Pagina de calibrare"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
+    calibrateAction = insert(QStringLiteral("Calibrare..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
+    addAction(calibrationSheetAction);
+    addAction(calibrateAction);
     printRecordsAction->setEnabled(false);
 
     mnuInstrumente = menuBar()->addMenu(QStringLiteral("Instrumente"));
@@ -200,6 +204,9 @@ void frmEcranPrincipal::connectHandlers()
     connectCommand(printRecordsAction, &frmEcranPrincipal::printRecords);
     connectCommand(previewAction, &frmEcranPrincipal::showPreview);
     connectCommand(exportPdfAction, &frmEcranPrincipal::exportPdf);
+    // Not through the menu's enabling: calibrating needs no template.
+    connect(calibrationSheetAction, &QAction::triggered, this, &frmEcranPrincipal::printCalibrationSheet);
+    connect(calibrateAction, &QAction::triggered, this, &frmEcranPrincipal::calibrate);
     connectCommand(mnuCorecteazaPoz, &frmEcranPrincipal::mnuCorecteazaPoz_Click);
 
     connect(Command1, &QPushButton::clicked, this, &frmEcranPrincipal::Command1_Click);

@@ -55,6 +55,10 @@ public:
     QAction *printRecordsAction = nullptr;
     QAction *previewAction = nullptr;
     QAction *exportPdfAction = nullptr;
+    // Calibrating the printer (src/print/CalibrationCommands.cpp); their keys work before a
+    // template is loaded, when the menu cannot be opened yet.
+    QAction *calibrationSheetAction = nullptr;
+    QAction *calibrateAction = nullptr;
     // Menu "Instrumente"
     QMenu *mnuInstrumente = nullptr;
     QAction *mnuIncarcaMacheta = nullptr;
@@ -168,6 +172,8 @@ public:
     void showPreview();
     void exportPdf();
     PreviewWindow *previewWindow() const { return m_preview; }
+    void printCalibrationSheet();
+    void calibrate();
 
     // Drawing the fields (src/editor/Canvas.cpp)
     static QString displayText(const Camp &camp, bool esteGeneral);
@@ -231,6 +237,9 @@ private:
     std::unique_ptr<RecordPages> recordPages(const RecordChoice &choice, QString *error) const;
     // The canvas as the page image: what "Tipareste" gives the page image.
     QSizeF pageSizeMm() const;
+    // The page image of a job: the canvas; for the calibration sheet without a template, the
+    // printer's paper (A4 without a printer).
+    QSizeF jobCanvasMm(const RecordChoice &choice) const;
     PageOrientation pageOrientation() const;
     qint64 tableRecordCount() const;
     QList<qint64> gridSelection() const;

@@ -3,6 +3,7 @@
 #include "platform/TextPainter.h"
 
 #include <QPainter>
+#include <QPen>
 
 namespace formulix {
 
@@ -19,7 +20,7 @@ QRectF PageGeometry::visibleMm() const
 }
 
 void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geometry,
-                const QList<PictureBox::PrintedText> &texts, const Picture *form)
+                const PageContent &content, const Picture *form)
 {
     painter.save();
     if (form && !form->isNull()) {
@@ -34,9 +35,23 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
     painter.setClipRect(QRectF(visible.topLeft() * pixelsPerMm, visible.size() * pixelsPerMm), Qt::IntersectClip);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QPointF shift = geometry.shiftMm();
+    if (!content.targets.isEmpty()) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setBrush(Qt::NoBrush);
+        for (const TargetMark &target : content.targets) {
+            painter.setPen(QPen(Qt::black, target.lineMm * pixelsPerMm, Qt::SolidLine, Qt::FlatCap));
+            const QPointF centre = (target.centreMm + shift) * pixelsPerMm;
+            const double arm = target.armMm * pixelsPerMm, radius = target.radiusMm * pixelsPerMm;
+            painter.drawEllipse(centre, radius, radius);
+            painter.drawLine(centre - QPointF(arm, 0), centre + QPointF(arm, 0));
+            painter.drawLine(centre - QPointF(0, arm), centre + QPointF(0, arm));
+        }
+        painter.restore();
+    }
     // Unhinted, a text on screen keeps the width it has on paper.
     QFont given, unhinted;
-    for (const PictureBox::PrintedText &text : texts) {
+    for (const PictureBox::PrintedText &text : content.texts) {
         if (text.face != given) {
             given = text.face;
             unhinted = given;

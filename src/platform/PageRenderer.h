@@ -30,11 +30,31 @@ struct PageGeometry
     QRectF visibleMm() const;
 };
 
-// Draws the texts with the painter's origin at the printable area's top-left corner and
+// A crosshair target of the calibration sheet: a circle and a cross through its centre.
+struct TargetMark
+{
+    QPointF centreMm; // on the page image, as a text's position is
+    double radiusMm = 4;
+    double armMm = 7;  // from the centre to each end of the cross
+    double lineMm = 0.3;
+};
+
+// What a page carries: texts, and for the calibration sheet its targets.
+struct PageContent
+{
+    PageContent(QList<PictureBox::PrintedText> texts = {}, QList<TargetMark> targets = {})
+        : texts(std::move(texts)), targets(std::move(targets))
+    {
+    }
+    QList<PictureBox::PrintedText> texts;
+    QList<TargetMark> targets;
+};
+
+// Draws the page with the painter's origin at the printable area's top-left corner and
 // `pixelsPerMm` painter units to the millimetre. `form`, when given, is drawn faintly beneath
 // where the paper form lies (its top-left at the paper's top-left); it is for the screen and
 // for proofs, never for a print on the form itself.
 void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geometry,
-                const QList<PictureBox::PrintedText> &texts, const Picture *form = nullptr);
+                const PageContent &content, const Picture *form = nullptr);
 
 } // namespace formulix

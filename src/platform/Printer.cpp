@@ -220,7 +220,7 @@ QSizeF PageJob::paperMm() const
     return (m_reference ? m_reference.get() : m_printer)->pageLayout().fullRect(QPageLayout::Millimeter).size();
 }
 
-bool PageJob::addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
+bool PageJob::addPage(const PageContent &content, QSizeF pageMm, double offsetLeft,
                       double offsetUp, const Picture *form, QString *error)
 {
     if (!m_started)
@@ -236,7 +236,7 @@ bool PageJob::addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm
         m_painter.save();
         m_painter.translate(m_origin * pixelsPerMm());
     }
-    renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, texts, form);
+    renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, content, form);
     if (moved)
         m_painter.restore();
     if (m_printer->printerState() == QPrinter::Error) {

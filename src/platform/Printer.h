@@ -62,7 +62,7 @@ public:
     double pixelsPerMm() const;
     QSizeF paperMm() const;
 
-    bool addPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft, double offsetUp,
+    bool addPage(const PageContent &content, QSizeF pageMm, double offsetLeft, double offsetUp,
                  const Picture *form, QString *error);
     int pagesDone() const { return m_pages; }
     // Ends the job: every page goes out (a PDF file takes its name); false with the reason.

@@ -43,7 +43,7 @@ QList<qint64> frmEcranPrincipal::gridSelection() const
 
 std::unique_ptr<RecordPages> frmEcranPrincipal::recordPages(const RecordChoice &choice, QString *error) const
 {
-    auto pages = std::make_unique<RecordPages>(m, pageSizeMm(), Data1->Password);
+    auto pages = std::make_unique<RecordPages>(m, jobCanvasMm(choice), Data1->Password);
     if (!pages->open(choice, error))
         return nullptr;
     return pages;
@@ -72,7 +72,7 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     progress.setMinimumDuration(400);
     progress.setWindowModality(Qt::WindowModal);
     const Picture form = Picture2->picture();
-    const QSizeF pageMm = pageSizeMm();
+    const QSizeF pageMm = jobCanvasMm(request.choice);
 
     bool cancelled = false;
     qint64 page = 0;
@@ -83,7 +83,7 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
             cancelled = true;
             break;
         }
-        QList<PictureBox::PrintedText> texts;
+        PageContent texts;
         if (!pages->page(page, &texts, &error)
             || !job.addPage(texts, pageMm, m.PozStanga, m.PozSus, request.withForm ? &form : nullptr, &error)) {
             progress.reset();
@@ -148,7 +148,8 @@ void frmEcranPrincipal::showPreview()
         return;
     }
     delete m_preview.data();
-    const PreviewWindow::Layout layout{pageSizeMm(), double(m.PozStanga), double(m.PozSus), pageOrientation()};
+    const PreviewWindow::Layout layout{jobCanvasMm(request->choice), double(m.PozStanga), double(m.PozSus),
+                                       pageOrientation()};
     m_preview = new PreviewWindow(std::move(pages), layout, Picture2->picture());
     const JobRequest shown = *request;
     connect(m_preview, &PreviewWindow::printRequested, this, [this, shown] {

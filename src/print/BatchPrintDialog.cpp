@@ -112,6 +112,8 @@ BatchPrintDialog::BatchPrintDialog(QWidget *parent, Purpose purpose, qint64 reco
     grid->addWidget(new QLabel(QStringLiteral("pana la"), this), 2, 2);
     grid->addWidget(m_last, 2, 3);
     grid->addWidget(m_rows, 3, 0, 1, 4);
+    m_calibration = new QRadioButton(QStringLiteral("Pagina de calibrare"), this);
+    grid->addWidget(m_calibration, 4, 0, 1, 4);
     layout->addLayout(grid);
 
     auto *copiesRow = new QHBoxLayout;
@@ -157,7 +159,7 @@ BatchPrintDialog::BatchPrintDialog(QWidget *parent, Purpose purpose, qint64 reco
     // A print of many records is what this dialog is for; a preview or a PDF starts from the
     // record on the canvas.
     (purpose == Purpose::Print && table ? m_all : m_current)->setChecked(true);
-    for (QRadioButton *button : {m_current, m_all, m_range, m_rows})
+    for (QRadioButton *button : {m_current, m_all, m_range, m_rows, m_calibration})
         connect(button, &QRadioButton::toggled, this, &BatchPrintDialog::updateEnabled);
     connect(m_first, &QSpinBox::valueChanged, this, [this](int value) {
         if (m_last->value() < value)
@@ -196,6 +198,7 @@ JobRequest BatchPrintDialog::request() const
     choice.kind = m_all->isChecked() ? RecordChoice::All
         : m_range->isChecked()       ? RecordChoice::Range
         : m_rows->isChecked()        ? RecordChoice::Rows
+        : m_calibration->isChecked() ? RecordChoice::Calibration
                                      : RecordChoice::Current;
     choice.first = m_first->value();
     choice.last = m_last->value();

@@ -1,6 +1,7 @@
 #pragma once
 // Chooses what a job of many pages takes: the current record, every record, a range of records
-// numbered as the record window numbers them, or the rows selected in its grid; how many copies
+// numbered as the record window numbers them, the rows selected in its grid, or the calibration
+// sheet; how many copies
 // of each page; and, for a print, the printer; for a PDF, whether the form goes beneath.
 
 #include <QDialog>
@@ -18,7 +19,7 @@ namespace formulix {
 
 struct RecordChoice
 {
-    enum Kind { Current, All, Range, Rows };
+    enum Kind { Current, All, Range, Rows, Calibration };
     Kind kind = Current;
     qint64 first = 1, last = 1; // a range, numbered from 1
     QList<qint64> rows;         // chosen rows, numbered from 1, in record order
@@ -76,6 +77,7 @@ private:
     QRadioButton *m_all = nullptr;
     QRadioButton *m_range = nullptr;
     QRadioButton *m_rows = nullptr;
+    QRadioButton *m_calibration = nullptr;
     QSpinBox *m_first = nullptr;
     QSpinBox *m_last = nullptr;
     QSpinBox *m_copies = nullptr;

@@ -134,7 +134,7 @@ qint64 PreviewWindow::pageCount() const
     return m_pages->pageCount();
 }
 
-bool PreviewWindow::loadTexts(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error) const
+bool PreviewWindow::loadTexts(qint64 index, PageContent *texts, QString *error) const
 {
     return m_pages->page(index, texts, error);
 }
@@ -144,7 +144,7 @@ void PreviewWindow::showPage(qint64 index)
     index = std::clamp<qint64>(index, 0, qMax<qint64>(0, pageCount() - 1));
     m_page = index;
     m_error.clear();
-    m_texts.clear();
+    m_texts = {};
     if (!loadTexts(index, &m_texts, &m_error) && m_error.isEmpty())
         m_error = QStringLiteral("Pagina %1 nu poate fi aratata.").arg(index + 1);
     const QSignalBlocker block(m_pageBox);

@@ -65,7 +65,7 @@ protected:
 private:
     void updateView();
     void fitZoom();
-    bool loadTexts(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error) const;
+    bool loadTexts(qint64 index, PageContent *content, QString *error) const;
 
     std::unique_ptr<RecordPages> m_pages;
     Layout m_layout;
@@ -74,7 +74,7 @@ private:
     QRectF m_printableMm;
     qint64 m_page = 0;
     double m_zoom = 1.0;
-    QList<PictureBox::PrintedText> m_texts;
+    PageContent m_texts;
     QString m_error;
 
     QSpinBox *m_pageBox = nullptr;

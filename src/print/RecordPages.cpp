@@ -2,6 +2,7 @@
 
 #include "platform/AccessDatabase.h"
 #include "platform/TextRules.h"
+#include "print/Calibration.h"
 #include "print/PageComposer.h"
 
 #include <QDir>
@@ -26,7 +27,7 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
             *error = reason;
         return false;
     };
-    if (choice.kind == RecordChoice::Current) {
+    if (choice.kind == RecordChoice::Current || choice.kind == RecordChoice::Calibration) {
         m_recordCount = 1;
         return true;
     }
@@ -109,7 +110,7 @@ qint64 RecordPages::pageCount() const
 qint64 RecordPages::recordOf(qint64 page) const
 {
     const qint64 index = page / m_choice.copies;
-    if (m_choice.kind == RecordChoice::Current)
+    if (m_choice.kind == RecordChoice::Current || m_choice.kind == RecordChoice::Calibration)
         return 0;
     if (m_choice.kind == RecordChoice::All)
         return index + 1;
@@ -134,10 +135,18 @@ bool RecordPages::readUpTo(qint64 row, QString *error)
     return false;
 }
 
-bool RecordPages::page(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error)
+bool RecordPages::page(qint64 index, PageContent *content, QString *error)
 {
     if (index < 0 || index >= pageCount())
         return false;
+    if (m_choice.kind == RecordChoice::Calibration) {
+        const PageOrientation orientation = m_model.Orientare == 1 ? PageOrientation::Landscape
+                                          : m_model.Orientare == 2 ? PageOrientation::Portrait
+                                                                   : PageOrientation::Unchanged;
+        *content = calibrationSheet(m_pageMm, m_model.PozStanga, m_model.PozSus, orientation);
+        ++m_made;
+        return true;
+    }
     if (m_choice.kind != RecordChoice::Current) {
         const qint64 row = recordOf(index) - 1;
         if (!readUpTo(row, error))
@@ -154,7 +163,7 @@ bool RecordPages::page(qint64 index, QList<PictureBox::PrintedText> *texts, QStr
     }
     m_page.setBackColor(Qt::white);
     composePage(m_model, m_page);
-    *texts = m_page.printedTexts();
+    *content = PageContent(m_page.printedTexts());
     ++m_made;
     return true;
 }

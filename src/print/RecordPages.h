@@ -4,6 +4,7 @@
 // the table as pages are asked for, through a handle of the job's own.
 
 #include "model/Module1.h"
+#include "platform/PageRenderer.h"
 #include "platform/PictureBox.h"
 #include "print/BatchPrintDialog.h"
 
@@ -28,7 +29,7 @@ public:
     // The record a page shows, numbered from 1 (0 for the layout as it stands).
     qint64 recordOf(qint64 page) const;
     // Page `index`, from 0; false with a reason naming the record when it cannot be read.
-    bool page(qint64 index, QList<PictureBox::PrintedText> *texts, QString *error);
+    bool page(qint64 index, PageContent *content, QString *error);
     // A job that goes through the pages once, in order: the rows behind it are let go, so a
     // table of any length takes no more memory than a page. Off for a preview, which goes back.
     void setOnePass(bool onePass) { m_onePass = onePass; }

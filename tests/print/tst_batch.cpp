@@ -48,13 +48,6 @@ QList<Pupil> examplePupils()
     return pupils;
 }
 
-int pdfPages(const QString &pdf)
-{
-    QProcess info;
-    info.start(QStringLiteral("pdfinfo"), {pdf});
-    info.waitForFinished(60000);
-    return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(QString::fromUtf8(info.readAllStandardOutput())).captured(1).toInt();
-}
 
 // The single digits on a page, the line that holds most of them read from left to right: the
 // personal number, one digit to a box.
@@ -76,27 +69,6 @@ QString digitLine(const QString &pdf, int page)
             best = QStringList(line.values()).join(QString());
     }
     return best;
-}
-
-// One page's words, left to right within a line, as pdftotext reads them.
-QString pageText(const QString &pdf, int page)
-{
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
-                                            QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
-    text.waitForFinished(60000);
-    return QString::fromUtf8(text.readAllStandardOutput());
-}
-
-QImage renderPdfPage(const QString &pdf, int page, int dpi, const QString &dir)
-{
-    const QString prefix = QDir(dir).filePath(QStringLiteral("page"));
-    QProcess render;
-    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                                             QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                             QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
-    render.waitForFinished(60000);
-    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
 } // namespace
@@ -228,7 +200,7 @@ void TestBatch::pagesFollowTheChosenRecords()
     QCOMPARE(pupils.size(), 10);
     for (int page = 0; page < pages.size(); ++page) {
         const Pupil &pupil = pupils.at(int(pages[page] - 1));
-        const QString text = pageText(pdf, page + 1);
+        const QString text = pdfPageText(pdf, page + 1);
         QVERIFY2(text.contains(pupil.name), qPrintable(QStringLiteral("page %1: %2").arg(page + 1).arg(text)));
         QCOMPARE(digitLine(pdf, page + 1), pupil.cnp);
     }
@@ -272,7 +244,7 @@ void TestBatch::withoutATableOnlyTheLayoutPrints()
     request.choice.kind = RecordChoice::Current;
     const QString pdf = exportPdf(request);
     QCOMPARE(pdfPages(pdf), 1);
-    QVERIFY(pageText(pdf, 1).contains(QStringLiteral("Eminescu")));
+    QVERIFY(pdfPageText(pdf, 1).contains(QStringLiteral("Eminescu")));
 
     // Asked for all records of a table it does not have, the job says so and writes nothing.
     m_model->NumeTabela.clear();
@@ -323,7 +295,7 @@ void TestBatch::previewShowsWhatThePdfHolds()
 
     const QString pdf = exportPdf(request);
     const int dpi = 200;
-    const QImage printed = renderPdfPage(pdf, 2, dpi, m_dir->path());
+    const QImage printed = renderPdfPage(pdf, 2, dpi);
     const QImage shown = preview->pageImage(1, dpi / 25.4);
     QVERIFY(!printed.isNull() && !shown.isNull());
     QVERIFY2(qAbs(printed.width() - shown.width()) <= 1 && qAbs(printed.height() - shown.height()) <= 1,
@@ -402,7 +374,7 @@ void TestBatch::batchGoesThroughTheDefaultQueue()
     // The queue's PDF holds the texts as drawings: each page inked, each record's its own.
     QList<QImage> pages;
     for (int page = 1; page <= 3; ++page) {
-        pages.append(renderPdfPage(pdf, page, 30, m_dir->path()));
+        pages.append(renderPdfPage(pdf, page, 30));
         QVERIFY(!pages.last().isNull());
         int dark = 0;
         for (int y = 0; y < pages.last().height(); ++y)

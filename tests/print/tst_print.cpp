@@ -19,6 +19,7 @@
 #include <memory>
 
 using namespace formulix;
+using namespace formulix::test;
 
 namespace {
 
@@ -60,10 +61,7 @@ PdfPage readWords(const QString &pdf)
 // Dark pixels of the first page rendered at 10 pixels a millimetre, as a bounding box in mm.
 QRectF inkOf(const QString &pdf, QSizeF *pageMm = nullptr)
 {
-    QTemporaryDir dir;
-    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-png"),
-                                                   QStringLiteral("-singlefile"), pdf, dir.filePath("page")});
-    const QImage image(dir.filePath("page.png"));
+    const QImage image = renderPdfPage(pdf, 1, 254);
     if (pageMm)
         *pageMm = QSizeF(image.width() / 10.0, image.height() / 10.0);
     QRect ink;
@@ -84,16 +82,6 @@ QRectF devicePrintable(const QPrinter &printer)
     return layout.paintRect(QPageLayout::Millimeter);
 }
 
-int pageCount(const QString &pdf)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdfinfo"), {pdf});
-    process.waitForFinished(60000);
-    return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
-        .match(QString::fromUtf8(process.readAllStandardOutput()))
-        .captured(1)
-        .toInt();
-}
 
 } // namespace
 
@@ -261,7 +249,7 @@ void TestPrint::onlyTheFieldsArePrinted()
 {
     loadTemplate();
     print(); // the template is never printed: a layout without fields is one blank page
-    QCOMPARE(pageCount(m_pdf), 1);
+    QCOMPARE(pdfPages(m_pdf), 1);
     QVERIFY(inkOf(m_pdf).isEmpty());
 
     // A database field prints the text it holds; one never filled prints nothing.

@@ -12,6 +12,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QWidget>
 #include <cmath>
 
@@ -21,6 +25,38 @@ QPoint mmToPixel(const QWidget *widget, QPointF mm)
 {
     const double ppm = pixelsPerMm(logicalDpi(widget));
     return QPoint(int(std::floor(mm.x() * ppm)), int(std::floor(mm.y() * ppm)));
+}
+
+int pdfPages(const QString &pdf)
+{
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {pdf});
+    info.waitForFinished(60000);
+    return QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)"))
+        .match(QString::fromUtf8(info.readAllStandardOutput()))
+        .captured(1)
+        .toInt();
+}
+
+QString pdfPageText(const QString &pdf, int page)
+{
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), QStringLiteral("-f"), QString::number(page),
+                                            QStringLiteral("-l"), QString::number(page), pdf, QStringLiteral("-")});
+    text.waitForFinished(60000);
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+QImage renderPdfPage(const QString &pdf, int page, int dpi)
+{
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("page"));
+    QProcess render;
+    render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                                             QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                             QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
+    render.waitForFinished(60000);
+    return QImage(prefix + QStringLiteral(".png")).convertToFormat(QImage::Format_RGB32);
 }
 
 QByteArray readFile(const QString &path)

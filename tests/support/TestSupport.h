@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <functional>
 
+class QImage;
 class QWidget;
 
 namespace formulix {
@@ -35,6 +36,12 @@ QStringList queuedPdfs();
 // The first PDF the queue writes after `before` for which `ready` holds, once it is closed; ""
 // after two minutes.
 QString waitForQueuedPdf(const QStringList &before, const std::function<bool(const QString &)> &ready);
+
+// A PDF read by poppler's tools: its page count, one page's text as laid out, one page drawn
+// at `dpi` (null when it cannot be).
+int pdfPages(const QString &pdf);
+QString pdfPageText(const QString &pdf, int page);
+QImage renderPdfPage(const QString &pdf, int page, int dpi);
 
 // The main window driven as a user drives it, through the dialog seams.
 void loadTemplate(frmEcranPrincipal &window, const QString &path);
