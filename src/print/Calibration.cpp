@@ -84,7 +84,7 @@ PageContent calibrationSheet(QSizeF canvasMm, int offsetLeft, int offsetUp, Page
         QStringLiteral("Scrieti masuratorile in Fisiere > Calibrare..."),
     };
     const QPointF first = calibrationTargets(canvasMm).first().positionMm;
-    QPointF at(first.x() + 15, first.y() + 12);
+    QPointF at(first.x() + 15, first.y() + 16);
     sheet.texts.append({at, QStringLiteral("Pagina de calibrare"), TitlePoints, face, Qt::black});
     at.ry() += textExtentMm(QString(), face, TitlePoints).height() + 2;
     const double line = textExtentMm(QString(), face, TextPoints).height();

@@ -161,6 +161,7 @@ void CalibrationDialog::update()
 {
     double values[4] = {};
     bool complete = true;
+    QString firstFault;
     for (int i = 0; i < 4; ++i) {
         QString why;
         const std::optional<double> value = distance(i, &why);
@@ -169,13 +170,15 @@ void CalibrationDialog::update()
         m_fields[i]->setProperty(MarkedProperty, marked);
         m_fields[i]->setStyleSheet(marked ? QStringLiteral("QLineEdit { background: #ffd6d6; }") : QString());
         m_fields[i]->setToolTip(value ? QString() : why);
+        if (marked && firstFault.isEmpty())
+            firstFault = why;
         complete &= bool(value);
         values[i] = value.value_or(0);
     }
     m_apply->setEnabled(complete);
     if (!complete) {
         m_result.reset();
-        m_summary->setText(QStringLiteral("Scrieti cele patru distante masurate."));
+        m_summary->setText(firstFault.isEmpty() ? QStringLiteral("Scrieti cele patru distante masurate.") : firstFault);
         return;
     }
     CalibrationInput input;
