@@ -47,6 +47,7 @@ const char YesText[] = "Da";
 const char NoText[] = "Nu";
 const char OleText[] = "(obiect OLE)";
 const char BinaryText[] = "(date binare)";
+const char ComplexText[] = "(atasament sau lista)"; // attachments and multi-value fields, Access 2007 on
 
 struct HandleCloser
 {
@@ -216,20 +217,21 @@ HandlePtr openHandle(const QString &path, QString *error, const QString &passwor
         fail(error, notDatabase(path));
         return nullptr;
     }
+    // Access 97-2003 files say "Jet", 2007 and later "ACE"; the version byte says which release.
     const QByteArrayView magic = QByteArrayView(head).sliced(4, 15);
-    if (magic == QByteArrayView("Standard ACE DB")) {
-        if (isEncryptedAce(head)) {
-            fail(error, QStringLiteral("Baza de date %1 este criptata cu parola, in formatul Access 2007 sau mai "
-                                       "nou; se pot deschide doar baze de date Access 97-2003 (.mdb).").arg(path));
-        } else {
-            fail(error, QStringLiteral("Baza de date %1 este in formatul Access 2007 sau mai nou; se pot deschide "
-                                       "doar baze de date Access 97-2003 (.mdb).").arg(path));
-        }
+    const int version = quint8(head.at(0x14));
+    const bool jet = magic == QByteArrayView("Standard Jet DB") && (version == MDB_VER_JET3 || version == MDB_VER_JET4);
+    const bool ace = magic == QByteArrayView("Standard ACE DB") && version >= MDB_VER_ACCDB_2007
+        && version <= MDB_VER_ACCDB_2019;
+    if (!jet && !ace) {
+        fail(error, notDatabase(path));
         return nullptr;
     }
-    const int version = quint8(head.at(0x14));
-    if (magic != QByteArrayView("Standard Jet DB") || (version != MDB_VER_JET3 && version != MDB_VER_JET4)) {
-        fail(error, notDatabase(path));
+    if (ace && isEncryptedAce(head)) {
+        // Its pages are encrypted: no password typed here could be checked or used.
+        fail(error, QStringLiteral("Baza de date %1 este criptata cu parola. Deschideti-o in Access, scoateti "
+                                   "parola (Fisier > Informatii > Decriptare baza de date) si incarcati-o din nou.")
+                        .arg(path));
         return nullptr;
     }
     const qint64 pageSize = version == MDB_VER_JET3 ? 2048 : 4096;
@@ -580,8 +582,10 @@ void RecordSet::Private::appendCell(Chunk &chunk, int column)
         if (size >= 2)
             format.appendInteger(out, qFromLittleEndian<qint16>(bytes));
         break;
-    case MDB_LONGINT:
     case MDB_COMPLEX:
+        out += ComplexText;
+        break;
+    case MDB_LONGINT:
         if (size >= 4)
             format.appendInteger(out, qFromLittleEndian<qint32>(bytes));
         break;

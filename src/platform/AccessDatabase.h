@@ -72,8 +72,9 @@ public:
     enum class OpenFailure { None, Failed, PasswordNeeded, WrongPassword };
 
     // The database in `path`, with its catalog read; nullptr with the reason in `error` when the
-    // file is missing, unreadable, not an Access 97-2003 database, damaged, or protected by a
-    // password other than `password` (PasswordNeeded when `password` is empty).
+    // file is missing, unreadable, not an Access database (97 to 2019: .mdb and .accdb), damaged,
+    // encrypted (Access 2007 and later), or protected by a password other than `password`
+    // (PasswordNeeded when `password` is empty).
     static std::unique_ptr<AccessDatabase> open(const QString &path, QString *error = nullptr,
                                                 const QString &password = QString(),
                                                 OpenFailure *failure = nullptr);

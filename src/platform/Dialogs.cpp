@@ -59,16 +59,20 @@ void DialogSeam::reset()
 
 QString toQtNameFilter(const QString &filter)
 {
-    const qsizetype bar = filter.indexOf(u'|');
-    if (bar < 0)
+    // "Description|*.a;*.b|Other|*.c": pairs of a description and its patterns.
+    const QStringList parts = filter.split(u'|');
+    if (parts.size() < 2)
         return filter;
-    const QString description = filter.left(bar).trimmed();
-    QStringList patterns;
-    for (const QString &pattern : filter.mid(bar + 1).split(u';', Qt::SkipEmptyParts)) {
-        if (!pattern.trimmed().isEmpty())
-            patterns << pattern.trimmed();
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString &pattern : parts.at(i + 1).split(u';', Qt::SkipEmptyParts)) {
+            if (!pattern.trimmed().isEmpty())
+                patterns << pattern.trimmed();
+        }
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(i).trimmed(), patterns.join(u' '));
     }
-    return QStringLiteral("%1 (%2)").arg(description, patterns.join(u' '));
+    return filters.join(QStringLiteral(";;"));
 }
 
 void CommonDialog::prepare(const QString &filter)

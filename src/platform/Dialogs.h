@@ -19,7 +19,8 @@ bool testMode();
 void reset();
 } // namespace DialogSeam
 
-// Turns "description|patterns" (patterns separated by ';', blanks allowed) into a Qt name filter.
+// Turns "description|patterns[|description|patterns...]" (patterns separated by ';', blanks allowed)
+// into Qt name filters.
 QString toQtNameFilter(const QString &filter);
 
 class CommonDialog

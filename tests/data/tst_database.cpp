@@ -117,6 +117,8 @@ private slots:
     void datesUnderRegionalSettings();
     void fourDigitYearFormats_data();
     void fourDigitYearFormats();
+    void accdbReadsAsItsMdbTwin_data();
+    void accdbReadsAsItsMdbTwin();
     void openFails_data();
     void openFails();
     void writtenPasswords_data();
@@ -154,7 +156,10 @@ void TestDatabase::initTestCase()
     QVERIFY(m_dir.isValid());
     m_shared = sharedMdbDir(&m_sharedWhy);
 
-    Jet4Writer writer(fixture(QStringLiteral("scoala.mdb")));
+    // The same tables as Access 2000 (.mdb), Access 2007 and Access 2010 (.accdb) write them.
+    const auto writeSchool = [](const QString &path, Jet4Writer::Release release, QString *error) {
+    Jet4Writer writer(path);
+    writer.setRelease(release);
     writer.beginTable(QStringLiteral("Elevi"), {{QStringLiteral("Nume"), Jet4Type::Text, 60},
                                                 {QStringLiteral("CNP"), Jet4Type::Text, 13},
                                                 {QStringLiteral("Data nasterii"), Jet4Type::DateTime},
@@ -213,8 +218,14 @@ void TestDatabase::initTestCase()
                                                {QStringLiteral("Nume"), Jet4Type::Text, 30}});
     for (int i = 0; i < BigRows; ++i)
         writer.addRow({i, QStringLiteral("Elev %1").arg(i)});
+    return writer.finish(error);
+    };
     QString error;
-    QVERIFY2(writer.finish(&error), qPrintable(error));
+    QVERIFY2(writeSchool(fixture(QStringLiteral("scoala.mdb")), Jet4Writer::Release::Access2000, &error), qPrintable(error));
+    QVERIFY2(writeSchool(fixture(QStringLiteral("scoala2007.accdb")), Jet4Writer::Release::Access2007, &error),
+             qPrintable(error));
+    QVERIFY2(writeSchool(fixture(QStringLiteral("scoala2010.accdb")), Jet4Writer::Release::Access2010, &error),
+             qPrintable(error));
 
     // The same database with the rare columns retyped, and with a Mare definition that miscounts
     // its rows.
@@ -228,6 +239,10 @@ void TestDatabase::initTestCase()
     QVERIFY(mare > 0);
     qToLittleEndian<quint32>(7, file.data() + mare * PageSize + 16);
     QVERIFY(writeFile(fixture(QStringLiteral("rare-guid.mdb")), file));
+    // An attachment or multi-value column of Access 2007 and later: its cell holds a key only.
+    file = readFile(fixture(QStringLiteral("scoala2010.accdb")));
+    retypeColumn(file, QStringLiteral("Nr"), 0, 0x12, 4);
+    QVERIFY(writeFile(fixture(QStringLiteral("complex.accdb")), file));
 }
 
 void TestDatabase::init()
@@ -357,6 +372,11 @@ void TestDatabase::rarerTypes()
     const auto guid = openAll(fixture(QStringLiteral("rare-guid.mdb")), QStringLiteral("Rare"));
     QVERIFY(guid);
     QCOMPARE(guid->text(1, 0), QStringLiteral("{00112233-4455-6677-8899-AABBCCDDEEFF}"));
+
+    const auto complex = openAll(fixture(QStringLiteral("complex.accdb")), QStringLiteral("Mare"));
+    QVERIFY(complex);
+    QCOMPARE(complex->text(3, 0), QStringLiteral("(atasament sau lista)"));
+    QCOMPARE(complex->text(3, 1), QStringLiteral("Elev 3"));
 }
 
 void TestDatabase::lazyReading()
@@ -385,6 +405,36 @@ void TestDatabase::lazyReading()
         QCOMPARE(records->text(row, 1), QStringLiteral("Elev %1").arg(row));
 }
 
+void TestDatabase::accdbReadsAsItsMdbTwin_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Access 2007") << QStringLiteral("scoala2007.accdb");
+    QTest::newRow("Access 2010 and later") << QStringLiteral("scoala2010.accdb");
+}
+
+void TestDatabase::accdbReadsAsItsMdbTwin()
+{
+    QFETCH(QString, file);
+    QString error;
+    const auto twin = AccessDatabase::open(fixture(QStringLiteral("scoala.mdb")));
+    const auto database = AccessDatabase::open(fixture(file), &error);
+    QVERIFY2(twin && database, qPrintable(error));
+    QCOMPARE(database->tableNames(), twin->tableNames());
+    for (const QString &table : twin->tableNames()) {
+        const auto expected = openAll(fixture(QStringLiteral("scoala.mdb")), table);
+        const auto records = openAll(fixture(file), table);
+        QVERIFY(expected && records);
+        QCOMPARE(records->columnNames(), expected->columnNames());
+        QCOMPARE(records->rowsRead(), expected->rowsRead());
+        for (qint64 row = 0; row < expected->rowsRead(); ++row) {
+            for (int column = 0; column < expected->columnNames().size(); ++column) {
+                QCOMPARE(records->text(row, column), expected->text(row, column));
+                QCOMPARE(records->isNull(row, column), expected->isNull(row, column));
+            }
+        }
+    }
+}
+
 void TestDatabase::openFails_data()
 {
     QTest::addColumn<QString>("kind");
@@ -405,8 +455,9 @@ void TestDatabase::openFails_data()
     QTest::newRow("random bytes") << file << QByteArray(3 * PageSize, 'x') << QString();
     QTest::newRow("not whole pages") << file << good.left(good.size() - 100) << QString();
     QTest::newRow("header page only") << file << good.left(PageSize) << QString();
-    QTest::newRow("Access 2007") << file << ace << QStringLiteral("este in formatul Access 2007");
+    QTest::newRow("ACE name, Jet4 version") << file << ace << QString();
     QByteArray encrypted = ace; // a first password character: the fixture has no date to mask it
+    encrypted[0x14] = 0x02;
     encrypted[0x42] = char(encrypted.at(0x42) ^ 's');
     QTest::newRow("encrypted Access 2007") << file << encrypted << QStringLiteral("este criptata cu parola");
     QTest::newRow("unknown version") << file << version << QString();
@@ -810,7 +861,8 @@ void TestDatabase::realValues()
 
 void TestDatabase::mutatedFilesNeverCrashOrHang()
 {
-    QList<QByteArray> sources{readFile(fixture(QStringLiteral("scoala.mdb")))};
+    QList<QByteArray> sources{readFile(fixture(QStringLiteral("scoala.mdb"))),
+                              readFile(fixture(QStringLiteral("scoala2010.accdb")))};
     if (!m_shared.isEmpty()) {
         for (const char *name : {"testV1997.mdb", "overflowTestV2000.mdb", "test2V2000.mdb"})
             sources.append(readFile(QDir(m_shared).filePath(QString::fromLatin1(name))));

@@ -85,8 +85,8 @@ private slots:
     void cleanup();
 
     void loadingListsEveryTable();
-    void refusesNamesNotEndingInLowerCaseMdb_data();
-    void refusesNamesNotEndingInLowerCaseMdb();
+    void extensionDecidesWhatLoads_data();
+    void extensionDecidesWhatLoads();
     void aDamagedFileListsNothingAndKeepsTheLayout();
     void loadingAgainListsOnlyTheNewFile();
     void choosingATableListsItsColumns();
@@ -181,28 +181,34 @@ void TestRecords::loadingListsEveryTable()
     QCOMPARE(shown[0].title, QStringLiteral("Formulix"));
     QCOMPARE(shown[0].text, QStringLiteral("Selectati tabela din care preluati date!"));
     const CommonDialog::Shown dialog = CommonDialog::shown().constLast();
-    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb"));
+    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb"));
     QVERIFY(!dialog.save);
     QVERIFY(InputBox::shown().isEmpty()); // no password to ask for
 }
 
-void TestRecords::refusesNamesNotEndingInLowerCaseMdb_data()
+void TestRecords::extensionDecidesWhatLoads_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("capitals") << "SCOALA.MDB";
-    QTest::newRow("mixed") << "scoala.Mdb";
-    QTest::newRow("another kind") << "scoala.accdb";
+    QTest::addColumn<bool>("loads");
+    QTest::newRow("capitals") << "SCOALA.MDB" << true;
+    QTest::newRow("mixed") << "scoala.Mdb" << true;
+    QTest::newRow("Access 2007") << "scoala.accdb" << true;
+    QTest::newRow("Access 2007, capitals") << "SCOALA.ACCDB" << true;
+    QTest::newRow("another kind") << "scoala.xls" << false;
+    QTest::newRow("a copy") << "scoala.mdb.bak" << false;
 }
 
-void TestRecords::refusesNamesNotEndingInLowerCaseMdb()
+// Any other extension is refused without a word, as before.
+void TestRecords::extensionDecidesWhatLoads()
 {
     QFETCH(QString, name);
+    QFETCH(bool, loads);
     const QString path = m_dir->filePath(name);
     QFile::copy(m_database, path);
     loadDatabase(path);
-    QCOMPARE(m_model->CaleBazaDate, QString());
-    QVERIFY(m_window->Frame2->isHidden());
-    QVERIFY(MessageBox::shown().isEmpty());
+    QCOMPARE(m_model->CaleBazaDate, loads ? path : QString());
+    QCOMPARE(m_window->Frame2->isVisible(), loads);
+    QCOMPARE(MessageBox::shown().size(), loads ? 1 : 0);
 }
 
 void TestRecords::aDamagedFileListsNothingAndKeepsTheLayout()

@@ -69,13 +69,14 @@ void rc4(char *data, int length)
 
 // The database password sits at 0x42 of the masked part: 20 UTF-16 units, XORed with the whole
 // days of the creation date at 0x72 as 4 bytes little-endian, repeated.
-QByteArray databasePage(const QString &password = QString(), double creationDate = 0)
+QByteArray databasePage(Jet4Writer::Release release = Jet4Writer::Release::Access2000,
+                        const QString &password = QString(), double creationDate = 0)
 {
     QByteArray page(PageSize, '\0');
     page[1] = 0x01;
-    const QByteArray magic("Standard Jet DB");
+    const QByteArray magic(release == Jet4Writer::Release::Access2000 ? "Standard Jet DB" : "Standard ACE DB");
     page.replace(4, magic.size(), magic);
-    page[0x14] = 0x01; // Jet4
+    page[0x14] = char(release);
     put16(page, 0x3C, 1252);             // code page
     put32(page, 0x3E, 0);                // database key: 0 means the pages are not encrypted
     put16(page, 0x6E, GeneralSortOrder); // sort order
@@ -215,8 +216,24 @@ bool Jet4Writer::setPassword(const QString &password, double creationDate)
         return false;
     if (password.size() > MaxPasswordLength || password.contains(QChar(0)))
         return fail(QStringLiteral("a password has at most %1 characters and no NUL").arg(MaxPasswordLength));
+    m_password = password;
+    m_creationDate = creationDate;
+    return rewriteHeader();
+}
+
+bool Jet4Writer::setRelease(Release release)
+{
+    if (!m_error.isEmpty())
+        return false;
+    m_release = release;
+    return rewriteHeader();
+}
+
+bool Jet4Writer::rewriteHeader()
+{
     const qint64 end = m_file.pos();
-    return writePageAt(0, databasePage(password, creationDate)) && (m_file.seek(end) || fail(m_file.errorString()));
+    return writePageAt(0, databasePage(m_release, m_password, m_creationDate))
+        && (m_file.seek(end) || fail(m_file.errorString()));
 }
 
 void Jet4Writer::setInlineMapLimit(int pages)

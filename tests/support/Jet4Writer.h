@@ -127,11 +127,20 @@ public:
     static constexpr int MaxPasswordLength = 20;
     bool setPassword(const QString &password, double creationDate = 44568.5);
 
+    // The release the header names. Access 2007 and later (.accdb) keep Jet4's pages and say
+    // "Standard ACE DB" with a version of their own.
+    enum class Release { Access2000 = 0x01, Access2007 = 0x02, Access2010 = 0x03 };
+    bool setRelease(Release release);
+
     // Tables spanning more pages than this get a map of bitmap pages. Lowering it lets a test
     // cover those maps without writing hundreds of megabytes; it cannot exceed MaxInlineMapPages.
     void setInlineMapLimit(int pages);
 
 private:
+    bool rewriteHeader();
+    Release m_release = Release::Access2000;
+    QString m_password;
+    double m_creationDate = 0;
     struct ColumnLayout
     {
         Jet4Column column;
