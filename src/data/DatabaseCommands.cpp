@@ -14,13 +14,13 @@ namespace formulix {
 
 void frmEcranPrincipal::mnuIncarcaBaza_Click()
 {
-    CommonDialog1.prepare(QStringLiteral("Access Date|*.mdb;*.accdb"));
+    CommonDialog1.prepare(QStringLiteral("Access Date|*.mdb;*.accdb|Tabele text|*.csv;*.txt"));
     CommonDialog1.ShowOpen(this);
     const QString fileName = CommonDialog1.FileName;
     // Any case: ELEVI.MDB, as a Windows machine names it, is a database too.
     if (fileName.isEmpty()
         || !(fileName.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
-             || fileName.endsWith(QStringLiteral(".accdb"), Qt::CaseInsensitive)))
+             || fileName.endsWith(QStringLiteral(".accdb"), Qt::CaseInsensitive) || AccessDatabase::isTextTable(fileName)))
         return;
 
     m.CaleBazaDate = fileName;

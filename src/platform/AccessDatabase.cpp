@@ -1,5 +1,7 @@
 #include "platform/AccessDatabase.h"
 
+#include "platform/CsvReader.h"
+
 #include "platform/AccessFormat.h"
 
 #include <QFile>
@@ -513,6 +515,7 @@ struct RecordSet::Private
 
     HandlePtr mdb; // before the reader, which uses it until it is gone
     TableReader reader;
+    std::unique_ptr<CsvReader> csv; // instead of the two above, for a table kept as text
     QString tableName;
     QStringList columnNames;
     std::vector<int> columnTypes;
@@ -523,7 +526,7 @@ struct RecordSet::Private
     QString path;
     FileStamp stamp; // the file as it was when the table was opened
     QString failure; // why reading stopped short of the table's end
-    bool changed() { return stampOf(mdb.get()) != stamp; }
+    bool changed() { return csv ? csv->changed() : stampOf(mdb.get()) != stamp; }
     void failWith(const QString &reason)
     {
         failure = reason;
@@ -540,6 +543,26 @@ struct RecordSet::Private
 
 bool RecordSet::Private::readRow()
 {
+    if (csv) {
+        if (chunks.empty() || chunks.back().rows >= ChunkRows || chunks.back().text.size() >= ChunkBytes) {
+            closeChunk();
+            Chunk chunk;
+            chunk.firstRow = rowsRead;
+            chunks.push_back(std::move(chunk));
+        }
+        Chunk &chunk = chunks.back();
+        const std::size_t text = chunk.text.size(), ends = chunk.ends.size();
+        if (!csv->readRow(chunk.text, chunk.ends)) {
+            chunk.text.resize(text); // a row cut by a fault leaves nothing behind
+            chunk.ends.resize(ends);
+            if (!csv->failure().isEmpty())
+                failWith(csv->failure());
+            return false;
+        }
+        ++chunk.rows;
+        ++rowsRead;
+        return true;
+    }
     if (!reader.next())
         return false;
     if (chunks.empty() || chunks.back().rows >= ChunkRows || chunks.back().text.size() >= ChunkBytes) {
@@ -709,9 +732,11 @@ qint64 RecordSet::fetchMore(qint64 count)
         }
         if (d->readRow()) {
             ++read;
+        } else if (!d->failure.isEmpty()) {
+            break;
         } else if (d->changed()) {
             d->failWith(changedMessage());
-        } else if (d->rowsRead < d->reader.declaredRows()) {
+        } else if (!d->csv && d->rowsRead < d->reader.declaredRows()) {
             d->failWith(QStringLiteral("Tabela %1 din baza de date %2 este deteriorata: s-au putut citi doar %3 din "
                                        "cele %4 inregistrari ale ei.")
                             .arg(d->tableName, d->path)
@@ -771,9 +796,33 @@ bool RecordSet::isNull(qint64 row, int column) const
 
 AccessDatabase::~AccessDatabase() = default;
 
+bool AccessDatabase::isTextTable(const QString &path)
+{
+    return path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
+        || path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+}
+
 std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QString *error, const QString &password,
                                                      OpenFailure *failure)
 {
+    if (isTextTable(path)) {
+        // One table, named after the file.
+        if (failure)
+            *failure = OpenFailure::Failed;
+        CsvReader probe;
+        if (!probe.open(path, error))
+            return nullptr;
+        if (failure)
+            *failure = OpenFailure::None;
+        std::unique_ptr<AccessDatabase> database(new AccessDatabase);
+        database->m_path = path;
+        const QFileInfo info(path);
+        database->m_size = info.size();
+        database->m_modified = info.lastModified();
+        database->m_textTable = true;
+        database->m_tables.append({info.completeBaseName(), false});
+        return database;
+    }
     HandlePtr mdb = openHandle(path, error, password, failure);
     if (!mdb)
         return nullptr;
@@ -822,9 +871,24 @@ bool AccessDatabase::isLinkedTable(const QString &name) const
 
 std::unique_ptr<RecordSet> AccessDatabase::openTable(const QString &name, QString *error) const
 {
+    auto d = std::make_unique<RecordSet::Private>();
+    if (m_textTable) {
+        const QString table = m_tables.constFirst().name;
+        if (name.compare(table, Qt::CaseInsensitive) != 0) {
+            fail(error, QStringLiteral("Fisierul %1 are doar tabela %2.").arg(m_path, table));
+            return nullptr;
+        }
+        d->csv = std::make_unique<CsvReader>();
+        if (!d->csv->open(m_path, error))
+            return nullptr;
+        d->tableName = table;
+        d->path = m_path;
+        d->columnNames = d->csv->columnNames();
+        d->columnTypes.assign(std::size_t(d->columnNames.size()), MDB_TEXT);
+        return std::unique_ptr<RecordSet>(new RecordSet(std::move(d)));
+    }
     // A handle of its own, and the catalog read anew from it: the record set then matches the
     // file as it is now, whatever happened to it since open().
-    auto d = std::make_unique<RecordSet::Private>();
     d->mdb = openHandle(m_path, error, m_password);
     if (!d->mdb)
         return nullptr;

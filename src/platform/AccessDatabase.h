@@ -79,6 +79,9 @@ public:
                                                 const QString &password = QString(),
                                                 OpenFailure *failure = nullptr);
 
+    // A file named .csv or .txt (any case) holds one table kept as text (see CsvReader).
+    static bool isTextTable(const QString &path);
+
     const QString &path() const;
     // The file is no longer the one whose catalog was read: rewritten, replaced or gone.
     bool changedOnDisk() const;
@@ -104,6 +107,7 @@ private:
     qint64 m_size = -1;
     QDateTime m_modified;
     QString m_password; // checked again whenever the file is reopened
+    bool m_textTable = false;
     QList<TableEntry> m_tables;
 };
 

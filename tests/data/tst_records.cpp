@@ -181,7 +181,7 @@ void TestRecords::loadingListsEveryTable()
     QCOMPARE(shown[0].title, QStringLiteral("Formulix"));
     QCOMPARE(shown[0].text, QStringLiteral("Selectati tabela din care preluati date!"));
     const CommonDialog::Shown dialog = CommonDialog::shown().constLast();
-    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb"));
+    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb|Tabele text|*.csv;*.txt"));
     QVERIFY(!dialog.save);
     QVERIFY(InputBox::shown().isEmpty()); // no password to ask for
 }

@@ -95,7 +95,9 @@ private slots:
     void commandLine();
 
 private:
-    void openExample(bool chooseTheTable = true);
+    // The example schema over its template, and its pupils from the example database or from
+    // the same pupils as a spreadsheet saved them.
+    void openExample(bool chooseTheTable = true, const QString &source = QStringLiteral("elevi.mdb"));
     QString exportPdf(const JobRequest &request);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -124,14 +126,14 @@ void TestBatch::cleanup()
     m_dir.reset();
 }
 
-void TestBatch::openExample(bool chooseTheTable)
+void TestBatch::openExample(bool chooseTheTable, const QString &source)
 {
     loadTemplate(*m_window, Examples + QStringLiteral("/certificat.jpg"));
     openSchema(*m_window, Examples + QStringLiteral("/certificat.tip"));
     QCOMPARE(m_model->NrCampuriBD, qint16(16));
     if (chooseTheTable) {
-        loadDatabase(*m_window, Examples + QStringLiteral("/elevi.mdb"));
-        QVERIFY(chooseTable(*m_window, QStringLiteral("Elevi")));
+        loadDatabase(*m_window, Examples + u'/' + source);
+        QVERIFY(chooseTable(*m_window, source.endsWith(QStringLiteral(".csv")) ? QStringLiteral("elevi") : QStringLiteral("Elevi")));
         QVERIFY(m_window->printRecordsAction->isEnabled());
     }
     DialogSeam::reset();
@@ -155,14 +157,21 @@ void TestBatch::pagesFollowTheChosenRecords_data()
     QTest::addColumn<int>("copies");
     QTest::addColumn<bool>("toPdf"); // else "Tipareste Inregistrari..." on the default printer
     QTest::addColumn<QList<qint64>>("pages"); // the record each page shows
+    QTest::addColumn<QString>("source");
     const QList<qint64> all = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    QTest::newRow("all, printed") << int(RecordChoice::All) << 1LL << 1LL << QList<qint64>() << 1 << false << all;
+    const QString mdb = QStringLiteral("elevi.mdb"), csv = QStringLiteral("elevi.csv");
+    QTest::newRow("all, printed") << int(RecordChoice::All) << 1LL << 1LL << QList<qint64>() << 1 << false << all << mdb;
     QTest::newRow("range 3-5, PDF") << int(RecordChoice::Range) << 3LL << 5LL << QList<qint64>() << 1 << true
-                                    << QList<qint64>({3, 4, 5});
+                                    << QList<qint64>({3, 4, 5}) << mdb;
     QTest::newRow("two grid rows") << int(RecordChoice::Rows) << 1LL << 1LL << QList<qint64>({7, 2}) << 1 << false
-                                   << QList<qint64>({2, 7});
+                                   << QList<qint64>({2, 7}) << mdb;
     QTest::newRow("two copies of 9-10") << int(RecordChoice::Range) << 9LL << 10LL << QList<qint64>() << 2 << true
-                                        << QList<qint64>({9, 9, 10, 10});
+                                        << QList<qint64>({9, 9, 10, 10}) << mdb;
+    QTest::newRow("all from the spreadsheet, PDF") << int(RecordChoice::All) << 1LL << 1LL << QList<qint64>() << 1
+                                                   << true << all << csv;
+    QTest::newRow("range 3-5 from the spreadsheet, printed") << int(RecordChoice::Range) << 3LL << 5LL
+                                                             << QList<qint64>() << 1 << false
+                                                             << QList<qint64>({3, 4, 5}) << csv;
 }
 
 void TestBatch::pagesFollowTheChosenRecords()
@@ -174,7 +183,8 @@ void TestBatch::pagesFollowTheChosenRecords()
     QFETCH(int, copies);
     QFETCH(bool, toPdf);
     QFETCH(QList<qint64>, pages);
-    openExample();
+    QFETCH(QString, source);
+    openExample(true, source);
     const QByteArray layoutBefore = layoutSnapshot(*m_model);
     const QString canvasBefore = m_model->CampuriBD.at(1)->Text.raw();
     const qsizetype drawnBefore = m_window->Picture1->printedTexts().size();
