@@ -521,6 +521,8 @@ struct RecordSet::Private
     std::vector<int> columnTypes;
     access::ValueFormat format;
     std::vector<Chunk> chunks;
+    Chunk spare;                    // a let-go chunk's room, for the next rows
+    std::size_t lastChunkBytes = 0; // rows of a table are much alike: a guess for the next chunk
     qint64 rowsRead = 0;
     bool allRead = false;
     QString path;
@@ -546,8 +548,14 @@ bool RecordSet::Private::readRow()
     if (csv) {
         if (chunks.empty() || chunks.back().rows >= ChunkRows || chunks.back().text.size() >= ChunkBytes) {
             closeChunk();
-            Chunk chunk;
+            Chunk chunk = std::move(spare);
+            spare = Chunk();
             chunk.firstRow = rowsRead;
+            chunk.rows = 0;
+            chunk.text.clear();
+            chunk.ends.clear();
+            chunk.text.reserve(std::min(std::max<std::size_t>(lastChunkBytes + lastChunkBytes / 16, 64 * 1024), ChunkBytes));
+            chunk.ends.reserve(std::size_t(ChunkRows) * columnTypes.size());
             chunks.push_back(std::move(chunk));
         }
         Chunk &chunk = chunks.back();
@@ -665,9 +673,13 @@ void RecordSet::Private::closeChunk()
 {
     if (chunks.empty())
         return;
+    // Only a chunk with much room to spare is copied into a tight one.
     Chunk &chunk = chunks.back();
-    chunk.text.shrink_to_fit();
-    chunk.ends.shrink_to_fit();
+    lastChunkBytes = chunk.text.size();
+    if (chunk.text.capacity() > chunk.text.size() + chunk.text.size() / 8)
+        chunk.text.shrink_to_fit();
+    if (chunk.ends.capacity() > chunk.ends.size() + chunk.ends.size() / 8)
+        chunk.ends.shrink_to_fit();
 }
 
 const RecordSet::Private::Chunk *RecordSet::Private::locate(qint64 row, int column, std::size_t *cell) const
@@ -765,7 +777,10 @@ void RecordSet::forgetRowsBefore(qint64 row)
     auto end = d->chunks.begin();
     while (end != d->chunks.end() && end->firstRow + end->rows <= row)
         ++end;
-    d->chunks.erase(d->chunks.begin(), end); // the next row read starts a chunk of its own
+    if (end != d->chunks.begin()) {
+        d->spare = std::move(*(end - 1)); // its room serves the rows read next
+        d->chunks.erase(d->chunks.begin(), end); // the next row read starts a chunk of its own
+    }
 }
 
 qint64 RecordSet::fetchAll()

@@ -40,6 +40,30 @@ bool isUtf8(const unsigned char *bytes, std::size_t size, bool cutAtEnd)
     return true;
 }
 
+// Whether any byte of the span has its high bit set (is not ASCII), a word at a time.
+bool hasHighBytes(const char *bytes, std::size_t size)
+{
+    std::size_t i = 0;
+    quint64 any = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, 8);
+        any |= word;
+    }
+    for (; i < size; ++i)
+        any |= quint8(bytes[i]);
+    return (any & 0x8080808080808080ULL) != 0;
+}
+
+std::size_t countNewlines(const char *bytes, std::size_t size)
+{
+    std::size_t lines = 0;
+    for (const char *p = bytes, *end = bytes + size; (p = static_cast<const char *>(std::memchr(p, '\n', std::size_t(end - p))));
+         ++p)
+        ++lines;
+    return lines;
+}
+
 struct Stamp
 {
     qint64 size = -1;
@@ -116,6 +140,10 @@ bool CsvReader::open(const QString &path, QString *error)
             best = k;
     }
     m_separator = candidates[best];
+    m_stops.fill(false);
+    for (unsigned char stop : {static_cast<unsigned char>(m_separator), static_cast<unsigned char>('\n'),
+                               static_cast<unsigned char>('\r')})
+        m_stops[stop] = true;
 
     std::vector<std::string> names;
     if (!readFields(&names, nullptr, nullptr))
@@ -159,16 +187,6 @@ bool CsvReader::fill()
     }
     m_end += std::size_t(got);
     return true;
-}
-
-bool CsvReader::atEnd()
-{
-    return m_pos >= m_end && !fill();
-}
-
-int CsvReader::peek()
-{
-    return atEnd() ? -1 : static_cast<unsigned char>(m_buffer[m_pos]);
 }
 
 bool CsvReader::changed() const
@@ -216,10 +234,8 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
                 const char *from = m_buffer.data() + m_pos;
                 const char *quote = static_cast<const char *>(std::memchr(from, '"', m_end - m_pos));
                 const char *until = quote ? quote : m_buffer.data() + m_end;
-                for (const char *p = from; p < until; ++p) {
-                    high |= (*p & 0x80) != 0;
-                    m_line += *p == '\n';
-                }
+                high = high || hasHighBytes(from, std::size_t(until - from));
+                m_line += qint64(countNewlines(from, std::size_t(until - from)));
                 out.append(from, std::size_t(until - from));
                 m_pos += std::size_t(until - from);
                 if (!quote)
@@ -239,10 +255,9 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
                 break;
             const char *from = m_buffer.data() + m_pos, *end = m_buffer.data() + m_end;
             const char *p = from;
-            while (p < end && *p != m_separator && *p != '\n' && *p != '\r') {
-                high |= (*p & 0x80) != 0;
+            while (p < end && !m_stops[static_cast<unsigned char>(*p)])
                 ++p;
-            }
+            high = high || hasHighBytes(from, std::size_t(p - from));
             out.append(from, std::size_t(p - from));
             m_pos += std::size_t(p - from);
             if (p < end)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringDecoder>
 #include <QStringList>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,8 @@ public:
 
 private:
     bool fill();                      // more bytes after the ones not yet parsed; false at the end
-    bool atEnd();                     // no byte left to parse
-    int peek();                       // the next byte, or -1 at the end
+    bool atEnd() { return m_pos >= m_end && !fill(); } // no byte left to parse
+    int peek() { return atEnd() ? -1 : static_cast<unsigned char>(m_buffer[m_pos]); } // -1 at the end
     bool readFields(std::vector<std::string> *fields, std::string *text, std::vector<quint32> *ends);
     void appendField(std::string &out, const char *bytes, std::size_t size, bool high);
 
@@ -49,6 +50,7 @@ private:
     std::size_t m_pos = 0, m_end = 0;
     bool m_eof = false;
     char m_separator = ',';
+    std::array<bool, 256> m_stops{}; // the bytes that end an unquoted field
     bool m_utf8 = true;
     QStringDecoder m_windows1250{"windows-1250"};
     QStringList m_columns;
