@@ -1,4 +1,4 @@
-// Any bytes as an Access database, through the whole open path: the catalog, then every table's
+// Any bytes as an Access database (or, built as csv_fuzz, as a CSV table), through the whole open path: the catalog, then every table's
 // columns and every row's values as text. libmdb is linked as Debian built it, so only the
 // engine carries the fuzzer's instrumentation; a crash or a hang inside libmdb still stops the
 // run. libmdb reports damage on stderr, so run with -close_fd_mask=2.
@@ -15,6 +15,10 @@
 
 using namespace formulix;
 
+#ifndef FORMULIX_FUZZ_EXTENSION
+#define FORMULIX_FUZZ_EXTENSION ".mdb"
+#endif
+
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
@@ -26,7 +30,7 @@ namespace {
 // The engine opens files by name, as the program does: one file per run, gone when it ends.
 struct RunFile
 {
-    QString path = QDir::temp().filePath(QStringLiteral("mdb_fuzz_%1.mdb").arg(getpid()));
+    QString path = QDir::temp().filePath(QStringLiteral("mdb_fuzz_%1").arg(getpid()) + QLatin1String(FORMULIX_FUZZ_EXTENSION));
     ~RunFile() { QFile::remove(path); }
 };
 
