@@ -448,6 +448,8 @@ void TestBatch::commandLine_data()
         << QStringList({"--pdf", "OUT", "--records", "3-5", "--copies", "2", "--template", "TEMPLATE", "SCHEMA"})
         << 0 << 6 << "6 pagini";
     QTest::newRow("one record") << QStringList({"--pdf", "OUT", "--records", "4", "SCHEMA"}) << 0 << 1 << "1 pagina";
+    QTest::newRow("a schema on a spreadsheet") << QStringList({"--pdf", "OUT", "--records", "2-4", "SPREADSHEET"}) << 0
+                                               << 3 << "3 pagini";
     QTest::newRow("range past the table") << QStringList({"--pdf", "OUT", "--records", "9-12", "SCHEMA"}) << 4 << 0
                                           << "inregistrarea 12 nu exista";
     QTest::newRow("bad range") << QStringList({"--pdf", "OUT", "--records", "5-3", "SCHEMA"}) << 2 << 0 << "--records";
@@ -467,6 +469,14 @@ void TestBatch::commandLine()
     // A schema copied away from its database, which is then nowhere to be found.
     const QString alone = m_dir->filePath(QStringLiteral("singura.tip"));
     QVERIFY(QFile::copy(Examples + QStringLiteral("/certificat.tip"), alone));
+    // The example schema on the same pupils saved as a spreadsheet, beside it.
+    const QString spreadsheet = m_dir->filePath(QStringLiteral("foaie.tip"));
+    Module1 onCsv;
+    applySchema(loadSchemaFile(Examples + QStringLiteral("/certificat.tip")).schema, onCsv);
+    onCsv.CaleBazaDate = QStringLiteral("elevi.csv");
+    onCsv.NumeTabela = QStringLiteral("elevi");
+    QVERIFY(saveSchemaFile(spreadsheet, onCsv));
+    QVERIFY(QFile::copy(Examples + QStringLiteral("/elevi.csv"), m_dir->filePath(QStringLiteral("elevi.csv"))));
     const QString pdf = m_dir->filePath(QStringLiteral("iesire.pdf"));
     for (QString &argument : arguments) {
         argument = argument == QLatin1String("OUT")        ? pdf
@@ -474,6 +484,7 @@ void TestBatch::commandLine()
             : argument == QLatin1String("SCHEMA")          ? Examples + QStringLiteral("/certificat.tip")
             : argument == QLatin1String("TEMPLATE")        ? Examples + QStringLiteral("/certificat.jpg")
             : argument == QLatin1String("ALONE")           ? alone
+            : argument == QLatin1String("SPREADSHEET")     ? spreadsheet
                                                            : argument;
     }
     // No display and no platform named: as from a terminal or a scheduled job.
@@ -489,10 +500,13 @@ void TestBatch::commandLine()
     const QString err = QString::fromUtf8(run.readAllStandardError());
     QCOMPARE(run.exitCode(), status);
     QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
-    if (status == 0)
-        QCOMPARE(pdfPages(pdf), pages);
-    else
+    if (status != 0) {
         QVERIFY(!QFile::exists(pdf));
+        return;
+    }
+    QCOMPARE(pdfPages(pdf), pages);
+    if (arguments.constLast() == spreadsheet)
+        QVERIFY(pdfPageText(pdf, 1).contains(QStringLiteral("Ionescu Maria")));
 }
 
 int main(int argc, char **argv)
