@@ -731,9 +731,9 @@ qint64 RecordSet::fetchMore(qint64 count)
     // A file rewritten or cut in place while it is read loses rows silently: say so instead of
     // ending the table there.
     const auto changedMessage = [this] {
-        return QStringLiteral("Baza de date %1 s-a schimbat in timp ce era citita tabela %2; inregistrarile de "
-                              "dupa %3 nu pot fi citite. Incarcati baza de date din nou.")
-            .arg(d->path, d->tableName)
+        return QStringLiteral("%1 %2 s-a schimbat in timp ce era citita tabela %3; inregistrarile de "
+                              "dupa %4 nu pot fi citite. Incarcati baza de date din nou.")
+            .arg(d->csv ? QStringLiteral("Fisierul") : QStringLiteral("Baza de date"), d->path, d->tableName)
             .arg(d->rowsRead);
     };
     qint64 read = 0;

@@ -129,6 +129,17 @@ void TestCsv::longFileReadsOnDemand()
     QCOMPARE(records->fetchAll(), 200000);
     QCOMPARE(records->text(199999, 0), QStringLiteral("199999"));
     QCOMPARE(records->text(123456, 1), QStringLiteral("Elev 123456"));
+
+    // Rewritten while it is read: the rows after go unread, and the user is told.
+    const auto again = database->openTable(QStringLiteral("mare"));
+    QCOMPARE(again->fetchMore(300), 300);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("200000,\"Elev nou\"\n");
+    file.close();
+    again->fetchAll();
+    QVERIFY(again->failed() && again->rowsRead() < 200000);
+    QVERIFY2(again->failure().contains(QStringLiteral("s-a schimbat")), qPrintable(again->failure()));
 }
 
 void TestCsv::mutatedFilesNeverCrashOrHang()
