@@ -5,6 +5,7 @@
 #include "model/Module1.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <QTranslator>
 
@@ -15,6 +16,11 @@ void prepareApplication(QApplication &app)
     // The name alone, never a display name: Qt would append " — Formulix" to every title the
     // window manager shows, and the windows' titles are exactly their captions.
     app.setApplicationName(applicationTitle());
+    app.setDesktopFileName(QStringLiteral("ro.formulix.Formulix"));
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/icons/formulix-64.png"));
+    icon.addFile(QStringLiteral(":/icons/formulix-256.png"));
+    app.setWindowIcon(icon);
     // Qt's own texts (file dialog, buttons, text menus) in Romanian, like the program's.
     static QTranslator qtRomanian;
     if (qtRomanian.load(QStringLiteral(":/translations/qt_ro.qm")))
