@@ -22,6 +22,8 @@ struct SeamState
     QList<MessageBox::Answer> questionAnswers;
     QList<std::optional<QString>> inputAnswers;
     QList<InputBox::Shown> inputsShown;
+    QList<std::optional<int>> choiceAnswers;
+    QList<QStringList> choicesShown;
 };
 
 SeamState &seam()
@@ -215,6 +217,30 @@ std::optional<QString> InputBox::askPassword(QWidget *parent, const QString &pro
     if (!ok)
         return std::nullopt;
     return text;
+}
+
+std::optional<int> InputBox::choose(QWidget *parent, const QString &prompt, const QString &title,
+                                    const QStringList &items)
+{
+    if (seam().testMode) {
+        seam().choicesShown.append(items);
+        return seam().choiceAnswers.isEmpty() ? std::nullopt : seam().choiceAnswers.takeFirst();
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, prompt, items, 0, false, &ok);
+    if (!ok)
+        return std::nullopt;
+    return int(items.indexOf(chosen));
+}
+
+void InputBox::queueChoice(std::optional<int> index)
+{
+    seam().choiceAnswers.append(index);
+}
+
+QList<QStringList> InputBox::choicesShown()
+{
+    return seam().choicesShown;
 }
 
 } // namespace formulix

@@ -99,6 +99,14 @@ public:
     // password can still be told from a cancelled box. Answers come from the same queue as
     // ask()'s, and shown() records the box with `masked` set.
     static std::optional<QString> askPassword(QWidget *parent, const QString &prompt, const QString &title);
+
+    // --- A choice from a list -----------------------------------------------------------
+    // The index of the chosen item, nothing on "Anulare". In test mode the answer queued with
+    // queueChoice() (nothing when none), and shown() records the box with `items` set.
+    static std::optional<int> choose(QWidget *parent, const QString &prompt, const QString &title,
+                                     const QStringList &items);
+    static void queueChoice(std::optional<int> index);
+    static QList<QStringList> choicesShown();
 };
 
 } // namespace formulix

@@ -1,5 +1,7 @@
 #include "platform/PictureLoader.h"
 
+#include "platform/PdfTemplate.h"
+
 #include "platform/JpegDecoder.h"
 #include "platform/Units.h"
 
@@ -257,10 +259,12 @@ std::optional<ImageHeader> readImageHeader(const QByteArray &data)
     return std::nullopt;
 }
 
-std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm, QString *error)
+namespace {
+
+// The file mapped, a large scan costing no copy of its bytes; nothing, with the reason, when it
+// cannot be opened or is too large for a template.
+std::optional<QByteArray> mapTemplate(QFile &file, const QString &name, QString *error)
 {
-    const QString name = QDir::toNativeSeparators(path);
-    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)
             *error = QStringLiteral("Fisierul %1 nu poate fi deschis: %2.").arg(name, openFailure(file));
@@ -273,17 +277,36 @@ std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm, QStr
                          .arg(file.size() / (1024 * 1024));
         return std::nullopt;
     }
-    // Mapped, a large scan costs no copy of its bytes.
-    QByteArray data;
     if (uchar *mapped = file.size() > 0 ? file.map(0, file.size()) : nullptr)
-        data = QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), file.size());
-    else
-        data = file.readAll();
-    return decodePicture(data, name, pixelsPerMm, error);
+        return QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), file.size());
+    return file.readAll();
 }
 
-std::optional<Picture> decodePicture(const QByteArray &data, const QString &name, double pixelsPerMm, QString *error)
+} // namespace
+
+std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm, QString *error, int page)
 {
+    QFile file(path);
+    const QString name = QDir::toNativeSeparators(path);
+    const std::optional<QByteArray> data = mapTemplate(file, name, error);
+    return data ? decodePicture(*data, name, pixelsPerMm, error, page) : std::nullopt;
+}
+
+int templatePageCount(const QString &path, QString *error)
+{
+    QFile file(path);
+    const QString name = QDir::toNativeSeparators(path);
+    const std::optional<QByteArray> data = mapTemplate(file, name, error);
+    if (!data)
+        return -1;
+    return isPdf(*data) ? pdfPageCount(*data, name, error) : 1;
+}
+
+std::optional<Picture> decodePicture(const QByteArray &data, const QString &name, double pixelsPerMm, QString *error,
+                                     int page)
+{
+    if (isPdf(data))
+        return renderPdfTemplate(data, page, name, pixelsPerMm, error);
     auto fail = [error](const QString &message) -> std::optional<Picture> {
         if (error)
             *error = message;

@@ -31,10 +31,15 @@ std::optional<ImageHeader> readImageHeader(const QByteArray &data);
 // of its real size) and within the pixel budget. Nothing, with a Romanian message naming the
 // file in `error`, when the file is not a whole, readable JPEG or BMP of a sane size. Without a
 // recorded resolution a picture is taken at 96 dpi.
-std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm, QString *error = nullptr);
+// A PDF gives its page `page` (from 0) at its page size.
+std::optional<Picture> loadPicture(const QString &path, double pixelsPerMm, QString *error = nullptr, int page = 0);
 
 // The same for bytes already read; `name` is the file the messages name.
 std::optional<Picture> decodePicture(const QByteArray &data, const QString &name, double pixelsPerMm,
-                                     QString *error = nullptr);
+                                     QString *error = nullptr, int page = 0);
+
+// How many pages a template file offers to choose from: a PDF's pages, 1 for a picture; -1,
+// with the reason, when the file cannot be read at all.
+int templatePageCount(const QString &path, QString *error = nullptr);
 
 } // namespace formulix

@@ -1,3 +1,5 @@
+#include "app/frmEcranPrincipal.h"
+#include "platform/Dialogs.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "support/Scans.h"
@@ -5,14 +7,42 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QAction>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QImageReader>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QtTest>
 
 using namespace formulix;
 using namespace formulix::test;
 
 namespace {
+
+// A vector form of pages of the given sizes in millimetres, as an office hands it out.
+QByteArray pdfForm(const QList<QSizeF> &pagesMm)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setPageSize(QPageSize(pagesMm.first(), QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+    QPainter painter(&writer);
+    for (qsizetype i = 0; i < pagesMm.size(); ++i) {
+        if (i > 0) {
+            writer.setPageSize(QPageSize(pagesMm[i], QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+            writer.newPage();
+        }
+        const QRect page = painter.viewport();
+        painter.setPen(QPen(Qt::darkBlue, 20));
+        painter.drawRect(page.adjusted(100, 100, -100, -100));
+        painter.drawText(page.adjusted(300, 300, 0, 0), QStringLiteral("CERTIFICAT %1").arg(i + 1));
+    }
+    painter.end();
+    return bytes;
+}
 
 // A 96 dpi screen.
 const double ScreenPixelsPerMm = 96 / 25.4;
@@ -70,6 +100,11 @@ private slots:
     void largeScansStayWithinTheBudget_data();
     void largeScansStayWithinTheBudget();
     void writesTheFuzzSeeds();
+    void pdfPagesAtTheirPageSize_data();
+    void pdfPagesAtTheirPageSize();
+    void badPdfsAreRefused_data();
+    void badPdfsAreRefused();
+    void severalPagesAskWhichOne();
 };
 
 void TestPictures::realSizeFromTheRecordedResolution_data()
@@ -286,6 +321,86 @@ void TestPictures::writesTheFuzzSeeds()
         QVERIFY(writeFile(dir.filePath(QString::fromLatin1(name)), bytes));
         QVERIFY2(load(bytes, 10).picture, name);
     }
+}
+
+void TestPictures::pdfPagesAtTheirPageSize_data()
+{
+    QTest::addColumn<QSizeF>("pageMm");
+    QTest::addColumn<double>("pixelsPerMm");
+    QTest::newRow("A4 on a 96 dpi screen") << QSizeF(210, 297) << ScreenPixelsPerMm;
+    QTest::newRow("A3 landscape at 300 dpi") << QSizeF(420, 297) << 300 / 25.4;
+    QTest::newRow("a label, 50 x 30 mm") << QSizeF(50, 30) << ScreenPixelsPerMm;
+    QTest::newRow("A0 at 600 dpi: the budget") << QSizeF(841, 1189) << 600 / 25.4;
+}
+
+void TestPictures::pdfPagesAtTheirPageSize()
+{
+    QFETCH(QSizeF, pageMm);
+    QFETCH(double, pixelsPerMm);
+    const Loaded loaded = load(pdfForm({pageMm}), pixelsPerMm);
+    QVERIFY2(loaded.picture, qPrintable(loaded.error));
+    // The writer stores its page size in whole points: within half a point (0.18 mm).
+    QVERIFY2(std::abs(loaded.picture->sizeMm.width() - pageMm.width()) < 0.18
+                 && std::abs(loaded.picture->sizeMm.height() - pageMm.height()) < 0.18,
+             qPrintable(QStringLiteral("%1 x %2 mm").arg(loaded.picture->sizeMm.width()).arg(loaded.picture->sizeMm.height())));
+    const QSize expected = withinPixelBudget(pictureDevicePixels(loaded.picture->sizeMm, pixelsPerMm));
+    QVERIFY2(std::abs(loaded.picture->image.width() - expected.width()) <= 1
+                 && std::abs(loaded.picture->image.height() - expected.height()) <= 1,
+             qPrintable(QStringLiteral("%1x%2").arg(loaded.picture->image.width()).arg(loaded.picture->image.height())));
+    // The frame drawn 100 units in from the edge shows where it was drawn: inked, not blank.
+    const QImage &image = loaded.picture->image;
+    QVERIFY(qGray(image.pixel(image.width() / 2, image.height() / 2)) > 200);
+    int dark = 0;
+    for (int x = 0; x < image.width(); ++x)
+        dark += qGray(image.pixel(x, image.height() / 2)) < 160;
+    QVERIFY(dark >= 2);
+}
+
+void TestPictures::badPdfsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("says");
+    const QByteArray good = pdfForm({QSizeF(210, 297)});
+    QTest::newRow("cut in half") << good.left(good.size() / 3) << QStringLiteral("deteriorat");
+    QTest::newRow("a header only") << QByteArray("%PDF-1.4\n") << QStringLiteral("deteriorat");
+    QTest::newRow("a page of 5 m") << pdfForm({QSizeF(5000, 297)}) << QStringLiteral("masoara 5000 x 297 mm");
+    QTest::newRow("a page of 5 mm") << pdfForm({QSizeF(5, 5)}) << QStringLiteral("masoara 5 x 5 mm");
+}
+
+void TestPictures::badPdfsAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, says);
+    const Loaded loaded = load(bytes);
+    QVERIFY(!loaded.picture);
+    QVERIFY2(loaded.error.contains(says) && loaded.error.contains(QStringLiteral("scan")), qPrintable(loaded.error));
+}
+
+// Through "Incarca Macheta": a form of three pages asks which one, and takes that one.
+void TestPictures::severalPagesAskWhichOne()
+{
+    DialogSeam::setTestMode(true);
+    DialogSeam::reset();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("formular.pdf"));
+    QVERIFY(writeFile(path, pdfForm({QSizeF(210, 297), QSizeF(148, 210), QSizeF(297, 210)})));
+    QCOMPARE(templatePageCount(path), 3);
+    Module1 model;
+    frmEcranPrincipal window(model);
+    InputBox::queueChoice(std::nullopt); // "Anulare" first: nothing changes
+    CommonDialog::queueAnswer(path);
+    window.mnuIncarcaMacheta->trigger();
+    QVERIFY(!window.MachetaIncarcata);
+    InputBox::queueChoice(1);
+    CommonDialog::queueAnswer(path);
+    window.mnuIncarcaMacheta->trigger();
+    QVERIFY(window.MachetaIncarcata);
+    QCOMPARE(InputBox::choicesShown().constLast(),
+             QStringList({"Pagina 1 din 3", "Pagina 2 din 3", "Pagina 3 din 3"}));
+    QVERIFY(std::abs(window.Picture1->picture().sizeMm.width() - 148) < 0.18);
+    QVERIFY(std::abs(window.Picture1->picture().sizeMm.height() - 210) < 0.18);
+    QVERIFY(MessageBox::shown().isEmpty());
+    DialogSeam::setTestMode(false);
 }
 
 int main(int argc, char **argv)
