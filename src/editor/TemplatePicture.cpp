@@ -13,7 +13,7 @@ namespace formulix {
 void frmEcranPrincipal::mnuIncarcaMacheta_Click()
 {
     // The caption as it always was; the patterns take forms handed out as PDF too.
-    CommonDialog1.prepare(QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp; *.jpeg; *.pdf"));
+    CommonDialog1.prepare(QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp; *.jpeg; *.png; *.tif; *.tiff; *.pdf"));
     CommonDialog1.ShowOpen(this);
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty())

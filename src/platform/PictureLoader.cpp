@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 #include <QtEndian>
+#include <climits>
 #include <cmath>
 
 #include <libexif/exif-data.h>
@@ -165,6 +167,87 @@ std::optional<ImageHeader> bmpHeader(const QByteArray &data)
 
 // A JPEG whose end-of-image marker is missing was cut short: the decoder would fill the rest
 // with grey and call it a success.
+quint32 be32(const uchar *p) { return qFromBigEndian<quint32>(p); }
+
+// A PNG's size from its IHDR chunk, its resolution from pHYs (pixels per metre).
+std::optional<ImageHeader> pngHeader(const QByteArray &data)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+    if (data.size() < 33 || QByteArrayView(data).sliced(12, 4) != QByteArrayView("IHDR"))
+        return std::nullopt;
+    ImageHeader header;
+    header.format = "png";
+    const quint32 width = be32(bytes + 16), height = be32(bytes + 20);
+    header.pixels = QSize(int(std::min<quint32>(width, INT_MAX)), int(std::min<quint32>(height, INT_MAX)));
+    for (qsizetype at = 8; at + 12 <= data.size();) {
+        const quint32 length = be32(bytes + at);
+        const QByteArrayView type = QByteArrayView(data).sliced(at + 4, 4);
+        if (type == QByteArrayView("IDAT") || type == QByteArrayView("IEND") || length > quint32(data.size()))
+            break;
+        if (type == QByteArrayView("pHYs") && length >= 9 && at + 8 + 9 <= data.size() && bytes[at + 16] == 1) {
+            header.dpiX = be32(bytes + at + 8) * 0.0254;
+            header.dpiY = be32(bytes + at + 12) * 0.0254;
+        }
+        at += 12 + qsizetype(length);
+    }
+    return header;
+}
+
+// A TIFF's size and resolution from the tags of its image `page` (from 0).
+std::optional<ImageHeader> tiffHeader(const QByteArray &data, int page = 0)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
+    const bool little = data.startsWith("II");
+    const auto u16 = [&](qsizetype at) -> quint32 {
+        return at + 2 <= data.size() ? (little ? qFromLittleEndian<quint16>(bytes + at) : qFromBigEndian<quint16>(bytes + at)) : 0;
+    };
+    const auto u32 = [&](qsizetype at) -> quint32 {
+        return at + 4 <= data.size() ? (little ? qFromLittleEndian<quint32>(bytes + at) : qFromBigEndian<quint32>(bytes + at)) : 0;
+    };
+    qsizetype ifd = u32(4);
+    for (int skipped = 0; skipped < page && ifd >= 8 && ifd + 2 <= data.size(); ++skipped) {
+        const qsizetype next = u32(ifd + 2 + qsizetype(u16(ifd)) * 12);
+        if (next <= ifd) // the chain must go forward, or it could loop
+            return std::nullopt;
+        ifd = next;
+    }
+    if (ifd < 8 || ifd + 2 > data.size())
+        return std::nullopt;
+    ImageHeader header;
+    header.format = "tiff";
+    double resolution[2] = {0, 0};
+    int unit = 2; // inches, when the file does not say
+    const quint32 entries = std::min<quint32>(u16(ifd), 1024);
+    quint32 width = 0, height = 0;
+    for (quint32 i = 0; i < entries; ++i) {
+        const qsizetype entry = ifd + 2 + qsizetype(i) * 12;
+        if (entry + 12 > data.size())
+            return std::nullopt;
+        const quint32 tag = u16(entry), type = u16(entry + 2);
+        const quint32 value = type == 3 ? u16(entry + 8) : u32(entry + 8); // SHORT or LONG
+        if (tag == 256)
+            width = value;
+        else if (tag == 257)
+            height = value;
+        else if ((tag == 282 || tag == 283) && type == 5) { // a RATIONAL elsewhere in the file
+            const qsizetype at = u32(entry + 8);
+            const quint32 denominator = u32(at + 4);
+            resolution[tag - 282] = denominator ? double(u32(at)) / denominator : 0;
+        } else if (tag == 296)
+            unit = int(u16(entry + 8));
+    }
+    header.pixels = QSize(int(std::min<quint32>(width, INT_MAX)), int(std::min<quint32>(height, INT_MAX)));
+    const double perInch = unit == 3 ? 2.54 : unit == 2 ? 1 : 0; // unit 1: no absolute unit
+    header.dpiX = resolution[0] * perInch;
+    header.dpiY = resolution[1] * perInch;
+    return header;
+}
+
+bool isTiff(const QByteArray &data)
+{
+    return data.startsWith(QByteArrayView("II*\0", 4)) || data.startsWith(QByteArrayView("MM\0*", 4));
+}
+
 bool jpegIsWhole(const QByteArray &data)
 {
     const qsizetype scan = data.lastIndexOf(QByteArrayView("\xFF\xDA", 2));
@@ -256,6 +339,10 @@ std::optional<ImageHeader> readImageHeader(const QByteArray &data)
         return jpegHeader(data);
     if (data.startsWith("BM"))
         return bmpHeader(data);
+    if (data.startsWith("\x89PNG\r\n\x1a\n"))
+        return pngHeader(data);
+    if (isTiff(data))
+        return tiffHeader(data);
     return std::nullopt;
 }
 
@@ -299,7 +386,15 @@ int templatePageCount(const QString &path, QString *error)
     const std::optional<QByteArray> data = mapTemplate(file, name, error);
     if (!data)
         return -1;
-    return isPdf(*data) ? pdfPageCount(*data, name, error) : 1;
+    if (isPdf(*data))
+        return pdfPageCount(*data, name, error);
+    if (isTiff(*data)) {
+        QByteArray bytes = *data;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        return std::max(1, QImageReader(&buffer, "tiff").imageCount());
+    }
+    return 1;
 }
 
 std::optional<Picture> decodePicture(const QByteArray &data, const QString &name, double pixelsPerMm, QString *error,
@@ -314,15 +409,15 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
     };
     const QString damaged = QStringLiteral("Fisierul %1 este deteriorat sau incomplet: imaginea nu poate fi citita in intregime.").arg(name);
 
-    const std::optional<ImageHeader> header = readImageHeader(data);
+    const std::optional<ImageHeader> header = page > 0 && isTiff(data) ? tiffHeader(data, page) : readImageHeader(data);
     if (!header || header->pixels.isEmpty()) {
-        if (data.startsWith("\xFF\xD8") || data.startsWith("BM"))
+        if (data.startsWith("\xFF\xD8") || data.startsWith("BM") || data.startsWith("\x89PNG") || isTiff(data))
             return fail(damaged);
-        return fail(QStringLiteral("Fisierul %1 nu este o imagine JPEG sau BMP.").arg(name));
+        return fail(QStringLiteral("Fisierul %1 nu este o imagine JPEG, BMP, PNG sau TIFF, nici un document PDF.").arg(name));
     }
     const QSize pixels = header->pixels;
     if (pixels.width() > MaxSide || pixels.height() > MaxSide || qint64(pixels.width()) * pixels.height() > MaxPixels
-        || (header->format == "bmp" && qint64(pixels.width()) * pixels.height() > MaxBmpDecodePixels))
+        || (header->format != "jpeg" && qint64(pixels.width()) * pixels.height() > MaxBmpDecodePixels))
         return fail(QStringLiteral("Imaginea %1 are %2 x %3 pixeli, prea multi pentru o macheta.")
                         .arg(name).arg(pixels.width()).arg(pixels.height()));
 
@@ -334,7 +429,10 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
                         .arg(name, millimetres(sizeMm.width()), millimetres(sizeMm.height()))
                         .arg(MinTemplateSideMm)
                         .arg(MaxTemplateSideMm));
-    if (header->format == "jpeg" ? !jpegIsWhole(data) : !bmpIsWhole(data, *header))
+    if (header->format == "jpeg" ? !jpegIsWhole(data)
+        : header->format == "bmp" ? !bmpIsWhole(data, *header)
+        : header->format == "png" ? !data.contains("IEND")
+                                  : false)
         return fail(damaged);
 
     // Decode no finer than the screen shows it, and never beyond the budget.
@@ -359,6 +457,8 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
         buffer.open(QIODevice::ReadOnly);
         QImageReader reader(&buffer, header->format);
         reader.setAutoTransform(false);
+        if (page > 0 && !reader.jumpToImage(page))
+            return fail(QStringLiteral("Fisierul %1 nu are pagina %2.").arg(name).arg(page + 1));
         reader.setAllocationLimit(int(MaxBmpDecodePixels * 4 / (1024 * 1024)) + 1);
         if (decoded != pixels)
             reader.setScaledSize(decoded);
@@ -367,6 +467,12 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
     }
     if (image.isNull())
         return fail(damaged);
+    if (image.hasAlphaChannel()) { // a transparent scan lies on white paper
+        QImage paper(image.size(), QImage::Format_RGB32);
+        paper.fill(Qt::white);
+        QPainter(&paper).drawImage(0, 0, image);
+        image = paper;
+    }
     return Picture{image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32), sizeMm};
 }
 

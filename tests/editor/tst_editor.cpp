@@ -178,7 +178,7 @@ void TestEditor::loadsTemplateAtItsRealSize()
     QVERIFY(m_window->commandAvailable(m_window->mnuIncarcaBaza));
     QVERIFY(!m_window->commandAvailable(m_window->mnuDefCampBazaDate));
     const CommonDialog::Shown shown = CommonDialog::shown().constLast();
-    QCOMPARE(shown.filter, QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp; *.jpeg; *.pdf"));
+    QCOMPARE(shown.filter, QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp; *.jpeg; *.png; *.tif; *.tiff; *.pdf"));
     QCOMPARE(shown.initDir, QCoreApplication::applicationDirPath());
     QCOMPARE(shown.fileName, QString());
     QVERIFY(!shown.save);

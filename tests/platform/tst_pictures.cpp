@@ -12,7 +12,10 @@
 #include <QTemporaryDir>
 #include <QImageReader>
 #include <QPainter>
+#include <QImageWriter>
 #include <QPdfWriter>
+#include <QtEndian>
+#include <array>
 #include <QtTest>
 
 using namespace formulix;
@@ -41,6 +44,55 @@ QByteArray pdfForm(const QList<QSizeF> &pagesMm)
         painter.drawText(page.adjusted(300, 300, 0, 0), QStringLiteral("CERTIFICAT %1").arg(i + 1));
     }
     painter.end();
+    return bytes;
+}
+
+// A picture saved as `format` with its resolution recorded.
+QByteArray savedAs(QSize pixels, double dpi, const char *format)
+{
+    QImage image(pixels, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter(&image).fillRect(QRect(QPoint(0, 0), pixels / 4), Qt::darkBlue);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    return writer.write(image) ? bytes : QByteArray();
+}
+
+// An uncompressed grey TIFF of several pages, each of its own size and resolution, little-endian.
+QByteArray tiffPages(const QList<QPair<QSize, int>> &pages)
+{
+    QByteArray bytes("II*\0\0\0\0\0", 8);
+    const auto put16 = [&bytes](quint16 v) { bytes.append(char(v & 0xFF)).append(char(v >> 8)); };
+    const auto put32 = [&bytes](quint32 v) { for (int i = 0; i < 4; ++i) bytes.append(char((v >> (8 * i)) & 0xFF)); };
+    qsizetype link = 4; // where the offset of the next directory goes
+    for (const auto &[size, dpi] : pages) {
+        const quint32 pixels = quint32(bytes.size());
+        bytes.append(QByteArray(size.width() * size.height(), char(0xF0)));
+        const quint32 rational = quint32(bytes.size());
+        put32(quint32(dpi)), put32(1);
+        if (bytes.size() % 2)
+            bytes.append('\0');
+        qToLittleEndian(quint32(bytes.size()), bytes.data() + link);
+        const QList<std::array<quint32, 3>> tags = {{256, 4, quint32(size.width())}, {257, 4, quint32(size.height())},
+                                                    {258, 3, 8}, {259, 3, 1}, {262, 3, 1}, {273, 4, pixels},
+                                                    {277, 3, 1}, {278, 4, quint32(size.height())},
+                                                    {279, 4, quint32(size.width() * size.height())},
+                                                    {282, 5, rational}, {283, 5, rational}, {296, 3, 2}};
+        put16(quint16(tags.size()));
+        for (const auto &[tag, type, value] : tags) {
+            put16(quint16(tag)), put16(quint16(type)), put32(1);
+            if (type == 3)
+                put16(quint16(value)), put16(0);
+            else
+                put32(value);
+        }
+        link = bytes.size();
+        put32(0);
+    }
     return bytes;
 }
 
@@ -105,6 +157,10 @@ private slots:
     void badPdfsAreRefused_data();
     void badPdfsAreRefused();
     void severalPagesAskWhichOne();
+    void pngAndTiffAtTheirResolution_data();
+    void pngAndTiffAtTheirResolution();
+    void badPngsAndTiffsAreRefused_data();
+    void badPngsAndTiffsAreRefused();
 };
 
 void TestPictures::realSizeFromTheRecordedResolution_data()
@@ -376,6 +432,63 @@ void TestPictures::badPdfsAreRefused()
     QVERIFY2(loaded.error.contains(says) && loaded.error.contains(QStringLiteral("scan")), qPrintable(loaded.error));
 }
 
+void TestPictures::pngAndTiffAtTheirResolution_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("page");
+    QTest::addColumn<QSizeF>("sizeMm");
+    const QSize pixels(600, 450);
+    for (int dpi : {72, 150, 300, 600}) {
+        const QSizeF mm(pixels.width() * 25.4 / dpi, pixels.height() * 25.4 / dpi);
+        QTest::addRow("PNG at %d dpi", dpi) << savedAs(pixels, dpi, "png") << 0 << mm;
+        QTest::addRow("TIFF at %d dpi", dpi) << savedAs(pixels, dpi, "tiff") << 0 << mm;
+    }
+    const QByteArray pages = tiffPages({{QSize(400, 300), 100}, {QSize(300, 600), 150}});
+    QTest::newRow("TIFF, page 2 of 2") << pages << 1 << QSizeF(50.8, 101.6);
+    QTest::newRow("TIFF, page 1 of 2") << pages << 0 << QSizeF(101.6, 76.2);
+}
+
+void TestPictures::pngAndTiffAtTheirResolution()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, page);
+    QFETCH(QSizeF, sizeMm);
+    QVERIFY(!bytes.isEmpty());
+    QString error;
+    const std::optional<Picture> picture = decodePicture(bytes, QStringLiteral("scan"), ScreenPixelsPerMm, &error, page);
+    QVERIFY2(picture, qPrintable(error));
+    QVERIFY2(std::abs(picture->sizeMm.width() - sizeMm.width()) < 0.05 && std::abs(picture->sizeMm.height() - sizeMm.height()) < 0.05,
+             qPrintable(QStringLiteral("%1 x %2 mm").arg(picture->sizeMm.width()).arg(picture->sizeMm.height())));
+    QCOMPARE(picture->image.size(), withinPixelBudget(pictureDevicePixels(picture->sizeMm, ScreenPixelsPerMm)).boundedTo(
+                                        picture->image.size()));
+}
+
+void TestPictures::badPngsAndTiffsAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("says");
+    const QByteArray png = savedAs(QSize(600, 450), 150, "png");
+    QTest::newRow("PNG cut short") << png.left(png.size() - 40) << QStringLiteral("deteriorat");
+    QByteArray huge = png;
+    qToBigEndian<quint32>(100000, huge.data() + 16);
+    qToBigEndian<quint32>(100000, huge.data() + 20);
+    QTest::newRow("PNG of 100000 x 100000") << huge << QStringLiteral("100000 x 100000 pixeli");
+    QByteArray bomb = tiffPages({{QSize(4, 4), 300}});
+    qToLittleEndian<quint32>(100000, bomb.data() + bomb.indexOf(QByteArray("\x00\x01\x04\x00", 4)) + 8);
+    QTest::newRow("TIFF claiming 100000 pixels a side") << bomb << QStringLiteral("100000 x 4 pixeli");
+    QTest::newRow("TIFF whose strips lie past its end")
+        << QByteArray(tiffPages({{QSize(64, 64), 300}})).left(100) << QStringLiteral("deteriorat");
+}
+
+void TestPictures::badPngsAndTiffsAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, says);
+    const Loaded loaded = load(bytes);
+    QVERIFY(!loaded.picture);
+    QVERIFY2(loaded.error.contains(says), qPrintable(loaded.error));
+}
+
 // Through "Incarca Macheta": a form of three pages asks which one, and takes that one.
 void TestPictures::severalPagesAskWhichOne()
 {
@@ -385,6 +498,9 @@ void TestPictures::severalPagesAskWhichOne()
     const QString path = dir.filePath(QStringLiteral("formular.pdf"));
     QVERIFY(writeFile(path, pdfForm({QSizeF(210, 297), QSizeF(148, 210), QSizeF(297, 210)})));
     QCOMPARE(templatePageCount(path), 3);
+    const QString tiff = dir.filePath(QStringLiteral("formular.tif"));
+    QVERIFY(writeFile(tiff, tiffPages({{QSize(40, 30), 100}, {QSize(30, 60), 150}})));
+    QCOMPARE(templatePageCount(tiff), 2);
     Module1 model;
     frmEcranPrincipal window(model);
     InputBox::queueChoice(std::nullopt); // "Anulare" first: nothing changes
