@@ -167,6 +167,8 @@ void frmEcranPrincipal::createMenus()
                              QKeySequence(Qt::CTRL | Qt::Key_C));
     mnuCorecteazaPoz = add(mnuInstrumente, QStringLiteral("Corecteaza Pozitie"), QKeySequence(Qt::Key_F5));
     mnuSelInreg = add(mnuInstrumente, QStringLiteral("Selecteaza Inregistrare"), QKeySequence(Qt::Key_F2));
+    scaleTemplateAction = add(mnuInstrumente, QStringLiteral("Corecteaza Scara Machetei"),
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
 
     mnuAjutor = menuBar()->addMenu(QStringLiteral("Ajutor"));
     mnuDespre = mnuAjutor->addAction(QStringLiteral("Despre"));
@@ -204,6 +206,7 @@ void frmEcranPrincipal::connectHandlers()
     connectCommand(printRecordsAction, &frmEcranPrincipal::printRecords);
     connectCommand(previewAction, &frmEcranPrincipal::showPreview);
     connectCommand(exportPdfAction, &frmEcranPrincipal::exportPdf);
+    connectCommand(scaleTemplateAction, &frmEcranPrincipal::correctTemplateScale);
     // Not through the menu's enabling: calibrating needs no template.
     connect(calibrationSheetAction, &QAction::triggered, this, &frmEcranPrincipal::printCalibrationSheet);
     connect(calibrateAction, &QAction::triggered, this, &frmEcranPrincipal::calibrate);
@@ -356,6 +359,7 @@ void frmEcranPrincipal::Form_Load()
     mnuIncarcaBaza->setEnabled(PermiteMeniuri);
     mnuFile->setEnabled(false);
     mnuCorecteazaPoz->setEnabled(false);
+    scaleTemplateAction->setEnabled(false);
 }
 
 void frmEcranPrincipal::resizeEvent(QResizeEvent *event)

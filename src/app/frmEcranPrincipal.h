@@ -67,6 +67,8 @@ public:
     QAction *mnuDefCampBazaDate = nullptr;
     QAction *mnuCorecteazaPoz = nullptr;
     QAction *mnuSelInreg = nullptr;
+    // After them: a scan not made at 100 % (src/editor/TemplateScale.cpp)
+    QAction *scaleTemplateAction = nullptr;
     // Menu "Ajutor"
     QMenu *mnuAjutor = nullptr;
     QAction *mnuDespre = nullptr;
@@ -194,6 +196,12 @@ public:
     void StergeCampSelectat();
     void EditeazaCampSelectat();
 
+    // "Corecteaza Scara Machetei": two points clicked on the template and their real distance.
+    void correctTemplateScale();
+    // A click while the points are being picked; true when it was one of them.
+    bool takeScalePoint(int button, QPointF mm);
+    bool pickingScalePoints() const { return m_pickingScale; }
+
     // Position correction (src/editor/frmMutaCamp.cpp)
     void mnuCorecteazaPoz_Click();
     frmMutaCamp *correctionWindow() const { return m_frmMutaCamp; }
@@ -231,6 +239,8 @@ private:
     QPointer<frmSelectie> m_frmSelectie;
     QPointer<frmPozitie> m_frmPozitie;
     QPointer<PreviewWindow> m_preview;
+    bool m_pickingScale = false;
+    QList<QPointF> m_scalePoints;
     // Sends the chosen pages to `job`, with a progress dialog that can stop it; true when every
     // page went out. Says how it ended.
     bool runPageJob(PageJob &job, const JobRequest &request, bool toPdf);

@@ -39,8 +39,10 @@ double typedFontSize(const QString &text)
 
 } // namespace
 
-void frmEcranPrincipal::Picture1_MouseDown(int, int, float X, float Y)
+void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
 {
+    if (takeScalePoint(Button, QPointF(X, Y))) // "Corecteaza Scara Machetei" is picking its points
+        return;
     // Every number is checked before anything changes; a text that is not a whole number of
     // the member's range leaves the placement armed.
     const bool general = Frame1->isVisible();

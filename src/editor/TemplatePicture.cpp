@@ -50,6 +50,8 @@ void frmEcranPrincipal::mnuIncarcaMacheta_Click()
     mnuDefCampGen->setEnabled(PermiteMeniuri);
     mnuIncarcaBaza->setEnabled(PermiteMeniuri);
     mnuFile->setEnabled(true);
+    scaleTemplateAction->setEnabled(true);
+    m_pickingScale = false; // points picked on the old template mean nothing on this one
 }
 
 } // namespace formulix

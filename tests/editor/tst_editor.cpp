@@ -64,6 +64,8 @@ private slots:
 
     void loadsTemplateAtItsRealSize_data();
     void loadsTemplateAtItsRealSize();
+    void scaleCorrectionFromAKnownDistance_data();
+    void scaleCorrectionFromAKnownDistance();
     void refusesFilesThatAreNotWholePictures_data();
     void refusesFilesThatAreNotWholePictures();
     void cancelledLoadChangesNothing();
@@ -129,6 +131,69 @@ void TestEditor::loadA4()
 {
     loadTemplate(writeTemplate(m_dir->path(), "a4.jpg", "JPEG", QSize(1240, 1754), 150));
     QVERIFY(m_window->MachetaIncarcata);
+}
+
+void TestEditor::scaleCorrectionFromAKnownDistance_data()
+{
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<double>("factor"); // 0: refused, nothing changes
+    QTest::addColumn<QString>("says");
+    QTest::newRow("scanned at 98 %") << QPointF(20, 30) << QPointF(120, 30) << "102,0" << 1.02 << "";
+    QTest::newRow("diagonal, point decimals") << QPointF(10, 10) << QPointF(70, 90) << "95.5" << 0.955 << "";
+    QTest::newRow("the same point twice") << QPointF(50, 50) << QPointF(50, 50) << "100" << 0.0 << "acelasi punct";
+    QTest::newRow("a distance of zero") << QPointF(20, 30) << QPointF(120, 30) << "0" << 0.0 << "mai mare decat zero";
+    QTest::newRow("not a number") << QPointF(20, 30) << QPointF(120, 30) << "o suta" << 0.0 << "mai mare decat zero";
+    QTest::newRow("cancelled") << QPointF(20, 30) << QPointF(120, 30) << "" << 0.0 << "";
+}
+
+void TestEditor::scaleCorrectionFromAKnownDistance()
+{
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    QFETCH(QString, typed);
+    QFETCH(double, factor);
+    QFETCH(QString, says);
+    QVERIFY(!m_window->scaleTemplateAction->isEnabled());
+    loadA4();
+    QVERIFY(m_window->scaleTemplateAction->isEnabled());
+    Camp camp;
+    camp.Text = QStringLiteral("Scoala");
+    camp.MarimeFont = 12;
+    camp.X = 40;
+    camp.Y = 60;
+    addGeneral(camp);
+    const QSizeF before = m_window->Picture1->picture().sizeMm;
+    DialogSeam::reset();
+
+    m_window->scaleTemplateAction->trigger();
+    QVERIFY(m_window->pickingScalePoints());
+    if (typed.isEmpty())
+        InputBox::queueCancel();
+    else
+        InputBox::queueAnswer(typed);
+    m_window->Picture1_MouseDown(LeftButton, 0, float(from.x()), float(from.y()));
+    m_window->Picture1_MouseDown(LeftButton, 0, float(to.x()), float(to.y()));
+    QVERIFY(!m_window->pickingScalePoints());
+
+    const QSizeF after = m_window->Picture1->picture().sizeMm;
+    const QSizeF expected = factor > 0 ? before * factor : before;
+    QVERIFY2(std::abs(after.width() - expected.width()) < 0.01 && std::abs(after.height() - expected.height()) < 0.01,
+             qPrintable(QStringLiteral("%1 x %2 mm").arg(after.width()).arg(after.height())));
+    QCOMPARE(m_window->Picture1->widthMm(), after.width());
+    QCOMPARE(m_window->Picture2->picture().sizeMm, after);
+    // The fields stay where they were, in millimetres, and are drawn there.
+    QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(40));
+    QCOMPARE(m_model->CampuriGen.at(1)->Y, qint16(60));
+    if (factor > 0) {
+        QVERIFY(!m_window->Picture1->printedTexts().isEmpty());
+        QCOMPARE(m_window->Picture1->printedTexts().constLast().topLeftMm, QPointF(40, 60));
+    }
+    if (says.isEmpty())
+        QCOMPARE(MessageBox::shown().size(), 1); // the instruction alone
+    else
+        QVERIFY2(MessageBox::shown().constLast().text.contains(says), qPrintable(MessageBox::shown().constLast().text));
 }
 
 void TestEditor::addGeneral(const Camp &camp)
