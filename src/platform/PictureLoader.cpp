@@ -1,6 +1,7 @@
 #include "platform/PictureLoader.h"
 
 #include "platform/PdfTemplate.h"
+#include "platform/TiffDecoder.h"
 
 #include "platform/JpegDecoder.h"
 #include "platform/Units.h"
@@ -451,6 +452,11 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
             return fail(QStringLiteral("Imaginea %1 nu poate fi citita in memoria rezervata unei machete.").arg(name));
         if (failure == JpegFailure::Unsupported)
             return fail(QStringLiteral("Imaginea %1 foloseste un fel de compresie JPEG pe care Formulix nu il citeste.").arg(name));
+    } else if (TiffOutcome outcome; header->format == "tiff"
+               && !(image = decodeTiff(data, page, decoded, &outcome)).isNull()) {
+        // read a line at a time
+    } else if (header->format == "tiff" && outcome == TiffOutcome::Damaged) {
+        return fail(damaged);
     } else {
         QByteArray bytes = data;
         QBuffer buffer(&bytes);

@@ -461,6 +461,16 @@ void TestPictures::pngAndTiffAtTheirResolution()
              qPrintable(QStringLiteral("%1 x %2 mm").arg(picture->sizeMm.width()).arg(picture->sizeMm.height())));
     QCOMPARE(picture->image.size(), withinPixelBudget(pictureDevicePixels(picture->sizeMm, ScreenPixelsPerMm)).boundedTo(
                                         picture->image.size()));
+    // What was drawn is where it was drawn: the blue corner of the saved scans, the grey pages.
+    const QImage &image = picture->image;
+    const QRgb corner = image.pixel(image.width() / 10, image.height() / 10);
+    const QRgb far = image.pixel(image.width() * 9 / 10, image.height() * 9 / 10);
+    if (page == 0 && bytes.startsWith("\x89PNG") == false && qGray(far) == 0xF0)
+        QCOMPARE(qGray(corner), 0xF0);
+    else if (qGray(far) != 0xF0) {
+        QVERIFY2(qBlue(corner) > 100 && qRed(corner) < 60, qPrintable(QString::number(corner, 16)));
+        QCOMPARE(far, qRgb(255, 255, 255));
+    }
 }
 
 void TestPictures::badPngsAndTiffsAreRefused_data()
@@ -476,7 +486,10 @@ void TestPictures::badPngsAndTiffsAreRefused_data()
     QByteArray bomb = tiffPages({{QSize(4, 4), 300}});
     qToLittleEndian<quint32>(100000, bomb.data() + bomb.indexOf(QByteArray("\x00\x01\x04\x00", 4)) + 8);
     QTest::newRow("TIFF claiming 100000 pixels a side") << bomb << QStringLiteral("100000 x 4 pixeli");
-    QTest::newRow("TIFF whose strips lie past its end")
+    QByteArray lost = tiffPages({{QSize(64, 64), 96}});
+    qToLittleEndian<quint32>(quint32(lost.size()) * 4, lost.data() + lost.indexOf(QByteArray("\x11\x01\x04\x00", 4)) + 8);
+    QTest::newRow("TIFF whose image lies past its end") << lost << QStringLiteral("deteriorat");
+    QTest::newRow("TIFF cut before its directory")
         << QByteArray(tiffPages({{QSize(64, 64), 300}})).left(100) << QStringLiteral("deteriorat");
 }
 

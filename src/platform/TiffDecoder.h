@@ -1,0 +1,17 @@
+#pragma once
+// TIFF scans decoded with libtiff a line at a time and made smaller as they come, so an A3 page
+// at 600 dpi never exists whole in memory.
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+
+namespace formulix {
+
+enum class TiffOutcome { Decoded, Damaged, Unsupported };
+
+// Image `page` (from 0) at `target` size. Unsupported: a layout this decoder does not read line
+// by line (tiles, separate planes, more than 8 bits a sample); the caller decodes it whole.
+QImage decodeTiff(const QByteArray &data, int page, QSize target, TiffOutcome *outcome);
+
+} // namespace formulix
