@@ -817,6 +817,16 @@ bool AccessDatabase::isTextTable(const QString &path)
         || path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
 }
 
+std::unique_ptr<AccessDatabase> AccessDatabase::opened(const QString &path)
+{
+    std::unique_ptr<AccessDatabase> database(new AccessDatabase);
+    database->m_path = path;
+    const QFileInfo info(path);
+    database->m_size = info.size();
+    database->m_modified = info.lastModified();
+    return database;
+}
+
 std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QString *error, const QString &password,
                                                      OpenFailure *failure)
 {
@@ -829,13 +839,9 @@ std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QStrin
             return nullptr;
         if (failure)
             *failure = OpenFailure::None;
-        std::unique_ptr<AccessDatabase> database(new AccessDatabase);
-        database->m_path = path;
-        const QFileInfo info(path);
-        database->m_size = info.size();
-        database->m_modified = info.lastModified();
+        std::unique_ptr<AccessDatabase> database = opened(path);
         database->m_textTable = true;
-        database->m_tables.append({info.completeBaseName(), false});
+        database->m_tables.append({QFileInfo(path).completeBaseName(), false});
         return database;
     }
     HandlePtr mdb = openHandle(path, error, password, failure);
@@ -847,11 +853,7 @@ std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QStrin
             *failure = OpenFailure::Failed;
         return nullptr;
     }
-    std::unique_ptr<AccessDatabase> database(new AccessDatabase);
-    database->m_path = path;
-    const QFileInfo info(path);
-    database->m_size = info.size();
-    database->m_modified = info.lastModified();
+    std::unique_ptr<AccessDatabase> database = opened(path);
     database->m_password = password;
     for (const CatalogEntry &entry : std::as_const(catalog))
         database->m_tables.append({entry.name, entry.linked});

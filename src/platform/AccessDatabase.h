@@ -102,6 +102,8 @@ private:
     };
 
     AccessDatabase() = default;
+    // The file as it is when it was read: what changedOnDisk() compares with.
+    static std::unique_ptr<AccessDatabase> opened(const QString &path);
 
     QString m_path;
     qint64 m_size = -1;
