@@ -226,9 +226,11 @@ std::optional<ImageHeader> tiffHeader(const QByteArray &data, int page = 0)
             return std::nullopt;
         const quint32 tag = u16(entry), type = u16(entry + 2);
         const quint32 value = type == 3 ? u16(entry + 8) : u32(entry + 8); // SHORT or LONG
-        if (tag == 256)
+        // libtiff skips an entry of another type and keeps the first of two: so must the
+        // size that is checked here, for it is the one libtiff will allocate for.
+        if (tag == 256 && (type == 3 || type == 4) && width == 0)
             width = value;
-        else if (tag == 257)
+        else if (tag == 257 && (type == 3 || type == 4) && height == 0)
             height = value;
         else if ((tag == 282 || tag == 283) && type == 5) { // a RATIONAL elsewhere in the file
             const qsizetype at = u32(entry + 8);
@@ -453,7 +455,7 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
         if (failure == JpegFailure::Unsupported)
             return fail(QStringLiteral("Imaginea %1 foloseste un fel de compresie JPEG pe care Formulix nu il citeste.").arg(name));
     } else if (TiffOutcome outcome; header->format == "tiff"
-               && !(image = decodeTiff(data, page, decoded, &outcome)).isNull()) {
+               && !(image = decodeTiff(data, page, pixels, decoded, &outcome)).isNull()) {
         // read a line at a time
     } else if (header->format == "tiff" && outcome == TiffOutcome::Damaged) {
         return fail(damaged);

@@ -3,6 +3,7 @@
 #include "platform/RowScaler.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -69,7 +70,7 @@ struct Closer
 
 } // namespace
 
-QImage decodeTiff(const QByteArray &data, int page, QSize target, TiffOutcome *outcome)
+QImage decodeTiff(const QByteArray &data, int page, QSize expected, QSize target, TiffOutcome *outcome)
 {
     *outcome = TiffOutcome::Damaged;
     // The user is told in a message box; libtiff's own words would go to stderr.
@@ -89,12 +90,13 @@ QImage decodeTiff(const QByteArray &data, int page, QSize target, TiffOutcome *o
     TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_PLANARCONFIG, &planar);
     if (!TIFFGetField(tiff.get(), TIFFTAG_PHOTOMETRIC, &photometric))
         return QImage();
-    if (width == 0 || height == 0 || target.isEmpty())
+    if (width == 0 || height == 0 || target.isEmpty() || QSize(int(std::min<uint32_t>(width, INT_MAX)),
+                                                                int(std::min<uint32_t>(height, INT_MAX))) != expected)
         return QImage();
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     const bool grey = (photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE)
         && samples == 1 && (bits == 1 || bits == 8);
-    const bool rgb = photometric == PHOTOMETRIC_RGB && samples >= 3 && bits == 8;
+    const bool rgb = photometric == PHOTOMETRIC_RGB && samples >= 3 && samples <= 4 && bits == 8;
     const bool palette = photometric == PHOTOMETRIC_PALETTE && samples == 1 && bits == 8
         && TIFFGetField(tiff.get(), TIFFTAG_COLORMAP, &red, &green, &blue);
     if (TIFFIsTiled(tiff.get()) || planar != PLANARCONFIG_CONTIG || !(grey || rgb || palette)) {

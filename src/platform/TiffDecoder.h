@@ -10,8 +10,10 @@ namespace formulix {
 
 enum class TiffOutcome { Decoded, Damaged, Unsupported };
 
-// Image `page` (from 0) at `target` size. Unsupported: a layout this decoder does not read line
-// by line (tiles, separate planes, more than 8 bits a sample); the caller decodes it whole.
-QImage decodeTiff(const QByteArray &data, int page, QSize target, TiffOutcome *outcome);
+// Image `page` (from 0), `expected` pixels as the caller's header check found it, at `target`
+// size. Damaged when libtiff sees other dimensions: only the checked ones may size the buffers.
+// Unsupported: a layout this decoder does not read line by line (tiles, separate planes, more
+// than 8 bits a sample); the caller decodes it whole.
+QImage decodeTiff(const QByteArray &data, int page, QSize expected, QSize target, TiffOutcome *outcome);
 
 } // namespace formulix

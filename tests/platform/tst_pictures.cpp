@@ -501,6 +501,14 @@ void TestPictures::badPngsAndTiffsAreRefused_data()
     QByteArray bomb = tiffPages({{QSize(4, 4), 300}});
     qToLittleEndian<quint32>(100000, bomb.data() + bomb.indexOf(QByteArray("\x00\x01\x04\x00", 4)) + 8);
     QTest::newRow("TIFF claiming 100000 pixels a side") << bomb << QStringLiteral("100000 x 4 pixeli");
+    // A second width entry of no valid type, which libtiff passes over: the first one counts.
+    QByteArray twice = tiffPages({{QSize(64, 64), 300}});
+    qToLittleEndian<quint32>(100000, twice.data() + twice.indexOf(QByteArray("\x00\x01\x04\x00", 4)) + 8);
+    const qsizetype unit = twice.indexOf(QByteArray("\x28\x01\x03\x00", 4));
+    qToLittleEndian<quint16>(256, twice.data() + unit);
+    qToLittleEndian<quint16>(0, twice.data() + unit + 2);
+    qToLittleEndian<quint32>(64, twice.data() + unit + 8);
+    QTest::newRow("TIFF naming its width twice") << twice << QStringLiteral("100000 x 64 pixeli");
     QByteArray lost = tiffPages({{QSize(64, 64), 96}});
     qToLittleEndian<quint32>(quint32(lost.size()) * 4, lost.data() + lost.indexOf(QByteArray("\x11\x01\x04\x00", 4)) + 8);
     QTest::newRow("TIFF whose image lies past its end") << lost << QStringLiteral("deteriorat");
