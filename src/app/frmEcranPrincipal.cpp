@@ -18,6 +18,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QUndoStack>
 
 namespace formulix {
 
@@ -96,6 +97,7 @@ frmEcranPrincipal::frmEcranPrincipal(Module1 &model, QWidget *parent) : QMainWin
     m_client->setPalette(palette);
     setCentralWidget(m_client);
 
+    m_history = new QUndoStack(this);
     createMenus();
     createControls();
     connectHandlers();
@@ -159,6 +161,10 @@ void frmEcranPrincipal::createMenus()
     addAction(calibrateAction);
     printRecordsAction->setEnabled(false);
 
+    editMenu = menuBar()->addMenu(QStringLiteral("Editare"));
+    undoAction = add(editMenu, QStringLiteral("Anuleaza"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction = add(editMenu, QStringLiteral("Reface"), QKeySequence(Qt::CTRL | Qt::Key_Y));
+
     mnuInstrumente = menuBar()->addMenu(QStringLiteral("Instrumente"));
     mnuIncarcaMacheta = add(mnuInstrumente, QStringLiteral("Incarca Macheta"), QKeySequence(Qt::CTRL | Qt::Key_M));
     mnuIncarcaBaza = add(mnuInstrumente, QStringLiteral("Incarca baza de date"), QKeySequence(Qt::CTRL | Qt::Key_B));
@@ -211,6 +217,17 @@ void frmEcranPrincipal::connectHandlers()
     connect(calibrationSheetAction, &QAction::triggered, this, &frmEcranPrincipal::printCalibrationSheet);
     connect(calibrateAction, &QAction::triggered, this, &frmEcranPrincipal::calibrate);
     connectCommand(mnuCorecteazaPoz, &frmEcranPrincipal::mnuCorecteazaPoz_Click);
+    connectCommand(undoAction, &frmEcranPrincipal::undoLayout);
+    connectCommand(redoAction, &frmEcranPrincipal::redoLayout);
+    undoAction->setEnabled(false);
+    redoAction->setEnabled(false);
+    connect(m_history, &QUndoStack::canUndoChanged, undoAction, &QAction::setEnabled);
+    connect(m_history, &QUndoStack::canRedoChanged, redoAction, &QAction::setEnabled);
+    // The menu names the step each item would take back or do again.
+    connect(m_history, &QUndoStack::undoTextChanged, undoAction, &QAction::setStatusTip);
+    connect(m_history, &QUndoStack::redoTextChanged, redoAction, &QAction::setStatusTip);
+    connect(boxedFieldsButton, &QPushButton::clicked, this, &frmEcranPrincipal::boxedFields_Click);
+    connect(Picture1, &PictureBox::mouseMove, this, &frmEcranPrincipal::Picture1_MouseMove);
 
     connect(Command1, &QPushButton::clicked, this, &frmEcranPrincipal::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmEcranPrincipal::Command2_Click);
@@ -275,6 +292,8 @@ void frmEcranPrincipal::createControls()
     Label8->setIndent(0);
     Label8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label8->setFont(Picture1->face());
+    // A press on the marker is a press on the field under it: it reaches the canvas.
+    Label8->setAttribute(Qt::WA_TransparentForMouseEvents);
     QPalette markerPalette = Label8->palette();
     markerPalette.setColor(QPalette::Window, QColor(0, 0, 255));
     Label8->setPalette(markerPalette);
@@ -334,6 +353,10 @@ void frmEcranPrincipal::createDatabasePanel()
     Command6 = makeButton(QStringLiteral("Sterge Camp"), Frame2, 7800, 930, 1665, 495);
     Command5 = makeColouredButton(QStringLiteral("Terminat"), PanelButtonColor, Frame2, 7830, 1560, 1665, 435);
     Command6->hide();
+    // Above the font size, where the panel has room.
+    boxedFieldsButton = makeButton(QStringLiteral("Campuri pe casute"), Frame2, 5550, 210, 1875, 345);
+    boxedFieldsButton->setToolTip(QStringLiteral("Cate un camp pentru fiecare casuta: alegeti coloana, apoi dati clic "
+                                                 "pe centrul primei si al ultimei casute"));
     Frame2->hide();
 }
 
@@ -374,8 +397,19 @@ void frmEcranPrincipal::Form_Resize()
     Picture1->moveMm(0, mm::height(Frame1));
 }
 
-void frmEcranPrincipal::Form_KeyDown(int keyCode, int)
+void frmEcranPrincipal::Form_KeyDown(int keyCode, int shift)
 {
+    // Ctrl+arrows move the selected field, by 10 mm with Shift; with none selected they pan.
+    if (shift & CtrlMask) {
+        const int step = shift & ShiftMask ? 10 : 1;
+        const bool moved = keyCode == KeyLeft ? nudgeSelection(-step, 0)
+            : keyCode == KeyRight            ? nudgeSelection(step, 0)
+            : keyCode == KeyUp               ? nudgeSelection(0, -step)
+            : keyCode == KeyDown             ? nudgeSelection(0, step)
+                                             : false;
+        if (moved)
+            return;
+    }
     // The picture may go anywhere, even out of sight; the next resize brings it back.
     switch (keyCode) {
     case KeyLeft: Picture1->setLeftMm(Picture1->leftMm() - 10); break;
@@ -394,14 +428,27 @@ bool frmEcranPrincipal::eventFilter(QObject *watched, QEvent *event)
         && static_cast<QWidget *>(watched)->window() == this) {
         const auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence pressed(key->keyCombination());
-        for (QMenu *menu : {mnuFile, mnuInstrumente, mnuAjutor}) {
+        // A text box with typing of its own to take back keeps Ctrl+Z and Ctrl+Y.
+        const auto *textBox = qobject_cast<const QLineEdit *>(watched);
+        for (QMenu *menu : {mnuFile, editMenu, mnuInstrumente, mnuAjutor}) {
             for (QAction *command : menu->actions()) {
+                if (textBox && ((command == undoAction && textBox->isUndoAvailable())
+                                || (command == redoAction && textBox->isRedoAvailable())))
+                    continue;
                 if (!command->shortcut().isEmpty() && command->shortcut() == pressed && commandAvailable(command)) {
                     event->ignore();
                     return true;
                 }
             }
         }
+    }
+    // Esc puts a dragged field back and gives up picking boxes.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
+        && (dragging() || pickingBoxes()) && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->window() == this) {
+        cancelDrag();
+        cancelBoxes();
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

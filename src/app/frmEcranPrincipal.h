@@ -7,6 +7,7 @@
 #include "data/frmSelectie.h"
 #include "print/frmPozitie.h"
 #include "editor/frmMutaCamp.h"
+#include "model/LayoutHistory.h"
 #include "model/Module1.h"
 #include "platform/DataControl.h"
 #include "platform/Dialogs.h"
@@ -27,9 +28,11 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QUndoStack;
 
 namespace formulix {
 
+class FieldGhost;
 class KeyPreview;
 
 class frmEcranPrincipal : public QMainWindow
@@ -59,6 +62,10 @@ public:
     // template is loaded, when the menu cannot be opened yet.
     QAction *calibrationSheetAction = nullptr;
     QAction *calibrateAction = nullptr;
+    // Menu "Editare": undo and redo of the layout (src/editor/LayoutEdits.cpp)
+    QMenu *editMenu = nullptr;
+    QAction *undoAction = nullptr;
+    QAction *redoAction = nullptr;
     // Menu "Instrumente"
     QMenu *mnuInstrumente = nullptr;
     QAction *mnuIncarcaMacheta = nullptr;
@@ -102,6 +109,7 @@ public:
     QPushButton *Command4 = nullptr; // "Undo"
     QPushButton *Command6 = nullptr; // "Sterge Camp"
     QPushButton *Command5 = nullptr; // "Terminat"
+    QPushButton *boxedFieldsButton = nullptr; // "Campuri pe casute" (src/editor/BoxedFields.cpp)
 
     PictureBox *Picture1 = nullptr; // the canvas
     QLabel *Label8 = nullptr;       // selection marker inside the canvas
@@ -202,6 +210,38 @@ public:
     bool takeScalePoint(int button, QPointF mm);
     bool pickingScalePoints() const { return m_pickingScale; }
 
+    // The history of the layout (src/editor/LayoutEdits.cpp). A handler takes beginEdit() before
+    // it changes the layout and hands it to recordEdit() after: a change becomes one undo step.
+    struct PendingEdit
+    {
+        LayoutState before;
+        SelectieCamp selected;
+    };
+    PendingEdit beginEdit() const;
+    void recordEdit(const PendingEdit &edit, const QString &text);
+    QUndoStack *layoutHistory() const { return m_history; }
+    void undoLayout();
+    void redoLayout();
+    // The selection as the user sees it: a field under the marker, or none.
+    SelectieCamp shownSelection() const;
+    // Selects field `index` of a table as a right click on it does.
+    void markField(bool esteGeneral, int index);
+
+    // Dragging a field with the left button while no placement is armed, and moving the selected
+    // one with Ctrl+arrows (src/editor/FieldDrag.cpp)
+    void Picture1_MouseMove(int Buttons, int Shift, float X, float Y);
+    bool dragging() const { return m_drag.started; }
+    void cancelDrag();
+    // True when a field was selected and moved, false when the keys are left to pan.
+    bool nudgeSelection(int dxMm, int dyMm);
+
+    // "Campuri pe casute": a column's characters one per box, from two clicks
+    // (src/editor/BoxedFields.cpp)
+    void boxedFields_Click();
+    bool takeBoxPoint(int button, QPointF mm);
+    bool pickingBoxes() const { return m_boxes.active; }
+    void cancelBoxes();
+
     // Position correction (src/editor/frmMutaCamp.cpp)
     void mnuCorecteazaPoz_Click();
     frmMutaCamp *correctionWindow() const { return m_frmMutaCamp; }
@@ -241,6 +281,34 @@ private:
     QPointer<PreviewWindow> m_preview;
     bool m_pickingScale = false;
     QList<QPointF> m_scalePoints;
+    QUndoStack *m_history = nullptr;
+    PendingEdit m_pageEdit; // while "Seteaza Pagina" stores its values
+    void showLayout(const LayoutState &state, SelectieCamp selected);
+    // A press on a field becomes a drag once the pointer has gone 1 mm.
+    struct Drag
+    {
+        bool pressed = false;
+        bool started = false;
+        bool esteGeneral = false;
+        int index = 0;
+        QPointF pressMm;
+        QPointF originMm; // the field's place before the drag
+        SelectieCamp shown; // the selection marked when the button went down
+    } m_drag;
+    FieldGhost *m_ghost = nullptr;
+    // Draws the layout leaving out one field: the one being dragged.
+    void redrawWithout(bool esteGeneral, int index);
+    bool beginDragAt(QPointF mm);
+    void finishDrag(QPointF mm);
+    struct Boxes
+    {
+        bool active = false;
+        QString column;
+        int count = 0;
+        int first = 1;
+        quint8 fontSize = 0;
+        QList<QPointF> points;
+    } m_boxes;
     // Sends the chosen pages to `job`, with a progress dialog that can stop it; true when every
     // page went out. Says how it ended.
     bool runPageJob(PageJob &job, const JobRequest &request, bool toPdf);

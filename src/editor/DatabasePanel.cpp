@@ -28,16 +28,18 @@ void frmEcranPrincipal::Command4_Click()
 {
     if (m.NrCampuriBD <= 0)
         return;
+    const PendingEdit edit = beginEdit();
     m.NrCampuriBD -= 1;
     // A marker left on the removed field would let "Sterge Camp" act on an entry no longer in use.
     if (!m.CampSelectat.EsteGeneral && m.CampSelectat.Index > m.NrCampuriBD)
         clearSelection();
     RedeseneazaCampuri();
+    recordEdit(edit, QStringLiteral("Undo"));
 }
 
 void frmEcranPrincipal::Command5_Click()
 {
-    if (AsteaptaCampBD)
+    if (AsteaptaCampBD || pickingBoxes()) // a field waiting for its click keeps the panel open
         return;
     mnuDefCampGen->setEnabled(true);
     Frame2->hide();

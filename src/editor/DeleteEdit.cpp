@@ -27,6 +27,7 @@ void frmEcranPrincipal::StergeCampSelectat()
         clearSelection();
         return;
     }
+    const PendingEdit edit = beginEdit();
     const bool general = m.CampSelectat.EsteGeneral;
     qint16 &count = general ? m.NrCampuriGen : m.NrCampuriBD;
     const int n = general ? m.usedGen() : m.usedBD();
@@ -39,6 +40,7 @@ void frmEcranPrincipal::StergeCampSelectat()
     count = qint16(n - 1);
     clearSelection();
     RedeseneazaCampuri();
+    recordEdit(edit, QStringLiteral("Sterge Camp"));
 }
 
 void frmEcranPrincipal::EditeazaCampSelectat()
@@ -48,6 +50,7 @@ void frmEcranPrincipal::EditeazaCampSelectat()
         clearSelection();
         return;
     }
+    const PendingEdit edit = beginEdit();
     const FixedString<50> previous = camp->Text;
     camp->Text = trimBlanks(InputBox::ask(this, QStringLiteral("Introduceti noul text"), QStringLiteral("Text Nou")));
     // Cancelled, empty or blank: the field keeps its text.
@@ -55,6 +58,7 @@ void frmEcranPrincipal::EditeazaCampSelectat()
         camp->Text = previous;
     clearSelection();
     RedeseneazaCampuri();
+    recordEdit(edit, QStringLiteral("Editeaza Camp"));
 }
 
 } // namespace formulix

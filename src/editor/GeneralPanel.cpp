@@ -37,11 +37,13 @@ void frmEcranPrincipal::Command3_Click()
 {
     if (m.NrCampuriGen <= 0)
         return;
+    const PendingEdit edit = beginEdit();
     m.NrCampuriGen -= 1;
     // A marker left on the removed field would let its buttons act on an entry no longer in use.
     if (m.CampSelectat.EsteGeneral && m.CampSelectat.Index > m.NrCampuriGen)
         clearSelection();
     RedeseneazaCampuri();
+    recordEdit(edit, QStringLiteral("Sterge Ultimul Camp"));
 }
 
 void frmEcranPrincipal::Command8_Click()

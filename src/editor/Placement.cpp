@@ -43,6 +43,11 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
 {
     if (takeScalePoint(Button, QPointF(X, Y))) // "Corecteaza Scara Machetei" is picking its points
         return;
+    if (takeBoxPoint(Button, QPointF(X, Y))) // "Campuri pe casute" is picking its two boxes
+        return;
+    // With no placement armed, a left press on a field may become a drag.
+    if (Button == LeftButton && !AsteaptaCampGen && !AsteaptaCampBD && beginDragAt(QPointF(X, Y)))
+        return;
     // Every number is checked before anything changes; a text that is not a whole number of
     // the member's range leaves the placement armed.
     const bool general = Frame1->isVisible();
@@ -74,6 +79,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
             setMousePointer(this, MousePointer::Arrow);
             return;
         }
+        const PendingEdit edit = beginEdit();
         m.NrCampuriGen += 1;
         Camp &camp = *m.CampuriGen.at(m.NrCampuriGen);
         camp.Text = Text1->text();
@@ -86,6 +92,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
         Picture1->setCurrentY(Y);
         Picture1->setFontSize(typedFontSize(Text2->text()));
         Picture1->printText(Text1->text());
+        recordEdit(edit, QStringLiteral("Creaza Camp"));
         AsteaptaCampGen = false;
         setMousePointer(this, MousePointer::Arrow);
     }
@@ -105,6 +112,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
             return;
         }
         const QString column = List2->currentItem() ? List2->currentItem()->text() : QString();
+        const PendingEdit edit = beginEdit();
         m.NrCampuriBD += 1;
         Camp &camp = *m.CampuriBD.at(m.NrCampuriBD);
         camp.X = *x;
@@ -118,6 +126,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
         Picture1->setFontSize(typedFontSize(Text3->text()));
         const bool ranged = !Text4->text().isEmpty() && !Text5->text().isEmpty();
         Picture1->printText(ranged ? camp.NumeCamp.raw().left(1) : column);
+        recordEdit(edit, QStringLiteral("Camp din baza de date"));
         AsteaptaCampBD = false;
         setMousePointer(this, MousePointer::Arrow);
     }
@@ -125,6 +134,10 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
 
 void frmEcranPrincipal::Picture1_MouseUp(int Button, int, float X, float Y)
 {
+    if (Button == LeftButton && m_drag.pressed) {
+        finishDrag(QPointF(X, Y));
+        return;
+    }
     if (Button != RightButton)
         return;
     const double xs = std::floor(X), ys = std::floor(Y);
@@ -143,6 +156,42 @@ void frmEcranPrincipal::clearSelection()
     m.CampSelectat.Index = 0;
 }
 
+void frmEcranPrincipal::markField(bool esteGeneral, int index)
+{
+    const Camp *found = esteGeneral ? m.CampuriGen.at(index) : m.CampuriBD.at(index);
+    if (!found)
+        return;
+    const Camp &camp = *found;
+    QFont font = Picture1->face();
+    font.setPointSizeF(qMax(0.01, double(camp.MarimeFont)));
+    Label8->setFont(font);
+    Label8->setText(displayText(camp, esteGeneral));
+    const QSizeF extent = textExtentMm(Label8->text(), Picture1->face(), camp.MarimeFont);
+    mm::resize(Label8, extent.width(), extent.height());
+    mm::move(Label8, camp.X, camp.Y);
+    Label8->show();
+    Label8->raise();
+    mnuCorecteazaPoz->setEnabled(true);
+    if (esteGeneral) {
+        Frame1->show();
+        Frame2->hide();
+        mnuDefCampGen->setEnabled(false);
+        mnuDefCampBazaDate->setEnabled(true);
+        Command7->show();
+        Command9->show();
+        Command6->hide();
+    } else {
+        Frame1->hide();
+        Frame2->show();
+        mnuDefCampGen->setEnabled(true);
+        mnuDefCampBazaDate->setEnabled(false);
+        Command6->show();
+        Command7->hide();
+        Command9->hide();
+    }
+    m.CampSelectat = {esteGeneral, qint16(index)};
+}
+
 SelectieCamp frmEcranPrincipal::SelecteazaCamp(qint16 xs, qint16 ys)
 {
     // The marker measures each field by its display text; the first field hit wins, general
@@ -153,44 +202,15 @@ SelectieCamp frmEcranPrincipal::SelecteazaCamp(qint16 xs, qint16 ys)
         const float bottom = float(camp.Y) + float(extent.height());
         return xs >= camp.X && xs <= right && ys >= camp.Y && ys <= bottom;
     };
-    auto mark = [&](const Camp &camp, bool esteGeneral) {
-        QFont font = Picture1->face();
-        font.setPointSizeF(qMax(0.01, double(camp.MarimeFont)));
-        Label8->setFont(font);
-        Label8->setText(displayText(camp, esteGeneral));
-        const QSizeF extent = textExtentMm(Label8->text(), Picture1->face(), camp.MarimeFont);
-        mm::resize(Label8, extent.width(), extent.height());
-        mm::move(Label8, camp.X, camp.Y);
-        Label8->show();
-        Label8->raise();
-        mnuCorecteazaPoz->setEnabled(true);
-    };
-
     for (int i = 1; i <= m.usedGen(); ++i) {
-        const Camp &camp = *m.CampuriGen.at(i);
-        if (hits(camp, true)) {
-            mark(camp, true);
-            Frame1->show();
-            Frame2->hide();
-            mnuDefCampGen->setEnabled(false);
-            mnuDefCampBazaDate->setEnabled(true);
-            Command7->show();
-            Command9->show();
-            Command6->hide();
+        if (hits(*m.CampuriGen.at(i), true)) {
+            markField(true, i);
             return {true, qint16(i)};
         }
     }
     for (int i = 1; i <= m.usedBD(); ++i) {
-        const Camp &camp = *m.CampuriBD.at(i);
-        if (hits(camp, false)) {
-            mark(camp, false);
-            Frame1->hide();
-            Frame2->show();
-            mnuDefCampGen->setEnabled(true);
-            mnuDefCampBazaDate->setEnabled(false);
-            Command6->show();
-            Command7->hide();
-            Command9->hide();
+        if (hits(*m.CampuriBD.at(i), false)) {
+            markField(false, i);
             return {false, qint16(i)};
         }
     }

@@ -106,6 +106,7 @@ void frmMutaCamp::Command4_Click()
 
 void frmMutaCamp::Command5_Click()
 {
+    const frmEcranPrincipal::PendingEdit edit = m_main.beginEdit();
     // With nothing selected (or a field no longer in use) no field changes.
     if (Camp *camp = m_main.m.campSelectat()) {
         const double x = roundHalfEven(mm::left(m_main.Label8));
@@ -118,6 +119,7 @@ void frmMutaCamp::Command5_Click()
     m_main.Label8->hide();
     m_main.mnuCorecteazaPoz->setEnabled(false);
     m_main.RedeseneazaCampuri();
+    m_main.recordEdit(edit, QStringLiteral("Corecteaza Pozitie"));
     close();
 }
 

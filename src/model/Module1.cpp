@@ -1,8 +1,15 @@
 #include "model/Module1.h"
 
+#include <utility>
+
 namespace formulix {
 
 Camp *Module1::campSelectat()
+{
+    return const_cast<Camp *>(std::as_const(*this).campSelectat());
+}
+
+const Camp *Module1::campSelectat() const
 {
     const int index = CampSelectat.Index;
     if (CampSelectat.EsteGeneral)

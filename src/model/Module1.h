@@ -76,6 +76,7 @@ public:
     // The field a selection names, or nothing when the selection is empty or names an entry
     // that is not in use (the table shrank, or a schema replaced it).
     Camp *campSelectat();
+    const Camp *campSelectat() const;
 
     // Used entries only: 1..count, with the count clamped to the table's capacity.
     int usedGen() const { return qBound(0, int(NrCampuriGen), MaxCampuriGen); }

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QUndoStack>
 
 namespace formulix {
 
@@ -32,11 +33,14 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
         return;
     }
     m_savedLayout = layoutSnapshot(m);
+    m_history->setClean();
 }
 
 bool frmEcranPrincipal::layoutChanged() const
 {
-    return layoutSnapshot(m) != m_savedLayout;
+    // Undone back to what was saved, the layout is unchanged; a step the file does not keep
+    // (the orientation) is no reason to ask either.
+    return !m_history->isClean() && layoutSnapshot(m) != m_savedLayout;
 }
 
 bool frmEcranPrincipal::confirmLayoutSaved()
@@ -86,6 +90,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
         break;
     }
 
+    const PendingEdit edit = beginEdit();
     applySchema(result.schema, m);
     m_savedLayout = layoutSnapshot(m);
     MessageBox::information(this, QStringLiteral("Baza de date utilizata"),
@@ -95,6 +100,8 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     // The fields were replaced: a marker left over one would name another field.
     clearSelection();
     RedeseneazaCampuri();
+    recordEdit(edit, QStringLiteral("Deschide Schema"));
+    m_history->setClean();
 }
 
 } // namespace formulix

@@ -236,4 +236,16 @@ void PictureBox::mouseReleaseEvent(QMouseEvent *event)
                  float(event->position().y() / ppm));
 }
 
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    const double ppm = pixelsPerMm();
+    int buttons = 0;
+    for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
+        if (event->buttons() & button)
+            buttons |= buttonCode(button);
+    }
+    emit mouseMove(buttons, shiftCode(event->modifiers()), float(event->position().x() / ppm),
+                   float(event->position().y() / ppm));
+}
+
 } // namespace formulix

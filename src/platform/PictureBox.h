@@ -93,11 +93,14 @@ signals:
     // Button and shift use the codes above; x and y are millimetres in the drawing area.
     void mouseDown(int button, int shift, float x, float y);
     void mouseUp(int button, int shift, float x, float y);
+    // While a button is held; `buttons` is the mask of those held.
+    void mouseMove(int buttons, int shift, float x, float y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     void applyGeometry();

@@ -50,8 +50,10 @@ void frmEcranPrincipal::calibrate()
     const std::optional<CalibrationResult> result = CalibrationDialog::ask(this, setup);
     if (!result)
         return;
+    const PendingEdit edit = beginEdit();
     m.PozStanga = qint16(result->offsetLeft);
     m.PozSus = qint16(result->offsetUp);
+    recordEdit(edit, QStringLiteral("Calibrare"));
 }
 
 } // namespace formulix

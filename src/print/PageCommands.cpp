@@ -24,7 +24,12 @@ void composePage(const Module1 &m, PictureBox &page)
 
 void frmEcranPrincipal::mnuSeteazaPag_Click()
 {
-    showWindow(m_frmPozitie, [this] { return new frmPozitie(m); });
+    showWindow(m_frmPozitie, [this] {
+        auto *window = new frmPozitie(m);
+        connect(window, &frmPozitie::aboutToStore, this, [this] { m_pageEdit = beginEdit(); });
+        connect(window, &frmPozitie::stored, this, [this] { recordEdit(m_pageEdit, QStringLiteral("Seteaza Pagina")); });
+        return window;
+    });
 }
 
 void frmEcranPrincipal::CompunePagina()

@@ -91,12 +91,14 @@ void frmPozitie::Form_Activate()
 
 void frmPozitie::Command1_Click()
 {
+    emit aboutToStore();
     // An entry that is not a number within range leaves its offset as it was.
     if (const std::optional<qint16> left = toInt16(Text1->text()))
         m.PozStanga = *left;
     if (const std::optional<qint16> up = toInt16(Text2->text()))
         m.PozSus = *up;
     m.Orientare = Option1->isChecked() ? 1 : 2;
+    emit stored();
     close();
 }
 

@@ -31,6 +31,11 @@ public:
     void Form_Activate();
     void Command1_Click();
 
+signals:
+    // Around "Ok" storing the offsets and the orientation, so the change can be undone.
+    void aboutToStore();
+    void stored();
+
 private:
     void setOrientationButtons(bool landscape, bool portrait);
 

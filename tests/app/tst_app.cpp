@@ -176,7 +176,7 @@ void TestApp::startUpSetsModelAndWindow()
     QStringList menus;
     for (QAction *menu : m_window->menuBar()->actions())
         menus << menu->text();
-    QCOMPARE(menus, QStringList({"Fisiere", "Instrumente", "Ajutor"}));
+    QCOMPARE(menus, QStringList({"Fisiere", "Editare", "Instrumente", "Ajutor"}));
     QVERIFY(!m_window->mnuFile->menuAction()->isEnabled());
 
     QCOMPARE(m_model->PozStanga, qint16(20));
