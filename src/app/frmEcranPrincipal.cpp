@@ -353,8 +353,8 @@ void frmEcranPrincipal::createDatabasePanel()
     Command6 = makeButton(QStringLiteral("Sterge Camp"), Frame2, 7800, 930, 1665, 495);
     Command5 = makeColouredButton(QStringLiteral("Terminat"), PanelButtonColor, Frame2, 7830, 1560, 1665, 435);
     Command6->hide();
-    // Above the font size, where the panel has room.
-    boxedFieldsButton = makeButton(QStringLiteral("Campuri pe casute"), Frame2, 5550, 210, 1875, 345);
+    // Under the frame's top line, above the font size: the one free strip of the panel.
+    boxedFieldsButton = makeButton(QStringLiteral("Campuri pe casute"), Frame2, 5550, 360, 1875, 255);
     boxedFieldsButton->setToolTip(QStringLiteral("Cate un camp pentru fiecare casuta: alegeti coloana, apoi dati clic "
                                                  "pe centrul primei si al ultimei casute"));
     Frame2->hide();
