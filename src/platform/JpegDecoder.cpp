@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -68,6 +69,7 @@ struct LibjpegState
     bool created = false;
     std::unique_ptr<RowScaler> scaler;
     std::vector<uchar> rgb;
+    QImage image;
 
     ~LibjpegState()
     {
@@ -95,7 +97,7 @@ qint64 coefficientBytes(const jpeg_decompress_struct &info)
 
 enum class Route { Decoded, DcScans };
 
-Route decodeWithLibjpeg(const QByteArray &data, QSize target, QImage *result, JpegFailure *failure)
+Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit, QImage *result, JpegFailure *failure)
 {
     const auto state = std::make_unique<LibjpegState>();
     LibjpegState *const s = state.get();
@@ -130,10 +132,36 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, QImage *result, Jp
     s->info.scale_num = unsigned(eighths);
     s->info.scale_denom = 8;
     const bool cmyk = s->info.jpeg_color_space == JCS_CMYK || s->info.jpeg_color_space == JCS_YCCK;
-    s->info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    jpeg_calc_output_dimensions(&s->info);
+    const QSize decoded(int(s->info.output_width), int(s->info.output_height));
+    // A picture of screen size is decoded whole, straight into the image's own pixel layout, and
+    // made smaller by Qt's area filter: half the time of summing it row by row. Larger ones are
+    // summed as they come, so that they never exist whole.
+    const bool whole = !cmyk && qint64(decoded.width()) * decoded.height() <= wholeLimit;
+    s->info.out_color_space = cmyk ? JCS_CMYK : whole ? (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB) : JCS_RGB;
     jpeg_start_decompress(&s->info);
 
-    const QSize decoded(int(s->info.output_width), int(s->info.output_height));
+    if (whole) {
+        s->image = QImage(decoded, QImage::Format_RGB32);
+        if (s->image.isNull()) {
+            *failure = JpegFailure::TooLarge;
+            return Route::Decoded;
+        }
+        while (s->info.output_scanline < s->info.output_height) {
+            JSAMPROW line = s->image.scanLine(int(s->info.output_scanline));
+            if (jpeg_read_scanlines(&s->info, &line, 1) != 1)
+                break;
+        }
+        jpeg_finish_decompress(&s->info);
+        if (s->errors.damaged || s->info.output_scanline < s->info.output_height) {
+            *failure = JpegFailure::Damaged;
+            return Route::Decoded;
+        }
+        const QSize size = target.boundedTo(decoded);
+        *result = size == decoded ? s->image : s->image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return Route::Decoded;
+    }
+
     s->scaler = std::make_unique<RowScaler>(decoded, target.boundedTo(decoded));
     if (s->scaler->isNull()) {
         *failure = JpegFailure::TooLarge;
@@ -306,13 +334,13 @@ public:
     {
     }
 
-    QImage read(QSize target, JpegFailure *failure)
+    QImage read(QSize target, qint64 wholeLimit, JpegFailure *failure)
     {
         if (!readSegments()) {
             *failure = m_unsupported ? JpegFailure::Unsupported : JpegFailure::Damaged;
             return QImage();
         }
-        return compose(target, failure);
+        return compose(target, wholeLimit, failure);
     }
 
 private:
@@ -566,11 +594,19 @@ private:
         return true;
     }
 
-    QImage compose(QSize target, JpegFailure *failure)
+    QImage compose(QSize target, qint64 wholeLimit, JpegFailure *failure)
     {
         const QSize eighth((m_width + 7) / 8, (m_height + 7) / 8);
-        RowScaler scaler(eighth, target.boundedTo(eighth));
-        if (scaler.isNull()) {
+        const QSize size = target.boundedTo(eighth);
+        // Made smaller as the whole decode is, so both routes give the same picture.
+        const bool whole = qint64(eighth.width()) * eighth.height() <= wholeLimit;
+        QImage image;
+        std::optional<RowScaler> scaler;
+        if (whole)
+            image = QImage(eighth, QImage::Format_RGB32);
+        else
+            scaler.emplace(eighth, size);
+        if (whole ? image.isNull() : scaler->isNull()) {
             *failure = JpegFailure::TooLarge;
             return QImage();
         }
@@ -604,9 +640,17 @@ private:
                     out[2] = clampByte(int(std::lround(luma + 1.772 * cb)));
                 }
             }
-            scaler.addRow(row.data());
+            if (whole) {
+                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+                for (int x = 0; x < eighth.width(); ++x)
+                    line[x] = qRgb(row[size_t(x) * 3], row[size_t(x) * 3 + 1], row[size_t(x) * 3 + 2]);
+            } else {
+                scaler->addRow(row.data());
+            }
         }
-        return scaler.finish();
+        if (!whole)
+            return scaler->finish();
+        return size == eighth ? image : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
 
     const uchar *m_data;
@@ -624,7 +668,7 @@ private:
 
 } // namespace
 
-QImage decodeJpeg(const QByteArray &data, QSize target, JpegFailure *failure)
+QImage decodeJpeg(const QByteArray &data, QSize target, JpegFailure *failure, qint64 wholeLimit)
 {
     JpegFailure ignored;
     if (!failure)
@@ -635,9 +679,9 @@ QImage decodeJpeg(const QByteArray &data, QSize target, JpegFailure *failure)
         return QImage();
     }
     QImage image;
-    if (decodeWithLibjpeg(data, target, &image, failure) == Route::Decoded)
+    if (decodeWithLibjpeg(data, target, wholeLimit, &image, failure) == Route::Decoded)
         return *failure == JpegFailure::None ? image : QImage();
-    image = DcScanReader(data).read(target, failure);
+    image = DcScanReader(data).read(target, wholeLimit, failure);
     return *failure == JpegFailure::None ? image : QImage();
 }
 

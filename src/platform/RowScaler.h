@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <algorithm>
 #include <vector>
 
 namespace formulix {
@@ -13,34 +14,55 @@ namespace formulix {
 class RowScaler
 {
 public:
+    // `target` no larger than `source`: each target pixel averages a box of source pixels.
     RowScaler(QSize source, QSize target)
-        : m_source(source), m_image(target, QImage::Format_RGB32), m_sums(size_t(target.width()) * 3),
-          m_column(size_t(source.width())), m_columnWidth(size_t(target.width()))
+        : m_source(source), m_image(target.boundedTo(source), QImage::Format_RGB32),
+          m_sums(size_t(std::max(0, m_image.width())) * 3), m_start(size_t(std::max(0, m_image.width())) + 1),
+          m_count(size_t(std::max(0, m_image.width()))), m_reciprocal(m_count.size())
     {
-        for (int x = 0; x < source.width(); ++x) {
-            m_column[size_t(x)] = int(qint64(x) * target.width() / source.width());
-            ++m_columnWidth[size_t(m_column[size_t(x)])];
-        }
+        // Source column x belongs to target column x * tw / sw (rounded down), so target column
+        // tx starts at the first x with x * tw >= tx * sw.
+        const qint64 sw = source.width(), tw = m_image.width();
+        for (qint64 tx = 0; tx <= tw && tw > 0; ++tx)
+            m_start[size_t(tx)] = int((tx * sw + tw - 1) / tw);
     }
 
     bool isNull() const { return m_image.isNull(); }
 
-    // One source row of RGB triplets, rows in order from the top.
-    void addRow(const uchar *rgb)
+    // One source row, rows in order from the top: RGB at the start of each pixel of
+    // `bytesPerPixel` bytes (3 for triplets, 4 for RGBA).
+    void addRow(const uchar *pixels, int bytesPerPixel = 3)
     {
-        const int targetRow = int(qint64(m_row) * m_image.height() / m_source.height());
-        if (targetRow != m_targetRow) {
-            flush();
-            m_targetRow = targetRow;
+        nextRow();
+        const int *start = m_start.data();
+        quint64 *sum = m_sums.data();
+        for (int tx = 0, width = m_image.width(); tx < width; ++tx, sum += 3) {
+            quint64 r = 0, g = 0, b = 0;
+            for (int x = start[tx], end = start[tx + 1]; x < end; ++x, pixels += bytesPerPixel) {
+                r += pixels[0];
+                g += pixels[1];
+                b += pixels[2];
+            }
+            sum[0] += r;
+            sum[1] += g;
+            sum[2] += b;
         }
-        for (int x = 0; x < m_source.width(); ++x, rgb += 3) {
-            quint64 *sum = &m_sums[size_t(m_column[size_t(x)]) * 3];
-            sum[0] += rgb[0];
-            sum[1] += rgb[1];
-            sum[2] += rgb[2];
+    }
+
+    // One source row of grey levels, a byte a pixel.
+    void addGreyRow(const uchar *grey)
+    {
+        nextRow();
+        const int *start = m_start.data();
+        quint64 *sum = m_sums.data();
+        for (int tx = 0, width = m_image.width(); tx < width; ++tx, sum += 3) {
+            quint64 level = 0;
+            for (int x = start[tx], end = start[tx + 1]; x < end; ++x)
+                level += grey[x];
+            sum[0] += level;
+            sum[1] += level;
+            sum[2] += level;
         }
-        ++m_rowsInSum;
-        ++m_row;
     }
 
     QImage finish()
@@ -50,26 +72,56 @@ public:
     }
 
 private:
+    void nextRow()
+    {
+        const int targetRow = int(qint64(m_row) * m_image.height() / m_source.height());
+        if (targetRow != m_targetRow) {
+            flush();
+            m_targetRow = targetRow;
+        }
+        ++m_rowsInSum;
+        ++m_row;
+    }
+
     void flush()
     {
         if (m_rowsInSum == 0 || m_targetRow >= m_image.height())
             return;
-        auto *line = reinterpret_cast<QRgb *>(m_image.scanLine(m_targetRow));
-        for (int x = 0; x < m_image.width(); ++x) {
-            const quint64 count = quint64(m_columnWidth[size_t(x)]) * quint64(m_rowsInSum);
-            quint64 *sum = &m_sums[size_t(x) * 3];
-            line[x] = qRgb(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
-                           int((sum[2] + count / 2) / count));
-            sum[0] = sum[1] = sum[2] = 0;
+        // Dividing three sums a pixel would cost more than adding them up: each box's count and
+        // its reciprocal are kept for the row count they were made for (there are one or two),
+        // and each quotient is put right exactly after the multiplication.
+        if (m_rowsInSum != m_countRows) {
+            m_countRows = m_rowsInSum;
+            for (size_t x = 0; x < m_count.size(); ++x) {
+                m_count[x] = quint64(m_start[x + 1] - m_start[x]) * quint64(m_rowsInSum);
+                m_reciprocal[x] = 1.0 / double(qint64(m_count[x]));
+            }
         }
+        auto *line = reinterpret_cast<QRgb *>(m_image.scanLine(m_targetRow));
+        const quint64 *sum = m_sums.data();
+        for (size_t x = 0; x < m_count.size(); ++x, sum += 3) {
+            const quint64 count = m_count[x];
+            const double reciprocal = m_reciprocal[x];
+            auto average = [count, reciprocal](quint64 total) {
+                const quint64 rounded = total + count / 2;
+                quint64 quotient = quint64(qint64(double(qint64(rounded)) * reciprocal));
+                quotient -= quotient * count > rounded;
+                quotient += (quotient + 1) * count <= rounded;
+                return uint(quotient);
+            };
+            line[x] = 0xff000000u | average(sum[0]) << 16 | average(sum[1]) << 8 | average(sum[2]);
+        }
+        std::fill(m_sums.begin(), m_sums.end(), 0);
         m_rowsInSum = 0;
     }
 
     QSize m_source;
     QImage m_image;
     std::vector<quint64> m_sums;
-    std::vector<int> m_column;
-    std::vector<int> m_columnWidth;
+    std::vector<int> m_start; // each target column's first source column, and the width at the end
+    std::vector<quint64> m_count;   // the pixels in each box of the row being summed
+    std::vector<double> m_reciprocal;
+    int m_countRows = 0;            // the rows m_count was made for
     int m_row = 0;
     int m_targetRow = 0;
     int m_rowsInSum = 0;

@@ -108,29 +108,38 @@ QImage decodeTiff(const QByteArray &data, int page, QSize expected, QSize target
     if (lineBytes <= 0)
         return QImage();
     std::vector<uchar> line(static_cast<size_t>(lineBytes));
-    std::vector<uchar> triplets(static_cast<size_t>(width) * 3);
+    // Grey levels or RGB triplets, for the layouts the scaler does not take as they are.
+    std::vector<uchar> converted(static_cast<size_t>(width) * (grey ? 1 : 3));
     const bool inverted = photometric == PHOTOMETRIC_MINISWHITE;
     RowScaler scaler(QSize(int(width), int(height)), target);
     for (uint32_t row = 0; row < height; ++row) {
         if (TIFFReadScanline(tiff.get(), line.data(), row, 0) < 0)
             return QImage(); // a strip cut short or damaged
-        uchar *out = triplets.data();
-        for (uint32_t x = 0; x < width; ++x, out += 3) {
-            if (grey) {
-                uchar value = bits == 8 ? line[x] : ((line[x / 8] >> (7 - x % 8)) & 1 ? 255 : 0);
-                if (inverted)
-                    value = uchar(255 - value);
-                out[0] = out[1] = out[2] = value;
-            } else if (rgb) {
-                std::memcpy(out, &line[size_t(x) * samples], 3);
+        uchar *out = converted.data();
+        if (rgb) {
+            scaler.addRow(line.data(), samples);
+        } else if (grey && bits == 8) {
+            if (inverted) {
+                for (uint32_t x = 0; x < width; ++x)
+                    out[x] = uchar(255 - line[x]);
+                scaler.addGreyRow(out);
             } else {
+                scaler.addGreyRow(line.data());
+            }
+        } else if (grey) {
+            const uchar ink = inverted ? 255 : 0;
+            for (uint32_t x = 0; x < width; ++x)
+                out[x] = (line[x / 8] >> (7 - x % 8)) & 1 ? uchar(255 - ink) : ink;
+            scaler.addGreyRow(out);
+        } else {
+            for (uint32_t x = 0; x < width; ++x, out += 3) {
                 const uchar index = line[x];
                 out[0] = uchar(red[index] >> 8);
                 out[1] = uchar(green[index] >> 8);
                 out[2] = uchar(blue[index] >> 8);
             }
+            scaler.addRow(converted.data());
         }
-        scaler.addRow(triplets.data());
     }
     *outcome = TiffOutcome::Decoded;
     return scaler.finish();

@@ -1,5 +1,6 @@
 #include "app/frmEcranPrincipal.h"
 #include "platform/Dialogs.h"
+#include "platform/JpegDecoder.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "support/Scans.h"
@@ -150,6 +151,8 @@ private slots:
     void damagedFilesAreRefused();
     void progressiveFilesReadFromTheirDcScans_data();
     void progressiveFilesReadFromTheirDcScans();
+    void wholeAndStreamedDecodesAgree_data();
+    void wholeAndStreamedDecodesAgree();
     void largeScansStayWithinTheBudget_data();
     void largeScansStayWithinTheBudget();
     void writesTheFuzzSeeds();
@@ -300,6 +303,40 @@ void TestPictures::progressiveFilesReadFromTheirDcScans()
     QVERIFY2(fromBaseline < 0.5, qPrintable(QString::number(fromBaseline)));
     const double fromFullDecode = meanDifference(image, decodedByQt(bytes, image.size()));
     QVERIFY2(fromFullDecode < 6, qPrintable(QString::number(fromFullDecode)));
+}
+
+void TestPictures::wholeAndStreamedDecodesAgree_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("target");
+    const QImage colour = formImage(QSize(640, 800), true), grey = formImage(QSize(640, 800), false);
+    JpegOptions progressive;
+    progressive.progressive = true;
+    // Targets the decoder reaches exactly (n/8), so neither route resamples: any difference is
+    // the route's own, a channel order or a row out of place.
+    QTest::newRow("colour, full size") << encodeJpeg(colour) << QSize(640, 800);
+    QTest::newRow("colour, half size") << encodeJpeg(colour) << QSize(320, 400);
+    QTest::newRow("grey, three eighths") << encodeJpeg(grey) << QSize(240, 300);
+    QTest::newRow("progressive, half size") << encodeJpeg(colour, progressive) << QSize(320, 400);
+    QTest::newRow("progressive, from its DC scans") << encodeJpeg(colour, progressive) << QSize(80, 100);
+    QTest::newRow("cut short") << cutWithEndMarker(encodeJpeg(colour), 0.6) << QSize(320, 400);
+}
+
+void TestPictures::wholeAndStreamedDecodesAgree()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, target);
+    JpegFailure wholeFailure = JpegFailure::None, streamedFailure = JpegFailure::None;
+    const QImage whole = decodeJpeg(bytes, target, &wholeFailure);
+    const QImage streamed = decodeJpeg(bytes, target, &streamedFailure, 0);
+    QCOMPARE(int(wholeFailure), int(streamedFailure));
+    QCOMPARE(whole.isNull(), streamedFailure != JpegFailure::None);
+    if (whole.isNull())
+        return;
+    QCOMPARE(whole.size(), target);
+    QCOMPARE(streamed.size(), target);
+    QCOMPARE(whole.format(), QImage::Format_RGB32);
+    QCOMPARE(meanDifference(whole, streamed), 0.0);
 }
 
 void TestPictures::largeScansStayWithinTheBudget_data()
