@@ -6,10 +6,51 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QIconEngine>
+#include <QPainter>
 #include <QTimer>
 #include <QTranslator>
 
 namespace formulix {
+
+namespace {
+
+// The program's icon, decoded only when a window system asks for it: an offscreen or
+// command-line run never does, and decoding it at every start would cost as much as building
+// the whole window.
+class ApplicationIconEngine final : public QIconEngine
+{
+public:
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {QSize(64, 64), QSize(256, 256)}; }
+    QIconEngine *clone() const override { return new ApplicationIconEngine; }
+    QString key() const override { return QStringLiteral("formulix"); }
+
+private:
+    const QIcon &icon()
+    {
+        if (m_icon.isNull()) {
+            m_icon.addFile(QStringLiteral(":/icons/formulix-64.png"));
+            m_icon.addFile(QStringLiteral(":/icons/formulix-256.png"));
+        }
+        return m_icon;
+    }
+
+    QIcon m_icon;
+};
+
+} // namespace
 
 void prepareApplication(QApplication &app)
 {
@@ -17,10 +58,7 @@ void prepareApplication(QApplication &app)
     // window manager shows, and the windows' titles are exactly their captions.
     app.setApplicationName(applicationTitle());
     app.setDesktopFileName(QStringLiteral("ro.formulix.Formulix"));
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/formulix-64.png"));
-    icon.addFile(QStringLiteral(":/icons/formulix-256.png"));
-    app.setWindowIcon(icon);
+    app.setWindowIcon(QIcon(new ApplicationIconEngine));
     // Qt's own texts (file dialog, buttons, text menus) in Romanian, like the program's.
     static QTranslator qtRomanian;
     if (qtRomanian.load(QStringLiteral(":/translations/qt_ro.qm")))

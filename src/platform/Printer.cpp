@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -51,10 +52,34 @@ bool endsAsPdf(const QString &path)
     return file.readAll().contains("%%EOF");
 }
 
-// Why the print server turned the last job away, in the program's language where it is known.
-QString refusal()
+// The print server's answer to the last job. libcups is opened only here, when a job has gone
+// to a printer: Qt's own print plugin has loaded it by then, and a program linked with it would
+// take twice as long to start.
+struct ServerAnswer
 {
-    switch (cupsLastError()) {
+    ipp_status_t status = IPP_STATUS_OK;
+    QString text;
+};
+
+ServerAnswer lastServerAnswer()
+{
+    using StatusFunction = ipp_status_t (*)();
+    using TextFunction = const char *(*)();
+    static QLibrary library(QStringLiteral("cups"), 2);
+    static const auto status = reinterpret_cast<StatusFunction>(library.resolve("cupsLastError"));
+    static const auto text = reinterpret_cast<TextFunction>(library.resolve("cupsLastErrorString"));
+    ServerAnswer answer;
+    if (status)
+        answer.status = status();
+    if (text && text())
+        answer.text = QString::fromLocal8Bit(text());
+    return answer;
+}
+
+// Why the print server turned the last job away, in the program's language where it is known.
+QString refusal(const ServerAnswer &answer)
+{
+    switch (answer.status) {
     case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
         return QStringLiteral("coada ei nu primeste lucrari");
     case IPP_STATUS_ERROR_NOT_FOUND:
@@ -67,7 +92,7 @@ QString refusal()
     case IPP_STATUS_ERROR_INTERNAL:
         return QStringLiteral("serverul de tiparire nu raspunde");
     default:
-        return QString::fromLocal8Bit(cupsLastErrorString());
+        return answer.text;
     }
 }
 
@@ -263,10 +288,10 @@ bool PageJob::finish(QString *error)
     if (m_printer->outputFormat() == QPrinter::NativeFormat) {
         // Qt hands the spooled job to the print server without looking at the answer: a queue
         // that refuses jobs, or a server gone, would pass for printed.
-        if (cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        if (const ServerAnswer answer = lastServerAnswer(); answer.status > IPP_STATUS_OK_EVENTS_COMPLETE) {
             if (error)
                 *error = QStringLiteral("Imprimanta %1 nu a primit lucrarea: %2. Nicio pagina nu a fost tiparita.")
-                             .arg(m_name, refusal());
+                             .arg(m_name, refusal(answer));
             return false;
         }
         return true;

@@ -201,6 +201,14 @@ void TestApp::startUpSetsModelAndWindow()
     QCOMPARE(m_window->Picture1->topMm(), 40.0);
     QCOMPARE(m_window->Picture1->image().pixelColor(5, 5), QColor(Qt::white));
     QCOMPARE(m_window->centralWidget()->palette().color(QPalette::Window), QColor(255, 128, 0));
+
+    // The icon is decoded only when asked for, and then it is there in both sizes.
+    const QIcon icon = QApplication::windowIcon();
+    for (int side : {64, 256}) {
+        const QImage pixmap = icon.pixmap(QSize(side, side)).toImage();
+        QCOMPARE(pixmap.size(), QSize(side, side));
+        QVERIFY(qAlpha(pixmap.pixel(side / 2, side / 2)) > 0);
+    }
 }
 
 void TestApp::fileShortcutsDoNothingBeforeATemplate_data()
