@@ -3,6 +3,7 @@
 #include "platform/JpegDecoder.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
+#include "platform/RowScaler.h"
 #include "support/Scans.h"
 #include "support/TestSupport.h"
 
@@ -153,6 +154,8 @@ private slots:
     void progressiveFilesReadFromTheirDcScans();
     void wholeAndStreamedDecodesAgree_data();
     void wholeAndStreamedDecodesAgree();
+    void rowsShrinkToTheAverageOfTheirBoxes_data();
+    void rowsShrinkToTheAverageOfTheirBoxes();
     void largeScansStayWithinTheBudget_data();
     void largeScansStayWithinTheBudget();
     void writesTheFuzzSeeds();
@@ -337,6 +340,63 @@ void TestPictures::wholeAndStreamedDecodesAgree()
     QCOMPARE(streamed.size(), target);
     QCOMPARE(whole.format(), QImage::Format_RGB32);
     QCOMPARE(meanDifference(whole, streamed), 0.0);
+}
+
+void TestPictures::rowsShrinkToTheAverageOfTheirBoxes_data()
+{
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("target");
+    QTest::addColumn<bool>("sparse");
+    QTest::newRow("uneven boxes") << QSize(1003, 701) << QSize(334, 211) << false;
+    QTest::newRow("a little smaller") << QSize(930, 1316) << QSize(794, 1123) << false;
+    QTest::newRow("same size") << QSize(64, 48) << QSize(64, 48) << false;
+    QTest::newRow("one pixel of many") << QSize(4000, 3000) << QSize(1, 1) << false;
+    QTest::newRow("a line") << QSize(5000, 1) << QSize(7, 1) << false;
+    // 25 ones in a box of 49: a mean of 0.51, which 49 * (1 / 49.0) alone would round to 0.
+    QTest::newRow("a mean just past one half") << QSize(7, 7) << QSize(1, 1) << true;
+}
+
+void TestPictures::rowsShrinkToTheAverageOfTheirBoxes()
+{
+    QFETCH(QSize, source);
+    QFETCH(QSize, target);
+    QFETCH(bool, sparse);
+    // Noise and a full white corner, so that rounding and the largest sums both show.
+    std::vector<uchar> pixels(size_t(source.width()) * size_t(source.height()) * 3);
+    quint32 seed = 12345;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        pixels[i] = sparse ? uchar((i / 3) % 2 == 0) : i < pixels.size() / 4 ? 255 : uchar(seed >> 24);
+    }
+    RowScaler scaler(source, target);
+    for (int y = 0; y < source.height(); ++y)
+        scaler.addRow(&pixels[size_t(y) * size_t(source.width()) * 3]);
+    const QImage image = scaler.finish();
+    QCOMPARE(image.size(), target);
+
+    // Each target pixel is the rounded mean of the source pixels that fall in it.
+    std::vector<quint64> sums(size_t(target.width()) * size_t(target.height()) * 3);
+    std::vector<quint64> counts(size_t(target.width()) * size_t(target.height()));
+    for (int y = 0; y < source.height(); ++y) {
+        const int ty = int(qint64(y) * target.height() / source.height());
+        for (int x = 0; x < source.width(); ++x) {
+            const size_t box = size_t(ty) * size_t(target.width()) + size_t(qint64(x) * target.width() / source.width());
+            for (int c = 0; c < 3; ++c)
+                sums[box * 3 + size_t(c)] += pixels[(size_t(y) * size_t(source.width()) + size_t(x)) * 3 + size_t(c)];
+            ++counts[box];
+        }
+    }
+    for (int ty = 0; ty < target.height(); ++ty) {
+        for (int tx = 0; tx < target.width(); ++tx) {
+            const size_t box = size_t(ty) * size_t(target.width()) + size_t(tx);
+            const quint64 n = counts[box];
+            const QRgb expected = qRgb(int((sums[box * 3] + n / 2) / n), int((sums[box * 3 + 1] + n / 2) / n),
+                                       int((sums[box * 3 + 2] + n / 2) / n));
+            if (image.pixel(tx, ty) != expected)
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 is %3 instead of %4")
+                                     .arg(tx).arg(ty).arg(image.pixel(tx, ty), 0, 16).arg(expected, 0, 16)));
+        }
+    }
 }
 
 void TestPictures::largeScansStayWithinTheBudget_data()
