@@ -17,8 +17,7 @@ public:
     // `target` no larger than `source`: each target pixel averages a box of source pixels.
     RowScaler(QSize source, QSize target)
         : m_source(source), m_image(target.boundedTo(source), QImage::Format_RGB32),
-          m_sums(size_t(std::max(0, m_image.width())) * 3), m_start(size_t(std::max(0, m_image.width())) + 1),
-          m_count(size_t(std::max(0, m_image.width()))), m_reciprocal(m_count.size())
+          m_sums(size_t(std::max(0, m_image.width())) * 3), m_start(size_t(std::max(0, m_image.width())) + 1)
     {
         // Source column x belongs to target column x * tw / sw (rounded down), so target column
         // tx starts at the first x with x * tw >= tx * sw.
@@ -87,29 +86,12 @@ private:
     {
         if (m_rowsInSum == 0 || m_targetRow >= m_image.height())
             return;
-        // Dividing three sums a pixel would cost more than adding them up: each box's count and
-        // its reciprocal are kept for the row count they were made for (there are one or two),
-        // and each quotient is put right exactly after the multiplication.
-        if (m_rowsInSum != m_countRows) {
-            m_countRows = m_rowsInSum;
-            for (size_t x = 0; x < m_count.size(); ++x) {
-                m_count[x] = quint64(m_start[x + 1] - m_start[x]) * quint64(m_rowsInSum);
-                m_reciprocal[x] = 1.0 / double(qint64(m_count[x]));
-            }
-        }
         auto *line = reinterpret_cast<QRgb *>(m_image.scanLine(m_targetRow));
         const quint64 *sum = m_sums.data();
-        for (size_t x = 0; x < m_count.size(); ++x, sum += 3) {
-            const quint64 count = m_count[x];
-            const double reciprocal = m_reciprocal[x];
-            auto average = [count, reciprocal](quint64 total) {
-                const quint64 rounded = total + count / 2;
-                quint64 quotient = quint64(qint64(double(qint64(rounded)) * reciprocal));
-                quotient -= quotient * count > rounded;
-                quotient += (quotient + 1) * count <= rounded;
-                return uint(quotient);
-            };
-            line[x] = 0xff000000u | average(sum[0]) << 16 | average(sum[1]) << 8 | average(sum[2]);
+        for (int x = 0; x < m_image.width(); ++x, sum += 3) {
+            const quint64 count = quint64(m_start[size_t(x) + 1] - m_start[size_t(x)]) * quint64(m_rowsInSum);
+            line[x] = qRgb(int((sum[0] + count / 2) / count), int((sum[1] + count / 2) / count),
+                           int((sum[2] + count / 2) / count));
         }
         std::fill(m_sums.begin(), m_sums.end(), 0);
         m_rowsInSum = 0;
@@ -119,9 +101,6 @@ private:
     QImage m_image;
     std::vector<quint64> m_sums;
     std::vector<int> m_start; // each target column's first source column, and the width at the end
-    std::vector<quint64> m_count;   // the pixels in each box of the row being summed
-    std::vector<double> m_reciprocal;
-    int m_countRows = 0;            // the rows m_count was made for
     int m_row = 0;
     int m_targetRow = 0;
     int m_rowsInSum = 0;

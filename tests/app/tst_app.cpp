@@ -1,6 +1,7 @@
 #include "app/Application.h"
 #include "app/frmAjutor.h"
 #include "app/frmEcranPrincipal.h"
+#include "support/WindowTest.h"
 #include "platform/TextBox.h"
 #include "platform/Units.h"
 
@@ -26,6 +27,7 @@
 #include <memory>
 
 using namespace formulix;
+using namespace formulix::test;
 
 namespace {
 
@@ -70,7 +72,7 @@ QList<frmAjutor *> helpWindows()
 
 } // namespace
 
-class TestApp : public QObject
+class TestApp : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -104,24 +106,16 @@ private slots:
 
 private:
     void activate();
-
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestApp::init()
 {
-    DialogSeam::reset();
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(openWindow());
 }
 
 void TestApp::cleanup()
 {
-    m_window.reset();
-    m_model.reset();
+    closeWindow();
 }
 
 void TestApp::activate()

@@ -1,6 +1,7 @@
 #include "support/Images.h"
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 #include "app/frmEcranPrincipal.h"
 #include "data/frmSelectie.h"
 #include "platform/AccessDatabase.h"
@@ -63,21 +64,9 @@ QStringList items(const QListWidget *list)
     return texts;
 }
 
-Camp databaseField(const QString &column, int rangMin, int rangMax, int y = 20)
-{
-    Camp camp;
-    camp.NumeCamp = column;
-    camp.X = 10;
-    camp.Y = qint16(y);
-    camp.MarimeFont = 10;
-    camp.RangMin = quint8(rangMin);
-    camp.RangMax = quint8(rangMax);
-    return camp;
-}
-
 } // namespace
 
-class TestRecords : public QObject
+class TestRecords : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -111,32 +100,19 @@ private:
     void chooseTable(const QString &name);
     frmSelectie *openRecords();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
     QString m_database;
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestRecords::init()
 {
-    DialogSeam::reset();
-    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(openWindow(QSize(1000, 700)));
     m_database = writeSchoolDatabase(m_dir->filePath("scoala.mdb"));
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->resize(1000, 700);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    CommonDialog::queueAnswer(writeTemplate(m_dir->path(), "macheta.jpg", "JPEG", QSize(1240, 877), 150));
-    m_window->mnuIncarcaMacheta->trigger();
-    QVERIFY(m_window->MachetaIncarcata);
+    QVERIFY(loadScan(QSize(1240, 877)));
 }
 
 void TestRecords::cleanup()
 {
-    m_window.reset();
-    m_model.reset();
-    m_dir.reset();
+    closeWindow();
 }
 
 void TestRecords::loadDatabase(const QString &path)
@@ -349,8 +325,8 @@ void TestRecords::undoRemovesTheLastDatabaseField()
     m_model->NrCampuriGen = 1;
     m_model->CampuriGen.at(1)->Text = QStringLiteral("Scoala");
     m_model->CampuriGen.at(1)->MarimeFont = 10;
-    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 0, 0, 40);
-    *m_model->CampuriBD.at(2) = databaseField(QStringLiteral("CNP"), 0, 0, 60);
+    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 10, 40);
+    *m_model->CampuriBD.at(2) = databaseField(QStringLiteral("CNP"), 10, 60);
     m_model->NrCampuriBD = 2;
     m_window->mnuDefCampBazaDate->setEnabled(true);
     m_window->mnuDefCampBazaDate->trigger();
@@ -397,7 +373,7 @@ void TestRecords::recordSelectionFillsTheFields()
     QFETCH(QString, text);
     m_model->CaleBazaDate = m_database;
     m_model->NumeTabela = QStringLiteral("Elevi");
-    Camp field = databaseField(column, rangMin, rangMax);
+    Camp field = databaseField(column, 10, 20, rangMin, rangMax);
     field.Text = QStringLiteral("vechi");
     *m_model->CampuriBD.at(1) = field;
     m_model->NrCampuriBD = 1;
@@ -414,7 +390,7 @@ void TestRecords::movingToTheThirdRecord()
 {
     m_model->CaleBazaDate = m_database;
     m_model->NumeTabela = QStringLiteral("Elevi");
-    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 0, 0);
+    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 10, 20);
     m_model->NrCampuriBD = 1;
     m_model->NrCampuriGen = 1;
     m_model->CampuriGen.at(1)->Text = QStringLiteral("Scoala");
@@ -474,7 +450,7 @@ void TestRecords::emptyTableShowsRecordZero()
 {
     m_model->CaleBazaDate = m_database;
     m_model->NumeTabela = QStringLiteral("Gol");
-    Camp field = databaseField(QStringLiteral("Nume"), 0, 0);
+    Camp field = databaseField(QStringLiteral("Nume"), 10, 20);
     field.Text = QStringLiteral("vechi");
     *m_model->CampuriBD.at(1) = field;
     m_model->NrCampuriBD = 1;
@@ -487,7 +463,7 @@ void TestRecords::activationReturnsToTheFirstRecord()
 {
     m_model->CaleBazaDate = m_database;
     m_model->NumeTabela = QStringLiteral("Elevi");
-    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 0, 0);
+    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 10, 20);
     m_model->NrCampuriBD = 1;
     frmSelectie *records = openRecords();
     records->Data1->moveTo(2);

@@ -1,5 +1,6 @@
 #include "support/Images.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 #include "app/frmEcranPrincipal.h"
 #include "editor/frmMutaCamp.h"
 #include "platform/PictureLoader.h"
@@ -24,28 +25,6 @@ using namespace formulix::test;
 
 namespace {
 
-Camp generalField(const QString &text, int x, int y, int font = 10)
-{
-    Camp camp;
-    camp.Text = text;
-    camp.X = qint16(x);
-    camp.Y = qint16(y);
-    camp.MarimeFont = quint8(font);
-    return camp;
-}
-
-Camp databaseField(const QString &column, int x, int y, int rangMin = 0, int rangMax = 0, int font = 10)
-{
-    Camp camp;
-    camp.NumeCamp = column;
-    camp.X = qint16(x);
-    camp.Y = qint16(y);
-    camp.MarimeFont = quint8(font);
-    camp.RangMin = quint8(rangMin);
-    camp.RangMax = quint8(rangMax);
-    return camp;
-}
-
 QRectF extentAt(const Camp &camp, bool general)
 {
     const QSizeF size = textExtentMm(frmEcranPrincipal::displayText(camp, general), QApplication::font(),
@@ -55,7 +34,7 @@ QRectF extentAt(const Camp &camp, bool general)
 
 } // namespace
 
-class TestEditor : public QObject
+class TestEditor : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -93,44 +72,26 @@ private slots:
 
 private:
     void loadTemplate(const QString &path);
-    void loadA4();
     void addGeneral(const Camp &camp);
     void addDatabase(const Camp &camp);
     void rightRelease(double x, double y);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestEditor::init()
 {
-    DialogSeam::reset();
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->resize(1000, 800);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(openWindow(QSize(1000, 800)));
 }
 
 void TestEditor::cleanup()
 {
-    m_window.reset();
-    m_model.reset();
-    m_dir.reset();
+    closeWindow();
 }
 
 void TestEditor::loadTemplate(const QString &path)
 {
     CommonDialog::queueAnswer(path);
     m_window->mnuIncarcaMacheta->trigger();
-}
-
-void TestEditor::loadA4()
-{
-    loadTemplate(writeTemplate(m_dir->path(), "a4.jpg", "JPEG", QSize(1240, 1754), 150));
-    QVERIFY(m_window->MachetaIncarcata);
 }
 
 void TestEditor::scaleCorrectionFromAKnownDistance_data()
@@ -156,7 +117,7 @@ void TestEditor::scaleCorrectionFromAKnownDistance()
     QFETCH(double, factor);
     QFETCH(QString, says);
     QVERIFY(!m_window->scaleTemplateAction->isEnabled());
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     QVERIFY(m_window->scaleTemplateAction->isEnabled());
     Camp camp;
     camp.Text = QStringLiteral("Scoala");
@@ -265,7 +226,7 @@ void TestEditor::refusesFilesThatAreNotWholePictures_data()
 void TestEditor::refusesFilesThatAreNotWholePictures()
 {
     QFETCH(QString, damage);
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     const QSizeF before(m_window->Picture1->widthMm(), m_window->Picture1->heightMm());
 
     const bool bmp = damage.startsWith("bmp");
@@ -337,7 +298,7 @@ void TestEditor::createArmsOnlyWithATemplate()
     m_window->Command1->click();
     QVERIFY(!m_window->AsteaptaCampGen);
     QCOMPARE(mousePointer(m_window.get()), MousePointer::Default);
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->Command1->click();
     QVERIFY(m_window->AsteaptaCampGen);
     QCOMPARE(mousePointer(m_window.get()), MousePointer::Cross);
@@ -345,7 +306,7 @@ void TestEditor::createArmsOnlyWithATemplate()
 
 void TestEditor::placesOneFieldPerArmingAndRoundsHalfToEven()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     QVERIFY(m_window->Frame1->isVisible());
     QVERIFY(!m_window->mnuDefCampGen->isEnabled());
@@ -378,7 +339,7 @@ void TestEditor::placesOneFieldPerArmingAndRoundsHalfToEven()
 
 void TestEditor::terminatWaitsForThePendingField()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Command1->click();
     m_window->Command2->click();
@@ -403,7 +364,7 @@ void TestEditor::refusesBadFontSizesBeforeAnythingChanges_data()
 void TestEditor::refusesBadFontSizesBeforeAnythingChanges()
 {
     QFETCH(QString, fontSize);
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Text1->setText(QStringLiteral("Director"));
     m_window->Text2->setText(fontSize);
@@ -426,7 +387,7 @@ void TestEditor::refusesAFieldPastTheTable_data()
 void TestEditor::refusesAFieldPastTheTable()
 {
     QFETCH(bool, general);
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     const int capacity = general ? Module1::MaxCampuriGen : Module1::MaxCampuriBD;
     for (int i = 0; i < capacity; ++i) {
         if (general)
@@ -485,7 +446,7 @@ void TestEditor::refusesAFieldPastTheTable()
 
 void TestEditor::redrawShowsStoredFieldsOnTheCleanTemplate()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Text1->setText(QString(60, u'W'));
     m_window->Text2->setText(QStringLiteral("10"));
@@ -508,7 +469,7 @@ void TestEditor::redrawShowsStoredFieldsOnTheCleanTemplate()
 
 void TestEditor::databaseFieldShowsRangeByFirstLetter()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     addDatabase(databaseField(QStringLiteral("CNP"), 10, 10, 3, 3));
     addDatabase(databaseField(QStringLiteral("Nume   "), 10, 30));
     m_window->RedeseneazaCampuri();
@@ -554,7 +515,7 @@ void TestEditor::selectionHitOrderAndBounds()
     QFETCH(double, y);
     QFETCH(bool, general);
     QFETCH(int, index);
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Primul camp"), 20, 20));
     addGeneral(generalField(QStringLiteral("Al doilea camp lung de tot"), 20, 20));
     addGeneral(generalField(QStringLiteral("Trei"), 11, 80));
@@ -567,7 +528,7 @@ void TestEditor::selectionHitOrderAndBounds()
 
 void TestEditor::selectionSwitchesPanelsAndButtons()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     const Camp general = generalField(QStringLiteral("Director"), 20, 20, 12);
     const Camp database = databaseField(QStringLiteral("CNP"), 20, 60, 0, 0, 12);
     addGeneral(general);
@@ -604,7 +565,7 @@ void TestEditor::selectionSwitchesPanelsAndButtons()
 
 void TestEditor::rightClickWhileArmedPlacesThenSelects()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Text1->setText(QStringLiteral("Ion"));
     m_window->Text2->setText(QStringLiteral("14"));
@@ -617,7 +578,7 @@ void TestEditor::rightClickWhileArmedPlacesThenSelects()
 
 void TestEditor::deletesTheSelectedField()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     for (int i = 1; i <= 4; ++i)
         addGeneral(generalField(QStringLiteral("Camp %1").arg(i), 10, 20 * i, 8 + i));
     addDatabase(databaseField(QStringLiteral("CNP"), 120, 20, 4, 4));
@@ -667,7 +628,7 @@ void TestEditor::editsTheSelectedGeneralText()
     QFETCH(bool, cancel);
     QFETCH(QString, answer);
     QFETCH(QString, stored);
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Vechi"), 30, 30, 12));
     rightRelease(31, 31);
     if (cancel)
@@ -690,7 +651,7 @@ void TestEditor::editsTheSelectedGeneralText()
 
 void TestEditor::removingTheSelectedLastFieldClearsTheSelection()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Unu"), 10, 10));
     addGeneral(generalField(QStringLiteral("Doi"), 10, 30));
     rightRelease(11, 31);
@@ -705,7 +666,7 @@ void TestEditor::removingTheSelectedLastFieldClearsTheSelection()
 
 void TestEditor::selectionSurvivesATemplateLoad()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Unu"), 10, 10));
     rightRelease(11, 11);
     loadTemplate(writeTemplate(m_dir->path(), "alta.bmp", "BMP", QSize(600, 400), 100));
@@ -716,7 +677,7 @@ void TestEditor::selectionSurvivesATemplateLoad()
 
 void TestEditor::correctionMovesTheFieldByMillimetres()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Data"), 40, 60, 12));
     rightRelease(41, 61);
     m_window->mnuCorecteazaPoz->trigger();
@@ -749,7 +710,7 @@ void TestEditor::correctionMovesTheFieldByMillimetres()
 
 void TestEditor::correctionWithNothingSelectedChangesNoField()
 {
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Data"), 40, 60, 12));
     const Camp before = *m_model->CampuriGen.at(1);
     rightRelease(41, 61);

@@ -1,6 +1,7 @@
 // Moving fields by hand, boxed fields, and the layout's undo history, through the real window.
 #include "support/Images.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 #include "app/frmEcranPrincipal.h"
 #include "editor/frmMutaCamp.h"
 #include "model/SchemaCodec.h"
@@ -22,32 +23,7 @@
 using namespace formulix;
 using namespace formulix::test;
 
-namespace {
-
-Camp field(const QString &text, int x, int y, int font = 10)
-{
-    Camp camp;
-    camp.Text = text;
-    camp.X = qint16(x);
-    camp.Y = qint16(y);
-    camp.MarimeFont = quint8(font);
-    return camp;
-}
-
-Camp column(const QString &name, int x, int y, int first = 0)
-{
-    Camp camp;
-    camp.NumeCamp = name;
-    camp.X = qint16(x);
-    camp.Y = qint16(y);
-    camp.MarimeFont = 10;
-    camp.RangMin = camp.RangMax = quint8(first);
-    return camp;
-}
-
-} // namespace
-
-class TestLayoutEdits : public QObject
+class TestLayoutEdits : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -69,41 +45,22 @@ private slots:
     void savingMarksTheCleanState();
 
 private:
-    void loadA4();
     void add(const Camp &camp) { *m_model->CampuriGen.at(++m_model->NrCampuriGen) = camp; }
     void addColumn(const Camp &camp) { *m_model->CampuriBD.at(++m_model->NrCampuriBD) = camp; }
     QPoint pixel(QPointF mm) const;
     void chooseColumn(const QString &name, const QString &fontSize = QStringLiteral("10"));
     void makeChange(const QString &change);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestLayoutEdits::init()
 {
-    DialogSeam::reset();
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->resize(1000, 800);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(openWindow(QSize(1000, 800)));
 }
 
 void TestLayoutEdits::cleanup()
 {
-    m_window.reset();
-    m_model.reset();
-    m_dir.reset();
-}
-
-void TestLayoutEdits::loadA4()
-{
-    CommonDialog::queueAnswer(writeTemplate(m_dir->path(), "a4.jpg", "JPEG", QSize(1240, 1754), 150));
-    m_window->mnuIncarcaMacheta->trigger();
-    QVERIFY(m_window->MachetaIncarcata);
+    closeWindow();
 }
 
 QPoint TestLayoutEdits::pixel(QPointF mm) const
@@ -139,9 +96,9 @@ void TestLayoutEdits::dragMovesAFieldToWholeMillimetres()
     QFETCH(QPointF, press);
     QFETCH(QPointF, release);
     QFETCH(QPoint, landing);
-    loadA4();
-    add(field(QStringLiteral("Nume"), 50, 60, 12));
-    add(field(QStringLiteral("Alt"), 120, 60, 12));
+    QVERIFY(loadScan(QSize(1240, 1754)));
+    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
+    add(generalField(QStringLiteral("Alt"), 120, 60, 12));
     m_window->RedeseneazaCampuri();
     QWidget *canvas = m_window->Picture1;
     const int stepsBefore = m_window->layoutHistory()->count();
@@ -172,8 +129,8 @@ void TestLayoutEdits::dragMovesAFieldToWholeMillimetres()
 
 void TestLayoutEdits::escapePutsTheDraggedFieldBack()
 {
-    loadA4();
-    add(field(QStringLiteral("Nume"), 50, 60, 12));
+    QVERIFY(loadScan(QSize(1240, 1754)));
+    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
     m_window->RedeseneazaCampuri();
     m_window->Picture1_MouseUp(RightButton, 0, 51, 61); // selected before the drag
     QWidget *canvas = m_window->Picture1;
@@ -193,8 +150,8 @@ void TestLayoutEdits::escapePutsTheDraggedFieldBack()
 
 void TestLayoutEdits::pressArmedPlacesInsteadOfDragging()
 {
-    loadA4();
-    add(field(QStringLiteral("Nume"), 50, 60, 12));
+    QVERIFY(loadScan(QSize(1240, 1754)));
+    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
     m_window->mnuDefCampGen_Click();
     m_window->Text1->setText(QStringLiteral("Nou"));
     m_window->Command1->click();
@@ -232,8 +189,8 @@ void TestLayoutEdits::ctrlArrowsMoveTheSelectedField()
     QFETCH(int, modifiers);
     QFETCH(QPoint, field);
     QFETCH(QPointF, canvasShift);
-    loadA4();
-    add(::field(QStringLiteral("Nume"), 50, 60, 12));
+    QVERIFY(loadScan(QSize(1240, 1754)));
+    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
     m_window->RedeseneazaCampuri();
     if (selected)
         m_window->Picture1_MouseUp(RightButton, 0, 51, 61);
@@ -263,7 +220,7 @@ void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
             expected.append(camp);
     }
     QCOMPARE(expected.size(), 13);
-    addColumn(column(QStringLiteral("Nume"), 20, 20));
+    addColumn(databaseField(QStringLiteral("Nume"), 20, 20));
 
     chooseColumn(QStringLiteral("CNP"), QStringLiteral("12"));
     InputBox::queueAnswer(QStringLiteral("13"));
@@ -330,9 +287,9 @@ void TestLayoutEdits::boxedFieldsRefused()
     QFETCH(QStringList, answers);
     QFETCH(QList<QPointF>, clicks);
     QFETCH(QString, says);
-    loadA4();
+    QVERIFY(loadScan(QSize(1240, 1754)));
     for (int i = 0; i < defined; ++i)
-        addColumn(column(QStringLiteral("Nume"), 5, 5 + i));
+        addColumn(databaseField(QStringLiteral("Nume"), 5, 5 + i));
     chooseColumn(QStringLiteral("CNP"));
     for (const QString &answer : answers) {
         if (answer.isEmpty())
@@ -401,7 +358,7 @@ void TestLayoutEdits::makeChange(const QString &change)
         w.Command4->click();
     } else if (change == QStringLiteral("open a schema")) {
         Module1 other;
-        *other.CampuriGen.at(1) = field(QStringLiteral("Din fisier"), 10, 10);
+        *other.CampuriGen.at(1) = generalField(QStringLiteral("Din fisier"), 10, 10);
         other.NrCampuriGen = 1;
         other.PozStanga = 7;
         const QString path = m_dir->filePath(QStringLiteral("alta.tip"));
@@ -454,16 +411,16 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes()
 {
     QFETCH(QString, change);
     QFETCH(bool, selectedAfterUndo);
-    loadA4();
-    add(field(QStringLiteral("Nume"), 30, 40, 12));
-    add(field(QStringLiteral("Scoala"), 30, 80, 12));
-    addColumn(column(QStringLiteral("CNP"), 80, 120, 1));
-    addColumn(column(QStringLiteral("Prenume"), 80, 140));
+    QVERIFY(loadScan(QSize(1240, 1754)));
+    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    add(generalField(QStringLiteral("Scoala"), 30, 80, 12));
+    addColumn(databaseField(QStringLiteral("CNP"), 80, 120, 1, 1));
+    addColumn(databaseField(QStringLiteral("Prenume"), 80, 140));
     // The count limits: a delete from a full table, a placement that fills one.
     while (change.contains(QStringLiteral("200")) && m_model->NrCampuriGen < Module1::MaxCampuriGen)
-        add(field(QStringLiteral("umplutura"), 150, 10));
+        add(generalField(QStringLiteral("umplutura"), 150, 10));
     while (change.contains(QStringLiteral("50")) && m_model->NrCampuriBD < Module1::MaxCampuriBD - 1)
-        addColumn(column(QStringLiteral("Prenume"), 150, 100));
+        addColumn(databaseField(QStringLiteral("Prenume"), 150, 100));
     m_window->RedeseneazaCampuri();
     const LayoutState start = captureLayout(*m_model);
 
@@ -498,8 +455,8 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes()
 
 void TestLayoutEdits::undoAndRedoByKeysAndMenu()
 {
-    loadA4();
-    add(field(QStringLiteral("Nume"), 30, 40, 12));
+    QVERIFY(loadScan(QSize(1240, 1754)));
+    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
     m_window->RedeseneazaCampuri();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -530,8 +487,8 @@ void TestLayoutEdits::undoAndRedoByKeysAndMenu()
 
 void TestLayoutEdits::savingMarksTheCleanState()
 {
-    loadA4();
-    add(field(QStringLiteral("Nume"), 30, 40, 12));
+    QVERIFY(loadScan(QSize(1240, 1754)));
+    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
     m_window->RedeseneazaCampuri();
     const QString path = m_dir->filePath(QStringLiteral("schema.tip"));
     CommonDialog::queueAnswer(path);

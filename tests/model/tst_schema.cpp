@@ -1,4 +1,5 @@
 #include "model/SchemaCodec.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 using namespace formulix;
+using namespace formulix::test;
 
 Q_DECLARE_METATYPE(formulix::Module1)
 Q_DECLARE_METATYPE(formulix::SchemaStatus)
@@ -48,18 +50,6 @@ Module1 layout(int gen, int bd, const QString &text = QStringLiteral("Camp"))
 }
 
 QByteArray blanks(int n) { return QByteArray(n, ' '); }
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 // Every member a schema may set or must leave alone.
 bool sameModel(const Module1 &a, const Module1 &b)
@@ -250,7 +240,7 @@ void TestSchema::roundTrip()
     // Reading then writing reproduces every record byte for byte.
     opened.CaleBazaDate = saved.CaleBazaDate;
     opened.NumeTabela = saved.NumeTabela;
-    QCOMPARE(encodeSchema(opened), readAll(path));
+    QCOMPARE(encodeSchema(opened), readFile(path));
 }
 
 void TestSchema::decode_data()
@@ -305,13 +295,13 @@ void TestSchema::saveKeepsOldTail()
     for (int i = 0; i < old.size(); ++i)
         old[i] = char(i * 7 + 1);
     if (oldSize >= 0)
-        QVERIFY(writeAll(path, old));
+        QVERIFY(writeFile(path, old));
 
     const Module1 module = layout(1, 1);
     QString error;
     QVERIFY2(saveSchemaFile(path, module, &error), qPrintable(error));
     const QByteArray records = encodeSchema(module);
-    QCOMPARE(readAll(path), records + old.mid(records.size()));
+    QCOMPARE(readFile(path), records + old.mid(records.size()));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
 }
 
@@ -339,7 +329,7 @@ void TestSchema::saveFailure()
         QSKIP("permission bits do not stop root");
     QTemporaryDir dir;
     const QByteArray old = encodeSchema(layout(4, 4)) + "tail";
-    QVERIFY(writeAll(dir.filePath(QStringLiteral("old.tip")), old));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("old.tip")), old));
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("sub")));
     const auto before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QFile folder(dir.path());
@@ -361,7 +351,7 @@ void TestSchema::saveFailure()
     folder.setPermissions(permissions);
     QVERIFY(!saved);
     QVERIFY2(error.contains(reason), qPrintable(error));
-    QCOMPARE(readAll(dir.filePath(QStringLiteral("old.tip"))), old);
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("old.tip"))), old);
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
 }
 
@@ -373,7 +363,7 @@ void TestSchema::staleTemporariesGoOnTheNextSave()
     const QStringList names = {"a.tip.Ab12Cd", "a.tip.Fresh1", "a.tip.toolong", "b.tip.Ab12Cd", "a.tip"};
     const QDateTime old = QDateTime::currentDateTime().addDays(-1);
     for (const QString &name : names) {
-        QVERIFY(writeAll(dir.filePath(name), "x"));
+        QVERIFY(writeFile(dir.filePath(name), "x"));
         if (name != QLatin1String("a.tip.Fresh1")) {
             QFile file(dir.filePath(name));
             QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(old, QFileDevice::FileModificationTime));
@@ -417,7 +407,7 @@ void TestSchema::mutatedFiles()
             for (char &b : bytes)
                 b = char(random.bounded(256));
         }
-        QVERIFY(writeAll(path, bytes));
+        QVERIFY(writeFile(path, bytes));
 
         const SchemaResult result = loadSchemaFile(path);
         ++seen[int(result.status)];

@@ -1,5 +1,6 @@
 #include "support/Images.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 #include "app/frmEcranPrincipal.h"
 #include "model/SchemaCodec.h"
 
@@ -14,10 +15,11 @@
 #include <memory>
 
 using namespace formulix;
+using namespace formulix::test;
 using formulix::test::readFile;
 using formulix::test::writeFile;
 
-class TestSchemaCommands : public QObject
+class TestSchemaCommands : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -40,29 +42,17 @@ private slots:
 private:
     void fillLayout();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestSchemaCommands::init()
 {
-    DialogSeam::reset();
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-    CommonDialog::queueAnswer(test::writeTemplate(m_dir->path(), "macheta.jpg", "JPEG", QSize(1240, 877), 150));
-    m_window->mnuIncarcaMacheta->trigger();
-    QVERIFY(m_window->MachetaIncarcata);
+    QVERIFY(openWindow());
+    QVERIFY(loadScan(QSize(1240, 877)));
 }
 
 void TestSchemaCommands::cleanup()
 {
-    m_window.reset();
-    m_model.reset();
-    m_dir.reset();
+    closeWindow();
 }
 
 void TestSchemaCommands::fillLayout()

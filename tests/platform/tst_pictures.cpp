@@ -352,7 +352,7 @@ void TestPictures::rowsShrinkToTheAverageOfTheirBoxes_data()
     QTest::newRow("same size") << QSize(64, 48) << QSize(64, 48) << false;
     QTest::newRow("one pixel of many") << QSize(4000, 3000) << QSize(1, 1) << false;
     QTest::newRow("a line") << QSize(5000, 1) << QSize(7, 1) << false;
-    // 25 ones in a box of 49: a mean of 0.51, which 49 * (1 / 49.0) alone would round to 0.
+    // 25 ones in a box of 49: a mean of 0.51, just past the half.
     QTest::newRow("a mean just past one half") << QSize(7, 7) << QSize(1, 1) << true;
 }
 

@@ -9,6 +9,7 @@
 #include "platform/TextRules.h"
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,7 +74,7 @@ QString digitLine(const QString &pdf, int page)
 
 } // namespace
 
-class TestBatch : public QObject
+class TestBatch : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -100,30 +101,19 @@ private:
     void openExample(bool chooseTheTable = true, const QString &source = QStringLiteral("elevi.mdb"));
     QString exportPdf(const JobRequest &request);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestBatch::init()
 {
-    DialogSeam::reset();
     BatchPrintDialog::reset();
     JobSeam::setCancelAfter(-1);
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->resize(1000, 800);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(openWindow(QSize(1000, 800)));
 }
 
 void TestBatch::cleanup()
 {
     PrinterSeam::setPdfOutput(QString());
-    m_window.reset();
-    m_model.reset();
-    m_dir.reset();
+    closeWindow();
 }
 
 void TestBatch::openExample(bool chooseTheTable, const QString &source)

@@ -8,6 +8,7 @@
 #include "print/PreviewWindow.h"
 #include "print/frmPozitie.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,7 +64,7 @@ struct Sheet
 
 Q_DECLARE_METATYPE(formulix::CalibrationInput)
 
-class TestCalibration : public QObject
+class TestCalibration : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -81,28 +82,19 @@ private slots:
 private:
     Sheet printSheet(int orientation, int left, int up);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestCalibration::init()
 {
-    DialogSeam::reset();
     BatchPrintDialog::reset();
     CalibrationDialog::reset();
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->show();
+    QVERIFY(openWindow());
 }
 
 void TestCalibration::cleanup()
 {
     PrinterSeam::setPdfOutput(QString());
-    m_window.reset();
-    m_model.reset();
-    m_dir.reset();
+    closeWindow();
 }
 
 // "Pagina de calibrare" with no template, through the default printer's seam.

@@ -4,6 +4,7 @@
 #include "platform/TextPainter.h"
 #include "support/Images.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -85,7 +86,7 @@ QRectF devicePrintable(const QPrinter &printer)
 
 } // namespace
 
-class TestPrint : public QObject
+class TestPrint : public WindowTest
 {
     Q_OBJECT
 private slots:
@@ -110,37 +111,25 @@ private:
     void addGeneral(const QString &text, int x, int y, int font = 12);
     void print();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
     QString m_pdf;
-    std::unique_ptr<Module1> m_model;
-    std::unique_ptr<frmEcranPrincipal> m_window;
 };
 
 void TestPrint::init()
 {
-    DialogSeam::reset();
-    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(openWindow());
     m_pdf = m_dir->filePath("pagina.pdf");
     PrinterSeam::setPdfOutput(m_pdf);
-    m_model = std::make_unique<Module1>();
-    m_window = std::make_unique<frmEcranPrincipal>(*m_model);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
 void TestPrint::cleanup()
 {
-    m_window.reset();
-    m_model.reset();
-    m_dir.reset();
+    closeWindow();
     PrinterSeam::setPdfOutput(QString());
 }
 
 void TestPrint::loadTemplate(QSize pixels)
 {
-    CommonDialog::queueAnswer(test::writeTemplate(m_dir->path(), "macheta.jpg", "JPEG", pixels, 150));
-    m_window->mnuIncarcaMacheta->trigger();
-    QVERIFY(m_window->MachetaIncarcata);
+    QVERIFY(loadScan(pixels));
 }
 
 void TestPrint::addGeneral(const QString &text, int x, int y, int font)
