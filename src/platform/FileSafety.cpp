@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -40,6 +42,20 @@ QString systemReason(int code, const QString &fallback)
     default:
         return QString::fromLocal8Bit(std::strerror(code));
     }
+}
+
+QString notRegularFile(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT ? QStringLiteral("fisierul nu exista") : systemReason(errno);
+    if (S_ISREG(status.st_mode))
+        return QString();
+    if (S_ISDIR(status.st_mode))
+        return systemReason(EISDIR);
+    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
+        return QStringLiteral("este un canal de comunicare, nu un fisier");
+    return QStringLiteral("este un dispozitiv, nu un fisier");
 }
 
 void removeStaleTemporaries(const QString &path)

@@ -9,6 +9,11 @@ namespace formulix {
 // system's own words otherwise; `fallback` when there is no code.
 QString systemReason(int code, const QString &fallback = QString());
 
+// Empty when `path` names a regular file (through any symbolic link); otherwise why it is not
+// one, in Romanian. Inputs are opened only after this: a FIFO blocks for ever and a device
+// never ends, and neither has a size to check.
+QString notRegularFile(const QString &path);
+
 // Removes what a killed write to `path` left beside it: files named `path` plus a dot and six
 // letters or digits, as our temporary files are named, untouched for a minute (so a write
 // still going on elsewhere keeps its file). Nothing else is touched.
