@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "platform/FileSafety.h"
 
@@ -272,8 +271,12 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
     QByteArray content = encodeSchema(module);
 
     // The file is rewritten over the old one, so a longer old file keeps its bytes after the
-    // new last record; readers ignore them.
-    QFile old(path);
+    // new last record; readers ignore them. Only a regular file is read: a pipe never ends.
+    QString reason;
+    const QString target = outputTarget(path, &reason);
+    if (target.isEmpty())
+        return fail(reason);
+    QFile old(target);
     if (old.exists()) {
         if (!old.open(QIODevice::ReadOnly))
             return fail(systemReason(errno, old.errorString()));
@@ -288,23 +291,17 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
         old.close();
     }
 
-    // A save killed on an earlier day may have left its temporary file beside this one.
-    removeStaleTemporaries(path);
-    // The default refuses to fall back to writing in place, so a failure can never leave a
-    // half-written file behind. Unbuffered, a write fails at once with the system's reason.
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return fail(systemReason(errno, file.errorString()));
-    errno = 0;
+    // Written beside the file and renamed onto it when whole; a read-only schema is kept.
+    OutputFile file;
+    if (!file.open(path, false, &reason))
+        return fail(reason);
     if (file.write(content) != content.size()) {
-        const QString reason = systemReason(errno, file.errorString());
-        file.cancelWriting();
+        reason = systemReason(file.failure());
+        file.discard();
         return fail(reason);
     }
-    errno = 0;
-    if (!file.commit())
-        return fail(systemReason(errno, file.errorString()));
+    if (!file.commit(&reason))
+        return fail(reason);
     return true;
 }
 

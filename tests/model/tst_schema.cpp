@@ -8,7 +8,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace formulix;
@@ -95,6 +98,8 @@ private slots:
     void saveFailure_data();
     void saveFailure();
     void staleTemporariesGoOnTheNextSave();
+    void saveRespectsWhatIsThere_data();
+    void saveRespectsWhatIsThere();
     void mutatedFiles();
 };
 
@@ -356,22 +361,104 @@ void TestSchema::saveFailure()
 }
 
 // A save killed half-way leaves its temporary file; the next save to that file removes it, and
-// nothing that only looks alike.
+// nothing of the user's that only looks alike.
 void TestSchema::staleTemporariesGoOnTheNextSave()
 {
     QTemporaryDir dir;
-    const QStringList names = {"a.tip.Ab12Cd", "a.tip.Fresh1", "a.tip.toolong", "b.tip.Ab12Cd", "a.tip"};
+    const QString kept = dir.filePath(QStringLiteral("kept.txt"));
+    QVERIFY(writeFile(kept, "the user's"));
+    const QStringList names = {".a.tip.formulix-Ab12Cd", ".a.tip.formulix-Fresh1", ".a.tip.formulix-Link01",
+                               ".b.tip.formulix-Ab12Cd", "a.tip.Ab12Cd", "a.tip.vechi1", "a.tip.backup", "a.tip"};
     const QDateTime old = QDateTime::currentDateTime().addDays(-1);
     for (const QString &name : names) {
-        QVERIFY(writeFile(dir.filePath(name), "x"));
-        if (name != QLatin1String("a.tip.Fresh1")) {
-            QFile file(dir.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(old, QFileDevice::FileModificationTime));
-        }
+        const QString path = dir.filePath(name);
+        if (name.contains(QLatin1String("Link")))
+            QVERIFY(QFile::link(kept, path));
+        else
+            QVERIFY(writeFile(path, "x"));
+        const QByteArray encoded = QFile::encodeName(path);
+        const timespec times[2] = {{0, UTIME_OMIT}, {old.toSecsSinceEpoch(), 0}};
+        if (!name.contains(QLatin1String("Fresh")))
+            QCOMPARE(utimensat(AT_FDCWD, encoded.constData(), times, AT_SYMLINK_NOFOLLOW), 0);
     }
     QVERIFY(saveSchemaFile(dir.filePath(QStringLiteral("a.tip")), layout(1, 0)));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
-             QStringList({"a.tip", "a.tip.Fresh1", "a.tip.toolong", "b.tip.Ab12Cd"}));
+    QStringList left = names;
+    left.removeOne(QStringLiteral(".a.tip.formulix-Ab12Cd"));
+    left.append(QStringLiteral("kept.txt"));
+    left.sort();
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name), left);
+    QCOMPARE(readFile(kept), QByteArray("the user's"));
+}
+
+// A save goes where the name leads and leaves what cannot be replaced as it was.
+void TestSchema::saveRespectsWhatIsThere_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("mask");     // the umask during the save
+    QTest::addColumn<int>("mode");     // the saved file's permissions; -1: refused
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("new file, shared folder") << "new" << 002 << 0664 << "";
+    QTest::newRow("new file, private umask") << "new" << 077 << 0600 << "";
+    QTest::newRow("old file keeps its mode") << "old 0640" << 022 << 0640 << "";
+    QTest::newRow("symbolic link") << "link" << 022 << 0644 << "";
+    QTest::newRow("read-only file") << "old 0444" << 022 << -1 << "poate fi doar citit";
+    QTest::newRow("pipe") << "fifo" << 022 << -1 << "canal de comunicare";
+    QTest::newRow("device") << "device" << 022 << -1 << "dispozitiv";
+}
+
+void TestSchema::saveRespectsWhatIsThere()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, mask);
+    QFETCH(int, mode);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("real")));
+    const QString path = dir.filePath(QStringLiteral("a.tip"));
+    const QString real = dir.filePath(QStringLiteral("real/b.tip"));
+    const QByteArray encoded = QFile::encodeName(path);
+    const QByteArray old = encodeSchema(layout(2, 0));
+    if (kind.startsWith(QLatin1String("old"))) {
+        QVERIFY(writeFile(path, old));
+        QCOMPARE(chmod(encoded.constData(), mode_t(kind.mid(4).toInt(nullptr, 8))), 0);
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(writeFile(real, old));
+        QCOMPARE(chmod(QFile::encodeName(real).constData(), 0644), 0);
+        QVERIFY(QFile::link(QStringLiteral("real/b.tip"), path));
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(mkfifo(encoded.constData(), 0644), 0);
+    } else if (kind == QLatin1String("device")) {
+        if (geteuid() != 0)
+            QSKIP("only root can make a device node");
+        QCOMPARE(mknod(encoded.constData(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    }
+    const mode_t given = umask(mode_t(mask));
+    QString error;
+    const bool saved = saveSchemaFile(path, layout(1, 1), &error);
+    umask(given);
+
+    struct stat status;
+    QCOMPARE(lstat(encoded.constData(), &status), 0);
+    if (mode < 0) {
+        QVERIFY(!saved);
+        QVERIFY2(error.contains(reason), qPrintable(error));
+        if (S_ISREG(status.st_mode))
+            QCOMPARE(readFile(path), old);
+        else
+            QVERIFY(S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode));
+    } else {
+        QVERIFY2(saved, qPrintable(error));
+        const QString written = kind == QLatin1String("link") ? real : path;
+        QCOMPARE(readFile(written), encodeSchema(layout(1, 1)));
+        QCOMPARE(QFileInfo(path).isSymLink(), kind == QLatin1String("link"));
+        QCOMPARE(stat(QFile::encodeName(written).constData(), &status), 0);
+        QCOMPARE(int(status.st_mode & 07777), mode);
+    }
+    // Nothing of ours is left in either folder.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).filter(QStringLiteral("formulix")),
+             QStringList());
+    QCOMPARE(QDir(dir.filePath(QStringLiteral("real"))).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("formulix")),
+             QStringList());
 }
 
 // Damaged and random files must never crash the reader; what it accepts must fit the tables
