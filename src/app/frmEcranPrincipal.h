@@ -312,6 +312,9 @@ private:
     // Sends the chosen pages to `job`, with a progress dialog that can stop it; true when every
     // page went out. Says how it ended.
     bool runPageJob(PageJob &job, const JobRequest &request, bool toPdf);
+    // A PDF export stopped before its end: the file asked for stays as it was, and the user may
+    // keep the finished pages in a file of their own.
+    void offerFinishedPages(PageJob &job, const QString &why);
     std::unique_ptr<RecordPages> recordPages(const RecordChoice &choice, QString *error) const;
     // The canvas as the page image: what "Tipareste" gives the page image.
     QSizeF pageSizeMm() const;

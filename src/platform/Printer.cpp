@@ -1,6 +1,6 @@
 #include "platform/Printer.h"
 
-#include "platform/FileSafety.h"
+#include "platform/TextRules.h"
 #include "platform/Units.h"
 
 #include <QDir>
@@ -10,7 +10,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QTemporaryFile>
+#include <QPdfWriter>
 
 #include <cstdio>
 
@@ -112,8 +112,21 @@ PageJob::~PageJob()
 {
     if (m_painter.isActive())
         m_painter.end();
-    if (!m_pdfTemporary.isEmpty())
-        QFile::remove(m_pdfTemporary);
+}
+
+QPagedPaintDevice *PageJob::device() const
+{
+    return m_pdf ? static_cast<QPagedPaintDevice *>(m_pdf.get()) : m_printer;
+}
+
+int PageJob::resolution() const
+{
+    return m_pdf ? m_pdf->resolution() : m_printer->resolution();
+}
+
+QString PageJob::fileFailure() const
+{
+    return QStringLiteral("Fisierul %1 nu a putut fi scris: %2.").arg(m_name, systemReason(m_file->failure()));
 }
 
 std::unique_ptr<PageJob> PageJob::toDefaultPrinter(QString *error)
@@ -146,21 +159,23 @@ std::unique_ptr<PageJob> PageJob::toPrinter(QPrinter *printer)
     return job;
 }
 
-std::unique_ptr<PageJob> PageJob::toPdf(const QString &path)
+std::unique_ptr<PageJob> PageJob::toPdf(const QString &path, bool replaceReadOnly)
 {
     std::unique_ptr<PageJob> job(new PageJob);
-    job->m_owned = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    job->m_owned->setOutputFormat(QPrinter::PdfFormat);
+    // Written through a device of ours, so a failed write tells why (a full disk, a size limit).
+    job->m_file = std::make_unique<OutputFile>();
+    job->m_pdf = std::make_unique<QPdfWriter>(job->m_file.get());
+    job->m_pdf->setResolution(1200);
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (!info.isNull()) {
         job->m_reference = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-        job->m_owned->setPageSize(job->m_reference->pageLayout().pageSize());
+        job->m_pdf->setPageSize(job->m_reference->pageLayout().pageSize());
     } else {
-        job->m_owned->setPageSize(QPageSize(QPageSize::A4));
+        job->m_pdf->setPageSize(QPageSize(QPageSize::A4));
     }
-    job->m_printer = job->m_owned.get();
     job->m_name = QDir::toNativeSeparators(path);
     job->m_pdfPath = path;
+    job->m_replaceReadOnly = replaceReadOnly;
     return job;
 }
 
@@ -169,7 +184,7 @@ void PageJob::prepare(PageOrientation orientation)
     // The device's own printable area, not Qt's default margins: the painter's origin is then
     // where the printer really starts printing (the whole sheet on a printer that prints to the
     // edge), which is what the offsets are measured from.
-    auto setUp = [orientation](QPrinter &printer) {
+    auto setUp = [orientation](QPagedPaintDevice &printer) {
         if (orientation == PageOrientation::Landscape)
             printer.setPageOrientation(QPageLayout::Landscape);
         else if (orientation == PageOrientation::Portrait)
@@ -180,7 +195,7 @@ void PageJob::prepare(PageOrientation orientation)
         printer.setPageLayout(layout);
         return printer.pageLayout().paintRect(QPageLayout::Millimeter);
     };
-    const QRectF own = setUp(*m_printer);
+    const QRectF own = setUp(*device());
     m_printable = m_reference ? setUp(*m_reference) : own;
     m_origin = m_printable.topLeft() - own.topLeft();
 }
@@ -196,29 +211,26 @@ std::unique_ptr<PageJob> PageJob::forPreview()
 
 bool PageJob::begin(PageOrientation orientation, const QString &documentName, QString *error)
 {
-    if (!m_pdfPath.isEmpty()) {
-        // A name of our own beside the file, so the rename at the end stays on one file system;
-        // one left by a killed export goes first.
-        removeStaleTemporaries(m_pdfPath);
-        QTemporaryFile reserve(m_pdfPath + QStringLiteral(".XXXXXX"));
-        reserve.setAutoRemove(false);
-        if (!reserve.open()) {
+    if (m_pdf) {
+        QString reason;
+        if (!m_file->open(m_pdfPath, m_replaceReadOnly, &reason)) {
             if (error)
-                *error = QStringLiteral("Fisierul %1 nu poate fi scris: %2.").arg(m_name, reserve.errorString());
+                *error = QStringLiteral("Fisierul %1 nu poate fi scris: %2.").arg(m_name, reason);
             return false;
         }
-        m_pdfTemporary = reserve.fileName();
-        reserve.close();
-        m_printer->setOutputFileName(m_pdfTemporary);
+        m_pdf->setTitle(documentName);
+        m_pdf->setCreator(documentName);
+    } else {
+        m_printer->setDocName(documentName);
     }
-    m_printer->setDocName(documentName);
     prepare(orientation);
     keepFreedHeap();
-    if (!m_painter.begin(m_printer)) {
+    if (!m_painter.begin(device())) {
         if (error)
-            *error = m_pdfPath.isEmpty()
-                ? QStringLiteral("Imprimanta %1 nu poate tipari documentul.").arg(m_name)
-                : QStringLiteral("Fisierul %1 nu poate fi scris.").arg(m_name);
+            *error = m_pdf ? QStringLiteral("Fisierul %1 nu poate fi scris.").arg(m_name)
+                           : QStringLiteral("Imprimanta %1 nu poate tipari documentul.").arg(m_name);
+        if (m_pdf)
+            m_file->discard();
         return false;
     }
     m_started = true;
@@ -237,12 +249,13 @@ QRectF PageJob::printableMm() const
 
 double PageJob::pixelsPerMm() const
 {
-    return m_printer->resolution() / MmPerInch;
+    return resolution() / MmPerInch;
 }
 
 QSizeF PageJob::paperMm() const
 {
-    return (m_reference ? m_reference.get() : m_printer)->pageLayout().fullRect(QPageLayout::Millimeter).size();
+    const QPagedPaintDevice *paper = m_reference ? m_reference.get() : device();
+    return paper->pageLayout().fullRect(QPageLayout::Millimeter).size();
 }
 
 bool PageJob::addPage(const PageContent &content, QSizeF pageMm, double offsetLeft,
@@ -250,9 +263,15 @@ bool PageJob::addPage(const PageContent &content, QSizeF pageMm, double offsetLe
 {
     if (!m_started)
         return false;
-    if (m_pages > 0 && !m_printer->newPage()) {
+    if (m_pdf && m_file->failure() != 0) {
         if (error)
-            *error = QStringLiteral("Imprimanta %1 nu a putut incepe pagina %2.").arg(m_name).arg(m_pages + 1);
+            *error = fileFailure();
+        return false;
+    }
+    if (m_pages > 0 && !device()->newPage()) {
+        if (error)
+            *error = m_pdf ? fileFailure()
+                           : QStringLiteral("Imprimanta %1 nu a putut incepe pagina %2.").arg(m_name).arg(m_pages + 1);
         return false;
     }
     // The painter's origin is the printable area's top-left corner, one unit a device pixel.
@@ -264,9 +283,10 @@ bool PageJob::addPage(const PageContent &content, QSizeF pageMm, double offsetLe
     renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, content, form);
     if (moved)
         m_painter.restore();
-    if (m_printer->printerState() == QPrinter::Error) {
+    if (m_pdf ? m_file->failure() != 0 : m_printer->printerState() == QPrinter::Error) {
         if (error)
-            *error = QStringLiteral("Imprimanta %1 nu a putut tipari pagina %2.").arg(m_name).arg(m_pages + 1);
+            *error = m_pdf ? fileFailure()
+                           : QStringLiteral("Imprimanta %1 nu a putut tipari pagina %2.").arg(m_name).arg(m_pages + 1);
         return false;
     }
     ++m_pages;
@@ -278,11 +298,27 @@ bool PageJob::finish(QString *error)
     if (!m_started)
         return false;
     m_started = false;
+    if (m_pdf) {
+        QString reason;
+        if (!m_painter.end() || m_file->failure() != 0) {
+            if (error)
+                *error = fileFailure();
+            m_file->discard();
+            return false;
+        }
+        if (!m_file->commit(&reason)) {
+            if (error)
+                *error = QStringLiteral("Fisierul %1 nu a putut fi scris: %2.").arg(m_name, reason);
+            return false;
+        }
+        return true;
+    }
     const bool ended = m_painter.end() && m_printer->printerState() != QPrinter::Error;
     if (!ended) {
         if (error)
-            *error = m_pdfPath.isEmpty() ? QStringLiteral("Imprimanta %1 nu a putut tipari documentul.").arg(m_name)
-                                         : QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);
+            *error = m_printer->outputFormat() == QPrinter::NativeFormat
+                ? QStringLiteral("Imprimanta %1 nu a putut tipari documentul.").arg(m_name)
+                : QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);
         return false;
     }
     if (m_printer->outputFormat() == QPrinter::NativeFormat) {
@@ -296,35 +332,58 @@ bool PageJob::finish(QString *error)
         }
         return true;
     }
-    if (m_pdfPath.isEmpty()) {
-        // A file chosen in the print dialog is written in place; at least say when it is cut.
-        const QString file = m_printer->outputFileName();
-        if (!file.isEmpty() && !endsAsPdf(file)) {
-            if (error)
-                *error = QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(QDir::toNativeSeparators(file));
-            return false;
-        }
-        return true;
-    }
-    if (!endsAsPdf(m_pdfTemporary)
-        || std::rename(QFile::encodeName(m_pdfTemporary).constData(), QFile::encodeName(m_pdfPath).constData()) != 0) {
+    // A file chosen in the print dialog is written in place; at least say when it is cut.
+    const QString file = m_printer->outputFileName();
+    if (!file.isEmpty() && !endsAsPdf(file)) {
         if (error)
-            *error = QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);
+            *error = QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(QDir::toNativeSeparators(file));
         return false;
     }
-    m_pdfTemporary.clear();
     return true;
 }
 
 bool PageJob::cancel(QString *error)
 {
-    if (!m_pdfPath.isEmpty() || m_printer->outputFormat() == QPrinter::PdfFormat)
+    if (m_pdf) {
+        // The pages done make a whole PDF of their own, kept aside until the user says.
+        if (m_started && !m_painter.end() && error)
+            *error = fileFailure();
+        m_started = false;
+        return m_file->failure() == 0;
+    }
+    if (m_printer->outputFormat() == QPrinter::PdfFormat)
         return finish(error);
     m_started = false;
     m_printer->abort();
     if (m_painter.isActive())
         m_painter.end();
     return true;
+}
+
+QString PageJob::finishedPagesName() const
+{
+    if (!m_pdf)
+        return QString();
+    const QFileInfo asked(m_file->target().isEmpty() ? m_pdfPath : m_file->target());
+    const QString suffix = asked.suffix().isEmpty() ? QString() : QStringLiteral(".") + asked.suffix();
+    return asked.dir().filePath(QStringLiteral("%1 (incomplet, %2)%3")
+                                    .arg(asked.completeBaseName(),
+                                         countOf(m_pages, QStringLiteral("pagina"), QStringLiteral("pagini")), suffix));
+}
+
+QString PageJob::keepFinishedPages(QString *error)
+{
+    if (!m_pdf || m_started || m_pages == 0) {
+        if (error)
+            *error = QStringLiteral("Nicio pagina nu a fost terminata.");
+        return QString();
+    }
+    QString reason;
+    const QString kept = m_file->keepAs(finishedPagesName(), &reason);
+    if (kept.isEmpty() && error)
+        *error = QStringLiteral("Fisierul %1 nu a putut fi scris: %2.")
+                     .arg(QDir::toNativeSeparators(finishedPagesName()), reason);
+    return kept;
 }
 
 PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,

@@ -2,6 +2,7 @@
 // Printing pages of texts at true size: on the system's default printer, on a printer the user
 // chose, or into a PDF file. Tests can send the default printer's pages to a PDF file instead.
 
+#include "platform/FileSafety.h"
 #include "platform/PageRenderer.h"
 
 #include <QPainter>
@@ -9,6 +10,8 @@
 #include <QString>
 #include <memory>
 
+class QPagedPaintDevice;
+class QPdfWriter;
 class QPrinter;
 
 namespace formulix {
@@ -47,9 +50,10 @@ public:
     // no printer; never nullptr.
     static std::unique_ptr<PageJob> forPreview();
     // A PDF file on the default printer's paper (A4 without a printer). It is written beside
-    // `path` and takes that name only when the job finishes, so a failed job leaves nothing
-    // half-written under it.
-    static std::unique_ptr<PageJob> toPdf(const QString &path);
+    // `path` and takes that name only when the job finishes, so a failed or cancelled job leaves
+    // the old file as it was and nothing half-written under the name. A read-only file is
+    // replaced only when `replaceReadOnly`.
+    static std::unique_ptr<PageJob> toPdf(const QString &path, bool replaceReadOnly = false);
 
     // Sets the printer up for the orientation without starting: the paper and the printable
     // area are then known (a preview shows them).
@@ -67,17 +71,30 @@ public:
     int pagesDone() const { return m_pages; }
     // Ends the job: every page goes out (a PDF file takes its name); false with the reason.
     bool finish(QString *error);
-    // Stops the job: a printer's job is withdrawn, a PDF keeps the pages done.
+    // Stops the job: a printer's job is withdrawn; a PDF file keeps the pages done aside, under no
+    // name, until keepFinishedPages() (a file chosen in the print dialog keeps them in place).
     bool cancel(QString *error);
+    // After cancel(), the finished pages of a PDF go to a file of their own beside the one asked
+    // for, which stays as it was. The name taken, or empty with the reason.
+    QString keepFinishedPages(QString *error);
+    // The name keepFinishedPages() would try first.
+    QString finishedPagesName() const;
 
 private:
     PageJob() = default;
+
+    QPagedPaintDevice *device() const;
+    int resolution() const;
+    // Why the file could not be written, naming it.
+    QString fileFailure() const;
 
     std::unique_ptr<QPrinter> m_owned;
     QPrinter *m_printer = nullptr;
     QString m_name;
     QString m_pdfPath; // the name the file takes at the end
-    QString m_pdfTemporary;
+    bool m_replaceReadOnly = false;
+    std::unique_ptr<OutputFile> m_file; // declared before the writer, which writes into it
+    std::unique_ptr<QPdfWriter> m_pdf;
     // A PDF takes the default printer's paper and printable area, so its texts land where that
     // printer puts them.
     std::unique_ptr<QPrinter> m_reference;

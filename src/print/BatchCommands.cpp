@@ -90,11 +90,15 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
             QString ignored;
             job.cancel(&ignored);
             const qint64 record = pages->recordOf(page);
-            MessageBox::information(this, applicationTitle(),
-                                    record > 0 ? QStringLiteral("Inregistrarea %1: %2 Lucrarea a fost oprita.").arg(record).arg(error)
-                                               : error);
+            const QString told = record > 0 ? QStringLiteral("Inregistrarea %1: %2 Lucrarea a fost oprita.").arg(record).arg(error)
+                                            : error;
+            if (toPdf)
+                offerFinishedPages(job, told);
+            else
+                MessageBox::information(this, applicationTitle(), told);
             return false;
         }
+        JobSeam::afterPage(page + 1);
     }
     progress.setValue(progress.maximum());
     const bool ended = cancelled ? job.cancel(&error) : job.finish(&error);
@@ -104,17 +108,41 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     }
     const qint64 sent = job.pagesDone();
     QString message;
-    if (cancelled && !toPdf)
+    if (cancelled && toPdf) {
+        offerFinishedPages(job, QStringLiteral("Oprit la cerere."));
+        return false;
+    }
+    if (cancelled)
         message = QStringLiteral("Tiparirea a fost anulata: nicio pagina nu a ajuns la imprimanta %1.").arg(job.printerName());
     else if (toPdf)
-        message = QStringLiteral("%1In fisierul %2: %3.")
-                      .arg(cancelled ? QStringLiteral("Oprit la cerere. ") : QString(), job.printerName(),
-                           countOf(sent, QStringLiteral("pagina"), QStringLiteral("pagini")));
+        message = QStringLiteral("In fisierul %1: %2.")
+                      .arg(job.printerName(), countOf(sent, QStringLiteral("pagina"), QStringLiteral("pagini")));
     else
         message = QStringLiteral("La imprimanta %1: %2.")
                       .arg(job.printerName(), countOf(sent, QStringLiteral("pagina trimisa"), QStringLiteral("pagini trimise")));
     MessageBox::information(this, applicationTitle(), message);
     return !cancelled;
+}
+
+void frmEcranPrincipal::offerFinishedPages(PageJob &job, const QString &why)
+{
+    const QString untouched = QStringLiteral("%1 Fisierul %2 a ramas cum era.").arg(why, job.printerName());
+    if (job.pagesDone() == 0) {
+        MessageBox::information(this, applicationTitle(), untouched);
+        return;
+    }
+    const QString done = job.pagesDone() == 1
+        ? QStringLiteral("pagina terminata")
+        : QStringLiteral("cele %1 terminate").arg(countOf(job.pagesDone(), QStringLiteral("pagina"), QStringLiteral("pagini")));
+    const QString question = QStringLiteral("%1\n\nPastrati %2 intr-un fisier separat, %3?")
+                                 .arg(untouched, done, QDir::toNativeSeparators(job.finishedPagesName()));
+    if (MessageBox::question(this, applicationTitle(), question) != MessageBox::Answer::Yes)
+        return;
+    QString error;
+    const QString kept = job.keepFinishedPages(&error);
+    MessageBox::information(this, applicationTitle(),
+                            kept.isEmpty() ? error
+                                           : QStringLiteral("Paginile terminate sunt in fisierul %1.").arg(QDir::toNativeSeparators(kept)));
 }
 
 void frmEcranPrincipal::printRecords()

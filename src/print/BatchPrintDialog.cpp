@@ -53,6 +53,25 @@ qint64 JobSeam::cancelAfter()
     return cancelPages();
 }
 
+namespace {
+std::function<void(qint64)> &afterPageCall()
+{
+    static std::function<void(qint64)> call;
+    return call;
+}
+} // namespace
+
+void JobSeam::setAfterPage(std::function<void(qint64)> call)
+{
+    afterPageCall() = std::move(call);
+}
+
+void JobSeam::afterPage(qint64 pagesDone)
+{
+    if (afterPageCall())
+        afterPageCall()(pagesDone);
+}
+
 void BatchPrintDialog::queueAnswer(const JobRequest &request)
 {
     seam().answers.append(request);

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QList>
 #include <memory>
+#include <functional>
 #include <optional>
 
 class QCheckBox;
@@ -38,6 +39,10 @@ namespace JobSeam {
 // Tests: a job stops as if "Anulare" were pressed once this many pages went out; -1 never.
 void setCancelAfter(qint64 pages);
 qint64 cancelAfter();
+// Tests: called with the count of pages done after each page of a job, as if something else
+// happened meanwhile (a table rewritten); empty for none.
+void setAfterPage(std::function<void(qint64)> call);
+void afterPage(qint64 pagesDone);
 } // namespace JobSeam
 
 class BatchPrintDialog : public QDialog

@@ -83,7 +83,8 @@ private slots:
     void pagesFollowTheChosenRecords_data();
     void pagesFollowTheChosenRecords();
     void gridSelectionIsOffered();
-    void cancelledJobKeepsThePagesDone();
+    void stoppedExportKeepsTheOldFile_data();
+    void stoppedExportKeepsTheOldFile();
     void withoutATableOnlyTheLayoutPrints();
     void unwritablePdfIsTold();
     void previewShowsWhatThePdfHolds_data();
@@ -225,15 +226,68 @@ void TestBatch::gridSelectionIsOffered()
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
-void TestBatch::cancelledJobKeepsThePagesDone()
+void TestBatch::stoppedExportKeepsTheOldFile_data()
 {
-    openExample();
-    JobSeam::setCancelAfter(2);
+    QTest::addColumn<bool>("tableChanges"); // stopped by a table rewritten meanwhile, else by "Anulare"
+    QTest::addColumn<bool>("keep");         // the user keeps the finished pages
+    QTest::addColumn<int>("pagesDone");
+    QTest::addColumn<QString>("keptName");
+    QTest::newRow("cancelled, pages dropped") << false << false << 2 << "clasa (incomplet, 2 pagini).pdf";
+    QTest::newRow("cancelled, pages kept") << false << true << 2 << "clasa (incomplet, 2 pagini).pdf";
+    QTest::newRow("table rewritten, pages dropped") << true << false << 256 << "clasa (incomplet, 256 de pagini).pdf";
+    QTest::newRow("table rewritten, pages kept") << true << true << 256 << "clasa (incomplet, 256 de pagini).pdf";
+}
+
+void TestBatch::stoppedExportKeepsTheOldFile()
+{
+    QFETCH(bool, tableChanges);
+    QFETCH(bool, keep);
+    QFETCH(int, pagesDone);
+    QFETCH(QString, keptName);
+    // The pupils sixty times over, as a spreadsheet: rows are read 256 at a time.
+    const QString csv = m_dir->filePath(QStringLiteral("elevi.csv"));
+    const QList<QByteArray> lines = readFile(Examples + QStringLiteral("/elevi.csv")).trimmed().split('\n');
+    QByteArray table = lines.first() + '\n';
+    for (int copy = 0; copy < 60; ++copy)
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            table += lines.at(i) + '\n';
+    QVERIFY(writeFile(csv, table));
+    loadTemplate(*m_window, Examples + QStringLiteral("/certificat.jpg"));
+    openSchema(*m_window, Examples + QStringLiteral("/certificat.tip"));
+    loadDatabase(*m_window, csv);
+    QVERIFY(chooseTable(*m_window, QStringLiteral("elevi")));
+    DialogSeam::reset();
+    const QString pdf = m_dir->filePath(QStringLiteral("clasa.pdf"));
+    QVERIFY(writeFile(pdf, "the good file of yesterday"));
+    if (tableChanges) {
+        JobSeam::setAfterPage([&](qint64 done) {
+            if (done == 2)
+                QVERIFY(writeFile(csv, table + lines.at(1) + '\n'));
+        });
+    } else {
+        JobSeam::setCancelAfter(2);
+    }
+    const auto forget = qScopeGuard([] { JobSeam::setAfterPage({}); });
+    MessageBox::queueAnswer(keep ? MessageBox::Answer::Yes : MessageBox::Answer::No);
     JobRequest request;
     request.choice.kind = RecordChoice::All;
-    const QString pdf = exportPdf(request);
-    QCOMPARE(pdfPages(pdf), 2);
-    QVERIFY(MessageBox::shown().constLast().text.contains(QStringLiteral("Oprit la cerere")));
+    exportPdf(request);
+
+    QCOMPARE(readFile(pdf), QByteArray("the good file of yesterday"));
+    const QString kept = m_dir->filePath(keptName);
+    QStringList files = {"clasa.pdf", "elevi.csv"};
+    if (keep)
+        files.prepend(QFileInfo(kept).fileName());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), files);
+    if (keep)
+        QCOMPARE(pdfPages(kept), pagesDone);
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    QVERIFY(!shown.isEmpty());
+    const MessageBox::Shown &asked = shown.at(keep ? shown.size() - 2 : shown.size() - 1);
+    QVERIFY(asked.question);
+    QVERIFY2(asked.text.contains(QStringLiteral("a ramas cum era")) && asked.text.contains(QFileInfo(kept).fileName())
+                 && asked.text.contains(tableChanges ? QStringLiteral("Lucrarea a fost oprita") : QStringLiteral("Oprit la cerere")),
+             qPrintable(asked.text));
 }
 
 void TestBatch::withoutATableOnlyTheLayoutPrints()
