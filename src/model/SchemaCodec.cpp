@@ -189,9 +189,11 @@ QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile)
         const QFileInfo info(path);
         return info.isFile() ? info.absoluteFilePath() : QString();
     };
-    if (QString found = existingFile(stored); !found.isEmpty())
-        return found;
-    if (QDir::isRelativePath(stored) && !stored.contains(u'\\')) {
+    const bool relative = QDir::isRelativePath(stored);
+    if (!relative) {
+        if (QString found = existingFile(stored); !found.isEmpty())
+            return found;
+    } else if (!stored.contains(u'\\')) {
         if (QString found = existingFile(schemaDir.filePath(stored)); !found.isEmpty())
             return found;
     }
@@ -206,7 +208,7 @@ QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile)
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return schemaDir.absoluteFilePath(entry);
     }
-    return QString();
+    return relative ? existingFile(stored) : QString();
 }
 
 SchemaResult decodeSchema(QByteArrayView bytes)

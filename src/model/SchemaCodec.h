@@ -80,11 +80,12 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error =
 // more than full tables need, so a wrongly picked huge file costs nothing.
 SchemaResult loadSchemaFile(const QString &path);
 
-// Where the database a schema names is on this computer: the stored path when it exists (a
-// relative one also from the schema's folder), else a file of the same name in the schema's
-// folder (the name taken after the last slash or backslash, the letter case as the folder has it), as
-// when a schema travels with its database or was made on another computer. Empty when none
-// is found. The schema itself is not changed.
+// Where the database a schema names is on this computer: the stored path when it is absolute
+// and exists, a relative one from the schema's folder, else a file of the same name in the
+// schema's folder (the name taken after the last slash or backslash, the letter case as the
+// folder has it), as when a schema travels with its database or was made on another computer;
+// only then a relative path from the current folder, so that what the schema's folder holds
+// prints wherever the program runs. Empty when none is found. The schema itself is not changed.
 QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile);
 
 // Windows-1250, the files' code page (Romanian Windows), one character per byte.
