@@ -312,9 +312,17 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
 
 SchemaResult loadSchemaFile(const QString &path)
 {
+    SchemaResult failed;
+    failed.reason = notRegularFile(path);
+    if (!failed.reason.isEmpty())
+        return failed;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        failed.reason = errno == EACCES || errno == EPERM ? QStringLiteral("nu aveti drept de citire")
+                                                          : systemReason(errno, file.errorString());
+        return failed;
+    }
     const QByteArray bytes = file.read(MaxSchemaSize);
     if (file.error() != QFileDevice::NoError)
         return {};

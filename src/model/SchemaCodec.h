@@ -48,7 +48,8 @@ enum class SchemaStatus {
 struct SchemaResult
 {
     SchemaStatus status = SchemaStatus::CannotOpen;
-    Schema schema; // filled only when Loaded
+    Schema schema;  // filled only when Loaded
+    QString reason; // why it was CannotOpen, in Romanian, when the system says
 
     bool ok() const { return status == SchemaStatus::Loaded; }
 };
@@ -76,7 +77,8 @@ void applySchema(const Schema &schema, Module1 &module);
 // The path is used as given (no extension is added).
 bool saveSchemaFile(const QString &path, const Module1 &module, QString *error = nullptr);
 
-// Opens and decodes a file; one that cannot be opened or read gives CannotOpen. Reads no
+// Opens and decodes a file; one that cannot be opened or read gives CannotOpen, and so does
+// anything but a regular file, before it is opened (a pipe would block for ever). Reads no
 // more than full tables need, so a wrongly picked huge file costs nothing.
 SchemaResult loadSchemaFile(const QString &path);
 
