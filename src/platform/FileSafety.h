@@ -14,6 +14,10 @@ QString systemReason(int code, const QString &fallback = QString());
 // never ends, and neither has a size to check.
 QString notRegularFile(const QString &path);
 
+// True when both paths name one existing file, through any symbolic or hard link: compared by
+// device and inode, since two different strings may name the same file.
+bool sameFile(const QString &first, const QString &second);
+
 // Removes what a killed write to `path` left beside it: files named `path` plus a dot and six
 // letters or digits, as our temporary files are named, untouched for a minute (so a write
 // still going on elsewhere keeps its file). Nothing else is touched.
