@@ -70,14 +70,18 @@ int runFormulix(int &argc, char **argv, bool quitWhenIdle)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
-    // A run without the window needs no display: a terminal or a scheduled job has none.
-    const bool commandLine = wantsCommandLine(arguments);
-    if (commandLine && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (wantsCommandLine(arguments)) {
+        return runCommandLine(arguments, [&] {
+            // A run without the window needs no display: a terminal or a scheduled job has none.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            auto app = std::make_unique<QApplication>(argc, argv);
+            prepareApplication(*app);
+            return std::unique_ptr<QCoreApplication>(std::move(app));
+        });
+    }
     QApplication app(argc, argv);
     prepareApplication(app);
-    if (commandLine)
-        return runCommandLine(arguments);
     Module1 model;
     frmEcranPrincipal window(model);
     window.showAtStart();

@@ -5,9 +5,13 @@
 //   formulix --pdf OUT.pdf [--records all|N|N-M] [--copies K] [--template IMAGE]
 //            [--portrait] [--password P] SCHEMA.tip
 //   formulix --print [same options] SCHEMA.tip
+//   formulix --help | --version
 
 #include <QStringList>
-#include <optional>
+#include <functional>
+#include <memory>
+
+class QCoreApplication;
 
 namespace formulix {
 
@@ -20,10 +24,15 @@ enum CommandLineStatus {
     RunOutput = 5,   // the PDF cannot be written or the printer fails
 };
 
-// True when the arguments ask for a run without the window.
+// True when the arguments (the program's name first) ask for a run without the window: any
+// argument that starts with "-" does, so a mistyped option is told on the terminal rather than
+// opening the window or failing for want of a display.
 bool wantsCommandLine(const QStringList &arguments);
 
-// Runs it (an application object must exist); messages go to stderr, the page count to stdout.
-int runCommandLine(const QStringList &arguments);
+// Runs it; messages go to stderr, the page count to stdout. "--help", "--version" and every
+// usage error are answered before `makeApplication` is called, so they work with no display
+// at all; the run itself keeps the application object it makes until it ends.
+int runCommandLine(const QStringList &arguments,
+                   const std::function<std::unique_ptr<QCoreApplication>()> &makeApplication);
 
 } // namespace formulix

@@ -188,9 +188,11 @@ QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile)
         const QFileInfo info(path);
         return info.isFile() ? info.absoluteFilePath() : QString();
     };
-    if (QString found = existingFile(stored); !found.isEmpty())
-        return found;
-    if (QDir::isRelativePath(stored) && !stored.contains(u'\\')) {
+    const bool relative = QDir::isRelativePath(stored);
+    if (!relative) {
+        if (QString found = existingFile(stored); !found.isEmpty())
+            return found;
+    } else if (!stored.contains(u'\\')) {
         if (QString found = existingFile(schemaDir.filePath(stored)); !found.isEmpty())
             return found;
     }
@@ -205,7 +207,7 @@ QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile)
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return schemaDir.absoluteFilePath(entry);
     }
-    return QString();
+    return relative ? existingFile(stored) : QString();
 }
 
 SchemaResult decodeSchema(QByteArrayView bytes)
@@ -307,9 +309,17 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
 
 SchemaResult loadSchemaFile(const QString &path)
 {
+    SchemaResult failed;
+    failed.reason = notRegularFile(path);
+    if (!failed.reason.isEmpty())
+        return failed;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        failed.reason = errno == EACCES || errno == EPERM ? QStringLiteral("nu aveti drept de citire")
+                                                          : systemReason(errno, file.errorString());
+        return failed;
+    }
     const QByteArray bytes = file.read(MaxSchemaSize);
     if (file.error() != QFileDevice::NoError)
         return {};

@@ -48,7 +48,8 @@ enum class SchemaStatus {
 struct SchemaResult
 {
     SchemaStatus status = SchemaStatus::CannotOpen;
-    Schema schema; // filled only when Loaded
+    Schema schema;  // filled only when Loaded
+    QString reason; // why it was CannotOpen, in Romanian, when the system says
 
     bool ok() const { return status == SchemaStatus::Loaded; }
 };
@@ -76,15 +77,17 @@ void applySchema(const Schema &schema, Module1 &module);
 // The path is used as given (no extension is added).
 bool saveSchemaFile(const QString &path, const Module1 &module, QString *error = nullptr);
 
-// Opens and decodes a file; one that cannot be opened or read gives CannotOpen. Reads no
+// Opens and decodes a file; one that cannot be opened or read gives CannotOpen, and so does
+// anything but a regular file, before it is opened (a pipe would block for ever). Reads no
 // more than full tables need, so a wrongly picked huge file costs nothing.
 SchemaResult loadSchemaFile(const QString &path);
 
-// Where the database a schema names is on this computer: the stored path when it exists (a
-// relative one also from the schema's folder), else a file of the same name in the schema's
-// folder (the name taken after the last slash or backslash, the letter case as the folder has it), as
-// when a schema travels with its database or was made on another computer. Empty when none
-// is found. The schema itself is not changed.
+// Where the database a schema names is on this computer: the stored path when it is absolute
+// and exists, a relative one from the schema's folder, else a file of the same name in the
+// schema's folder (the name taken after the last slash or backslash, the letter case as the
+// folder has it), as when a schema travels with its database or was made on another computer;
+// only then a relative path from the current folder, so that what the schema's folder holds
+// prints wherever the program runs. Empty when none is found. The schema itself is not changed.
 QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile);
 
 // Windows-1250, the files' code page (Romanian Windows), one character per byte.

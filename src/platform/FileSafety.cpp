@@ -62,6 +62,15 @@ QString notRegularFile(const QString &path)
     return QStringLiteral("este un dispozitiv, nu un fisier");
 }
 
+bool sameFile(const QString &first, const QString &second)
+{
+    struct stat one;
+    struct stat other;
+    return ::stat(QFile::encodeName(first).constData(), &one) == 0
+        && ::stat(QFile::encodeName(second).constData(), &other) == 0 && one.st_dev == other.st_dev
+        && one.st_ino == other.st_ino;
+}
+
 QString temporaryPattern(const QString &path)
 {
     const QFileInfo target(path);

@@ -16,6 +16,10 @@ QString systemReason(int code, const QString &fallback = QString());
 // never ends, and neither has a size to check.
 QString notRegularFile(const QString &path);
 
+// True when both paths name one existing file, through any symbolic or hard link: compared by
+// device and inode, since two different strings may name the same file.
+bool sameFile(const QString &first, const QString &second);
+
 // The name of a temporary file for `path`: hidden, and of a pattern no user writes.
 QString temporaryPattern(const QString &path);
 

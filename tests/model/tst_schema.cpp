@@ -540,16 +540,20 @@ void TestSchema::findsTheSchemasDatabase()
 {
     QFETCH(QString, stored);
     QFETCH(QString, found);
+    // The schema's folder, and the current folder with files of the same names, which a
+    // schema's relative path never means while its own folder has them.
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkpath("date"));
-    for (const char *name : {"elevi.mdb", "date/elevi.mdb"}) {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+    QTemporaryDir current;
+    for (const QTemporaryDir *folder : {&dir, &current}) {
+        QVERIFY(QDir(folder->path()).mkpath("date"));
+        for (const char *name : {"elevi.mdb", "date/elevi.mdb"}) {
+            QFile file(folder->filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
     }
     const QString schema = dir.filePath("certificat.tip");
-    // Whatever the current folder: the stored relative path is not looked for there alone.
     const QString before = QDir::currentPath();
-    QDir::setCurrent(QDir::tempPath());
+    QDir::setCurrent(current.path());
     const QString result = findSchemaDatabase(stored, schema);
     QDir::setCurrent(before);
     QCOMPARE(result, found.isEmpty() ? QString() : QFileInfo(dir.filePath(found)).absoluteFilePath());

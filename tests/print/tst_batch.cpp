@@ -23,6 +23,8 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace formulix;
 using namespace formulix::test;
@@ -483,7 +485,9 @@ void TestBatch::cutPdfIsNotKept()
 
 void TestBatch::commandLine_data()
 {
-    QTest::addColumn<QStringList>("arguments"); // OUT stands for the PDF file, SCHEMA for the example
+    // OUT stands for the PDF file, SCHEMA for the example; SPREADSHEET for a schema beside its
+    // database, a CSV file, and run from a folder that has another of the same name.
+    QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("pages");
     QTest::addColumn<QString>("said"); // on stdout when it succeeds, else on stderr
@@ -492,16 +496,33 @@ void TestBatch::commandLine_data()
         << QStringList({"--pdf", "OUT", "--records", "3-5", "--copies", "2", "--template", "TEMPLATE", "SCHEMA"})
         << 0 << 6 << "6 pagini";
     QTest::newRow("one record") << QStringList({"--pdf", "OUT", "--records", "4", "SCHEMA"}) << 0 << 1 << "1 pagina";
+    QTest::newRow("values after =") << QStringList({"--pdf=OUT", "--records=4", "SCHEMA"}) << 0 << 1 << "1 pagina";
     QTest::newRow("a schema on a spreadsheet") << QStringList({"--pdf", "OUT", "--records", "2-4", "SPREADSHEET"}) << 0
                                                << 3 << "3 pagini";
+    QTest::newRow("help") << QStringList({"--help"}) << 0 << 0 << "--password PAROLA";
+    QTest::newRow("version") << QStringList({"--version"}) << 0 << 0 << "Formulix " FORMULIX_VERSION "\n";
     QTest::newRow("range past the table") << QStringList({"--pdf", "OUT", "--records", "9-12", "SCHEMA"}) << 4 << 0
                                           << "inregistrarea 12 nu exista";
     QTest::newRow("bad range") << QStringList({"--pdf", "OUT", "--records", "5-3", "SCHEMA"}) << 2 << 0 << "--records";
     QTest::newRow("no schema") << QStringList({"--pdf", "OUT"}) << 2 << 0 << "lipseste schema";
+    QTest::newRow("no output") << QStringList({"--records", "3", "SCHEMA"}) << 2 << 0 << "alegeti fie --pdf";
     QTest::newRow("unknown option") << QStringList({"--pdf", "OUT", "--culoare", "SCHEMA"}) << 2 << 0 << "--culoare";
+    QTest::newRow("unknown short option") << QStringList({"-x", "SCHEMA"}) << 2 << 0 << "optiune necunoscuta: -x";
+    QTest::newRow("value forgotten") << QStringList({"--pdf", "--records", "3", "SCHEMA"}) << 2 << 0
+                                     << "optiunea --pdf cere o valoare";
+    QTest::newRow("option twice") << QStringList({"--pdf", "OUT", "--copies", "2", "--copies", "3", "SCHEMA"}) << 2
+                                  << 0 << "--copies este data de doua ori";
     QTest::newRow("unreadable schema") << QStringList({"--pdf", "OUT", "nu-exista.tip"}) << 3 << 0 << "nu-exista.tip";
+    QTest::newRow("schema is a pipe") << QStringList({"--pdf", "OUT", "PIPE"}) << 3 << 0 << "canal de comunicare";
     QTest::newRow("missing database") << QStringList({"--pdf", "OUT", "ALONE"}) << 4 << 0 << "elevi.mdb a schemei nu exista";
     QTest::newRow("unwritable PDF") << QStringList({"--pdf", "NOWHERE", "SCHEMA"}) << 5 << 0 << "nu poate fi scris";
+    QTest::newRow("PDF over the schema") << QStringList({"--pdf", "SPREADSHEET", "SPREADSHEET"}) << 5 << 0
+                                         << "este chiar schema";
+    QTest::newRow("PDF over the database by a symbolic link") << QStringList({"--pdf", "TO_DATABASE", "SPREADSHEET"})
+                                                              << 5 << 0 << "este chiar baza de date";
+    QTest::newRow("PDF over the template by a hard link")
+        << QStringList({"--pdf", "TO_TEMPLATE", "--template", "TEMPLATE_COPY", "SPREADSHEET"}) << 5 << 0
+        << "este chiar macheta";
 }
 
 void TestBatch::commandLine()
@@ -520,31 +541,53 @@ void TestBatch::commandLine()
     onCsv.CaleBazaDate = QStringLiteral("elevi.csv");
     onCsv.NumeTabela = QStringLiteral("elevi");
     QVERIFY(saveSchemaFile(spreadsheet, onCsv));
-    QVERIFY(QFile::copy(Examples + QStringLiteral("/elevi.csv"), m_dir->filePath(QStringLiteral("elevi.csv"))));
+    const QByteArray pupils = readFile(Examples + QStringLiteral("/elevi.csv"));
+    const QString database = m_dir->filePath(QStringLiteral("elevi.csv"));
+    QVERIFY(writeFile(database, pupils));
+    // The folder the program runs from, with other pupils under the same name.
+    const QString elsewhere = m_dir->filePath(QStringLiteral("alta"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    QVERIFY(writeFile(elsewhere + QStringLiteral("/elevi.csv"), QByteArray(pupils).replace("Ionescu Maria", "Vasilescu Ana")));
+    const QString templateCopy = m_dir->filePath(QStringLiteral("macheta.jpg"));
+    QVERIFY(QFile::copy(Examples + QStringLiteral("/certificat.jpg"), templateCopy));
+    QVERIFY(QFile::link(database, m_dir->filePath(QStringLiteral("spre-date.pdf"))));
+    QVERIFY(::link(QFile::encodeName(templateCopy).constData(), QFile::encodeName(m_dir->filePath(QStringLiteral("tot-macheta.pdf"))).constData()) == 0);
+    const QString pipe = m_dir->filePath(QStringLiteral("canal.tip"));
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
     const QString pdf = m_dir->filePath(QStringLiteral("iesire.pdf"));
+    const QHash<QString, QString> placed = {{"OUT", pdf},
+                                            {"NOWHERE", m_dir->filePath(QStringLiteral("lipsa/iesire.pdf"))},
+                                            {"SCHEMA", Examples + QStringLiteral("/certificat.tip")},
+                                            {"TEMPLATE", Examples + QStringLiteral("/certificat.jpg")},
+                                            {"TEMPLATE_COPY", templateCopy},
+                                            {"TO_DATABASE", m_dir->filePath(QStringLiteral("spre-date.pdf"))},
+                                            {"TO_TEMPLATE", m_dir->filePath(QStringLiteral("tot-macheta.pdf"))},
+                                            {"ALONE", alone},
+                                            {"PIPE", pipe},
+                                            {"SPREADSHEET", spreadsheet}};
     for (QString &argument : arguments) {
-        argument = argument == QLatin1String("OUT")        ? pdf
-            : argument == QLatin1String("NOWHERE")         ? m_dir->filePath(QStringLiteral("lipsa/iesire.pdf"))
-            : argument == QLatin1String("SCHEMA")          ? Examples + QStringLiteral("/certificat.tip")
-            : argument == QLatin1String("TEMPLATE")        ? Examples + QStringLiteral("/certificat.jpg")
-            : argument == QLatin1String("ALONE")           ? alone
-            : argument == QLatin1String("SPREADSHEET")     ? spreadsheet
-                                                           : argument;
+        const qsizetype value = argument.indexOf(u'=') + 1; // --option=VALUE
+        argument = argument.left(value) + placed.value(argument.mid(value), argument.mid(value));
     }
-    // No display and no platform named: as from a terminal or a scheduled job.
+    const QByteArrayList inputs = {readFile(spreadsheet), pupils, readFile(templateCopy)};
+    // No display and no platform named: as from a terminal or a scheduled job. A blocked run is
+    // killed when the test gives up on it.
     QProcess run;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     run.setProcessEnvironment(environment);
+    run.setWorkingDirectory(elsewhere);
     run.start(QStringLiteral(FORMULIX_BINARY), arguments);
     QVERIFY(run.waitForFinished(120000));
     const QString out = QString::fromUtf8(run.readAllStandardOutput());
     const QString err = QString::fromUtf8(run.readAllStandardError());
+    QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), status);
     QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
-    if (status != 0) {
+    QCOMPARE(QByteArrayList({readFile(spreadsheet), readFile(database), readFile(templateCopy)}), inputs);
+    if (pages == 0) {
         QVERIFY(!QFile::exists(pdf));
         return;
     }
