@@ -43,6 +43,9 @@ const Option Table[] = {
      "pagina ia marimea machetei, ca pe ecran (fara ea, zona tiparibila a hartiei)"},
     {"--portrait", nullptr, Kind::Optional, "orientare portret (implicit peisaj)"},
     {"--password", "PAROLA", Kind::Optional, "parola bazei de date"},
+    {"--force", nullptr, Kind::Optional, "inlocuieste si un fisier PDF care poate fi doar citit"},
+    {"--keep-partial", nullptr, Kind::Optional,
+     "pastreaza paginile terminate ale unei lucrari oprite intr-un fisier separat"},
     {"--help", nullptr, Kind::Answer, "arata acest text"},
     {"--version", nullptr, Kind::Answer, "arata versiunea programului"},
 };
@@ -257,7 +260,10 @@ int run(const Given &given, RecordChoice choice)
     }
 
     QString error;
-    std::unique_ptr<PageJob> job = print ? PageJob::toDefaultPrinter(&error) : PageJob::toPdf(pdf);
+    if (!pdf.isEmpty() && !given.has("--force") && isReadOnlyFile(outputTarget(pdf, nullptr)))
+        return failWith(RunOutput, QStringLiteral("fisierul %1 poate fi doar citit; --force il inlocuieste")
+                                       .arg(QDir::toNativeSeparators(pdf)));
+    std::unique_ptr<PageJob> job = print ? PageJob::toDefaultPrinter(&error) : PageJob::toPdf(pdf, given.has("--force"));
     if (!job)
         return failWith(RunOutput, error);
     const PageOrientation orientation = portrait ? PageOrientation::Portrait : PageOrientation::Landscape;
@@ -277,19 +283,30 @@ int run(const Given &given, RecordChoice choice)
     pages.setOnePass(true);
     if (!job->begin(orientation, applicationTitle(), &error))
         return failWith(RunOutput, error);
+    // A job stopped half-way: the PDF asked for stays as it was; its finished pages only on request.
+    const auto stop = [&](int status, const QString &message) {
+        job->cancel(nullptr);
+        QString told = message;
+        if (!pdf.isEmpty()) {
+            told += QStringLiteral("\nfisierul %1 a ramas cum era").arg(job->printerName());
+            if (given.has("--keep-partial")) {
+                QString reason;
+                const QString kept = job->keepFinishedPages(&reason);
+                told += kept.isEmpty() ? QStringLiteral("\n") + reason
+                                       : QStringLiteral("\npaginile terminate sunt in %1").arg(QDir::toNativeSeparators(kept));
+            }
+        }
+        return failWith(status, told);
+    };
     for (qint64 page = 0; page < pages.pageCount(); ++page) {
         PageContent texts;
-        if (!pages.page(page, &texts, &error)) {
-            job->cancel(nullptr);
-            return failWith(RunDatabase, QStringLiteral("inregistrarea %1: %2").arg(pages.recordOf(page)).arg(error));
-        }
-        if (!job->addPage(texts, pageMm, model.PozStanga, model.PozSus, nullptr, &error)) {
-            job->cancel(nullptr);
-            return failWith(RunOutput, error);
-        }
+        if (!pages.page(page, &texts, &error))
+            return stop(RunDatabase, QStringLiteral("inregistrarea %1: %2").arg(pages.recordOf(page)).arg(error));
+        if (!job->addPage(texts, pageMm, model.PozStanga, model.PozSus, nullptr, &error))
+            return stop(RunOutput, error);
     }
     if (!job->finish(&error))
-        return failWith(RunOutput, error);
+        return stop(RunOutput, error);
     QTextStream(stdout) << countOf(job->pagesDone(), QStringLiteral("pagina"), QStringLiteral("pagini"))
                         << (print ? QStringLiteral(" la imprimanta ") : QStringLiteral(" in "))
                         << job->printerName() << '\n';

@@ -56,6 +56,8 @@ public:
     QString target() const { return m_target; }
     // The errno of the first write that failed, 0 while all went well.
     int failure() const { return m_errno; }
+    // Something written and not yet committed or discarded, all of it without a failure.
+    bool holdsWhole() const { return !m_temporary.isEmpty() && m_errno == 0; }
     // Writes out what is buffered and renames the file onto its target; false with the reason.
     bool commit(QString *error);
     // Forgets what was written: the target stays as it was.

@@ -371,11 +371,17 @@ QString PageJob::finishedPagesName() const
                                          countOf(m_pages, QStringLiteral("pagina"), QStringLiteral("pagini")), suffix));
 }
 
+bool PageJob::canKeepFinishedPages() const
+{
+    return m_pdf && !m_started && m_pages > 0 && m_file->holdsWhole();
+}
+
 QString PageJob::keepFinishedPages(QString *error)
 {
-    if (!m_pdf || m_started || m_pages == 0) {
+    if (!canKeepFinishedPages()) {
         if (error)
-            *error = QStringLiteral("Nicio pagina nu a fost terminata.");
+            *error = m_pages == 0 ? QStringLiteral("Nicio pagina nu a fost terminata.")
+                                  : QStringLiteral("Paginile terminate nu pot fi pastrate: %1.").arg(systemReason(m_file->failure()));
         return QString();
     }
     QString reason;

@@ -77,6 +77,7 @@ public:
     // After cancel(), the finished pages of a PDF go to a file of their own beside the one asked
     // for, which stays as it was. The name taken, or empty with the reason.
     QString keepFinishedPages(QString *error);
+    bool canKeepFinishedPages() const;
     // The name keepFinishedPages() would try first.
     QString finishedPagesName() const;
 

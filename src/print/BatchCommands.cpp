@@ -103,7 +103,10 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     progress.setValue(progress.maximum());
     const bool ended = cancelled ? job.cancel(&error) : job.finish(&error);
     if (!ended) {
-        MessageBox::information(this, applicationTitle(), error);
+        if (toPdf)
+            offerFinishedPages(job, error);
+        else
+            MessageBox::information(this, applicationTitle(), error);
         return false;
     }
     const qint64 sent = job.pagesDone();
@@ -127,7 +130,7 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
 void frmEcranPrincipal::offerFinishedPages(PageJob &job, const QString &why)
 {
     const QString untouched = QStringLiteral("%1 Fisierul %2 a ramas cum era.").arg(why, job.printerName());
-    if (job.pagesDone() == 0) {
+    if (!job.canKeepFinishedPages()) {
         MessageBox::information(this, applicationTitle(), untouched);
         return;
     }

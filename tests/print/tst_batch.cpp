@@ -523,6 +523,14 @@ void TestBatch::commandLine_data()
     QTest::newRow("PDF over the template by a hard link")
         << QStringList({"--pdf", "TO_TEMPLATE", "--template", "TEMPLATE_COPY", "SPREADSHEET"}) << 5 << 0
         << "este chiar macheta";
+    // OLD_OUT and READONLY_OUT: the PDF file is there already, as a good file of yesterday.
+    QTest::newRow("a read-only PDF is kept") << QStringList({"--pdf", "READONLY_OUT", "SCHEMA"}) << 5 << 0
+                                             << "poate fi doar citit; --force il inlocuieste";
+    QTest::newRow("a read-only PDF replaced by force") << QStringList({"--pdf", "READONLY_OUT", "--force", "SCHEMA"}) << 0
+                                                       << 10 << "10 pagini";
+    QTest::newRow("a PDF that is a pipe") << QStringList({"--pdf", "PIPE", "SCHEMA"}) << 5 << 0 << "canal de comunicare";
+    QTest::newRow("a PDF cut short keeps the old file")
+        << QStringList({"--pdf", "OLD_OUT", "--keep-partial", "SCHEMA"}) << 5 << 0 << "iesire.pdf a ramas cum era";
 }
 
 void TestBatch::commandLine()
@@ -555,7 +563,23 @@ void TestBatch::commandLine()
     const QString pipe = m_dir->filePath(QStringLiteral("canal.tip"));
     QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
     const QString pdf = m_dir->filePath(QStringLiteral("iesire.pdf"));
+    const QByteArray yesterdays = "the good file of yesterday";
+    const bool hadOld = arguments.contains(QStringLiteral("OLD_OUT")) || arguments.contains(QStringLiteral("READONLY_OUT"));
+    if (hadOld) {
+        QVERIFY(writeFile(pdf, yesterdays));
+        QVERIFY(QFile::setPermissions(pdf, arguments.contains(QStringLiteral("OLD_OUT")) ? QFile::ReadOwner | QFile::WriteOwner
+                                                                                       : QFile::ReadOwner | QFile::ReadGroup));
+    }
+    // A user's file that looks like a leftover of ours.
+    const QString backup = m_dir->filePath(QStringLiteral("iesire.pdf.vechi1"));
+    QVERIFY(writeFile(backup, "kept"));
+    {
+        QFile aged(backup);
+        QVERIFY(aged.open(QIODevice::ReadWrite) && aged.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+    }
     const QHash<QString, QString> placed = {{"OUT", pdf},
+                                            {"OLD_OUT", pdf},
+                                            {"READONLY_OUT", pdf},
                                             {"NOWHERE", m_dir->filePath(QStringLiteral("lipsa/iesire.pdf"))},
                                             {"SCHEMA", Examples + QStringLiteral("/certificat.tip")},
                                             {"TEMPLATE", Examples + QStringLiteral("/certificat.jpg")},
@@ -579,7 +603,23 @@ void TestBatch::commandLine()
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     run.setProcessEnvironment(environment);
     run.setWorkingDirectory(elsewhere);
+    // As a full disk does: the PDF's writes fail part of the way.
+    const bool cut = QByteArray(QTest::currentDataTag()).contains("cut short");
+    struct rlimit given;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &given), 0);
+    const auto restore = qScopeGuard([&given] {
+        setrlimit(RLIMIT_FSIZE, &given);
+        signal(SIGXFSZ, SIG_DFL);
+    });
+    if (cut) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = given;
+        small.rlim_cur = 20 * 1024;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
     run.start(QStringLiteral(FORMULIX_BINARY), arguments);
+    QVERIFY(run.waitForStarted());
+    setrlimit(RLIMIT_FSIZE, &given);
     QVERIFY(run.waitForFinished(120000));
     const QString out = QString::fromUtf8(run.readAllStandardOutput());
     const QString err = QString::fromUtf8(run.readAllStandardError());
@@ -587,8 +627,13 @@ void TestBatch::commandLine()
     QCOMPARE(run.exitCode(), status);
     QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
     QCOMPARE(QByteArrayList({readFile(spreadsheet), readFile(database), readFile(templateCopy)}), inputs);
+    QCOMPARE(readFile(backup), QByteArray("kept"));
+    QVERIFY(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("formulix")).isEmpty());
     if (pages == 0) {
-        QVERIFY(!QFile::exists(pdf));
+        if (hadOld)
+            QCOMPARE(readFile(pdf), yesterdays);
+        else
+            QVERIFY(!QFile::exists(pdf));
         return;
     }
     QCOMPARE(pdfPages(pdf), pages);
