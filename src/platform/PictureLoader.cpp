@@ -1,5 +1,6 @@
 #include "platform/PictureLoader.h"
 
+#include "platform/FileSafety.h"
 #include "platform/PdfTemplate.h"
 #include "platform/TiffDecoder.h"
 
@@ -334,9 +335,13 @@ namespace {
 // cannot be opened or is too large for a template.
 std::optional<QByteArray> mapTemplate(QFile &file, const QString &name, QString *error)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe would keep the open waiting for ever and a device, its size shown as 0, would be
+    // read without end: only a regular file is opened.
+    const QFileInfo info(file.fileName());
+    const QString notFile = info.exists() && !info.isDir() ? notRegularFile(file.fileName()) : QString();
+    if (!notFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Fisierul %1 nu poate fi deschis: %2.").arg(name, openFailure(file));
+            *error = QStringLiteral("Fisierul %1 nu poate fi deschis: %2.").arg(name, notFile.isEmpty() ? openFailure(file) : notFile);
         return std::nullopt;
     }
     if (file.size() > MaxFileBytes) {

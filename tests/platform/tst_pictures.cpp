@@ -19,7 +19,13 @@
 #include <QProcess>
 #include <QtEndian>
 #include <array>
+#include <chrono>
+#include <future>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace formulix;
 using namespace formulix::test;
@@ -173,6 +179,8 @@ private slots:
     void tiffKindsLoadUpright();
     void tiffKindsDecodeAStripAtATime_data();
     void tiffKindsDecodeAStripAtATime();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
 };
 
 void TestPictures::realSizeFromTheRecordedResolution_data()
@@ -762,6 +770,41 @@ void TestPictures::tiffKindsDecodeAStripAtATime()
     QVERIFY(std::abs(loaded.picture->sizeMm.height() - sizeMm.height()) < 0.1);
     QVERIFY(qGray(loaded.picture->image.pixel(10, 10)) < 60);
     QVERIFY2(grown < 16, qPrintable(QStringLiteral("%1 MB more at the peak").arg(grown, 0, 'f', 1)));
+}
+
+void TestPictures::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<bool>("pipe"); // else /dev/zero, whose size shows as 0 and which never ends
+    QTest::addColumn<QString>("says");
+    QTest::newRow("a pipe") << true << QStringLiteral("canal de comunicare");
+    QTest::newRow("a device") << false << QStringLiteral("dispozitiv");
+}
+
+void TestPictures::onlyRegularFilesAreRead()
+{
+    QFETCH(bool, pipe);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString path = pipe ? dir.filePath(QStringLiteral("macheta.tif")) : QStringLiteral("/dev/zero");
+    QVERIFY(!pipe || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    auto loading = std::async(std::launch::async, [path] {
+        QStringList errors(2);
+        const bool loaded = bool(loadPicture(path, ScreenPixelsPerMm, &errors[0]));
+        const int pages = templatePageCount(path, &errors[1]);
+        return std::make_tuple(loaded, pages, errors);
+    });
+    bool hung = false;
+    while (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        hung = true;
+        if (pipe) // let a reader stuck on the pipe go, so the test ends
+            ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+    }
+    const auto [loaded, pages, errors] = loading.get();
+    QVERIFY2(!hung, "opening the pipe blocked");
+    QVERIFY(!loaded);
+    QCOMPARE(pages, -1);
+    for (const QString &error : errors)
+        QVERIFY2(error.contains(QDir::toNativeSeparators(path)) && error.contains(says), qPrintable(error));
 }
 
 // Through "Incarca Macheta": a form of three pages asks which one, and takes that one.
