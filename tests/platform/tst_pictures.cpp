@@ -106,6 +106,21 @@ QByteArray tiffPages(const QList<QPair<QSize, int>> &pages)
     return bytes;
 }
 
+// TIFFs that ImageMagick makes of one PNG, with libtiff's tools run on them after it; what failed
+// in `why`.
+struct Converted
+{
+    QByteArray png;
+    QString why;
+
+    QByteArray operator()(const QStringList &options, const QList<QStringList> &after = {})
+    {
+        why.clear();
+        return madeByTools(png, QStringLiteral("in.png"),
+                           QList<QStringList>{QStringList{"convert", "in.png"} + options + QStringList{"scan.tif"}} + after, &why);
+    }
+};
+
 // A 96 dpi screen.
 const double ScreenPixelsPerMm = 96 / 25.4;
 
@@ -649,12 +664,8 @@ void TestPictures::tiffKindsLoadUpright_data()
     QTest::addColumn<bool>("colour");
     const QByteArray png = savedAs(QSize(400, 300), 100, "png");
     const QSizeF wide(101.6, 76.2), tall(76.2, 101.6);
-    QString why;
-    auto tiff = [&](const QStringList &options, const QList<QStringList> &after = {}) {
-        why.clear();
-        return madeByTools(png, QStringLiteral("in.png"),
-                           QList<QStringList>{QStringList{"convert", "in.png"} + options + QStringList{"scan.tif"}} + after, &why);
-    };
+    Converted tiff{png, {}};
+    QString &why = tiff.why;
     const QStringList rgb = {"-type", "TrueColor"};
     QTest::newRow("48-bit RGB") << tiff(rgb + QStringList{"-depth", "16"}) << why << wide << "TL" << true;
     QTest::newRow("16-bit grey") << tiff({"-colorspace", "Gray", "-depth", "16"}) << why << wide << "TL" << false;
@@ -728,14 +739,9 @@ void TestPictures::tiffKindsDecodeAStripAtATime_data()
     QTest::addColumn<QString>("why");
     QTest::addColumn<QSizeF>("sizeMm");
     // An A4 page at 300 dpi: 35 MB as an RGBA raster, 4 MB once shown on a 96 dpi screen.
-    const QByteArray png = savedAs(QSize(2480, 3508), 300, "png");
     const QSizeF a4(210, 297);
-    QString why;
-    auto tiff = [&](const QStringList &options, const QList<QStringList> &after = {}) {
-        why.clear();
-        return madeByTools(png, QStringLiteral("in.png"),
-                           QList<QStringList>{QStringList{"convert", "in.png"} + options + QStringList{"scan.tif"}} + after, &why);
-    };
+    Converted tiff{savedAs(QSize(2480, 3508), 300, "png"), {}};
+    QString &why = tiff.why;
     const QStringList rgb = {"-type", "TrueColor"};
     QTest::newRow("48-bit RGB") << tiff(rgb + QStringList{"-depth", "16"}) << why << a4;
     QTest::newRow("16-bit grey") << tiff({"-colorspace", "Gray", "-depth", "16"}) << why << a4;
