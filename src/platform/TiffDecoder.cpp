@@ -10,6 +10,8 @@
 #include <memory>
 #include <vector>
 
+#include <QFloat16>
+
 #include <tiffio.h>
 
 namespace formulix {
@@ -120,6 +122,7 @@ struct LineKind
     int bits;
     int samples;
     bool inverted = false;
+    bool real = false; // floating point, 0 to 1
 };
 
 std::optional<LineKind> lineKind(TIFF *tiff)
@@ -134,19 +137,22 @@ std::optional<LineKind> lineKind(TIFF *tiff)
     TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inks);
     // Separate planes would have each line's strips decoded again from their start for every
     // plane: they go by whole strips instead.
+    // Floating-point samples from 0 to 1, as image programs write them; libtiff's RGBA
+    // conversion takes none.
+    const bool real = format == SAMPLEFORMAT_IEEEFP && (bits == 16 || bits == 32);
     if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) || TIFFIsTiled(tiff) || planar != PLANARCONFIG_CONTIG
-        || format != SAMPLEFORMAT_UINT || samples < 1)
+        || (format != SAMPLEFORMAT_UINT && !real) || samples < 1)
         return std::nullopt;
-    const bool bytes = bits == 8 || bits == 16, fewBits = bits == 1 || bits == 2 || bits == 4;
+    const bool bytes = bits == 8 || bits == 16 || real, fewBits = !real && (bits == 1 || bits == 2 || bits == 4);
     switch (photometric) {
     case PHOTOMETRIC_MINISWHITE:
     case PHOTOMETRIC_MINISBLACK:
         if (bytes || fewBits)
-            return LineKind{Colour::Grey, bits, samples, photometric == PHOTOMETRIC_MINISWHITE};
+            return LineKind{Colour::Grey, bits, samples, photometric == PHOTOMETRIC_MINISWHITE, real};
         break;
     case PHOTOMETRIC_RGB:
         if (bytes && samples >= 3)
-            return LineKind{Colour::Rgb, bits, samples};
+            return LineKind{Colour::Rgb, bits, samples, false, real};
         break;
     case PHOTOMETRIC_YCBCR: // the JPEG codec turns it into RGB itself, subsampling and all
         if (compression == COMPRESSION_JPEG && bits == 8 && samples == 3
@@ -159,7 +165,7 @@ std::optional<LineKind> lineKind(TIFF *tiff)
         break;
     case PHOTOMETRIC_SEPARATED:
         if (bytes && samples >= 4 && inks == INKSET_CMYK)
-            return LineKind{Colour::Cmyk, bits, samples};
+            return LineKind{Colour::Cmyk, bits, samples, false, real};
         break;
     default:
         break;
@@ -167,10 +173,24 @@ std::optional<LineKind> lineKind(TIFF *tiff)
     return std::nullopt;
 }
 
-// `count` samples of `bits` each as bytes: 16-bit ones rounded to 8 bits, narrower ones spread
-// over 0..255 unless they are palette indices.
-void unpack(const uchar *raw, size_t count, int bits, bool spread, uchar *out)
+// `count` samples of `bits` each as bytes: 16-bit and floating-point ones rounded to 8 bits,
+// narrower ones spread over 0..255 unless they are palette indices.
+void unpack(const uchar *raw, size_t count, int bits, bool real, bool spread, uchar *out)
 {
+    if (real) {
+        for (size_t i = 0; i < count; ++i) {
+            float value;
+            if (bits == 16) {
+                qfloat16 half;
+                std::memcpy(&half, raw + 2 * i, 2);
+                value = half;
+            } else {
+                std::memcpy(&value, raw + 4 * i, 4);
+            }
+            out[i] = value > 0 ? uchar(std::lround(std::min(value, 1.0f) * 255)) : 0; // NaN too
+        }
+        return;
+    }
     if (bits == 16) { // in the machine's byte order: libtiff swaps them
         for (size_t i = 0; i < count; ++i) {
             uint16_t value;
@@ -223,7 +243,7 @@ bool decodeLines(TIFF *tiff, const LineKind &kind, uint32_t width, uint32_t heig
             return false; // a strip cut short or damaged
         const uchar *in = line.data();
         if (kind.bits != 8) {
-            unpack(line.data(), count, kind.bits, kind.colour != Colour::Palette, levels.data());
+            unpack(line.data(), count, kind.bits, kind.real, kind.colour != Colour::Palette, levels.data());
             in = levels.data();
         }
         switch (kind.colour) {

@@ -644,6 +644,9 @@ void TestPictures::badPngsAndTiffsAreRefused_data()
     QTest::newRow("TIFF whose image lies past its end") << lost << QStringLiteral("deteriorat");
     QTest::newRow("TIFF cut before its directory")
         << QByteArray(tiffPages({{QSize(64, 64), 300}})).left(100) << QStringLiteral("deteriorat");
+    Converted tiff{png, {}};
+    QTest::newRow("TIFF of 64-bit floating point")
+        << tiff({"-define", "quantum:format=floating-point", "-depth", "64"}) << QStringLiteral("un TIFF de un fel");
 }
 
 void TestPictures::badPngsAndTiffsAreRefused()
@@ -669,6 +672,10 @@ void TestPictures::tiffKindsLoadUpright_data()
     const QStringList rgb = {"-type", "TrueColor"};
     QTest::newRow("48-bit RGB") << tiff(rgb + QStringList{"-depth", "16"}) << why << wide << "TL" << true;
     QTest::newRow("16-bit grey") << tiff({"-colorspace", "Gray", "-depth", "16"}) << why << wide << "TL" << false;
+    QTest::newRow("32-bit floating-point RGB")
+        << tiff(rgb + QStringList{"-define", "quantum:format=floating-point", "-depth", "32"}) << why << wide << "TL" << true;
+    QTest::newRow("16-bit floating-point grey")
+        << tiff({"-colorspace", "Gray", "-define", "quantum:format=floating-point", "-depth", "16"}) << why << wide << "TL" << false;
     QTest::newRow("CMYK") << tiff({"-colorspace", "CMYK"}) << why << wide << "TL" << true;
     QTest::newRow("tiled RGB") << tiff(rgb + QStringList{"-define", "tiff:tile-geometry=64x64"}) << why << wide << "TL" << true;
     QTest::newRow("RGB in separate planes") << tiff(rgb + QStringList{"-interlace", "Plane"}) << why << wide << "TL" << true;
