@@ -671,7 +671,10 @@ void TestPictures::tiffKindsLoadUpright_data()
     QString &why = tiff.why;
     const QStringList rgb = {"-type", "TrueColor"};
     QTest::newRow("48-bit RGB") << tiff(rgb + QStringList{"-depth", "16"}) << why << wide << "TL" << true;
-    QTest::newRow("16-bit grey") << tiff({"-colorspace", "Gray", "-depth", "16"}) << why << wide << "TL" << false;
+    QTest::newRow("16-bit grey, big-endian")
+        << tiff({"-colorspace", "Gray", "-depth", "16", "-define", "tiff:endian=msb"}) << why << wide << "TL" << false;
+    QTest::newRow("4-bit grey") << tiff({"-colorspace", "Gray", "-depth", "4"}) << why << wide << "TL" << false;
+    QTest::newRow("palette of two colours") << tiff({"-type", "Palette"}) << why << wide << "TL" << true;
     QTest::newRow("32-bit floating-point RGB")
         << tiff(rgb + QStringList{"-define", "quantum:format=floating-point", "-depth", "32"}) << why << wide << "TL" << true;
     QTest::newRow("16-bit floating-point grey")
