@@ -1,5 +1,6 @@
 #include "platform/PictureLoader.h"
 
+#include "platform/FileSafety.h"
 #include "platform/PdfTemplate.h"
 #include "platform/TiffDecoder.h"
 
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QTransform>
 #include <QtEndian>
 #include <climits>
 #include <cmath>
@@ -51,8 +53,9 @@ bool saneSize(QSizeF mm)
         && mm.height() <= MaxTemplateSideMm;
 }
 
-// The resolution in the EXIF block of an APP1 segment (payload from "Exif\0\0").
-Density exifDensity(const uchar *payload, int length)
+// The resolution and the orientation in the EXIF block of an APP1 segment (payload from
+// "Exif\0\0").
+Density exifDensity(const uchar *payload, int length, int *orientation)
 {
     Density density;
     ExifData *exif = exif_data_new();
@@ -74,6 +77,10 @@ Density exifDensity(const uchar *payload, int length)
     if (ExifEntry *entry = ifd ? exif_content_get_entry(ifd, EXIF_TAG_RESOLUTION_UNIT) : nullptr) {
         if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2)
             unit = exif_get_short(entry->data, order);
+    }
+    if (ExifEntry *entry = ifd ? exif_content_get_entry(ifd, EXIF_TAG_ORIENTATION) : nullptr) {
+        const int value = entry->format == EXIF_FORMAT_SHORT && entry->size >= 2 ? exif_get_short(entry->data, order) : 1;
+        *orientation = value >= 1 && value <= 8 ? value : 1;
     }
     const double factor = unit == 2 ? 1.0 : unit == 3 ? 2.54 : 0.0;
     density.x = rational(EXIF_TAG_X_RESOLUTION) * factor;
@@ -114,7 +121,7 @@ std::optional<ImageHeader> jpegHeader(const QByteArray &data)
                 jfif = {x * 2.54, y * 2.54};
         }
         if (marker == 0xE1 && length >= 8 && memcmp(segment, "Exif\0\0", 6) == 0 && !exif.recorded())
-            exif = exifDensity(segment, length - 2);
+            exif = exifDensity(segment, length - 2, &header.orientation);
         // Start of frame (C0..CF, but C4 DHT, C8 JPG and CC DAC are not frames).
         if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
             if (length < 7)
@@ -194,61 +201,11 @@ std::optional<ImageHeader> pngHeader(const QByteArray &data)
     return header;
 }
 
-// A TIFF's size and resolution from the tags of its image `page` (from 0).
-std::optional<ImageHeader> tiffHeader(const QByteArray &data, int page = 0)
-{
-    const auto *bytes = reinterpret_cast<const uchar *>(data.constData());
-    const bool little = data.startsWith("II");
-    const auto u16 = [&](qsizetype at) -> quint32 {
-        return at + 2 <= data.size() ? (little ? qFromLittleEndian<quint16>(bytes + at) : qFromBigEndian<quint16>(bytes + at)) : 0;
-    };
-    const auto u32 = [&](qsizetype at) -> quint32 {
-        return at + 4 <= data.size() ? (little ? qFromLittleEndian<quint32>(bytes + at) : qFromBigEndian<quint32>(bytes + at)) : 0;
-    };
-    qsizetype ifd = u32(4);
-    for (int skipped = 0; skipped < page && ifd >= 8 && ifd + 2 <= data.size(); ++skipped) {
-        const qsizetype next = u32(ifd + 2 + qsizetype(u16(ifd)) * 12);
-        if (next <= ifd) // the chain must go forward, or it could loop
-            return std::nullopt;
-        ifd = next;
-    }
-    if (ifd < 8 || ifd + 2 > data.size())
-        return std::nullopt;
-    ImageHeader header;
-    header.format = "tiff";
-    double resolution[2] = {0, 0};
-    int unit = 2; // inches, when the file does not say
-    const quint32 entries = std::min<quint32>(u16(ifd), 1024);
-    quint32 width = 0, height = 0;
-    for (quint32 i = 0; i < entries; ++i) {
-        const qsizetype entry = ifd + 2 + qsizetype(i) * 12;
-        if (entry + 12 > data.size())
-            return std::nullopt;
-        const quint32 tag = u16(entry), type = u16(entry + 2);
-        const quint32 value = type == 3 ? u16(entry + 8) : u32(entry + 8); // SHORT or LONG
-        // libtiff skips an entry of another type and keeps the first of two: so must the
-        // size that is checked here, for it is the one libtiff will allocate for.
-        if (tag == 256 && (type == 3 || type == 4) && width == 0)
-            width = value;
-        else if (tag == 257 && (type == 3 || type == 4) && height == 0)
-            height = value;
-        else if ((tag == 282 || tag == 283) && type == 5) { // a RATIONAL elsewhere in the file
-            const qsizetype at = u32(entry + 8);
-            const quint32 denominator = u32(at + 4);
-            resolution[tag - 282] = denominator ? double(u32(at)) / denominator : 0;
-        } else if (tag == 296)
-            unit = int(u16(entry + 8));
-    }
-    header.pixels = QSize(int(std::min<quint32>(width, INT_MAX)), int(std::min<quint32>(height, INT_MAX)));
-    const double perInch = unit == 3 ? 2.54 : unit == 2 ? 1 : 0; // unit 1: no absolute unit
-    header.dpiX = resolution[0] * perInch;
-    header.dpiY = resolution[1] * perInch;
-    return header;
-}
-
+// A classic TIFF or a BigTIFF, which libtiff reads as well.
 bool isTiff(const QByteArray &data)
 {
-    return data.startsWith(QByteArrayView("II*\0", 4)) || data.startsWith(QByteArrayView("MM\0*", 4));
+    return data.startsWith(QByteArrayView("II*\0", 4)) || data.startsWith(QByteArrayView("MM\0*", 4))
+        || data.startsWith(QByteArrayView("II+\0", 4)) || data.startsWith(QByteArrayView("MM\0+", 4));
 }
 
 bool jpegIsWhole(const QByteArray &data)
@@ -329,6 +286,29 @@ QString openFailure(const QFile &file)
     return file.errorString();
 }
 
+// The picture as it is meant to be seen, from rows that lie as `orientation` says.
+QImage upright(const QImage &image, int orientation)
+{
+    switch (orientation) {
+    case 2:
+        return image.mirrored(true, false);
+    case 3:
+        return image.mirrored(true, true);
+    case 4:
+        return image.mirrored(false, true);
+    case 5:
+        return image.transformed(QTransform().rotate(90)).mirrored(true, false);
+    case 6:
+        return image.transformed(QTransform().rotate(90));
+    case 7:
+        return image.transformed(QTransform().rotate(90)).mirrored(false, true);
+    case 8:
+        return image.transformed(QTransform().rotate(270));
+    default:
+        return image;
+    }
+}
+
 QString millimetres(double mm)
 {
     return mm >= 100 ? QString::number(std::lround(mm)) : QString::number(mm, 'f', 1);
@@ -355,9 +335,13 @@ namespace {
 // cannot be opened or is too large for a template.
 std::optional<QByteArray> mapTemplate(QFile &file, const QString &name, QString *error)
 {
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A pipe would keep the open waiting for ever and a device, its size shown as 0, would be
+    // read without end: only a regular file is opened.
+    const QFileInfo info(file.fileName());
+    const QString notFile = info.exists() && !info.isDir() ? notRegularFile(file.fileName()) : QString();
+    if (!notFile.isEmpty() || !file.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = QStringLiteral("Fisierul %1 nu poate fi deschis: %2.").arg(name, openFailure(file));
+            *error = QStringLiteral("Fisierul %1 nu poate fi deschis: %2.").arg(name, notFile.isEmpty() ? openFailure(file) : notFile);
         return std::nullopt;
     }
     if (file.size() > MaxFileBytes) {
@@ -391,12 +375,8 @@ int templatePageCount(const QString &path, QString *error)
         return -1;
     if (isPdf(*data))
         return pdfPageCount(*data, name, error);
-    if (isTiff(*data)) {
-        QByteArray bytes = *data;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly);
-        return std::max(1, QImageReader(&buffer, "tiff").imageCount());
-    }
+    if (isTiff(*data))
+        return std::max(1, tiffPageCount(*data));
     return 1;
 }
 
@@ -412,7 +392,7 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
     };
     const QString damaged = QStringLiteral("Fisierul %1 este deteriorat sau incomplet: imaginea nu poate fi citita in intregime.").arg(name);
 
-    const std::optional<ImageHeader> header = page > 0 && isTiff(data) ? tiffHeader(data, page) : readImageHeader(data);
+    const std::optional<ImageHeader> header = isTiff(data) ? tiffHeader(data, page) : readImageHeader(data);
     if (!header || header->pixels.isEmpty()) {
         if (data.startsWith("\xFF\xD8") || data.startsWith("BM") || data.startsWith("\x89PNG") || isTiff(data))
             return fail(damaged);
@@ -420,16 +400,18 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
     }
     const QSize pixels = header->pixels;
     if (pixels.width() > MaxSide || pixels.height() > MaxSide || qint64(pixels.width()) * pixels.height() > MaxPixels
-        || (header->format != "jpeg" && qint64(pixels.width()) * pixels.height() > MaxBmpDecodePixels))
+        || (header->format != "jpeg" && header->format != "tiff" && qint64(pixels.width()) * pixels.height() > MaxBmpDecodePixels))
         return fail(QStringLiteral("Imaginea %1 are %2 x %3 pixeli, prea multi pentru o macheta.")
                         .arg(name).arg(pixels.width()).arg(pixels.height()));
 
+    // In the stored rows' direction until the picture is turned upright at the end.
     const QSizeF sizeMm = realSizeMm(pixels, {header->dpiX, header->dpiY});
+    const QSizeF shownMm = header->orientation >= 5 ? sizeMm.transposed() : sizeMm;
     if (!saneSize(sizeMm))
         return fail(QStringLiteral("Macheta %1 ar masura %2 x %3 mm dupa rezolutia inregistrata in fisier; o macheta "
                                    "masoara intre %4 si %5 mm pe fiecare latura. Scanati formularul la 100 % sau "
                                    "corectati rezolutia imaginii.")
-                        .arg(name, millimetres(sizeMm.width()), millimetres(sizeMm.height()))
+                        .arg(name, millimetres(shownMm.width()), millimetres(shownMm.height()))
                         .arg(MinTemplateSideMm)
                         .arg(MaxTemplateSideMm));
     if (header->format == "jpeg" ? !jpegIsWhole(data)
@@ -454,11 +436,13 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
             return fail(QStringLiteral("Imaginea %1 nu poate fi citita in memoria rezervata unei machete.").arg(name));
         if (failure == JpegFailure::Unsupported)
             return fail(QStringLiteral("Imaginea %1 foloseste un fel de compresie JPEG pe care Formulix nu il citeste.").arg(name));
-    } else if (TiffOutcome outcome; header->format == "tiff"
-               && !(image = decodeTiff(data, page, pixels, decoded, &outcome)).isNull()) {
-        // read a line at a time
-    } else if (header->format == "tiff" && outcome == TiffOutcome::Damaged) {
-        return fail(damaged);
+    } else if (header->format == "tiff") { // never whole: a line, a strip or a row of tiles at a time
+        TiffOutcome outcome = TiffOutcome::Damaged;
+        image = decodeTiff(data, page, pixels, decoded, &outcome);
+        if (outcome == TiffOutcome::TooLarge)
+            return fail(QStringLiteral("Imaginea %1 nu poate fi citita in memoria rezervata unei machete.").arg(name));
+        if (outcome == TiffOutcome::Unsupported)
+            return fail(QStringLiteral("Imaginea %1 este un TIFF de un fel pe care Formulix nu il citeste.").arg(name));
     } else {
         QByteArray bytes = data;
         QBuffer buffer(&bytes);
@@ -481,7 +465,9 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
         QPainter(&paper).drawImage(0, 0, image);
         image = paper;
     }
-    return Picture{image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32), sizeMm};
+    image = upright(image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32),
+                    header->orientation);
+    return Picture{image, shownMm};
 }
 
 } // namespace formulix

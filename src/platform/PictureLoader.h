@@ -1,5 +1,5 @@
 #pragma once
-// Loads a template scan (JPEG or BMP) as a picture of its real size, decoded only as finely as
+// Loads a template scan (JPEG, BMP, PNG or TIFF) as a picture of its real size, decoded only as finely as
 // the screen needs and never beyond the pixel budget, whatever the file claims.
 
 #include "platform/Picture.h"
@@ -22,6 +22,9 @@ struct ImageHeader
     // whichever gives a sane size first; 0 when the file records none.
     double dpiX = 0;
     double dpiY = 0;
+    // How the stored rows lie, as the TIFF and EXIF Orientation values say: 1 upright, 2 to 4
+    // mirrored or turned 180 degrees, 5 to 8 turned a quarter (width and height swap).
+    int orientation = 1;
 };
 
 // Reads what the file says of itself without decoding it; nothing for other kinds of file.

@@ -19,7 +19,13 @@
 #include <QProcess>
 #include <QtEndian>
 #include <array>
+#include <chrono>
+#include <future>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace formulix;
 using namespace formulix::test;
@@ -50,7 +56,8 @@ QByteArray pdfForm(const QList<QSizeF> &pagesMm)
     return bytes;
 }
 
-// A picture saved as `format` with its resolution recorded.
+// A white picture whose top-left quarter is dark blue, saved as `format` with its resolution
+// recorded.
 QByteArray savedAs(QSize pixels, double dpi, const char *format)
 {
     QImage image(pixels, QImage::Format_RGB32);
@@ -98,6 +105,21 @@ QByteArray tiffPages(const QList<QPair<QSize, int>> &pages)
     }
     return bytes;
 }
+
+// TIFFs that ImageMagick makes of one PNG, with libtiff's tools run on them after it; what failed
+// in `why`.
+struct Converted
+{
+    QByteArray png;
+    QString why;
+
+    QByteArray operator()(const QStringList &options, const QList<QStringList> &after = {})
+    {
+        why.clear();
+        return madeByTools(png, QStringLiteral("in.png"),
+                           QList<QStringList>{QStringList{"convert", "in.png"} + options + QStringList{"scan.tif"}} + after, &why);
+    }
+};
 
 // A 96 dpi screen.
 const double ScreenPixelsPerMm = 96 / 25.4;
@@ -168,6 +190,12 @@ private slots:
     void pngAndTiffAtTheirResolution();
     void badPngsAndTiffsAreRefused_data();
     void badPngsAndTiffsAreRefused();
+    void tiffKindsLoadUpright_data();
+    void tiffKindsLoadUpright();
+    void tiffKindsDecodeAStripAtATime_data();
+    void tiffKindsDecodeAStripAtATime();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
 };
 
 void TestPictures::realSizeFromTheRecordedResolution_data()
@@ -558,6 +586,11 @@ void TestPictures::pngAndTiffAtTheirResolution_data()
     const QByteArray pages = tiffPages({{QSize(400, 300), 100}, {QSize(300, 600), 150}});
     QTest::newRow("TIFF, page 2 of 2") << pages << 1 << QSizeF(50.8, 101.6);
     QTest::newRow("TIFF, page 1 of 2") << pages << 0 << QSizeF(101.6, 76.2);
+    // A preview between the pages is no page of its own.
+    QString why;
+    const QByteArray previewed = madeByTools(tiffPages({{QSize(400, 300), 100}, {QSize(40, 30), 10}, {QSize(300, 600), 150}}),
+                                             QStringLiteral("scan.tif"), {{"tiffset", "-d", "1", "-s", "254", "1", "scan.tif"}}, &why);
+    QTest::newRow("TIFF, page 2 after a preview") << previewed << 1 << QSizeF(50.8, 101.6);
 }
 
 void TestPictures::pngAndTiffAtTheirResolution()
@@ -565,7 +598,7 @@ void TestPictures::pngAndTiffAtTheirResolution()
     QFETCH(QByteArray, bytes);
     QFETCH(int, page);
     QFETCH(QSizeF, sizeMm);
-    QVERIFY(!bytes.isEmpty());
+    QVERIFY2(!bytes.isEmpty(), "tiffset (libtiff-tools) did not run");
     QString error;
     const std::optional<Picture> picture = decodePicture(bytes, QStringLiteral("scan"), ScreenPixelsPerMm, &error, page);
     QVERIFY2(picture, qPrintable(error));
@@ -611,6 +644,9 @@ void TestPictures::badPngsAndTiffsAreRefused_data()
     QTest::newRow("TIFF whose image lies past its end") << lost << QStringLiteral("deteriorat");
     QTest::newRow("TIFF cut before its directory")
         << QByteArray(tiffPages({{QSize(64, 64), 300}})).left(100) << QStringLiteral("deteriorat");
+    Converted tiff{png, {}};
+    QTest::newRow("TIFF of 64-bit floating point")
+        << tiff({"-define", "quantum:format=floating-point", "-depth", "64"}) << QStringLiteral("un TIFF de un fel");
 }
 
 void TestPictures::badPngsAndTiffsAreRefused()
@@ -620,6 +656,171 @@ void TestPictures::badPngsAndTiffsAreRefused()
     const Loaded loaded = load(bytes);
     QVERIFY(!loaded.picture);
     QVERIFY2(loaded.error.contains(says), qPrintable(loaded.error));
+}
+
+void TestPictures::tiffKindsLoadUpright_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QSizeF>("sizeMm");
+    QTest::addColumn<QString>("corner"); // where the stored top-left quarter shows: TL, TR, BL or BR
+    QTest::addColumn<bool>("colour");
+    const QByteArray png = savedAs(QSize(400, 300), 100, "png");
+    const QSizeF wide(101.6, 76.2), tall(76.2, 101.6);
+    Converted tiff{png, {}};
+    QString &why = tiff.why;
+    const QStringList rgb = {"-type", "TrueColor"};
+    QTest::newRow("48-bit RGB") << tiff(rgb + QStringList{"-depth", "16"}) << why << wide << "TL" << true;
+    QTest::newRow("16-bit grey, big-endian")
+        << tiff({"-colorspace", "Gray", "-depth", "16", "-define", "tiff:endian=msb"}) << why << wide << "TL" << false;
+    QTest::newRow("4-bit grey") << tiff({"-colorspace", "Gray", "-depth", "4"}) << why << wide << "TL" << false;
+    QTest::newRow("palette of two colours") << tiff({"-type", "Palette"}) << why << wide << "TL" << true;
+    QTest::newRow("32-bit floating-point RGB")
+        << tiff(rgb + QStringList{"-define", "quantum:format=floating-point", "-depth", "32"}) << why << wide << "TL" << true;
+    QTest::newRow("16-bit floating-point grey")
+        << tiff({"-colorspace", "Gray", "-define", "quantum:format=floating-point", "-depth", "16"}) << why << wide << "TL" << false;
+    QTest::newRow("CMYK") << tiff({"-colorspace", "CMYK"}) << why << wide << "TL" << true;
+    QTest::newRow("tiled RGB") << tiff(rgb + QStringList{"-define", "tiff:tile-geometry=64x64"}) << why << wide << "TL" << true;
+    QTest::newRow("RGB in separate planes") << tiff(rgb + QStringList{"-interlace", "Plane"}) << why << wide << "TL" << true;
+    QTest::newRow("JPEG-compressed RGB") << tiff(rgb + QStringList{"-compress", "JPEG"}) << why << wide << "TL" << true;
+    QTest::newRow("JPEG-compressed YCbCr")
+        << tiff(rgb, {{"tiffcp", "-c", "jpeg", "scan.tif", "ycbcr.tif"}, {"mv", "ycbcr.tif", "scan.tif"}}) << why << wide << "TL" << true;
+    QTest::newRow("CCITT Group 4") << tiff({"-monochrome", "-compress", "Group4"}) << why << wide << "TL" << false;
+    QTest::newRow("BigTIFF") << tiff(rgb, {{"tiffcp", "-8", "scan.tif", "big.tif"}, {"mv", "big.tif", "scan.tif"}}) << why << wide << "TL" << true;
+    // Orientation 1 to 8: as stored, mirrored, turned 180, flipped, transposed, turned 90
+    // clockwise, transversed, turned 90 counter-clockwise.
+    const char *corners[] = {"TL", "TR", "BR", "BL", "TL", "TR", "BR", "BL"};
+    for (int orientation = 2; orientation <= 8; ++orientation) {
+        const QByteArray bytes = tiff(rgb + QStringList{"-compress", "LZW"},
+                                      {{"tiffset", "-s", "274", QString::number(orientation), "scan.tif"}});
+        QTest::addRow("orientation %d", orientation) << bytes << why << (orientation >= 5 ? tall : wide)
+                                                     << corners[orientation - 1] << true;
+    }
+    QTest::newRow("tiled, orientation 6")
+        << tiff(rgb + QStringList{"-define", "tiff:tile-geometry=64x64"}, {{"tiffset", "-s", "274", "6", "scan.tif"}}) << why
+        << tall << "TR" << true;
+    QTest::newRow("Group 4, orientation 8")
+        << tiff({"-monochrome", "-compress", "Group4"}, {{"tiffset", "-s", "274", "8", "scan.tif"}}) << why << tall << "BL" << false;
+    for (int orientation : {3, 5, 6, 8}) {
+        why.clear();
+        const QByteArray jpeg = madeByTools(png, QStringLiteral("in.png"),
+                                            {{"convert", "in.png", "-units", "PixelsPerInch", "-quality", "95", "scan.jpg"},
+                                             {"exiftool", "-q", "-overwrite_original", "-n",
+                                              QStringLiteral("-Orientation=%1").arg(orientation), "scan.jpg"}},
+                                            &why, QStringLiteral("scan.jpg"));
+        QTest::addRow("JPEG, EXIF orientation %d", orientation)
+            << jpeg << why << (orientation >= 5 ? tall : wide) << corners[orientation - 1] << true;
+    }
+}
+
+void TestPictures::tiffKindsLoadUpright()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, why);
+    QFETCH(QSizeF, sizeMm);
+    QFETCH(QString, corner);
+    QFETCH(bool, colour);
+    QVERIFY2(!bytes.isEmpty(), qPrintable(why));
+    const Loaded loaded = load(bytes);
+    QVERIFY2(loaded.picture, qPrintable(loaded.error));
+    QVERIFY2(std::abs(loaded.picture->sizeMm.width() - sizeMm.width()) < 0.05
+                 && std::abs(loaded.picture->sizeMm.height() - sizeMm.height()) < 0.05,
+             qPrintable(QStringLiteral("%1 x %2 mm").arg(loaded.picture->sizeMm.width()).arg(loaded.picture->sizeMm.height())));
+    const QImage &image = loaded.picture->image;
+    const QSize screen = pictureDevicePixels(sizeMm, ScreenPixelsPerMm);
+    QVERIFY2(std::abs(image.width() - screen.width()) <= 1 && std::abs(image.height() - screen.height()) <= 1,
+             qPrintable(QStringLiteral("%1 x %2").arg(image.width()).arg(image.height())));
+    // The quarter inked where it was drawn, the other corners white.
+    for (const QString at : {"TL", "TR", "BL", "BR"}) {
+        const QRgb pixel = image.pixel(at[1] == u'L' ? image.width() / 10 : image.width() * 9 / 10,
+                                       at[0] == u'T' ? image.height() / 10 : image.height() * 9 / 10);
+        if (at != corner)
+            QVERIFY2(qGray(pixel) > 240, qPrintable(at + QStringLiteral(": ") + QString::number(pixel, 16)));
+        else if (colour)
+            QVERIFY2(qBlue(pixel) > 100 && qRed(pixel) < 60 && qGreen(pixel) < 60, qPrintable(QString::number(pixel, 16)));
+        else
+            QVERIFY2(qGray(pixel) < 60, qPrintable(QString::number(pixel, 16)));
+    }
+}
+
+void TestPictures::tiffKindsDecodeAStripAtATime_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QSizeF>("sizeMm");
+    // An A4 page at 300 dpi: 35 MB as an RGBA raster, 4 MB once shown on a 96 dpi screen.
+    const QSizeF a4(210, 297);
+    Converted tiff{savedAs(QSize(2480, 3508), 300, "png"), {}};
+    QString &why = tiff.why;
+    const QStringList rgb = {"-type", "TrueColor"};
+    QTest::newRow("48-bit RGB") << tiff(rgb + QStringList{"-depth", "16"}) << why << a4;
+    QTest::newRow("16-bit grey") << tiff({"-colorspace", "Gray", "-depth", "16"}) << why << a4;
+    QTest::newRow("CMYK") << tiff({"-colorspace", "CMYK"}) << why << a4;
+    QTest::newRow("tiled RGB") << tiff(rgb + QStringList{"-define", "tiff:tile-geometry=256x256"}) << why << a4;
+    QTest::newRow("JPEG-compressed YCbCr")
+        << tiff(rgb, {{"tiffcp", "-c", "jpeg", "scan.tif", "ycbcr.tif"}, {"mv", "ycbcr.tif", "scan.tif"}}) << why << a4;
+    // A fax scan of an A4 page at 1200 dpi, one strip of 139 megapixels in a few kilobytes.
+    const QSize fax(9921, 14032);
+    const int rowBytes = (fax.width() + 7) / 8;
+    QByteArray pbm = QStringLiteral("P4\n%1 %2\n").arg(fax.width()).arg(fax.height()).toLatin1();
+    const qsizetype start = pbm.size();
+    pbm.append(QByteArray(qsizetype(rowBytes) * fax.height(), '\0'));
+    for (int y = 0; y < fax.height() / 4; ++y)
+        memset(pbm.data() + start + qsizetype(y) * rowBytes, 0xFF, size_t(rowBytes / 4));
+    why.clear();
+    const QByteArray g4 = madeByTools(pbm, QStringLiteral("in.pbm"), {{"ppm2tiff", "-c", "g4", "-R", "1200", "in.pbm", "scan.tif"}}, &why);
+    QTest::newRow("A4 fax at 1200 dpi, Group 4") << g4 << why << a4;
+}
+
+void TestPictures::tiffKindsDecodeAStripAtATime()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, why);
+    QFETCH(QSizeF, sizeMm);
+    QVERIFY2(!bytes.isEmpty(), qPrintable(why));
+    const PeakMemory peak;
+    const Loaded loaded = load(bytes);
+    const double grown = peak.grownMb();
+    QVERIFY2(loaded.picture, qPrintable(loaded.error));
+    QVERIFY(std::abs(loaded.picture->sizeMm.width() - sizeMm.width()) < 0.1);
+    QVERIFY(std::abs(loaded.picture->sizeMm.height() - sizeMm.height()) < 0.1);
+    QVERIFY(qGray(loaded.picture->image.pixel(10, 10)) < 60);
+    QVERIFY2(grown < 16, qPrintable(QStringLiteral("%1 MB more at the peak").arg(grown, 0, 'f', 1)));
+}
+
+void TestPictures::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<bool>("pipe"); // else /dev/zero, whose size shows as 0 and which never ends
+    QTest::addColumn<QString>("says");
+    QTest::newRow("a pipe") << true << QStringLiteral("canal de comunicare");
+    QTest::newRow("a device") << false << QStringLiteral("dispozitiv");
+}
+
+void TestPictures::onlyRegularFilesAreRead()
+{
+    QFETCH(bool, pipe);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString path = pipe ? dir.filePath(QStringLiteral("macheta.tif")) : QStringLiteral("/dev/zero");
+    QVERIFY(!pipe || ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    auto loading = std::async(std::launch::async, [path] {
+        QStringList errors(2);
+        const bool loaded = bool(loadPicture(path, ScreenPixelsPerMm, &errors[0]));
+        const int pages = templatePageCount(path, &errors[1]);
+        return std::make_tuple(loaded, pages, errors);
+    });
+    bool hung = false;
+    while (loading.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        hung = true;
+        if (pipe) // let a reader stuck on the pipe go, so the test ends
+            ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+    }
+    const auto [loaded, pages, errors] = loading.get();
+    QVERIFY2(!hung, "opening the pipe blocked");
+    QVERIFY(!loaded);
+    QCOMPARE(pages, -1);
+    for (const QString &error : errors)
+        QVERIFY2(error.contains(QDir::toNativeSeparators(path)) && error.contains(says), qPrintable(error));
 }
 
 // Through "Incarca Macheta": a form of three pages asks which one, and takes that one.
@@ -634,6 +835,10 @@ void TestPictures::severalPagesAskWhichOne()
     const QString tiff = dir.filePath(QStringLiteral("formular.tif"));
     QVERIFY(writeFile(tiff, tiffPages({{QSize(40, 30), 100}, {QSize(30, 60), 150}})));
     QCOMPARE(templatePageCount(tiff), 2);
+    QString why;
+    QVERIFY(writeFile(tiff, madeByTools(readFile(tiff), QStringLiteral("scan.tif"),
+                                        {{"tiffset", "-d", "1", "-s", "254", "1", "scan.tif"}}, &why)));
+    QVERIFY2(templatePageCount(tiff) == 1, qPrintable(why)); // its second image is a preview of the first
     Module1 model;
     frmEcranPrincipal window(model);
     InputBox::queueChoice(std::nullopt); // "Anulare" first: nothing changes

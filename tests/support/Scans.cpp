@@ -1,6 +1,8 @@
 #include "Scans.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QPainter>
 #include <QtEndian>
 #include <cmath>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <malloc.h>
 
 namespace formulix::test {
 
@@ -207,6 +210,64 @@ QByteArray encodeRleBmp(const QImage &source, bool fourBits, double dpi)
         bytes.append(level).append(level).append(level).append('\0');
     }
     return bytes + stream;
+}
+
+QByteArray madeByTools(const QByteArray &input, const QString &inputName, const QList<QStringList> &steps,
+                       QString *why, const QString &result)
+{
+    QTemporaryDir dir;
+    QFile in(dir.filePath(inputName));
+    if (!in.open(QIODevice::WriteOnly) || in.write(input) != input.size()) {
+        *why = QStringLiteral("cannot write %1").arg(in.fileName());
+        return {};
+    }
+    in.close();
+    for (const QStringList &step : steps) {
+        QProcess tool;
+        tool.setWorkingDirectory(dir.path());
+        tool.start(step.first(), step.mid(1));
+        if (!tool.waitForFinished(120000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0) {
+            *why = QStringLiteral("%1 failed (scripts/packages.sh installs it): %2 %3")
+                       .arg(step.join(u' '), tool.errorString(), QString::fromLocal8Bit(tool.readAllStandardError()));
+            return {};
+        }
+    }
+    QFile out(dir.filePath(result));
+    return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+}
+
+namespace {
+
+qint64 statusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+} // namespace
+
+PeakMemory::PeakMemory()
+{
+    // Large blocks mapped and unmapped each time, and the heap's free pages handed back, so that
+    // memory kept from earlier work cannot hide what comes next.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    malloc_trim(0);
+    // Writing 5 there sets the high-water mark back to what is resident now.
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+    m_startKb = statusKb("VmRSS:");
+}
+
+double PeakMemory::grownMb() const
+{
+    return double(statusKb("VmHWM:") - m_startKb) / 1024;
 }
 
 } // namespace formulix::test

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <QList>
+#include <QStringList>
 #include <functional>
 
 namespace formulix::test {
@@ -39,5 +41,22 @@ QByteArray cutWithEndMarker(const QByteArray &jpeg, double fraction);
 // coding (256 or 16 grey levels).
 QByteArray encodeCoreBmp(const QImage &image);
 QByteArray encodeRleBmp(const QImage &image, bool fourBits, double dpi);
+
+// What other programs make of `input`, written as `inputName` in a folder of its own: each step,
+// a program and its arguments, runs there in turn, and the bytes of `result` there are returned.
+// Empty, with the reason in `why`, when a tool is missing or fails.
+QByteArray madeByTools(const QByteArray &input, const QString &inputName, const QList<QStringList> &steps,
+                       QString *why, const QString &result = QStringLiteral("scan.tif"));
+
+// How much the process's resident memory rose past its size at construction, at its peak.
+class PeakMemory
+{
+public:
+    PeakMemory();
+    double grownMb() const;
+
+private:
+    qint64 m_startKb = 0;
+};
 
 } // namespace formulix::test
