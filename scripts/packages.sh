@@ -53,4 +53,9 @@ start_test_print_queue() {
         $sudo lpadmin -p FormulixRefusing -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || true
     fi
     $sudo cupsreject FormulixRefusing 2>/dev/null || true
+    # And one that takes jobs but holds them: a paused printer.
+    if ! lpstat -p FormulixPaused >/dev/null 2>&1; then
+        $sudo lpadmin -p FormulixPaused -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || true
+    fi
+    $sudo cupsdisable FormulixPaused 2>/dev/null || true
 }

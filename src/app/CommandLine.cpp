@@ -307,6 +307,8 @@ int run(const Given &given, RecordChoice choice)
     }
     if (!job->finish(&error))
         return stop(RunOutput, error);
+    if (!job->notice().isEmpty())
+        QTextStream(stderr) << "formulix: " << job->notice() << '\n';
     QTextStream(stdout) << countOf(job->pagesDone(), QStringLiteral("pagina"), QStringLiteral("pagini"))
                         << (print ? QStringLiteral(" la imprimanta ") : QStringLiteral(" in "))
                         << job->printerName() << '\n';

@@ -274,6 +274,15 @@ private:
     bool m_fillingLists = false; // the program, not the user, is changing a list
     KeyPreview *m_keyPreview = nullptr;
     QByteArray m_savedLayout; // layoutSnapshot() when the layout was last saved or opened
+    // The files the window reads, which nothing it writes may replace.
+    QString m_templateFile;
+    QString m_schemaFile;
+    // What `output` would destroy: "baza de date", "macheta" or "schema" when it is one of the
+    // files the window reads, under any name; empty otherwise.
+    QString inputAt(const QString &output) const;
+    bool m_jobRunning = false; // one job at a time, whichever window asks
+    // True, having told the user, while a job runs.
+    bool refuseSecondJob();
     QPointer<frmAjutor> m_frmAjutor;
     QPointer<frmMutaCamp> m_frmMutaCamp;
     QPointer<frmSelectie> m_frmSelectie;

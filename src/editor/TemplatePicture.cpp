@@ -45,6 +45,7 @@ void frmEcranPrincipal::mnuIncarcaMacheta_Click()
     }
     Picture1->setPicture(*picture);
     Picture2->setPicture(*picture);
+    m_templateFile = fileName;
     MachetaIncarcata = true;
     PermiteMeniuri = true;
     mnuDefCampGen->setEnabled(PermiteMeniuri);

@@ -23,9 +23,12 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty())
         return;
-    // The file is replaced whole or not at all; what was on disk stays when writing fails.
+    // The file is replaced whole or not at all; what was on disk stays when writing fails. Never
+    // over the database or the template the layout is made from.
     QString reason;
-    if (!saveSchemaFile(fileName, m, &reason)) {
+    if (const QString input = inputAt(fileName); input != QLatin1String("schema") && !input.isEmpty())
+        reason = QStringLiteral("este chiar %1 folosita").arg(input);
+    if (!reason.isEmpty() || !saveSchemaFile(fileName, m, &reason)) {
         MessageBox::information(this, applicationTitle(),
                                 QStringLiteral("Schema nu a putut fi salvata in fisierul %1: %2. Fisierul a ramas "
                                                "cum era.")
@@ -33,6 +36,7 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
         return;
     }
     m_savedLayout = layoutSnapshot(m);
+    m_schemaFile = fileName;
     m_history->setClean();
 }
 
@@ -93,6 +97,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     const PendingEdit edit = beginEdit();
     applySchema(result.schema, m);
     m_savedLayout = layoutSnapshot(m);
+    m_schemaFile = fileName;
     MessageBox::information(this, QStringLiteral("Baza de date utilizata"),
                             QStringLiteral("Schema foloseste tabela: ") + result.schema.shownNumeTabela()
                                 + QStringLiteral(" din baza de date: ") + result.schema.shownCaleBazaDate());

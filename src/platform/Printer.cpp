@@ -330,6 +330,11 @@ bool PageJob::finish(QString *error)
                              .arg(m_name, refusal(answer));
             return false;
         }
+        // A stopped (paused) queue takes the job and holds it without a word.
+        if (QPrinterInfo::printerInfo(m_printer->printerName()).state() == QPrinter::Error)
+            m_notice = QStringLiteral("Imprimanta %1 este oprita: lucrarea asteapta in coada ei si se tipareste "
+                                      "abia cand imprimanta este pornita din nou.")
+                           .arg(m_name);
         return true;
     }
     // A file chosen in the print dialog is written in place; at least say when it is cut.
@@ -407,6 +412,7 @@ PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm
         return result;
     if (!job->finish(&result.error))
         return result;
+    result.notice = job->notice();
     result.ok = true;
     return result;
 }

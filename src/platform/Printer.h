@@ -30,6 +30,7 @@ struct PrintResult
     QString error;      // a Romanian sentence for the user when not ok
     QString printer;    // the printer's name
     QRectF printableMm; // the printable area on the paper, in millimetres
+    QString notice;     // what the user should know of a job that went out (a stopped printer)
 };
 
 // One print job or PDF file, page after page on one painter; nothing of a page is kept once it
@@ -71,6 +72,9 @@ public:
     int pagesDone() const { return m_pages; }
     // Ends the job: every page goes out (a PDF file takes its name); false with the reason.
     bool finish(QString *error);
+    // After finish(): what the user should know although the job went out, in Romanian (a
+    // printer stopped, whose queue holds the job); empty when nothing.
+    QString notice() const { return m_notice; }
     // Stops the job: a printer's job is withdrawn; a PDF file keeps the pages done aside, under no
     // name, until keepFinishedPages() (a file chosen in the print dialog keeps them in place).
     bool cancel(QString *error);
@@ -104,6 +108,7 @@ private:
     QRectF m_printable;
     int m_pages = 0;
     bool m_started = false;
+    QString m_notice;
 };
 
 // Prints the texts of a page image of `pageMm` on one page of the default printer, placed and

@@ -5,12 +5,16 @@
 #include "app/frmEcranPrincipal.h"
 #include "platform/AccessDatabase.h"
 #include "platform/DataGrid.h"
+#include "platform/FileSafety.h"
 #include "platform/TextRules.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
+#include <QScopeGuard>
 
 namespace formulix {
 
@@ -51,6 +55,10 @@ std::unique_ptr<RecordPages> frmEcranPrincipal::recordPages(const RecordChoice &
 
 bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool toPdf)
 {
+    if (refuseSecondJob())
+        return false;
+    m_jobRunning = true;
+    const auto jobEnded = qScopeGuard([this] { m_jobRunning = false; });
     QString error;
     const std::unique_ptr<RecordPages> pages = recordPages(request.choice, &error);
     if (!pages) {
@@ -70,7 +78,7 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     progress.setCancelButtonText(QStringLiteral("Anulare"));
     progress.setRange(0, int(qMin<qint64>(total, std::numeric_limits<int>::max())));
     progress.setMinimumDuration(400);
-    progress.setWindowModality(Qt::WindowModal);
+    progress.setWindowModality(Qt::ApplicationModal);
     const Picture form = Picture2->picture();
     const QSizeF pageMm = jobCanvasMm(request.choice);
 
@@ -123,8 +131,34 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     else
         message = QStringLiteral("La imprimanta %1: %2.")
                       .arg(job.printerName(), countOf(sent, QStringLiteral("pagina trimisa"), QStringLiteral("pagini trimise")));
+    if (!job.notice().isEmpty())
+        message += QLatin1Char(' ') + job.notice();
     MessageBox::information(this, applicationTitle(), message);
     return !cancelled;
+}
+
+bool frmEcranPrincipal::refuseSecondJob()
+{
+    // The progress box lets events through: a second job asked for meanwhile (the preview's
+    // "Tipareste", say) would run inside the first.
+    if (!m_jobRunning)
+        return false;
+    MessageBox::information(QApplication::activeWindow(), applicationTitle(),
+                            QStringLiteral("O lucrare este deja in curs. Asteptati sa se termine sau opriti-o cu "
+                                           "\"Anulare\"."));
+    return true;
+}
+
+QString frmEcranPrincipal::inputAt(const QString &output) const
+{
+    const std::pair<QString, QString> inputs[] = {{QStringLiteral("baza de date"), m.CaleBazaDate},
+                                                  {QStringLiteral("macheta"), m_templateFile},
+                                                  {QStringLiteral("schema"), m_schemaFile}};
+    for (const auto &[what, path] : inputs) {
+        if (!path.isEmpty() && sameFile(output, path))
+            return what;
+    }
+    return QString();
 }
 
 void frmEcranPrincipal::offerFinishedPages(PageJob &job, const QString &why)
@@ -150,6 +184,8 @@ void frmEcranPrincipal::offerFinishedPages(PageJob &job, const QString &why)
 
 void frmEcranPrincipal::printRecords()
 {
+    if (refuseSecondJob())
+        return;
     if (!TabelaAleasa)
         return;
     const std::optional<JobRequest> request =
@@ -168,6 +204,8 @@ void frmEcranPrincipal::printRecords()
 
 void frmEcranPrincipal::showPreview()
 {
+    if (refuseSecondJob())
+        return;
     const std::optional<JobRequest> request = BatchPrintDialog::ask(
         this, BatchPrintDialog::Purpose::Preview, tableRecordCount(), gridSelection());
     if (!request)
@@ -192,7 +230,11 @@ void frmEcranPrincipal::showPreview()
         }
         JobRequest print = shown;
         print.withForm = false; // the form is on the paper already
+        const QPointer<PreviewWindow> preview = m_preview;
+        preview->printButton()->setEnabled(false);
         runPageJob(*job, print, false);
+        if (preview)
+            preview->printButton()->setEnabled(true);
     });
     m_preview->show();
     m_preview->raise();
@@ -200,6 +242,8 @@ void frmEcranPrincipal::showPreview()
 
 void frmEcranPrincipal::exportPdf()
 {
+    if (refuseSecondJob())
+        return;
     const std::optional<JobRequest> request =
         BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Pdf, tableRecordCount(), gridSelection());
     if (!request)
@@ -211,7 +255,24 @@ void frmEcranPrincipal::exportPdf()
         return;
     if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fileName += QStringLiteral(".pdf");
-    std::unique_ptr<PageJob> job = PageJob::toPdf(fileName);
+    const QString shown = QDir::toNativeSeparators(fileName);
+    QString reason;
+    const QString target = outputTarget(fileName, &reason);
+    if (const QString input = inputAt(fileName); !input.isEmpty())
+        reason = QStringLiteral("este chiar %1 folosita").arg(input);
+    if (!reason.isEmpty()) {
+        MessageBox::information(this, applicationTitle(), QStringLiteral("Fisierul %1 nu poate fi scris: %2.").arg(shown, reason));
+        return;
+    }
+    bool replaceReadOnly = false;
+    if (isReadOnlyFile(target)) {
+        if (MessageBox::question(this, applicationTitle(),
+                                 QStringLiteral("Fisierul %1 poate fi doar citit. Il inlocuiti?").arg(shown))
+            != MessageBox::Answer::Yes)
+            return;
+        replaceReadOnly = true;
+    }
+    std::unique_ptr<PageJob> job = PageJob::toPdf(fileName, replaceReadOnly);
     runPageJob(*job, *request, true);
 }
 

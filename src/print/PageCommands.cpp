@@ -39,6 +39,8 @@ void frmEcranPrincipal::CompunePagina()
 
 void frmEcranPrincipal::mnuTipareste_Click()
 {
+    if (refuseSecondJob())
+        return;
     Picture3->setSizeMm(Picture1->widthMm(), Picture1->heightMm());
     Picture3->setBackColor(Qt::white);
     CompunePagina();
@@ -47,8 +49,8 @@ void frmEcranPrincipal::mnuTipareste_Click()
                                                          : PageOrientation::Unchanged;
     const PrintResult result = printPage(Picture3->printedTexts(), QSizeF(Picture3->widthMm(), Picture3->heightMm()),
                                          m.PozStanga, m.PozSus, orientation, applicationTitle());
-    if (!result.ok)
-        MessageBox::information(this, applicationTitle(), result.error);
+    if (!result.ok || !result.notice.isEmpty())
+        MessageBox::information(this, applicationTitle(), result.ok ? result.notice : result.error);
 }
 
 } // namespace formulix

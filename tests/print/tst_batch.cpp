@@ -16,6 +16,7 @@
 #include <QItemSelectionModel>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -88,12 +89,14 @@ private slots:
     void stoppedExportKeepsTheOldFile_data();
     void stoppedExportKeepsTheOldFile();
     void withoutATableOnlyTheLayoutPrints();
-    void unwritablePdfIsTold();
+    void exportRespectsWhatIsThere_data();
+    void exportRespectsWhatIsThere();
     void previewShowsWhatThePdfHolds_data();
     void previewShowsWhatThePdfHolds();
     void previewOfALargeTableDrawsWhatIsShown();
+    void oneJobAtATime();
     void batchGoesThroughTheDefaultQueue();
-    void refusedJobIsTold();
+    void queueTroubleIsTold();
     void cutPdfIsNotKept();
     void commandLine_data();
     void commandLine();
@@ -312,17 +315,83 @@ void TestBatch::withoutATableOnlyTheLayoutPrints()
     QVERIFY(MessageBox::shown().constLast().text.contains(QStringLiteral("tabela")));
 }
 
-void TestBatch::unwritablePdfIsTold()
+void TestBatch::exportRespectsWhatIsThere_data()
 {
-    openExample();
-    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fisier")), "x"));
-    const QString pdf = m_dir->filePath(QStringLiteral("fisier/clasa.pdf"));
-    BatchPrintDialog::queueAnswer({});
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("answer"); // to a question, -1: none is asked
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("folder missing") << "under a file" << -1 << false << "calea trece printr-un fisier";
+    QTest::newRow("read-only, kept") << "read-only" << int(MessageBox::Answer::No) << false << "poate fi doar citit";
+    QTest::newRow("read-only, replaced") << "read-only" << int(MessageBox::Answer::Yes) << true << "10 pagini";
+    QTest::newRow("a pipe") << "pipe" << -1 << false << "canal de comunicare";
+    QTest::newRow("through a symbolic link") << "link" << -1 << true << "10 pagini";
+    QTest::newRow("over the database, by a symbolic link") << "database" << -1 << false << "este chiar baza de date folosita";
+    QTest::newRow("over the template, by a hard link") << "template" << -1 << false << "este chiar macheta folosita";
+}
+
+void TestBatch::exportRespectsWhatIsThere()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, answer);
+    QFETCH(bool, written);
+    QFETCH(QString, said);
+    // The example's files where the PDF may land on them.
+    const QString form = m_dir->filePath(QStringLiteral("certificat.jpg"));
+    const QString database = m_dir->filePath(QStringLiteral("elevi.mdb"));
+    QVERIFY(QFile::copy(Examples + QStringLiteral("/certificat.jpg"), form));
+    QVERIFY(QFile::copy(Examples + QStringLiteral("/elevi.mdb"), database));
+    loadTemplate(*m_window, form);
+    openSchema(*m_window, Examples + QStringLiteral("/certificat.tip"));
+    loadDatabase(*m_window, database);
+    QVERIFY(chooseTable(*m_window, QStringLiteral("Elevi")));
+    DialogSeam::reset();
+
+    QString pdf = m_dir->filePath(QStringLiteral("clasa.pdf"));
+    QString lands = pdf; // where the pages go
+    const QByteArray old = "the good file of yesterday";
+    const QByteArray encoded = QFile::encodeName(pdf);
+    if (kind == QLatin1String("under a file")) {
+        QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fisier")), "x"));
+        pdf = m_dir->filePath(QStringLiteral("fisier/clasa.pdf"));
+    } else if (kind == QLatin1String("read-only")) {
+        QVERIFY(writeFile(pdf, old));
+        QCOMPARE(chmod(encoded.constData(), 0444), 0);
+    } else if (kind == QLatin1String("pipe")) {
+        QCOMPARE(mkfifo(encoded.constData(), 0644), 0);
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("arhiva")));
+        lands = m_dir->filePath(QStringLiteral("arhiva/clasa.pdf"));
+        QVERIFY(QFile::link(lands, pdf));
+    } else if (kind == QLatin1String("database")) {
+        QVERIFY(QFile::link(database, pdf));
+    } else {
+        QCOMPARE(link(QFile::encodeName(form).constData(), encoded.constData()), 0);
+    }
+    const QByteArray before = kind == QLatin1String("pipe") ? QByteArray() : readFile(pdf);
+    if (answer >= 0)
+        MessageBox::queueAnswer(MessageBox::Answer(answer));
+    JobRequest request;
+    request.choice.kind = RecordChoice::All;
+    BatchPrintDialog::queueAnswer(request);
     CommonDialog::queueAnswer(pdf);
     m_window->exportPdfAction->trigger();
-    QCOMPARE(MessageBox::shown().size(), 1);
-    QVERIFY(MessageBox::shown()[0].text.contains(QDir::toNativeSeparators(pdf)));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList({"fisier"}));
+
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    QCOMPARE(shown.size(), answer >= 0 && written ? 2 : 1);
+    QCOMPARE(shown.first().question, answer >= 0);
+    QVERIFY2(shown.constLast().text.contains(said) && shown.first().text.contains(QDir::toNativeSeparators(pdf)),
+             qPrintable(shown.constLast().text));
+    if (written) {
+        QCOMPARE(pdfPages(lands), 10);
+        QCOMPARE(QFileInfo(pdf).isSymLink(), kind == QLatin1String("link"));
+        struct stat status;
+        if (kind == QLatin1String("read-only"))
+            QVERIFY(stat(encoded.constData(), &status) == 0 && (status.st_mode & 07777) == 0444);
+    } else if (kind != QLatin1String("pipe")) {
+        QCOMPARE(readFile(pdf), before);
+    }
+    QVERIFY(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("formulix")).isEmpty());
 }
 
 void TestBatch::previewShowsWhatThePdfHolds_data()
@@ -414,6 +483,40 @@ void TestBatch::previewOfALargeTableDrawsWhatIsShown()
 }
 
 // One job of many pages through the print server, as a user prints: run with the test queue.
+// The progress box lets events through: the preview's "Tipareste" pressed again, or another
+// job asked for from the main window, while one runs must not start a second.
+void TestBatch::oneJobAtATime()
+{
+    openExample();
+    JobRequest request;
+    request.choice.kind = RecordChoice::All;
+    BatchPrintDialog::queueAnswer(request);
+    m_window->previewAction->trigger();
+    PreviewWindow *preview = m_window->previewWindow();
+    QVERIFY(preview);
+    const QString pdf = m_dir->filePath(QStringLiteral("imprimanta.pdf"));
+    PrinterSeam::setPdfOutput(pdf);
+    JobSeam::setAfterPage([&](qint64 done) {
+        if (done == 1) {
+            preview->printButton()->click();
+            BatchPrintDialog::queueAnswer(request);
+            CommonDialog::queueAnswer(m_dir->filePath(QStringLiteral("alta.pdf")));
+            m_window->exportPdfAction->trigger();
+        }
+    });
+    const auto forget = qScopeGuard([] { JobSeam::setAfterPage({}); });
+    preview->printButton()->click();
+    QCOMPARE(pdfPages(pdf), 10);
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("alta.pdf"))));
+    QStringList told;
+    for (const MessageBox::Shown &shown : MessageBox::shown())
+        told.append(shown.text);
+    QCOMPARE(told.size(), 2);
+    QVERIFY2(told.first().contains(QStringLiteral("deja in curs")) && told.last().contains(QStringLiteral("10 pagini")),
+             qPrintable(told.join(u'\n')));
+    QVERIFY(preview->printButton()->isEnabled());
+}
+
 void TestBatch::batchGoesThroughTheDefaultQueue()
 {
     if (const QString why = testQueueUnavailable(); !why.isEmpty())
@@ -442,11 +545,17 @@ void TestBatch::batchGoesThroughTheDefaultQueue()
     QFile::remove(pdf);
 }
 
-// Run with a queue that refuses jobs as the default printer.
-void TestBatch::refusedJobIsTold()
+// Run with a queue that refuses jobs, or one that is paused, as the default printer.
+void TestBatch::queueTroubleIsTold()
 {
     if (const QString why = testQueueUnavailable(); !why.isEmpty())
         QSKIP(qPrintable(why));
+    const QString queue = QPrinterInfo::defaultPrinter().printerName();
+    const bool paused = queue == QLatin1String("FormulixPaused");
+    const auto emptied = qScopeGuard([&] {
+        if (paused)
+            QProcess::execute(QStringLiteral("cancel"), {QStringLiteral("-a"), queue});
+    });
     openExample();
     JobRequest request;
     request.choice = {RecordChoice::Range, 1, 2, {}, 1};
@@ -454,7 +563,8 @@ void TestBatch::refusedJobIsTold()
     m_window->printRecordsAction->trigger();
     QCOMPARE(MessageBox::shown().size(), 1);
     const QString told = MessageBox::shown()[0].text;
-    QVERIFY2(told.contains(QStringLiteral("nu a primit lucrarea")) && told.contains(QStringLiteral("FormulixRefusing")),
+    QVERIFY2(told.contains(paused ? QStringLiteral("este oprita: lucrarea asteapta") : QStringLiteral("nu a primit lucrarea"))
+                 && told.contains(queue),
              qPrintable(told));
 }
 
