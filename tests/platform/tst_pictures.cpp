@@ -50,6 +50,32 @@ QByteArray pdfForm(const QList<QSizeF> &pagesMm)
     return bytes;
 }
 
+// One page of a PDF written by hand, object by object: `page` holds the page's own keys, `more`
+// the objects from 5 on that its resources name.
+QByteArray handWrittenPdf(const QByteArray &page, const QByteArray &content, const QByteArray &resources = {},
+                          const QList<QByteArray> &more = {})
+{
+    const auto stream = [](const QByteArray &bytes) {
+        return "<< /Length " + QByteArray::number(bytes.size()) + " >>\nstream\n" + bytes + "\nendstream";
+    };
+    QList<QByteArray> objects{"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                              "<< /Type /Page /Parent 2 0 R " + page + " /Contents 4 0 R /Resources << " + resources + " >> >>",
+                              stream(content)};
+    objects += more;
+    QByteArray pdf("%PDF-1.6\n");
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets.append(pdf.size());
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const QByteArray count = QByteArray::number(objects.size() + 1);
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + count + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    return pdf + "trailer\n<< /Size " + count + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+}
+
 // A picture saved as `format` with its resolution recorded.
 QByteArray savedAs(QSize pixels, double dpi, const char *format)
 {
@@ -481,17 +507,33 @@ void TestPictures::pdfPagesAtTheirPageSize_data()
 {
     QTest::addColumn<QSizeF>("pageMm");
     QTest::addColumn<double>("pixelsPerMm");
-    QTest::newRow("A4 on a 96 dpi screen") << QSizeF(210, 297) << ScreenPixelsPerMm;
-    QTest::newRow("A3 landscape at 300 dpi") << QSizeF(420, 297) << 300 / 25.4;
-    QTest::newRow("a label, 50 x 30 mm") << QSizeF(50, 30) << ScreenPixelsPerMm;
-    QTest::newRow("A0 at 600 dpi: the budget") << QSizeF(841, 1189) << 600 / 25.4;
+    QTest::addColumn<QByteArray>("bytes"); // empty: a form of that size as QPdfWriter writes it
+    QTest::newRow("A4 on a 96 dpi screen") << QSizeF(210, 297) << ScreenPixelsPerMm << QByteArray();
+    QTest::newRow("A3 landscape at 300 dpi") << QSizeF(420, 297) << 300 / 25.4 << QByteArray();
+    QTest::newRow("a label, 50 x 30 mm") << QSizeF(50, 30) << ScreenPixelsPerMm << QByteArray();
+    QTest::newRow("A0 at 600 dpi: the budget") << QSizeF(841, 1189) << 600 / 25.4 << QByteArray();
+    // Half an A4 in units of two points: an A4; and the same with its page packed by qpdf into a
+    // compressed object stream, as writers of PDF 1.5 on do.
+    const QByteArray inUnits =
+        handWrittenPdf("/MediaBox [0 0 297.64 420.94] /UserUnit 2", "0 0 0.5 RG 4 w 20 20 257.64 380.94 re S");
+    QTest::newRow("A4 in units of 2 points") << QSizeF(210, 297) << ScreenPixelsPerMm << inUnits;
+    QTemporaryDir dir;
+    QProcess qpdf;
+    if (writeFile(dir.filePath(QStringLiteral("unitati.pdf")), inUnits)) {
+        qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--object-streams=generate"), dir.filePath(QStringLiteral("unitati.pdf")),
+                                            dir.filePath(QStringLiteral("comprimat.pdf"))});
+        if (qpdf.waitForFinished(60000) && qpdf.exitCode() == 0)
+            QTest::newRow("A4 in units of 2 points, packed by qpdf")
+                << QSizeF(210, 297) << ScreenPixelsPerMm << readFile(dir.filePath(QStringLiteral("comprimat.pdf")));
+    }
 }
 
 void TestPictures::pdfPagesAtTheirPageSize()
 {
     QFETCH(QSizeF, pageMm);
     QFETCH(double, pixelsPerMm);
-    const Loaded loaded = load(pdfForm({pageMm}), pixelsPerMm);
+    QFETCH(QByteArray, bytes);
+    const Loaded loaded = load(bytes.isEmpty() ? pdfForm({pageMm}) : bytes, pixelsPerMm);
     QVERIFY2(loaded.picture, qPrintable(loaded.error));
     // The writer stores its page size in whole points: within half a point (0.18 mm).
     QVERIFY2(std::abs(loaded.picture->sizeMm.width() - pageMm.width()) < 0.18
