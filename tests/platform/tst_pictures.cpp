@@ -1,11 +1,14 @@
+#include "app/CommandLine.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/Dialogs.h"
 #include "platform/JpegDecoder.h"
+#include "platform/PdfTemplate.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "platform/RowScaler.h"
 #include "support/Scans.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -17,9 +20,14 @@
 #include <QImageWriter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QtEndian>
 #include <array>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace formulix;
 using namespace formulix::test;
@@ -74,6 +82,50 @@ QByteArray handWrittenPdf(const QByteArray &page, const QByteArray &content, con
     for (const qsizetype offset : offsets)
         pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
     return pdf + "trailer\n<< /Size " + count + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+}
+
+// An A4 page that asks poppler for endless work: forms each drawing the next twice, 2^15 long
+// strokes in all, some seconds of drawing in a few kilobytes.
+QByteArray endlessPdf()
+{
+    constexpr int Depth = 16;
+    QList<QByteArray> forms;
+    for (int i = 0; i < Depth; ++i) {
+        const bool last = i == Depth - 1;
+        const QByteArray body = last ? "0 0 1 RG 0 0 m 595 842 l S" : "/F Do /F Do";
+        forms.append("<< /Type /XObject /Subtype /Form /BBox [0 0 595 842] /Resources << "
+                     + (last ? QByteArray() : "/XObject << /F " + QByteArray::number(6 + i) + " 0 R >>") + " >> /Length "
+                     + QByteArray::number(body.size()) + " >>\nstream\n" + body + "\nendstream");
+    }
+    return handWrittenPdf("/MediaBox [0 0 595 842]", "/F Do", "/XObject << /F 5 0 R >>", forms);
+}
+
+// An A4 page with a small picture drawn 3.5 m wide: poppler scales the whole picture before it
+// clips it to the page, half a gigabyte in one operation.
+QByteArray hugeDrawingPdf()
+{
+    QByteArray pixels(100 * 100 * 3, Qt::Uninitialized);
+    for (qsizetype i = 0; i < pixels.size(); ++i)
+        pixels[i] = char(i * 7);
+    return handWrittenPdf("/MediaBox [0 0 595 842]", "q 10000 0 0 10000 -5000 -5000 cm /I Do Q", "/XObject << /I 5 0 R >>",
+                          {"<< /Type /XObject /Subtype /Image /Width 100 /Height 100 /ColorSpace /DeviceRGB "
+                           "/BitsPerComponent 8 /Interpolate true /Length 30000 >>\nstream\n"
+                           + pixels + "\nendstream"});
+}
+
+// The most memory the process has held since the last call, in bytes.
+qint64 peakMemorySinceLast()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    qint64 peak = -1;
+    if (status.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                peak = line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    QFile reset(QStringLiteral("/proc/self/clear_refs"));
+    if (reset.open(QIODevice::WriteOnly))
+        reset.write("5");
+    return peak;
 }
 
 // A picture saved as `format` with its resolution recorded.
@@ -190,6 +242,8 @@ private slots:
     void badPdfsAreRefused_data();
     void badPdfsAreRefused();
     void severalPagesAskWhichOne();
+    void heavyPagesAreBounded_data();
+    void heavyPagesAreBounded();
     void pngAndTiffAtTheirResolution_data();
     void pngAndTiffAtTheirResolution();
     void badPngsAndTiffsAreRefused_data();
@@ -692,6 +746,123 @@ void TestPictures::severalPagesAskWhichOne()
     QVERIFY(std::abs(window.Picture1->picture().sizeMm.height() - 210) < 0.18);
     QVERIFY(MessageBox::shown().isEmpty());
     DialogSeam::setTestMode(false);
+}
+
+// A page that asks too much is given up past the time bound or on "Anulare", through the window
+// and the command line alike, and leaves the template and the fields as they were; one that asks
+// for gigabytes in one drawing is refused them and costs the program nothing.
+void TestPictures::heavyPagesAreBounded_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("boundMs");
+    QTest::addColumn<int>("memoryMb");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("commandLine");
+    QTest::addColumn<QString>("says"); // empty: it loads
+    QTest::newRow("longer than the bound") << endlessPdf() << 1000 << 1024 << false << false
+                                           << QStringLiteral("nu a putut fi desenata in 1 secunda");
+    QTest::newRow("stopped with Anulare") << endlessPdf() << 20000 << 1024 << true << false
+                                          << QStringLiteral("a fost anulata");
+    QTest::newRow("from the command line") << endlessPdf() << 1000 << 1024 << false << true
+                                           << QStringLiteral("nu a putut fi desenata in 1 secunda");
+    QTest::newRow("a drawing of half a gigabyte") << hugeDrawingPdf() << 20000 << 200 << false << false << QString();
+}
+
+void TestPictures::heavyPagesAreBounded()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, boundMs);
+    QFETCH(int, memoryMb);
+    QFETCH(bool, cancel);
+    QFETCH(bool, commandLine);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("greu.pdf"));
+    QVERIFY(writeFile(path, bytes));
+    const PdfRenderBounds given = pdfRenderBounds();
+    const auto restore = qScopeGuard([&given] { setPdfRenderBounds(given); });
+    setPdfRenderBounds({std::chrono::milliseconds(boundMs), qint64(memoryMb) << 20});
+    QElapsedTimer clock;
+
+    if (commandLine) {
+        // What it says on stderr, caught in a file.
+        const QString said = dir.filePath(QStringLiteral("stderr.txt"));
+        const int saved = ::dup(STDERR_FILENO);
+        const int caught = ::open(QFile::encodeName(said).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(saved >= 0 && caught >= 0);
+        ::dup2(caught, STDERR_FILENO);
+        ::close(caught);
+        clock.start();
+        const int status = runCommandLine({QStringLiteral("formulix"), QStringLiteral("--pdf"), dir.filePath(QStringLiteral("iesire.pdf")),
+                                           QStringLiteral("--template"), path,
+                                           QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.tip")});
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QCOMPARE(status, int(RunSchema));
+        QVERIFY(clock.elapsed() < boundMs + 3000);
+        const QString told = QString::fromUtf8(readFile(said));
+        QVERIFY2(told.contains(says) && told.contains(path), qPrintable(told));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("iesire.pdf"))));
+        return;
+    }
+
+    DialogSeam::setTestMode(true);
+    DialogSeam::reset();
+    const auto testModeOff = qScopeGuard([] { DialogSeam::setTestMode(false); });
+    Module1 model;
+    frmEcranPrincipal window(model);
+    const QString before = dir.filePath(QStringLiteral("inainte.pdf"));
+    QVERIFY(writeFile(before, pdfForm({QSizeF(148, 210)})));
+    CommonDialog::queueAnswer(before);
+    window.mnuIncarcaMacheta->trigger();
+    QVERIFY(window.MachetaIncarcata);
+    *model.CampuriGen.at(1) = generalField(QStringLiteral("Nume"), 20, 30);
+    model.NrCampuriGen = 1;
+    const Picture shown = window.Picture1->picture();
+
+    // The progress box, looked for as the user would see it, and "Anulare" pressed when asked.
+    qint64 boxAfterMs = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QProgressDialog *>(widget);
+            if (!box || !box->isVisible() || boxAfterMs >= 0)
+                continue;
+            boxAfterMs = clock.elapsed();
+            for (QPushButton *button : box->findChildren<QPushButton *>())
+                if (cancel && button->text() == QStringLiteral("Anulare"))
+                    QTest::mouseClick(button, Qt::LeftButton);
+        }
+    });
+    watch.start(20);
+    peakMemorySinceLast();
+    const qint64 heldBefore = peakMemorySinceLast();
+    clock.start();
+    CommonDialog::queueAnswer(path);
+    window.mnuIncarcaMacheta->trigger();
+    const qint64 tookMs = clock.elapsed();
+    watch.stop();
+    const qint64 peakGrowth = peakMemorySinceLast() - heldBefore;
+
+    if (says.isEmpty()) {
+        for (const MessageBox::Shown &message : MessageBox::shown())
+            QFAIL(qPrintable(message.text));
+        QVERIFY(std::abs(window.Picture1->picture().sizeMm.width() - 210) < 0.18);
+        QVERIFY2(peakGrowth < 100LL << 20, qPrintable(QStringLiteral("%1 MB").arg(peakGrowth >> 20)));
+        return;
+    }
+    QVERIFY2(boxAfterMs >= 450 && boxAfterMs < tookMs, qPrintable(QString::number(boxAfterMs)));
+    QVERIFY(tookMs < (cancel ? 3000 : boundMs + 3000));
+    QCOMPARE(MessageBox::shown().size(), 1);
+    const QString told = MessageBox::shown().constFirst().text;
+    QVERIFY2(told.contains(says) && told.contains(QDir::toNativeSeparators(path))
+                 && told.contains(QStringLiteral("Macheta de pana acum si campurile au ramas neschimbate")),
+             qPrintable(told));
+    QCOMPARE(window.Picture1->picture().image.cacheKey(), shown.image.cacheKey());
+    QCOMPARE(window.Picture1->picture().sizeMm, shown.sizeMm);
+    QVERIFY(window.MachetaIncarcata);
+    QCOMPARE(model.NrCampuriGen, qint16(1));
+    QCOMPARE(model.CampuriGen.at(1)->Text.shown(), QStringLiteral("Nume"));
 }
 
 int main(int argc, char **argv)
