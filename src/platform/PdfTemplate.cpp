@@ -107,34 +107,32 @@ End blockingWait(int ready, std::chrono::milliseconds limit)
     }
 }
 
-bool sendAll(int socket, const void *bytes, size_t size)
+// All `size` bytes through `move` (a send or a recv), past interruptions; false when the other
+// end is gone.
+template <typename Byte, typename Move>
+bool moveAll(Byte *at, size_t size, Move move)
 {
-    const auto *at = static_cast<const char *>(bytes);
     while (size > 0) {
-        const ssize_t sent = ::send(socket, at, size, MSG_NOSIGNAL);
-        if (sent < 0 && errno == EINTR)
+        const ssize_t moved = move(at, size);
+        if (moved < 0 && errno == EINTR)
             continue;
-        if (sent <= 0)
+        if (moved <= 0)
             return false;
-        at += sent;
-        size -= size_t(sent);
+        at += moved;
+        size -= size_t(moved);
     }
     return true;
 }
 
+bool sendAll(int socket, const void *bytes, size_t size)
+{
+    return moveAll(static_cast<const char *>(bytes), size,
+                   [socket](const char *at, size_t left) { return ::send(socket, at, left, MSG_NOSIGNAL); });
+}
+
 bool receiveAll(int socket, void *bytes, size_t size)
 {
-    auto *at = static_cast<char *>(bytes);
-    while (size > 0) {
-        const ssize_t got = ::recv(socket, at, size, 0);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        at += got;
-        size -= size_t(got);
-    }
-    return true;
+    return moveAll(static_cast<char *>(bytes), size, [socket](char *at, size_t left) { return ::recv(socket, at, left, 0); });
 }
 
 // A page asked of the worker, followed by the file's name and its bytes.

@@ -128,6 +128,18 @@ qint64 peakMemorySinceLast()
     return peak;
 }
 
+// `pdf` as qpdf rewrites it with `options`; empty when qpdf is not installed (Debian package qpdf).
+QByteArray rewrittenByQpdf(const QByteArray &pdf, const QStringList &options)
+{
+    QTemporaryDir dir;
+    const QString given = dir.filePath(QStringLiteral("dat.pdf")), written = dir.filePath(QStringLiteral("scris.pdf"));
+    if (!writeFile(given, pdf))
+        return {};
+    QProcess qpdf;
+    qpdf.start(QStringLiteral("qpdf"), options + QStringList{given, written});
+    return qpdf.waitForFinished(60000) ? readFile(written) : QByteArray();
+}
+
 // A picture saved as `format` with its resolution recorded.
 QByteArray savedAs(QSize pixels, double dpi, const char *format)
 {
@@ -571,15 +583,8 @@ void TestPictures::pdfPagesAtTheirPageSize_data()
     const QByteArray inUnits =
         handWrittenPdf("/MediaBox [0 0 297.64 420.94] /UserUnit 2", "0 0 0.5 RG 4 w 20 20 257.64 380.94 re S");
     QTest::newRow("A4 in units of 2 points") << QSizeF(210, 297) << ScreenPixelsPerMm << inUnits;
-    QTemporaryDir dir;
-    QProcess qpdf;
-    if (writeFile(dir.filePath(QStringLiteral("unitati.pdf")), inUnits)) {
-        qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--object-streams=generate"), dir.filePath(QStringLiteral("unitati.pdf")),
-                                            dir.filePath(QStringLiteral("comprimat.pdf"))});
-        if (qpdf.waitForFinished(60000) && qpdf.exitCode() == 0)
-            QTest::newRow("A4 in units of 2 points, packed by qpdf")
-                << QSizeF(210, 297) << ScreenPixelsPerMm << readFile(dir.filePath(QStringLiteral("comprimat.pdf")));
-    }
+    if (const QByteArray packed = rewrittenByQpdf(inUnits, {QStringLiteral("--object-streams=generate")}); !packed.isEmpty())
+        QTest::newRow("A4 in units of 2 points, packed by qpdf") << QSizeF(210, 297) << ScreenPixelsPerMm << packed;
 }
 
 void TestPictures::pdfPagesAtTheirPageSize()
@@ -616,16 +621,8 @@ void TestPictures::badPdfsAreRefused_data()
     QTest::newRow("a page of 5 m") << pdfForm({QSizeF(5000, 297)}) << QStringLiteral("masoara 5000 x 297 mm");
     QTest::newRow("a page of 5 mm") << pdfForm({QSizeF(5, 5)}) << QStringLiteral("masoara 5 x 5 mm");
     // Locked with a password by qpdf, as an office's PDF tool would; empty without qpdf.
-    QByteArray locked;
-    QTemporaryDir dir;
-    if (writeFile(dir.filePath(QStringLiteral("deschis.pdf")), good)) {
-        QProcess qpdf;
-        qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--encrypt"), QStringLiteral("parola"), QStringLiteral("parola"),
-                                            QStringLiteral("256"), QStringLiteral("--"), dir.filePath(QStringLiteral("deschis.pdf")),
-                                            dir.filePath(QStringLiteral("inchis.pdf"))});
-        if (qpdf.waitForFinished(60000))
-            locked = readFile(dir.filePath(QStringLiteral("inchis.pdf")));
-    }
+    const QByteArray locked = rewrittenByQpdf(good, {QStringLiteral("--encrypt"), QStringLiteral("parola"), QStringLiteral("parola"),
+                                                     QStringLiteral("256"), QStringLiteral("--")});
     QTest::newRow("locked with a password") << locked << QStringLiteral("protejat prin parola");
 }
 
