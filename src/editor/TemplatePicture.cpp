@@ -2,13 +2,77 @@
 
 #include "app/Application.h"
 #include "app/frmEcranPrincipal.h"
+#include "platform/PdfTemplate.h"
 #include "platform/PictureLoader.h"
+#include "platform/TextRules.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QSocketNotifier>
+#include <QTimer>
 
 namespace formulix {
+
+namespace {
+
+// While a page of a PDF form is drawn the window stays alive; past half a second it says what it
+// is doing and offers "Anulare". Until then the user's clicks wait, as behind a dialog.
+class TemplateProgress final : public PdfRenderWait
+{
+public:
+    TemplateProgress(QWidget *window, const QString &name) : m_window(window), m_name(name) {}
+
+    // The load was cancelled or ran out of time: nothing was changed.
+    bool stopped() const { return m_end != End::Drawn; }
+
+    End wait(int ready, std::chrono::milliseconds limit) override
+    {
+        QEventLoop loop;
+        bool over = false;
+        const auto finish = [&](End end) {
+            m_end = end;
+            over = true;
+            loop.quit();
+        };
+        QSocketNotifier drawn(ready, QSocketNotifier::Read);
+        QObject::connect(&drawn, &QSocketNotifier::activated, &loop, [&] { finish(End::Drawn); });
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        deadline.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { finish(End::TimedOut); });
+        deadline.start(limit);
+        QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (over)
+            return m_end;
+        QProgressDialog progress(m_window);
+        progress.setWindowTitle(applicationTitle());
+        progress.setLabelText(QStringLiteral("Se deseneaza macheta %1. Daca dureaza mai mult de %2, incarcarea se "
+                                             "opreste singura.")
+                                  .arg(m_name, countOf(std::chrono::ceil<std::chrono::seconds>(limit).count(),
+                                                       QStringLiteral("secunda"), QStringLiteral("secunde"))));
+        progress.setCancelButtonText(QStringLiteral("Anulare"));
+        progress.setRange(0, 0);
+        progress.setAutoClose(false);
+        progress.setAutoReset(false);
+        progress.setWindowModality(Qt::WindowModal);
+        QObject::connect(&progress, &QProgressDialog::canceled, &loop, [&] { finish(End::Cancelled); });
+        progress.show();
+        loop.exec();
+        return m_end;
+    }
+
+private:
+    QWidget *m_window;
+    QString m_name;
+    End m_end = End::Drawn;
+};
+
+} // namespace
 
 void frmEcranPrincipal::mnuIncarcaMacheta_Click()
 {
@@ -37,9 +101,13 @@ void frmEcranPrincipal::mnuIncarcaMacheta_Click()
             return;
         page = *chosen;
     }
+    TemplateProgress progress(this, QDir::toNativeSeparators(fileName));
     const std::optional<Picture> picture =
         loadPicture(fileName, Picture1->pixelsPerMm() * Picture1->devicePixelRatioF(), &error, page);
     if (!picture) {
+        if (progress.stopped())
+            error += MachetaIncarcata ? QStringLiteral(" Macheta de pana acum si campurile au ramas neschimbate.")
+                                      : QStringLiteral(" Campurile au ramas neschimbate.");
         MessageBox::information(this, applicationTitle(), error);
         return;
     }

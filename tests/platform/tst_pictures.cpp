@@ -1,11 +1,14 @@
+#include "app/CommandLine.h"
 #include "app/frmEcranPrincipal.h"
 #include "platform/Dialogs.h"
 #include "platform/JpegDecoder.h"
+#include "platform/PdfTemplate.h"
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "platform/RowScaler.h"
 #include "support/Scans.h"
 #include "support/TestSupport.h"
+#include "support/WindowTest.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -17,6 +20,8 @@
 #include <QImageWriter>
 #include <QPdfWriter>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QtEndian>
 #include <array>
 #include <chrono>
@@ -54,6 +59,73 @@ QByteArray pdfForm(const QList<QSizeF> &pagesMm)
     }
     painter.end();
     return bytes;
+}
+
+// One page of a PDF written by hand, object by object: `page` holds the page's own keys, `more`
+// the objects from 5 on that its resources name.
+QByteArray handWrittenPdf(const QByteArray &page, const QByteArray &content, const QByteArray &resources = {},
+                          const QList<QByteArray> &more = {})
+{
+    const auto stream = [](const QByteArray &bytes) {
+        return "<< /Length " + QByteArray::number(bytes.size()) + " >>\nstream\n" + bytes + "\nendstream";
+    };
+    QList<QByteArray> objects{"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                              "<< /Type /Page /Parent 2 0 R " + page + " /Contents 4 0 R /Resources << " + resources + " >> >>",
+                              stream(content)};
+    objects += more;
+    QByteArray pdf("%PDF-1.6\n");
+    QList<qsizetype> offsets;
+    for (qsizetype i = 0; i < objects.size(); ++i) {
+        offsets.append(pdf.size());
+        pdf += QByteArray::number(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const QByteArray count = QByteArray::number(objects.size() + 1);
+    const qsizetype xref = pdf.size();
+    pdf += "xref\n0 " + count + "\n0000000000 65535 f \n";
+    for (const qsizetype offset : offsets)
+        pdf += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    return pdf + "trailer\n<< /Size " + count + " /Root 1 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+}
+
+// An A4 page that asks poppler for endless work: forms each drawing the next twice, 2^15 long
+// strokes in all, some seconds of drawing in a few kilobytes.
+QByteArray endlessPdf()
+{
+    constexpr int Depth = 16;
+    QList<QByteArray> forms;
+    for (int i = 0; i < Depth; ++i) {
+        const bool last = i == Depth - 1;
+        const QByteArray body = last ? "0 0 1 RG 0 0 m 595 842 l S" : "/F Do /F Do";
+        forms.append("<< /Type /XObject /Subtype /Form /BBox [0 0 595 842] /Resources << "
+                     + (last ? QByteArray() : "/XObject << /F " + QByteArray::number(6 + i) + " 0 R >>") + " >> /Length "
+                     + QByteArray::number(body.size()) + " >>\nstream\n" + body + "\nendstream");
+    }
+    return handWrittenPdf("/MediaBox [0 0 595 842]", "/F Do", "/XObject << /F 5 0 R >>", forms);
+}
+
+// An A4 page with a small picture drawn 3.5 m wide: poppler scales the whole picture before it
+// clips it to the page, half a gigabyte in one operation.
+QByteArray hugeDrawingPdf()
+{
+    QByteArray pixels(100 * 100 * 3, Qt::Uninitialized);
+    for (qsizetype i = 0; i < pixels.size(); ++i)
+        pixels[i] = char(i * 7);
+    return handWrittenPdf("/MediaBox [0 0 595 842]", "q 10000 0 0 10000 -5000 -5000 cm /I Do Q", "/XObject << /I 5 0 R >>",
+                          {"<< /Type /XObject /Subtype /Image /Width 100 /Height 100 /ColorSpace /DeviceRGB "
+                           "/BitsPerComponent 8 /Interpolate true /Length 30000 >>\nstream\n"
+                           + pixels + "\nendstream"});
+}
+
+// `pdf` as qpdf rewrites it with `options`; empty when qpdf is not installed (Debian package qpdf).
+QByteArray rewrittenByQpdf(const QByteArray &pdf, const QStringList &options)
+{
+    QTemporaryDir dir;
+    const QString given = dir.filePath(QStringLiteral("dat.pdf")), written = dir.filePath(QStringLiteral("scris.pdf"));
+    if (!writeFile(given, pdf))
+        return {};
+    QProcess qpdf;
+    qpdf.start(QStringLiteral("qpdf"), options + QStringList{given, written});
+    return qpdf.waitForFinished(60000) ? readFile(written) : QByteArray();
 }
 
 // A white picture whose top-left quarter is dark blue, saved as `format` with its resolution
@@ -186,6 +258,8 @@ private slots:
     void badPdfsAreRefused_data();
     void badPdfsAreRefused();
     void severalPagesAskWhichOne();
+    void heavyPagesAreBounded_data();
+    void heavyPagesAreBounded();
     void pngAndTiffAtTheirResolution_data();
     void pngAndTiffAtTheirResolution();
     void badPngsAndTiffsAreRefused_data();
@@ -509,17 +583,26 @@ void TestPictures::pdfPagesAtTheirPageSize_data()
 {
     QTest::addColumn<QSizeF>("pageMm");
     QTest::addColumn<double>("pixelsPerMm");
-    QTest::newRow("A4 on a 96 dpi screen") << QSizeF(210, 297) << ScreenPixelsPerMm;
-    QTest::newRow("A3 landscape at 300 dpi") << QSizeF(420, 297) << 300 / 25.4;
-    QTest::newRow("a label, 50 x 30 mm") << QSizeF(50, 30) << ScreenPixelsPerMm;
-    QTest::newRow("A0 at 600 dpi: the budget") << QSizeF(841, 1189) << 600 / 25.4;
+    QTest::addColumn<QByteArray>("bytes"); // empty: a form of that size as QPdfWriter writes it
+    QTest::newRow("A4 on a 96 dpi screen") << QSizeF(210, 297) << ScreenPixelsPerMm << QByteArray();
+    QTest::newRow("A3 landscape at 300 dpi") << QSizeF(420, 297) << 300 / 25.4 << QByteArray();
+    QTest::newRow("a label, 50 x 30 mm") << QSizeF(50, 30) << ScreenPixelsPerMm << QByteArray();
+    QTest::newRow("A0 at 600 dpi: the budget") << QSizeF(841, 1189) << 600 / 25.4 << QByteArray();
+    // Half an A4 in units of two points: an A4; and the same with its page packed by qpdf into a
+    // compressed object stream, as writers of PDF 1.5 on do.
+    const QByteArray inUnits =
+        handWrittenPdf("/MediaBox [0 0 297.64 420.94] /UserUnit 2", "0 0 0.5 RG 4 w 20 20 257.64 380.94 re S");
+    QTest::newRow("A4 in units of 2 points") << QSizeF(210, 297) << ScreenPixelsPerMm << inUnits;
+    if (const QByteArray packed = rewrittenByQpdf(inUnits, {QStringLiteral("--object-streams=generate")}); !packed.isEmpty())
+        QTest::newRow("A4 in units of 2 points, packed by qpdf") << QSizeF(210, 297) << ScreenPixelsPerMm << packed;
 }
 
 void TestPictures::pdfPagesAtTheirPageSize()
 {
     QFETCH(QSizeF, pageMm);
     QFETCH(double, pixelsPerMm);
-    const Loaded loaded = load(pdfForm({pageMm}), pixelsPerMm);
+    QFETCH(QByteArray, bytes);
+    const Loaded loaded = load(bytes.isEmpty() ? pdfForm({pageMm}) : bytes, pixelsPerMm);
     QVERIFY2(loaded.picture, qPrintable(loaded.error));
     // The writer stores its page size in whole points: within half a point (0.18 mm).
     QVERIFY2(std::abs(loaded.picture->sizeMm.width() - pageMm.width()) < 0.18
@@ -548,16 +631,8 @@ void TestPictures::badPdfsAreRefused_data()
     QTest::newRow("a page of 5 m") << pdfForm({QSizeF(5000, 297)}) << QStringLiteral("masoara 5000 x 297 mm");
     QTest::newRow("a page of 5 mm") << pdfForm({QSizeF(5, 5)}) << QStringLiteral("masoara 5 x 5 mm");
     // Locked with a password by qpdf, as an office's PDF tool would; empty without qpdf.
-    QByteArray locked;
-    QTemporaryDir dir;
-    if (writeFile(dir.filePath(QStringLiteral("deschis.pdf")), good)) {
-        QProcess qpdf;
-        qpdf.start(QStringLiteral("qpdf"), {QStringLiteral("--encrypt"), QStringLiteral("parola"), QStringLiteral("parola"),
-                                            QStringLiteral("256"), QStringLiteral("--"), dir.filePath(QStringLiteral("deschis.pdf")),
-                                            dir.filePath(QStringLiteral("inchis.pdf"))});
-        if (qpdf.waitForFinished(60000))
-            locked = readFile(dir.filePath(QStringLiteral("inchis.pdf")));
-    }
+    const QByteArray locked = rewrittenByQpdf(good, {QStringLiteral("--encrypt"), QStringLiteral("parola"), QStringLiteral("parola"),
+                                                     QStringLiteral("256"), QStringLiteral("--")});
     QTest::newRow("locked with a password") << locked << QStringLiteral("protejat prin parola");
 }
 
@@ -855,6 +930,122 @@ void TestPictures::severalPagesAskWhichOne()
     QVERIFY(std::abs(window.Picture1->picture().sizeMm.height() - 210) < 0.18);
     QVERIFY(MessageBox::shown().isEmpty());
     DialogSeam::setTestMode(false);
+}
+
+// A page that asks too much is given up past the time bound or on "Anulare", through the window
+// and the command line alike, and leaves the template and the fields as they were; one that asks
+// for gigabytes in one drawing is refused them and costs the program nothing.
+void TestPictures::heavyPagesAreBounded_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("boundMs");
+    QTest::addColumn<int>("memoryMb");
+    QTest::addColumn<bool>("cancel");
+    QTest::addColumn<bool>("commandLine");
+    QTest::addColumn<QString>("says"); // empty: it loads
+    QTest::newRow("longer than the bound") << endlessPdf() << 1000 << 1024 << false << false
+                                           << QStringLiteral("nu a putut fi desenata in 1 secunda");
+    QTest::newRow("stopped with Anulare") << endlessPdf() << 20000 << 1024 << true << false
+                                          << QStringLiteral("a fost anulata");
+    QTest::newRow("from the command line") << endlessPdf() << 1000 << 1024 << false << true
+                                           << QStringLiteral("nu a putut fi desenata in 1 secunda");
+    QTest::newRow("a drawing of half a gigabyte") << hugeDrawingPdf() << 20000 << 200 << false << false << QString();
+}
+
+void TestPictures::heavyPagesAreBounded()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, boundMs);
+    QFETCH(int, memoryMb);
+    QFETCH(bool, cancel);
+    QFETCH(bool, commandLine);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("greu.pdf"));
+    QVERIFY(writeFile(path, bytes));
+    const PdfRenderBounds given = pdfRenderBounds();
+    const auto restore = qScopeGuard([&given] { setPdfRenderBounds(given); });
+    setPdfRenderBounds({std::chrono::milliseconds(boundMs), qint64(memoryMb) << 20});
+    QElapsedTimer clock;
+
+    if (commandLine) {
+        // What it says on stderr, caught in a file.
+        const QString said = dir.filePath(QStringLiteral("stderr.txt"));
+        const int saved = ::dup(STDERR_FILENO);
+        const int caught = ::open(QFile::encodeName(said).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        QVERIFY(saved >= 0 && caught >= 0);
+        ::dup2(caught, STDERR_FILENO);
+        ::close(caught);
+        clock.start();
+        const int status = runCommandLine({QStringLiteral("formulix"), QStringLiteral("--pdf"), dir.filePath(QStringLiteral("iesire.pdf")),
+                                           QStringLiteral("--template"), path,
+                                           QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.tip")});
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        QCOMPARE(status, int(RunSchema));
+        QVERIFY(clock.elapsed() < boundMs + 3000);
+        const QString told = QString::fromUtf8(readFile(said));
+        QVERIFY2(told.contains(says) && told.contains(path), qPrintable(told));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("iesire.pdf"))));
+        return;
+    }
+
+    DialogSeam::setTestMode(true);
+    DialogSeam::reset();
+    const auto testModeOff = qScopeGuard([] { DialogSeam::setTestMode(false); });
+    Module1 model;
+    frmEcranPrincipal window(model);
+    const QString before = dir.filePath(QStringLiteral("inainte.pdf"));
+    QVERIFY(writeFile(before, pdfForm({QSizeF(148, 210)})));
+    CommonDialog::queueAnswer(before);
+    window.mnuIncarcaMacheta->trigger();
+    QVERIFY(window.MachetaIncarcata);
+    *model.CampuriGen.at(1) = generalField(QStringLiteral("Nume"), 20, 30);
+    model.NrCampuriGen = 1;
+    const Picture shown = window.Picture1->picture();
+
+    // The progress box, looked for as the user would see it, and "Anulare" pressed when asked.
+    qint64 boxAfterMs = -1;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QProgressDialog *>(widget);
+            if (!box || !box->isVisible() || boxAfterMs >= 0)
+                continue;
+            boxAfterMs = clock.elapsed();
+            for (QPushButton *button : box->findChildren<QPushButton *>())
+                if (cancel && button->text() == QStringLiteral("Anulare"))
+                    QTest::mouseClick(button, Qt::LeftButton);
+        }
+    });
+    watch.start(20);
+    const PeakMemory peak;
+    clock.start();
+    CommonDialog::queueAnswer(path);
+    window.mnuIncarcaMacheta->trigger();
+    const qint64 tookMs = clock.elapsed();
+    watch.stop();
+    const double peakGrowthMb = peak.grownMb();
+
+    if (says.isEmpty()) {
+        for (const MessageBox::Shown &message : MessageBox::shown())
+            QFAIL(qPrintable(message.text));
+        QVERIFY(std::abs(window.Picture1->picture().sizeMm.width() - 210) < 0.18);
+        QVERIFY2(peakGrowthMb < 100, qPrintable(QStringLiteral("%1 MB").arg(peakGrowthMb)));
+        return;
+    }
+    QVERIFY2(boxAfterMs >= 450 && boxAfterMs < tookMs, qPrintable(QString::number(boxAfterMs)));
+    QVERIFY(tookMs < (cancel ? 3000 : boundMs + 3000));
+    QCOMPARE(MessageBox::shown().size(), 1);
+    const QString told = MessageBox::shown().constFirst().text;
+    QVERIFY2(told.contains(says) && told.contains(QDir::toNativeSeparators(path))
+                 && told.contains(QStringLiteral("Macheta de pana acum si campurile au ramas neschimbate")),
+             qPrintable(told));
+    QCOMPARE(window.Picture1->picture().image.cacheKey(), shown.image.cacheKey());
+    QCOMPARE(window.Picture1->picture().sizeMm, shown.sizeMm);
+    QVERIFY(window.MachetaIncarcata);
+    QCOMPARE(model.NrCampuriGen, qint16(1));
+    QCOMPARE(model.CampuriGen.at(1)->Text.shown(), QStringLiteral("Nume"));
 }
 
 int main(int argc, char **argv)
