@@ -979,7 +979,8 @@ void TestPictures::heavyPagesAreBounded()
         clock.start();
         const int status = runCommandLine({QStringLiteral("formulix"), QStringLiteral("--pdf"), dir.filePath(QStringLiteral("iesire.pdf")),
                                            QStringLiteral("--template"), path,
-                                           QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.tip")});
+                                           QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.tip")},
+                                          [] { return std::unique_ptr<QCoreApplication>(); });
         ::dup2(saved, STDERR_FILENO);
         ::close(saved);
         QCOMPARE(status, int(RunSchema));
