@@ -4,10 +4,12 @@
 #include "platform/DataControl.h"
 #include "platform/Dialogs.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
 #include <QLabel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -151,8 +153,12 @@ void DataGrid::sizeColumns()
         return;
     }
     QHeaderView *header = m_view->horizontalHeader();
-    const int character = header->fontMetrics().averageCharWidth();
-    const int margin = 2 * character;
+    // A digit of the header's bold face (the current row's sections are bold) is as wide as
+    // most letters of a name or a value.
+    QFont bold = header->font();
+    bold.setBold(true);
+    const int character = QFontMetrics(bold).horizontalAdvance(u'0');
+    const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + character;
     // A header that repaints finds each section's place anew on every resize: thousands of
     // columns would cost the square of their number.
     header->setUpdatesEnabled(false);

@@ -52,20 +52,14 @@ QString readReason(int code, const QString &fallback)
     case EACCES:
     case EPERM:
         return QStringLiteral("nu aveti dreptul sa cititi fisierul");
-    case ENOTDIR:
-        return QStringLiteral("calea trece printr-un fisier, nu printr-un folder");
-    case EISDIR:
-        return QStringLiteral("numele este al unui folder");
     case EIO:
         return QStringLiteral("eroare de citire pe disc");
-    case ENAMETOOLONG:
-        return QStringLiteral("numele fisierului este prea lung");
     case ELOOP:
         return QStringLiteral("calea are prea multe legaturi simbolice");
     case EMFILE:
     case ENFILE:
         return QStringLiteral("prea multe fisiere deschise");
-    default:
+    default: // a folder, a path through a file, a name too long: as for a write
         return systemReason(code, fallback);
     }
 }
