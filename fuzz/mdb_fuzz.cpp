@@ -1,9 +1,11 @@
 // Any bytes as an Access database (or, built as csv_fuzz, as a CSV table), through the whole open path: the catalog, then every table's
-// columns and every row's values as text. libmdb is linked as Debian built it, so only the
+// columns and every row's values as text. A CSV row never holds more characters than the longest
+// line the reader takes has bytes. libmdb is linked as Debian built it, so only the
 // engine carries the fuzzer's instrumentation; a crash or a hang inside libmdb still stops the
 // run. libmdb reports damage on stderr, so run with -close_fd_mask=2.
 
 #include "platform/AccessDatabase.h"
+#include "platform/CsvReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <string_view>
 #include <unistd.h>
 
 using namespace formulix;
@@ -18,6 +21,7 @@ using namespace formulix;
 #ifndef FORMULIX_FUZZ_EXTENSION
 #define FORMULIX_FUZZ_EXTENSION ".mdb"
 #endif
+constexpr bool TextTable = std::string_view(FORMULIX_FUZZ_EXTENSION) == ".csv";
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -69,10 +73,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         const int columns = int(records->columnNames().size());
         for (qint64 row = 0; row < rows; ++row) {
+            qint64 characters = 0;
             for (int column = 0; column < columns; ++column) {
                 if (records->isNull(row, column) && !records->text(row, column).isEmpty())
                     std::abort();
+                characters += records->text(row, column).size();
             }
+            if (TextTable && characters > CsvReader::MaxRowBytes)
+                std::abort();
         }
     }
     return 0;

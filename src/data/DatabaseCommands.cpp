@@ -23,9 +23,19 @@ void frmEcranPrincipal::mnuIncarcaBaza_Click()
              || fileName.endsWith(QStringLiteral(".accdb"), Qt::CaseInsensitive) || AccessDatabase::isTextTable(fileName)))
         return;
 
-    m.CaleBazaDate = fileName;
+    const QString previousName = Data1->DatabaseName, previousSource = Data1->RecordSource;
     Data1->DatabaseName = fileName;
     Data1->RecordSource.clear();
+    QString reason;
+    const bool opened = Data1->Refresh(&reason);
+    if (Data1->cancelled()) {
+        // Stopped by the user: the database and the table chosen before stay.
+        Data1->DatabaseName = previousName;
+        Data1->RecordSource = previousSource;
+        return;
+    }
+
+    m.CaleBazaDate = fileName;
     Frame1->hide();
     mm::move(Frame2, 0, 0);
     mm::resize(Frame2, mm::width(m_client), mm::height(Frame1));
@@ -36,8 +46,7 @@ void frmEcranPrincipal::mnuIncarcaBaza_Click()
     List1->clear();
     m_fillingLists = false;
     // The engine's reason, naming the file, unless the user was told already (a password).
-    QString reason;
-    if (!Data1->Refresh(&reason)) {
+    if (!opened) {
         if (!Data1->failureShown())
             MessageBox::information(this, applicationTitle(), reason);
         return;
@@ -53,18 +62,28 @@ void frmEcranPrincipal::List1_Click()
 {
     if (!List1->currentItem())
         return;
+    const QString table = List1->currentItem()->text();
+    const QString previous = Data1->RecordSource;
+    Data1->RecordSource = table;
+    QString reason;
+    const bool opened = Data1->Refresh(&reason);
+    if (Data1->cancelled()) {
+        // Stopped by the user: the table chosen before stays, with its columns.
+        Data1->RecordSource = previous;
+        const QList<QListWidgetItem *> before = List1->findItems(previous, Qt::MatchExactly);
+        m_fillingLists = true;
+        List1->setCurrentItem(before.isEmpty() ? nullptr : before.constFirst());
+        m_fillingLists = false;
+        return;
+    }
     m_fillingLists = true;
     List2->clear();
     m_fillingLists = false;
-    const QString table = List1->currentItem()->text();
-    Data1->RecordSource = table;
     m.NumeTabela = table;
     if (!m.NumeTabela.isEmpty()) {
         mnuSelInreg->setEnabled(true);
         Picture1->setFocus();
     }
-    QString reason;
-    const bool opened = Data1->Refresh(&reason);
     // The file may have changed since its tables were listed: list those it has now.
     if (const AccessDatabase *database = Data1->database(); database && database->tableNames() != tableList()) {
         m_fillingLists = true;

@@ -43,6 +43,12 @@ void frmSelectie::Form_Activate()
     // The table is opened anew at every activation, so the first record is current again.
     QString reason;
     if (!Data1->Refresh(&reason)) {
+        // Stopped by the user: the rows shown before stay.
+        if (Data1->cancelled()) {
+            if (!Data1->recordset())
+                Data1->setCaption(QStringLiteral("Record: 0"));
+            return;
+        }
         const QString message = Data1->database()
             ? QStringLiteral("Tabela %1 din baza de date %2 nu poate fi deschisa.")
                   .arg(m_main.m.NumeTabela, QDir::toNativeSeparators(m_main.m.CaleBazaDate))

@@ -3,6 +3,7 @@
 #include "platform/CsvReader.h"
 
 #include "platform/AccessFormat.h"
+#include "platform/FileSafety.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +11,9 @@
 
 #include <glib.h>
 #include <mdbtools.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -199,18 +202,21 @@ HandlePtr openHandle(const QString &path, QString *error, const QString &passwor
     if (failure)
         *failure = AccessDatabase::OpenFailure::Failed;
     const QFileInfo info(path);
-    if (!info.exists()) {
-        fail(error, QStringLiteral("Fisierul %1 nu exista.").arg(path));
+    const auto unreadable = [&](const QString &reason) {
+        fail(error, reason == readReason(ENOENT) ? QStringLiteral("Fisierul %1 nu exista.").arg(path)
+                                                 : QStringLiteral("Fisierul %1 nu poate fi citit (%2).").arg(path, reason));
         return nullptr;
-    }
-    if (!info.isFile()) {
-        fail(error, notDatabase(path));
-        return nullptr;
-    }
-    QFile file(info.absoluteFilePath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        fail(error, QStringLiteral("Fisierul %1 nu poate fi citit (%2).").arg(path, file.errorString()));
-        return nullptr;
+    };
+    // A FIFO would hold the open for ever, and a device has no pages.
+    if (const QString reason = notRegularFile(path); !reason.isEmpty())
+        return unreadable(reason);
+    const int fd = ::open(QFile::encodeName(info.absoluteFilePath()).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return unreadable(readReason(errno));
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return unreadable(file.errorString());
     }
     const QByteArray head = file.read(HeaderSize);
     const qint64 size = file.size();

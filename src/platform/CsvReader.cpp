@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <cstring>
 #include <limits>
 #include <fcntl.h>
@@ -94,11 +96,17 @@ bool CsvReader::open(const QString &path, QString *error)
             *error = reason;
         return false;
     };
-    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0) {
-        return fail(errno == ENOENT ? QStringLiteral("Fisierul %1 nu exista.").arg(m_path)
-                                    : QStringLiteral("Fisierul %1 nu poate fi citit: %2.").arg(m_path, systemReason(errno)));
-    }
+    const auto unreadable = [&](const QString &reason) {
+        return fail(reason == readReason(ENOENT) ? QStringLiteral("Fisierul %1 nu exista.").arg(m_path)
+                                                 : QStringLiteral("Fisierul %1 nu poate fi citit: %2.").arg(m_path, reason));
+    };
+    // Opening a FIFO waits for a writer, for ever: only a regular file is opened, and without
+    // waiting should it be swapped for one meanwhile.
+    if (const QString reason = notRegularFile(path); !reason.isEmpty())
+        return unreadable(reason);
+    m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (m_fd < 0)
+        return unreadable(readReason(errno));
     struct stat status;
     if (fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))
         return fail(QStringLiteral("Fisierul %1 nu este un tabel text.").arg(m_path));
@@ -149,13 +157,30 @@ bool CsvReader::open(const QString &path, QString *error)
     if (!readFields(&names, nullptr, nullptr))
         return fail(m_failure.isEmpty() ? QStringLiteral("Fisierul %1 este gol: primul rand trebuie sa dea numele coloanelor.").arg(m_path)
                                         : m_failure);
+    // The names taken, folded as they compare, and for each name repeated the next number to try:
+    // a header of thousands of columns, or of one name thousands of times, must not compare each
+    // name with every other.
+    QSet<QString> taken;
+    QHash<QString, int> nextNumber;
+    taken.reserve(qsizetype(names.size()));
+    m_columns.reserve(qsizetype(names.size()));
     for (std::size_t i = 0; i < names.size(); ++i) {
         QString name = QString::fromUtf8(names[i]).trimmed();
         if (name.isEmpty())
             name = QStringLiteral("Coloana %1").arg(i + 1);
-        const QString base = name;
-        for (int n = 2; m_columns.contains(name, Qt::CaseInsensitive); ++n)
-            name = QStringLiteral("%1_%2").arg(base).arg(n);
+        QString folded = name.toCaseFolded();
+        if (taken.contains(folded)) {
+            const QString base = name;
+            auto next = nextNumber.find(folded);
+            if (next == nextNumber.end())
+                next = nextNumber.insert(folded, 2);
+            int &n = *next;
+            do {
+                name = QStringLiteral("%1_%2").arg(base).arg(n++);
+                folded = name.toCaseFolded();
+            } while (taken.contains(folded));
+        }
+        taken.insert(folded);
         m_columns.append(name);
     }
     return true;
@@ -168,6 +193,7 @@ bool CsvReader::fill()
     if (m_pos > 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
         m_end -= m_pos;
+        m_offset += qint64(m_pos);
         m_pos = 0;
     }
     if (m_end == m_buffer.size())
@@ -181,7 +207,7 @@ bool CsvReader::fill()
             m_failure = QStringLiteral("Fisierul %1 nu a putut fi citit dupa linia %2: %3.")
                             .arg(m_path)
                             .arg(m_line)
-                            .arg(systemReason(errno));
+                            .arg(readReason(errno));
         m_eof = true;
         return false;
     }
@@ -214,6 +240,17 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
     if (atEnd())
         return false;
 
+    // A row longer than any table needs is refused before it fills the memory.
+    const qint64 rowStart = m_offset + qint64(m_pos), rowLine = m_line;
+    const auto tooLong = [&] {
+        if (m_offset + qint64(m_pos) - rowStart <= MaxRowBytes)
+            return false;
+        m_failure = QStringLiteral("Fisierul %1: linia %2 are peste %3 MB; un rand de tabel poate avea cel mult %3 MB.")
+                        .arg(m_path)
+                        .arg(rowLine)
+                        .arg(MaxRowBytes >> 20);
+        return true;
+    };
     const std::size_t columns = fields ? std::numeric_limits<std::size_t>::max() : std::size_t(m_columns.size());
     std::string header;
     std::string &out = fields ? header : *text;
@@ -238,6 +275,8 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
                 m_line += qint64(countNewlines(from, std::size_t(until - from)));
                 out.append(from, std::size_t(until - from));
                 m_pos += std::size_t(until - from);
+                if (tooLong())
+                    return false;
                 if (!quote)
                     continue;
                 ++m_pos; // the quote
@@ -260,6 +299,8 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
             high = high || hasHighBytes(from, std::size_t(p - from));
             out.append(from, std::size_t(p - from));
             m_pos += std::size_t(p - from);
+            if (tooLong())
+                return false;
             if (p < end)
                 break;
         }

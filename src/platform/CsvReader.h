@@ -17,6 +17,10 @@ namespace formulix {
 class CsvReader
 {
 public:
+    // A row (its line, or its lines with a quoted line break) of more bytes is a fault: no table
+    // needs it, and reading it whole would hold the window and the memory.
+    static constexpr qint64 MaxRowBytes = 1 << 20;
+
     CsvReader() = default;
     ~CsvReader();
     CsvReader(const CsvReader &) = delete;
@@ -48,6 +52,7 @@ private:
     qint64 m_modified = 0;
     std::vector<char> m_buffer;
     std::size_t m_pos = 0, m_end = 0;
+    qint64 m_offset = 0; // in the file, of the buffer's first byte
     bool m_eof = false;
     char m_separator = ',';
     std::array<bool, 256> m_stops{}; // the bytes that end an unquoted field

@@ -14,6 +14,8 @@ namespace formulix {
 
 namespace {
 
+constexpr qint64 CellsPerBlock = 256 * 1024;
+
 QToolButton *navigationButton(const QString &text, QWidget *parent)
 {
     auto *button = new QToolButton(parent);
@@ -67,39 +69,60 @@ bool DataControl::Refresh(QString *error)
 {
     m_failureShown = false;
     m_readFailureShown = false;
-    if (!m_database || m_database->path() != DatabaseName || m_database->changedOnDisk()) {
+    m_cancelled = false;
+    // What is opened stays aside until the whole of it is: "Anulare" keeps the table shown before.
+    LoadProgress load(this, QStringLiteral("Se deschide %1...").arg(QDir::toNativeSeparators(DatabaseName)));
+    const auto cancel = [&] {
+        m_cancelled = m_failureShown = true;
+        if (error)
+            *error = QStringLiteral("Deschiderea bazei de date %1 a fost anulata.").arg(QDir::toNativeSeparators(DatabaseName));
+        return false;
+    };
+    const auto failed = [&](std::unique_ptr<AccessDatabase> database) {
+        m_database = std::move(database);
         m_recordset.reset();
         m_position = -1;
-        if (!openDatabase(error)) {
-            emit recordsetChanged();
-            return false;
-        }
-    }
-    m_recordset.reset();
-    m_position = -1;
-    if (RecordSource.isEmpty()) {
-        emit recordsetChanged();
-        return true;
-    }
-    m_recordset = m_database->openTable(RecordSource, error);
-    if (!m_recordset) {
         emit recordsetChanged();
         return false;
+    };
+    std::unique_ptr<AccessDatabase> reopened;
+    if (!m_database || m_database->path() != DatabaseName || m_database->changedOnDisk()) {
+        reopened = openDatabase(error);
+        if (!load.step())
+            return cancel();
+        if (!reopened)
+            return failed(nullptr);
     }
-    m_recordset->fetchMore(1);
-    m_position = m_recordset->rowsRead() > 0 ? 0 : -1;
+    const AccessDatabase &database = reopened ? *reopened : *m_database;
+    std::unique_ptr<RecordSet> records;
+    if (!RecordSource.isEmpty()) {
+        records = database.openTable(RecordSource, error);
+        if (!load.step())
+            return cancel();
+        if (!records)
+            return failed(reopened ? std::move(reopened) : std::move(m_database));
+        records->fetchMore(1);
+        if (!load.step())
+            return cancel();
+    }
+    if (reopened)
+        m_database = std::move(reopened);
+    m_recordset = std::move(records);
+    m_position = m_recordset && m_recordset->rowsRead() > 0 ? 0 : -1;
     emit recordsetChanged();
-    emit reposition();
+    if (m_recordset)
+        emit reposition();
+    reportReadFailure();
     return true;
 }
 
-bool DataControl::openDatabase(QString *error)
+std::unique_ptr<AccessDatabase> DataControl::openDatabase(QString *error)
 {
     using Failure = AccessDatabase::OpenFailure;
     Failure failure = Failure::None;
-    m_database = AccessDatabase::open(DatabaseName, error, Password, &failure);
-    if (m_database || (failure != Failure::PasswordNeeded && failure != Failure::WrongPassword))
-        return bool(m_database);
+    std::unique_ptr<AccessDatabase> database = AccessDatabase::open(DatabaseName, error, Password, &failure);
+    if (database || (failure != Failure::PasswordNeeded && failure != Failure::WrongPassword))
+        return database;
 
     const QString file = QDir::toNativeSeparators(DatabaseName);
     const QString title = QGuiApplication::applicationDisplayName();
@@ -114,12 +137,12 @@ bool DataControl::openDatabase(QString *error)
         m_failureShown = true;
         if (error)
             *error = message;
-        return false;
+        return nullptr;
     }
-    m_database = AccessDatabase::open(DatabaseName, error, *typed, &failure);
-    if (m_database) {
+    database = AccessDatabase::open(DatabaseName, error, *typed, &failure);
+    if (database) {
         Password = *typed;
-        return true;
+        return database;
     }
     if (failure == Failure::PasswordNeeded || failure == Failure::WrongPassword) {
         const QString message = QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(file);
@@ -128,23 +151,34 @@ bool DataControl::openDatabase(QString *error)
         if (error)
             *error = message;
     }
-    return false;
+    return nullptr;
 }
 
-void DataControl::readUpTo(qint64 row)
+bool DataControl::readUpTo(qint64 row)
 {
     if (!m_recordset)
-        return;
+        return true;
     const qint64 before = m_recordset->rowsRead();
     if (row < before)
-        return;
-    if (row == std::numeric_limits<qint64>::max())
-        m_recordset->fetchAll();
-    else
-        m_recordset->fetchMore(row + 1 - before);
+        return true;
+    // A block at a time, about as long to read whatever the table's width, between which the
+    // user may stop: the rows read so far stay.
+    const qint64 block = qMax<qint64>(1, CellsPerBlock / qMax<qint64>(1, m_recordset->columnNames().size()));
+    LoadProgress load(this, QStringLiteral("Se citeste tabela %1...").arg(m_recordset->tableName()));
+    bool stopped = false;
+    while (m_recordset->rowsRead() <= row && !m_recordset->allRead() && !m_recordset->failed()) {
+        m_recordset->fetchMore(qMin(block, row + 1 - m_recordset->rowsRead()));
+        if (!load.step(QStringLiteral("Se citeste tabela %1: %2 inregistrari...")
+                           .arg(m_recordset->tableName())
+                           .arg(m_recordset->rowsRead()))) {
+            stopped = true;
+            break;
+        }
+    }
     if (m_recordset->rowsRead() > before)
         emit rowsRead(before, m_recordset->rowsRead() - 1);
     reportReadFailure();
+    return !stopped;
 }
 
 void DataControl::readMore(qint64 count)
@@ -163,9 +197,8 @@ void DataControl::reportReadFailure()
 
 bool DataControl::moveTo(qint64 row)
 {
-    if (!m_recordset || row < 0)
+    if (!m_recordset || row < 0 || !readUpTo(row))
         return false;
-    readUpTo(row);
     if (row >= m_recordset->rowsRead())
         return false;
     m_position = row;
@@ -190,9 +223,8 @@ bool DataControl::moveNext()
 
 bool DataControl::moveLast()
 {
-    if (!m_recordset)
+    if (!m_recordset || !readUpTo(std::numeric_limits<qint64>::max()))
         return false;
-    readUpTo(std::numeric_limits<qint64>::max());
     return moveTo(m_recordset->rowsRead() - 1);
 }
 

@@ -34,10 +34,15 @@ public:
     // record source, the table: its first record becomes current and reposition() follows.
     // False when either cannot be opened; `error` then says why, and failureShown() tells
     // whether the user was told already (a password asked for and not given).
+    // A load that takes long shows a box with "Anulare"; cancelled, it leaves the database and
+    // the record set as they were, and Refresh() fails with cancelled() and failureShown() set.
     bool Refresh(QString *error = nullptr);
     bool failureShown() const { return m_failureShown; }
+    bool cancelled() const { return m_cancelled; }
 
     // Reads up to `count` more rows of the table; a fault in reading is told to the user once.
+    // Moving to a row not read yet reads up to it, a block at a time, with a box with "Anulare"
+    // when that takes long: cancelled, the move does not happen, and the rows read stay.
     void readMore(qint64 count);
 
     const AccessDatabase *database() const { return m_database.get(); }
@@ -73,8 +78,9 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    bool openDatabase(QString *error);
-    void readUpTo(qint64 row);
+    std::unique_ptr<AccessDatabase> openDatabase(QString *error);
+    bool readUpTo(qint64 row); // false when the user stopped it
+
     void reportReadFailure();
     void ensureButtons() const;
 
@@ -82,6 +88,7 @@ private:
     std::unique_ptr<RecordSet> m_recordset;
     qint64 m_position = -1;
     bool m_failureShown = false;
+    bool m_cancelled = false;
     bool m_readFailureShown = false;
     QString m_captionText;
     mutable QLabel *m_caption = nullptr;

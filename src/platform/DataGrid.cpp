@@ -2,11 +2,14 @@
 
 #include "platform/AccessDatabase.h"
 #include "platform/DataControl.h"
+#include "platform/Dialogs.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
 #include <QLabel>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -14,7 +17,17 @@ namespace formulix {
 
 namespace {
 
-constexpr qint64 RowsPerFetch = 256;
+// Rows are read a block at a time as the user scrolls: up to 256, fewer of a wide table, so a
+// block is about as long to read whatever the table's width.
+constexpr qint64 CellsPerFetch = 64 * 1024;
+constexpr qint64 MinRowsPerFetch = 16, MaxRowsPerFetch = 256;
+// Measuring a cell lays its text out: the first rows of a table are measured up to this many
+// cells in all; the columns of a wider table are reckoned from their characters.
+constexpr int CellsMeasured = 4096;
+constexpr int RowsReckoned = 16;
+constexpr int WidestReckoned = 50; // characters, as many as a field takes
+// What a cell shows of a long value; the whole value still goes to the fields.
+constexpr qsizetype MaxShownCharacters = 500;
 
 } // namespace
 
@@ -52,7 +65,12 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const
     const RecordSet *records = m_source->recordset();
     if (!records || !index.isValid() || index.row() >= m_rows || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
-    return records->text(index.row(), index.column());
+    QString text = records->text(index.row(), index.column());
+    if (text.size() > MaxShownCharacters) {
+        text.truncate(MaxShownCharacters);
+        text += u'…';
+    }
+    return text;
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -76,8 +94,10 @@ void RecordSetModel::fetchMore(const QModelIndex &parent)
     RecordSet *records = m_source->recordset();
     if (parent.isValid() || !records)
         return;
-    if (records->rowsRead() <= m_rows)
-        m_source->readMore(RowsPerFetch);
+    if (records->rowsRead() <= m_rows) {
+        const qint64 columns = qMax<qint64>(1, records->columnNames().size());
+        m_source->readMore(qBound(MinRowsPerFetch, CellsPerFetch / columns, MaxRowsPerFetch));
+    }
     const int rows = int(qMin<qint64>(records->rowsRead(), INT_MAX));
     if (rows <= m_rows)
         return;
@@ -113,12 +133,43 @@ DataGrid::DataGrid(DataControl *source, QWidget *parent)
             });
     connect(source, &DataControl::reposition, this, &DataGrid::showCurrentRecord);
     connect(source, &DataControl::recordsetChanged, this, [this] {
-        // Columns as wide as the first screenful of rows needs; later rows do not resize them.
         if (m_model->canFetchMore({}))
             m_model->fetchMore({});
-        m_view->resizeColumnsToContents();
+        sizeColumns();
         showCurrentRecord();
     });
+}
+
+// Columns as wide as the first rows need; later rows do not resize them. A wide table measures
+// fewer rows, and the widest reckons without laying text out, so that sizing it takes about as
+// long as sizing a narrow one.
+void DataGrid::sizeColumns()
+{
+    const int columns = m_model->columnCount();
+    const int rows = m_model->rowCount();
+    if (columns <= CellsMeasured / RowsReckoned) {
+        m_view->verticalHeader()->setResizeContentsPrecision(qMax(RowsReckoned, CellsMeasured / qMax(1, columns)));
+        m_view->resizeColumnsToContents();
+        return;
+    }
+    QHeaderView *header = m_view->horizontalHeader();
+    // A digit of the header's bold face (the current row's sections are bold) is as wide as
+    // most letters of a name or a value.
+    QFont bold = header->font();
+    bold.setBold(true);
+    const int character = QFontMetrics(bold).horizontalAdvance(u'0');
+    const int margin = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + character;
+    // A header that repaints finds each section's place anew on every resize: thousands of
+    // columns would cost the square of their number.
+    header->setUpdatesEnabled(false);
+    LoadProgress load(this, QStringLiteral("Se aranjeaza coloanele..."));
+    for (int column = 0; column < columns && (column % 1024 != 0 || load.step()); ++column) {
+        qsizetype widest = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString().size();
+        for (int row = 0; row < qMin(rows, RowsReckoned) && widest < WidestReckoned; ++row)
+            widest = qMax(widest, m_model->data(m_model->index(row, column), Qt::DisplayRole).toString().size());
+        header->resizeSection(column, qMax(header->minimumSectionSize(), int(qMin<qsizetype>(widest, WidestReckoned)) * character + margin));
+    }
+    header->setUpdatesEnabled(true);
 }
 
 QList<qint64> DataGrid::selectedRecords() const

@@ -44,6 +44,7 @@ public:
 
 private:
     void showCurrentRecord();
+    void sizeColumns();
 
     DataControl *m_source;
     RecordSetModel *m_model;

@@ -1,13 +1,20 @@
 #include "platform/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QtGlobal>
+
+#include <memory>
+#include <utility>
 
 namespace formulix {
 
@@ -24,6 +31,8 @@ struct SeamState
     QList<InputBox::Shown> inputsShown;
     QList<std::optional<int>> choiceAnswers;
     QList<QStringList> choicesShown;
+    int cancelAtStep = 0; // of the next load; 0: never
+    QStringList progressShown;
 };
 
 SeamState &seam()
@@ -241,6 +250,105 @@ void InputBox::queueChoice(std::optional<int> index)
 QList<QStringList> InputBox::choicesShown()
 {
     return seam().choicesShown;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+struct LoadProgress::Load
+{
+    QPointer<QWidget> parent;
+    QString label;
+    QElapsedTimer clock, sinceEvents;
+    std::unique_ptr<QProgressDialog> box;
+    bool shown = false;
+    bool cancelled = false;
+    int steps = 0;
+    int cancelAt = 0;
+};
+
+namespace {
+
+constexpr qint64 ProgressDelayMs = 500;
+constexpr qint64 EventsEveryMs = 40; // a repaint this often keeps the windows alive
+
+LoadProgress::Load *currentLoad = nullptr;
+
+} // namespace
+
+LoadProgress::LoadProgress(QWidget *parent, const QString &label) : m_load(currentLoad), m_owner(!currentLoad)
+{
+    if (!m_owner)
+        return;
+    m_load = currentLoad = new Load;
+    m_load->parent = parent ? parent->window() : nullptr;
+    m_load->label = label;
+    m_load->clock.start();
+    m_load->sinceEvents.start();
+    m_load->cancelAt = std::exchange(seam().cancelAtStep, 0);
+}
+
+LoadProgress::~LoadProgress()
+{
+    if (!m_owner)
+        return;
+    currentLoad = nullptr;
+    delete m_load;
+}
+
+bool LoadProgress::step(const QString &label)
+{
+    Load &load = *m_load;
+    if (load.cancelled)
+        return false;
+    ++load.steps;
+    if (!label.isEmpty())
+        load.label = label;
+    const bool cancelNow = load.steps == load.cancelAt;
+    if (!load.shown && (cancelNow || load.clock.elapsed() >= ProgressDelayMs)) {
+        load.shown = true;
+        seam().progressShown.append(load.label);
+        if (!seam().testMode) {
+            load.box = std::make_unique<QProgressDialog>(load.parent);
+            load.box->setWindowTitle(QGuiApplication::applicationDisplayName());
+            load.box->setCancelButtonText(QStringLiteral("Anulare"));
+            load.box->setRange(0, 0); // how long the rest takes is not known
+            load.box->setMinimumDuration(0);
+            load.box->setAutoReset(false);
+            load.box->setAutoClose(false);
+            // Nothing may change what the load works on, nor close its window, meanwhile.
+            load.box->setWindowModality(Qt::ApplicationModal);
+            load.box->setLabelText(load.label);
+            load.box->show();
+            QCoreApplication::processEvents();
+            load.sinceEvents.restart();
+        }
+    }
+    if (load.box) {
+        if (!label.isEmpty())
+            load.box->setLabelText(label);
+        if (load.sinceEvents.elapsed() >= EventsEveryMs) {
+            QCoreApplication::processEvents();
+            load.sinceEvents.restart();
+        }
+        load.cancelled = load.box->wasCanceled();
+    }
+    load.cancelled = load.cancelled || cancelNow;
+    return !load.cancelled;
+}
+
+bool LoadProgress::cancelled() const
+{
+    return m_load->cancelled;
+}
+
+void LoadProgress::queueCancel(int step)
+{
+    seam().cancelAtStep = step;
+}
+
+QStringList LoadProgress::shown()
+{
+    return seam().progressShown;
 }
 
 } // namespace formulix

@@ -109,4 +109,36 @@ public:
     static QList<QStringList> choicesShown();
 };
 
+// A load that may take long (a table opened, rows read, a grid or a list filled) shows a box with
+// "Anulare" once it has taken half a second; until then it shows nothing. The box is modal to
+// the whole program, so nothing else changes under the load, while every window still repaints.
+// A load begun while another runs joins it: one box, one clock, one "Anulare".
+class LoadProgress
+{
+public:
+    LoadProgress(QWidget *parent, const QString &label);
+    ~LoadProgress();
+    LoadProgress(const LoadProgress &) = delete;
+    LoadProgress &operator=(const LoadProgress &) = delete;
+
+    // Called between the parts of the load, often (a few times a second at least): shows the box
+    // when it is due, with `label` when given, and lets the windows repaint. False once the user
+    // pressed "Anulare": the load then stops and leaves things as they were before it.
+    bool step(const QString &label = QString());
+    bool cancelled() const;
+
+    // Tests: the next load is cancelled at its `step`-th step (from 1), as if "Anulare" were
+    // pressed there; shown() gives the labels of the boxes that appeared. In test mode no box
+    // opens: one counts as shown at the step it would have appeared, or when the load is
+    // cancelled.
+    static void queueCancel(int step);
+    static QStringList shown();
+
+    struct Load; // the one under way, shared by the loads joining it
+
+private:
+    Load *m_load;
+    bool m_owner;
+};
+
 } // namespace formulix

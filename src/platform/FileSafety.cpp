@@ -48,15 +48,35 @@ QString systemReason(int code, const QString &fallback)
     }
 }
 
+QString readReason(int code, const QString &fallback)
+{
+    switch (code) {
+    case ENOENT:
+        return QStringLiteral("fisierul nu exista");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("nu aveti dreptul sa cititi fisierul");
+    case EIO:
+        return QStringLiteral("eroare de citire pe disc");
+    case ELOOP:
+        return QStringLiteral("calea are prea multe legaturi simbolice");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("prea multe fisiere deschise");
+    default: // a folder, a path through a file, a name too long: as for a write
+        return systemReason(code, fallback);
+    }
+}
+
 QString notRegularFile(const QString &path)
 {
     struct stat status;
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return errno == ENOENT ? QStringLiteral("fisierul nu exista") : systemReason(errno);
+        return readReason(errno);
     if (S_ISREG(status.st_mode))
         return QString();
     if (S_ISDIR(status.st_mode))
-        return systemReason(EISDIR);
+        return readReason(EISDIR);
     if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode))
         return QStringLiteral("este un canal de comunicare, nu un fisier");
     return QStringLiteral("este un dispozitiv, nu un fisier");

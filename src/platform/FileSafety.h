@@ -1,5 +1,5 @@
 #pragma once
-// What a failed write says to the user, and the clean-up after a write that was killed.
+// What a failed write or read says to the user, and the clean-up after a write that was killed.
 
 #include <QByteArray>
 #include <QIODevice>
@@ -10,6 +10,9 @@ namespace formulix {
 // The system's reason for `code` (an errno value) in Romanian, for the common ones; the
 // system's own words otherwise; `fallback` when there is no code.
 QString systemReason(int code, const QString &fallback = QString());
+
+// The same for a file that was to be read: a refused open means the user may not read it.
+QString readReason(int code, const QString &fallback = QString());
 
 // Empty when `path` names a regular file (through any symbolic link); otherwise why it is not
 // one, in Romanian. Inputs are opened only after this: a FIFO blocks for ever and a device

@@ -18,6 +18,10 @@ private slots:
     void tablesReadAsWritten();
     void faultsNameTheFileOrLine_data();
     void faultsNameTheFileOrLine();
+    void filesThatCannotBeReadSayWhy_data();
+    void filesThatCannotBeReadSayWhy();
+    void wideHeadersOpenAtOnce_data();
+    void wideHeadersOpenAtOnce();
     void longFileReadsOnDemand();
     void mutatedFilesNeverCrashOrHang();
 
@@ -89,6 +93,14 @@ void TestCsv::faultsNameTheFileOrLine_data()
                             << QString() << 0;
     QTest::newRow("quote left open") << QByteArray("A,B\n1,2\n3,\"abc\n4,5\n") << QString()
                                      << QStringLiteral("ghilimelele deschise la linia 3") << 1;
+    // A line over 1 MB is refused when it is reached, before it fills the memory.
+    const QByteArray long1 = QByteArray(1024 * 1024, 'x');
+    QTest::newRow("header over 1 MB") << "A,B" + long1 + "\n1,2\n" << QStringLiteral("linia 1 are peste 1 MB")
+                                      << QString() << 0;
+    QTest::newRow("line over 1 MB") << "A,B\n1,2\n\n3," + long1 + "\n4,5\n" << QString()
+                                    << QStringLiteral("linia 4 are peste 1 MB") << 1;
+    QTest::newRow("quoted line breaks over 1 MB") << "A\n\"" + QByteArray(600 * 1024, '\n') + long1 + "\"\n" << QString()
+                                                  << QStringLiteral("linia 2 are peste 1 MB") << 0;
 }
 
 void TestCsv::faultsNameTheFileOrLine()
@@ -111,6 +123,67 @@ void TestCsv::faultsNameTheFileOrLine()
     QCOMPARE(records->fetchAll(), rowsBefore);
     QVERIFY(records->failed() && !records->allRead());
     QVERIFY2(records->failure().contains(reading) && records->failure().contains(path), qPrintable(records->failure()));
+}
+
+void TestCsv::filesThatCannotBeReadSayWhy_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("no right to read") << "unreadable" << "nu aveti dreptul sa cititi fisierul";
+    QTest::newRow("FIFO") << "fifo" << "este un canal de comunicare";
+    QTest::newRow("folder") << "folder" << "numele este al unui folder";
+}
+
+void TestCsv::filesThatCannotBeReadSayWhy()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, says);
+    const QString path = m_dir.filePath(QStringLiteral("elevi.csv"));
+    QFile::remove(path); // what a failed row left
+    QString error;
+    const auto open = [&] { QVERIFY(!AccessDatabase::open(path, &error)); };
+    if (kind == QLatin1String("fifo")) {
+        QVERIFY2(endsWithoutWaitingOnFifo(path, open), "the FIFO held the open");
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir(m_dir.path()).mkdir(QStringLiteral("elevi.csv")));
+        open();
+    } else {
+        QVERIFY(writeFile(path, "Nume\nIon\n"));
+        QString why;
+        if (!withoutReadPermission(path, open, &why))
+            QSKIP(qPrintable(why));
+    }
+    QDir(m_dir.path()).rmdir(QStringLiteral("elevi.csv"));
+    QVERIFY2(error.contains(says) && error.contains(path), qPrintable(error));
+}
+
+void TestCsv::wideHeadersOpenAtOnce_data()
+{
+    QTest::addColumn<QByteArray>("header");
+    QTest::addColumn<QString>("last"); // the last column's name
+    QByteArray distinct, same;
+    for (int i = 1; i <= 10000; ++i)
+        distinct += "Coloana" + QByteArray::number(i) + (i < 10000 ? "," : "\n");
+    for (int i = 1; i <= 3000; ++i)
+        same += i < 3000 ? "a;" : "A\n";
+    QTest::newRow("10,000 names") << distinct << QStringLiteral("Coloana10000");
+    QTest::newRow("one name 3,000 times") << same << QStringLiteral("A_3000");
+}
+
+// However many columns the header names, the table opens as fast as the file reads.
+void TestCsv::wideHeadersOpenAtOnce()
+{
+    QFETCH(QByteArray, header);
+    QFETCH(QString, last);
+    const QString path = write(QStringLiteral("lat.csv"), header + "x\n");
+    QElapsedTimer timer;
+    timer.start();
+    const auto database = AccessDatabase::open(path);
+    const auto records = database ? database->openTable(QStringLiteral("lat")) : nullptr;
+    QVERIFY(records);
+    QCOMPARE(records->fetchAll(), 1);
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(records->columnNames().constLast(), last);
 }
 
 void TestCsv::longFileReadsOnDemand()

@@ -450,6 +450,8 @@ void TestDatabase::openFails_data()
     const QString file = QStringLiteral("file");
     QTest::newRow("missing") << QStringLiteral("missing") << QByteArray() << QString();
     QTest::newRow("folder") << QStringLiteral("folder") << QByteArray() << QString();
+    QTest::newRow("no right to read") << QStringLiteral("unreadable") << good << QStringLiteral("nu aveti dreptul sa cititi");
+    QTest::newRow("FIFO") << QStringLiteral("fifo") << QByteArray() << QStringLiteral("este un canal de comunicare");
     QTest::newRow("empty") << file << QByteArray() << QString();
     QTest::newRow("text") << file << QByteArray("Nume,CNP\nPopescu Ion,1800512123456\n") << QString();
     QTest::newRow("random bytes") << file << QByteArray(3 * PageSize, 'x') << QString();
@@ -470,14 +472,21 @@ void TestDatabase::openFails()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, says);
     QString path = fixture(QStringLiteral("bad.mdb"));
+    QFile::remove(path); // a FIFO or an unreadable file another row left
     if (kind == QLatin1String("file"))
         QVERIFY(writeFile(path, bytes));
     else if (kind == QLatin1String("folder"))
         path = m_dir.path();
-    else
+    else if (kind == QLatin1String("missing"))
         path = fixture(QStringLiteral("missing.mdb"));
-    QString error;
-    QVERIFY(!AccessDatabase::open(path, &error));
+    QString error, why;
+    const auto open = [&] { QVERIFY(!AccessDatabase::open(path, &error)); };
+    if (kind == QLatin1String("fifo"))
+        QVERIFY2(endsWithoutWaitingOnFifo(path, open), "the FIFO held the open");
+    else if (kind == QLatin1String("unreadable") && !(writeFile(path, bytes) && withoutReadPermission(path, open, &why)))
+        QSKIP(qPrintable(why));
+    else if (kind != QLatin1String("unreadable"))
+        open();
     QVERIFY2(error.contains(path), qPrintable(error)); // the reason names the file
     QVERIFY2(error.contains(says), qPrintable(error));
 }

@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
@@ -94,6 +95,10 @@ private slots:
     void selectionWindowLaysOutGridAndControl();
     void protectedDatabaseAsksForItsPassword_data();
     void protectedDatabaseAsksForItsPassword();
+    void hostileTablesShowAtOnce_data();
+    void hostileTablesShowAtOnce();
+    void aStoppedLoadKeepsWhatWasShown_data();
+    void aStoppedLoadKeepsWhatWasShown();
 
 private:
     void loadDatabase(const QString &path);
@@ -604,6 +609,109 @@ void TestRecords::protectedDatabaseAsksForItsPassword()
     QCOMPARE(records->Data1->absolutePosition(), 0);
     QCOMPARE(InputBox::shown().size(), 1);
     QCOMPARE(MessageBox::shown().size(), 1);
+}
+
+void TestRecords::hostileTablesShowAtOnce_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<int>("rows");    // in the grid once the last is chosen
+    QTest::addColumn<QString>("told"); // what the user is told, or "" for nothing
+    QByteArray wide;
+    for (int row = 0; row <= 300; ++row) {
+        for (int column = 1; column <= 10000; ++column)
+            wide += (row ? QByteArray::number(row) : QByteArray("Coloana")) + QByteArray::number(column) + (column < 10000 ? "," : "\n");
+    }
+    QTest::newRow("10,000 columns") << wide << 10000 << 300 << QString();
+    QTest::newRow("a value of 5,000 characters") << "Nume,Obs\nIon," + QByteArray(5000, 'o') + "\nAna,x\n" << 2 << 2 << QString();
+    QTest::newRow("a line over 1 MB") << "Nume,Obs\nAna," + QByteArray(2 << 20, 'o') + "\nRadu,y\n" << 2 << 0
+                                      << QStringLiteral("linia 2 are peste 1 MB");
+}
+
+// A table of thousands of columns, or of huge values, shows as fast as a small one; a cell shows
+// the beginning of a long value, and a line no table needs is told, naming the file.
+void TestRecords::hostileTablesShowAtOnce()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, columns);
+    QFETCH(int, rows);
+    QFETCH(QString, told);
+    const QString path = m_dir->filePath(QStringLiteral("tabel.csv"));
+    QVERIFY(writeFile(path, bytes));
+    m_model->CaleBazaDate = path;
+    m_model->NumeTabela = QStringLiteral("tabel");
+    QElapsedTimer timer;
+    timer.start();
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    const QList<MessageBox::Shown> shown = MessageBox::shown(); // on opening, not only on moving
+    QCOMPARE(shown.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY2(shown[0].text.contains(told) && shown[0].text.contains(path), qPrintable(shown[0].text));
+    records->Data1->moveLast();
+    QTableView *view = records->DBGrid1->view();
+    QCOMPARE(view->model()->columnCount(), columns);
+    QCOMPARE(view->model()->rowCount(), rows);
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QStringLiteral("%1 ms").arg(timer.elapsed())));
+    records->Data1->moveFirst();
+    for (int column = 0; column < columns; ++column)
+        QVERIFY(view->model()->index(0, column).data().toString().size() <= 501);
+    if (const std::optional<QString> obs = records->Data1->value(QStringLiteral("Obs")))
+        QCOMPARE(obs->toUtf8(), bytes.split('\n').at(1).mid(4)); // the fields take the whole value
+    QCOMPARE(MessageBox::shown().size(), shown.size());
+}
+
+void TestRecords::aStoppedLoadKeepsWhatWasShown_data()
+{
+    QTest::addColumn<QString>("load");
+    QTest::newRow("the record window, activated again") << "activation";
+    QTest::newRow("moving to the last record") << "last";
+    QTest::newRow("choosing another table") << "table";
+    QTest::newRow("loading another database") << "database";
+}
+
+// "Anulare" in the box of a load that takes long leaves the windows as they were before it.
+void TestRecords::aStoppedLoadKeepsWhatWasShown()
+{
+    QFETCH(QString, load);
+    QByteArray pupils("Elev\n");
+    for (int i = 1; i <= 3000; ++i)
+        pupils += "Elev " + QByteArray::number(i) + '\n';
+    const QString csv = m_dir->filePath(QStringLiteral("clasa.csv"));
+    QVERIFY(writeFile(csv, pupils));
+    loadDatabase(m_database);
+    chooseTable(QStringLiteral("Elevi"));
+    const bool longTable = load == QLatin1String("last");
+    if (longTable) { // the record window's own table, longer than a screenful of rows
+        m_model->CaleBazaDate = csv;
+        m_model->NumeTabela = QStringLiteral("clasa");
+    }
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    QVERIFY(records->Data1->moveTo(2));
+    DialogSeam::reset();
+    LoadProgress::queueCancel(1);
+    if (load == QLatin1String("activation"))
+        records->Form_Activate();
+    else if (load == QLatin1String("last"))
+        records->Data1->lastButton()->click();
+    else if (load == QLatin1String("table"))
+        chooseTable(QStringLiteral("Clase"));
+    else if (load == QLatin1String("database")) {
+        // The handler the menu runs (which a chosen table disables).
+        CommonDialog::queueAnswer(csv);
+        m_window->mnuIncarcaBaza_Click();
+    }
+    QCOMPARE(LoadProgress::shown().size(), 1);
+    QVERIFY(MessageBox::shown().isEmpty());
+    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 3"));
+    QCOMPARE(records->DBGrid1->view()->currentIndex().row(), 2);
+    QCOMPARE(m_model->CaleBazaDate, longTable ? csv : m_database);
+    QCOMPARE(m_model->NumeTabela, longTable ? QStringLiteral("clasa") : QStringLiteral("Elevi"));
+    QCOMPARE(items(m_window->List1), QStringList({"MSysObjects", "Elevi", "Clase", "Gol"}));
+    QCOMPARE(m_window->List1->currentItem()->text(), QStringLiteral("Elevi"));
+    QCOMPARE(items(m_window->List2), QStringList({"Nume", "CNP", "Cod", "Localitate"}));
+    QCOMPARE(m_window->Data1->recordset()->tableName(), QStringLiteral("Elevi"));
 }
 
 int main(int argc, char **argv)

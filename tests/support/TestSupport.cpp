@@ -17,7 +17,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <chrono>
 #include <cmath>
+#include <fcntl.h>
+#include <future>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace formulix::test {
 
@@ -69,6 +76,45 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+bool withoutReadPermission(const QString &path, const std::function<void()> &work, QString *why)
+{
+    if (!QFile::setPermissions(path, {})) {
+        *why = QStringLiteral("cannot take the permissions of %1 away").arg(path);
+        return false;
+    }
+    if (geteuid() != 0) {
+        work();
+        return true;
+    }
+    const passwd *nobody = getpwnam("nobody");
+    if (!nobody || seteuid(nobody->pw_uid) != 0) {
+        *why = QStringLiteral("running as root, and cannot act as the user nobody, whom permissions stop");
+        return false;
+    }
+    work();
+    if (seteuid(0) != 0)
+        qFatal("cannot become root again");
+    return true;
+}
+
+bool endsWithoutWaitingOnFifo(const QString &path, const std::function<void()> &work)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (mkfifo(name.constData(), 0600) != 0)
+        qFatal("cannot make the FIFO %s", name.constData());
+    std::packaged_task<void()> task(work);
+    std::future<void> done = task.get_future();
+    std::thread thread(std::move(task));
+    const bool ended = done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+    if (!ended) {
+        const int writer = ::open(name.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    thread.join();
+    return ended;
 }
 
 QString sharedMdbDir(QString *why)

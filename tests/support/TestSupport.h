@@ -24,6 +24,15 @@ QPoint mmToPixel(const QWidget *widget, QPointF mm);
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &bytes);
 
+// Runs `work` as a user who may not read `path`: the file's permissions taken away and, in a test
+// run as root (whom permissions do not stop), `work` run as the user nobody. False, with why,
+// when that cannot be arranged.
+bool withoutReadPermission(const QString &path, const std::function<void()> &work, QString *why);
+// Makes a FIFO at `path` and runs `work`, which opens it, on a thread of its own. An open of a
+// FIFO waits for a writer: when `work` still runs after five seconds, a writer lets it go and
+// false is returned.
+bool endsWithoutWaitingOnFifo(const QString &path, const std::function<void()> &work);
+
 // The folder of real Access-written databases beside the project, or an empty string (with
 // the reason in `why`) when it is not there.
 QString sharedMdbDir(QString *why = nullptr);
