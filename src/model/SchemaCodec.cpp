@@ -281,13 +281,13 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
     QFile old(target);
     if (old.exists()) {
         if (!old.open(QIODevice::ReadOnly))
-            return fail(systemReason(errno, old.errorString()));
+            return fail(readReason(errno, old.errorString()));
         if (old.size() > content.size()) {
             if (!old.seek(content.size()))
-                return fail(old.errorString());
+                return fail(readReason(errno, old.errorString()));
             const QByteArray tail = old.readAll();
             if (old.error() != QFileDevice::NoError)
-                return fail(old.errorString());
+                return fail(readReason(errno, old.errorString()));
             content += tail;
         }
         old.close();
@@ -316,8 +316,7 @@ SchemaResult loadSchemaFile(const QString &path)
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        failed.reason = errno == EACCES || errno == EPERM ? QStringLiteral("nu aveti drept de citire")
-                                                          : systemReason(errno, file.errorString());
+        failed.reason = readReason(errno, file.errorString());
         return failed;
     }
     const QByteArray bytes = file.read(MaxSchemaSize);

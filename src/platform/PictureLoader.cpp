@@ -283,7 +283,7 @@ QString openFailure(const QFile &file)
         return QStringLiteral("este un dosar, nu un fisier");
     if (!info.isReadable())
         return QStringLiteral("nu aveti dreptul sa il cititi");
-    return file.errorString();
+    return readReason(errno, file.errorString());
 }
 
 // The picture as it is meant to be seen, from rows that lie as `orientation` says.
