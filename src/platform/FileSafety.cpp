@@ -223,10 +223,10 @@ bool OutputFile::open(const QString &path, bool replaceReadOnly, QString *error)
         return fail(systemReason(errno));
     m_temporary = QFile::decodeName(pattern);
     if (existed) {
+        // The group first: giving it clears the set-group-ID bit the mode may then restore. Only
+        // a member of the group may give it, and the file is still the user's own if not.
+        [[maybe_unused]] const int grouped = ::fchown(m_fd, uid_t(-1), old.st_gid);
         ::fchmod(m_fd, old.st_mode & 07777);
-        if (::fchown(m_fd, uid_t(-1), old.st_gid) != 0) {
-            // Only a member of the group may give it; the file is still the user's own.
-        }
     } else {
         ::fchmod(m_fd, 0666 & ~currentUmask());
     }
