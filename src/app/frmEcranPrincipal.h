@@ -27,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QMenu;
+class QPageLayout;
 class QPushButton;
 class QUndoStack;
 
@@ -324,6 +325,9 @@ private:
     // A PDF export stopped before its end: the file asked for stays as it was, and the user may
     // keep the finished pages in a file of their own.
     void offerFinishedPages(PageJob &job, const QString &why);
+    // A PDF job into `fileName` after the checks every export makes (not over an input, a
+    // read-only file only when the user agrees); nullptr, the user told, when refused.
+    std::unique_ptr<PageJob> pdfJob(const QString &fileName, const QPageLayout *paper);
     std::unique_ptr<RecordPages> recordPages(const RecordChoice &choice, QString *error) const;
     // The canvas as the page image: what "Tipareste" gives the page image.
     QSizeF pageSizeMm() const;

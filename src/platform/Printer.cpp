@@ -159,15 +159,17 @@ std::unique_ptr<PageJob> PageJob::toPrinter(QPrinter *printer)
     return job;
 }
 
-std::unique_ptr<PageJob> PageJob::toPdf(const QString &path, bool replaceReadOnly)
+std::unique_ptr<PageJob> PageJob::toPdf(const QString &path, bool replaceReadOnly, const QPageLayout *paper)
 {
     std::unique_ptr<PageJob> job(new PageJob);
     // Written through a device of ours, so a failed write tells why (a full disk, a size limit).
     job->m_file = std::make_unique<OutputFile>();
     job->m_pdf = std::make_unique<QPdfWriter>(job->m_file.get());
     job->m_pdf->setResolution(1200);
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (!info.isNull()) {
+    const QPrinterInfo info = paper ? QPrinterInfo() : QPrinterInfo::defaultPrinter();
+    if (paper) {
+        job->m_pdf->setPageLayout(*paper);
+    } else if (!info.isNull()) {
         job->m_reference = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
         job->m_pdf->setPageSize(job->m_reference->pageLayout().pageSize());
     } else {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <memory>
 
+class QPageLayout;
 class QPagedPaintDevice;
 class QPdfWriter;
 class QPrinter;
@@ -54,7 +55,9 @@ public:
     // `path` and takes that name only when the job finishes, so a failed or cancelled job leaves
     // the old file as it was and nothing half-written under the name. A read-only file is
     // replaced only when `replaceReadOnly`.
-    static std::unique_ptr<PageJob> toPdf(const QString &path, bool replaceReadOnly = false);
+    // `paper`: the paper and margins chosen in the print dialog, instead of the default printer's.
+    static std::unique_ptr<PageJob> toPdf(const QString &path, bool replaceReadOnly = false,
+                                          const QPageLayout *paper = nullptr);
 
     // Sets the printer up for the orientation without starting: the paper and the printable
     // area are then known (a preview shows them).

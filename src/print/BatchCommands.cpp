@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QPageLayout>
 #include <QPointer>
+#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -192,6 +194,14 @@ void frmEcranPrincipal::printRecords()
         BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Print, tableRecordCount(), gridSelection());
     if (!request)
         return;
+    // "Print to file" in the print dialog is an export like "Exporta PDF...", under its rules.
+    if (QPrinter *printer = request->printer.get();
+        printer && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
+        const QPageLayout paper = printer->pageLayout();
+        if (std::unique_ptr<PageJob> job = pdfJob(printer->outputFileName(), &paper))
+            runPageJob(*job, *request, true);
+        return;
+    }
     QString error;
     std::unique_ptr<PageJob> job =
         request->printer ? PageJob::toPrinter(request->printer.get()) : PageJob::toDefaultPrinter(&error);
@@ -255,6 +265,12 @@ void frmEcranPrincipal::exportPdf()
         return;
     if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fileName += QStringLiteral(".pdf");
+    if (std::unique_ptr<PageJob> job = pdfJob(fileName, nullptr))
+        runPageJob(*job, *request, true);
+}
+
+std::unique_ptr<PageJob> frmEcranPrincipal::pdfJob(const QString &fileName, const QPageLayout *paper)
+{
     const QString shown = QDir::toNativeSeparators(fileName);
     QString reason;
     const QString target = outputTarget(fileName, &reason);
@@ -262,18 +278,17 @@ void frmEcranPrincipal::exportPdf()
         reason = QStringLiteral("este chiar %1 folosita").arg(input);
     if (!reason.isEmpty()) {
         MessageBox::information(this, applicationTitle(), QStringLiteral("Fisierul %1 nu poate fi scris: %2.").arg(shown, reason));
-        return;
+        return nullptr;
     }
     bool replaceReadOnly = false;
     if (isReadOnlyFile(target)) {
         if (MessageBox::question(this, applicationTitle(),
                                  QStringLiteral("Fisierul %1 poate fi doar citit. Il inlocuiti?").arg(shown))
             != MessageBox::Answer::Yes)
-            return;
+            return nullptr;
         replaceReadOnly = true;
     }
-    std::unique_ptr<PageJob> job = PageJob::toPdf(fileName, replaceReadOnly);
-    runPageJob(*job, *request, true);
+    return PageJob::toPdf(fileName, replaceReadOnly, paper);
 }
 
 } // namespace formulix

@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
@@ -238,10 +239,13 @@ void TestBatch::stoppedExportKeepsTheOldFile_data()
     QTest::addColumn<bool>("keep");         // the user keeps the finished pages
     QTest::addColumn<int>("pagesDone");
     QTest::addColumn<QString>("keptName");
-    QTest::newRow("cancelled, pages dropped") << false << false << 2 << "clasa (incomplet, 2 pagini).pdf";
-    QTest::newRow("cancelled, pages kept") << false << true << 2 << "clasa (incomplet, 2 pagini).pdf";
-    QTest::newRow("table rewritten, pages dropped") << true << false << 256 << "clasa (incomplet, 256 de pagini).pdf";
-    QTest::newRow("table rewritten, pages kept") << true << true << 256 << "clasa (incomplet, 256 de pagini).pdf";
+    QTest::addColumn<bool>("printToFile"); // through "Tipareste Inregistrari..." and the print dialog's file
+    QTest::newRow("cancelled, pages dropped") << false << false << 2 << "clasa (incomplet, 2 pagini).pdf" << false;
+    QTest::newRow("cancelled, pages kept") << false << true << 2 << "clasa (incomplet, 2 pagini).pdf" << false;
+    QTest::newRow("table rewritten, pages dropped") << true << false << 256 << "clasa (incomplet, 256 de pagini).pdf" << false;
+    QTest::newRow("table rewritten, pages kept") << true << true << 256 << "clasa (incomplet, 256 de pagini).pdf" << false;
+    QTest::newRow("printed to a file, cancelled, pages kept") << false << true << 2 << "clasa (incomplet, 2 pagini).pdf"
+                                                              << true;
 }
 
 void TestBatch::stoppedExportKeepsTheOldFile()
@@ -250,6 +254,7 @@ void TestBatch::stoppedExportKeepsTheOldFile()
     QFETCH(bool, keep);
     QFETCH(int, pagesDone);
     QFETCH(QString, keptName);
+    QFETCH(bool, printToFile);
     // The pupils sixty times over, as a spreadsheet: rows are read 256 at a time.
     const QString csv = m_dir->filePath(QStringLiteral("elevi.csv"));
     const QList<QByteArray> lines = readFile(Examples + QStringLiteral("/elevi.csv")).trimmed().split('\n');
@@ -277,7 +282,15 @@ void TestBatch::stoppedExportKeepsTheOldFile()
     MessageBox::queueAnswer(keep ? MessageBox::Answer::Yes : MessageBox::Answer::No);
     JobRequest request;
     request.choice.kind = RecordChoice::All;
-    exportPdf(request);
+    if (printToFile) {
+        request.printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        request.printer->setOutputFormat(QPrinter::PdfFormat);
+        request.printer->setOutputFileName(pdf);
+        BatchPrintDialog::queueAnswer(request);
+        m_window->printRecordsAction->trigger();
+    } else {
+        exportPdf(request);
+    }
 
     QCOMPARE(readFile(pdf), QByteArray("the good file of yesterday"));
     const QString kept = m_dir->filePath(keptName);
