@@ -45,8 +45,6 @@ private slots:
     void savingMarksTheCleanState();
 
 private:
-    void add(const Camp &camp) { *m_model->CampuriGen.at(++m_model->NrCampuriGen) = camp; }
-    void addColumn(const Camp &camp) { *m_model->CampuriBD.at(++m_model->NrCampuriBD) = camp; }
     QPoint pixel(QPointF mm) const;
     void chooseColumn(const QString &name, const QString &fontSize = QStringLiteral("10"));
     void makeChange(const QString &change);
@@ -97,8 +95,8 @@ void TestLayoutEdits::dragMovesAFieldToWholeMillimetres()
     QFETCH(QPointF, release);
     QFETCH(QPoint, landing);
     QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
-    add(generalField(QStringLiteral("Alt"), 120, 60, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
+    addGeneral(generalField(QStringLiteral("Alt"), 120, 60, 12));
     m_window->RedeseneazaCampuri();
     QWidget *canvas = m_window->Picture1;
     const int stepsBefore = m_window->layoutHistory()->count();
@@ -130,7 +128,7 @@ void TestLayoutEdits::dragMovesAFieldToWholeMillimetres()
 void TestLayoutEdits::escapePutsTheDraggedFieldBack()
 {
     QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
     m_window->RedeseneazaCampuri();
     m_window->Picture1_MouseUp(RightButton, 0, 51, 61); // selected before the drag
     QWidget *canvas = m_window->Picture1;
@@ -151,7 +149,7 @@ void TestLayoutEdits::escapePutsTheDraggedFieldBack()
 void TestLayoutEdits::pressArmedPlacesInsteadOfDragging()
 {
     QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
     m_window->mnuDefCampGen_Click();
     m_window->Text1->setText(QStringLiteral("Nou"));
     m_window->Command1->click();
@@ -190,7 +188,7 @@ void TestLayoutEdits::ctrlArrowsMoveTheSelectedField()
     QFETCH(QPoint, field);
     QFETCH(QPointF, canvasShift);
     QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
     m_window->RedeseneazaCampuri();
     if (selected)
         m_window->Picture1_MouseUp(RightButton, 0, 51, 61);
@@ -220,7 +218,7 @@ void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
             expected.append(camp);
     }
     QCOMPARE(expected.size(), 13);
-    addColumn(databaseField(QStringLiteral("Nume"), 20, 20));
+    addDatabase(databaseField(QStringLiteral("Nume"), 20, 20));
 
     chooseColumn(QStringLiteral("CNP"), QStringLiteral("12"));
     InputBox::queueAnswer(QStringLiteral("13"));
@@ -289,7 +287,7 @@ void TestLayoutEdits::boxedFieldsRefused()
     QFETCH(QString, says);
     QVERIFY(loadScan(QSize(1240, 1754)));
     for (int i = 0; i < defined; ++i)
-        addColumn(databaseField(QStringLiteral("Nume"), 5, 5 + i));
+        addDatabase(databaseField(QStringLiteral("Nume"), 5, 5 + i));
     chooseColumn(QStringLiteral("CNP"));
     for (const QString &answer : answers) {
         if (answer.isEmpty())
@@ -412,15 +410,15 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes()
     QFETCH(QString, change);
     QFETCH(bool, selectedAfterUndo);
     QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
-    add(generalField(QStringLiteral("Scoala"), 30, 80, 12));
-    addColumn(databaseField(QStringLiteral("CNP"), 80, 120, 1, 1));
-    addColumn(databaseField(QStringLiteral("Prenume"), 80, 140));
+    addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    addGeneral(generalField(QStringLiteral("Scoala"), 30, 80, 12));
+    addDatabase(databaseField(QStringLiteral("CNP"), 80, 120, 1, 1));
+    addDatabase(databaseField(QStringLiteral("Prenume"), 80, 140));
     // The count limits: a delete from a full table, a placement that fills one.
     while (change.contains(QStringLiteral("200")) && m_model->NrCampuriGen < Module1::MaxCampuriGen)
-        add(generalField(QStringLiteral("umplutura"), 150, 10));
+        addGeneral(generalField(QStringLiteral("umplutura"), 150, 10));
     while (change.contains(QStringLiteral("50")) && m_model->NrCampuriBD < Module1::MaxCampuriBD - 1)
-        addColumn(databaseField(QStringLiteral("Prenume"), 150, 100));
+        addDatabase(databaseField(QStringLiteral("Prenume"), 150, 100));
     m_window->RedeseneazaCampuri();
     const LayoutState start = captureLayout(*m_model);
 
@@ -456,7 +454,7 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes()
 void TestLayoutEdits::undoAndRedoByKeysAndMenu()
 {
     QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
     m_window->RedeseneazaCampuri();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -488,7 +486,7 @@ void TestLayoutEdits::undoAndRedoByKeysAndMenu()
 void TestLayoutEdits::savingMarksTheCleanState()
 {
     QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
     m_window->RedeseneazaCampuri();
     const QString path = m_dir->filePath(QStringLiteral("schema.tip"));
     CommonDialog::queueAnswer(path);
