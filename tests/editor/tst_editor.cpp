@@ -48,7 +48,6 @@ private slots:
     void refusesFilesThatAreNotWholePictures_data();
     void refusesFilesThatAreNotWholePictures();
     void cancelledLoadChangesNothing();
-    void exampleTemplateIsAnA4LandscapeScan();
     void createArmsOnlyWithATemplate();
     void placesOneFieldPerArmingAndRoundsHalfToEven();
     void terminatWaitsForThePendingField();
@@ -67,15 +66,11 @@ private slots:
     void editsTheSelectedGeneralText();
     void removingTheSelectedLastFieldClearsTheSelection();
     void selectionSurvivesATemplateLoad();
-    void correctionMovesTheFieldByMillimetres();
-    void correctionWithNothingSelectedChangesNoField();
+    void correctionMovesTheSelectedFieldByMillimetres_data();
+    void correctionMovesTheSelectedFieldByMillimetres();
 
 private:
-    void loadTemplate(const QString &path);
-    void addGeneral(const Camp &camp);
-    void addDatabase(const Camp &camp);
-    void rightRelease(double x, double y);
-
+    void rightRelease(double x, double y) { m_window->Picture1_MouseUp(RightButton, 0, float(x), float(y)); }
 };
 
 void TestEditor::init()
@@ -86,12 +81,6 @@ void TestEditor::init()
 void TestEditor::cleanup()
 {
     closeWindow();
-}
-
-void TestEditor::loadTemplate(const QString &path)
-{
-    CommonDialog::queueAnswer(path);
-    m_window->mnuIncarcaMacheta->trigger();
 }
 
 void TestEditor::scaleCorrectionFromAKnownDistance_data()
@@ -157,21 +146,6 @@ void TestEditor::scaleCorrectionFromAKnownDistance()
         QVERIFY2(MessageBox::shown().constLast().text.contains(says), qPrintable(MessageBox::shown().constLast().text));
 }
 
-void TestEditor::addGeneral(const Camp &camp)
-{
-    *m_model->CampuriGen.at(++m_model->NrCampuriGen) = camp;
-}
-
-void TestEditor::addDatabase(const Camp &camp)
-{
-    *m_model->CampuriBD.at(++m_model->NrCampuriBD) = camp;
-}
-
-void TestEditor::rightRelease(double x, double y)
-{
-    m_window->Picture1_MouseUp(RightButton, 0, float(x), float(y));
-}
-
 void TestEditor::loadsTemplateAtItsRealSize_data()
 {
     QTest::addColumn<QString>("format");
@@ -183,6 +157,7 @@ void TestEditor::loadsTemplateAtItsRealSize_data()
     QTest::newRow("JPEG without resolution") << "JPEG" << QSize(480, 240) << 0.0 << QSizeF(127.0, 63.5);
     QTest::newRow("BMP at 200 dpi") << "BMP" << QSize(800, 400) << 200.0 << QSizeF(101.6, 50.8);
     QTest::newRow("BMP without resolution") << "BMP" << QSize(96, 96) << 0.0 << QSizeF(25.4, 25.4);
+    QTest::newRow("the example form, A4 landscape") << "example" << QSize(1753, 1240) << 150.0 << QSizeF(296.84, 209.97);
 }
 
 void TestEditor::loadsTemplateAtItsRealSize()
@@ -191,7 +166,9 @@ void TestEditor::loadsTemplateAtItsRealSize()
     QFETCH(QSize, pixels);
     QFETCH(double, dpi);
     QFETCH(QSizeF, sizeMm);
-    loadTemplate(writeTemplate(m_dir->path(), "scan." + format.toLower(), qPrintable(format), pixels, dpi));
+    loadTemplate(*m_window, format == "example"
+                                ? QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.jpg")
+                                : writeTemplate(m_dir->path(), "scan." + format.toLower(), qPrintable(format), pixels, dpi));
     QVERIFY(m_window->MachetaIncarcata && m_window->PermiteMeniuri);
     QVERIFY(qAbs(m_window->Picture1->widthMm() - sizeMm.width()) < 0.02);
     QVERIFY(qAbs(m_window->Picture1->heightMm() - sizeMm.height()) < 0.02);
@@ -266,7 +243,7 @@ void TestEditor::refusesFilesThatAreNotWholePictures()
 
     QElapsedTimer timer;
     timer.start();
-    loadTemplate(path);
+    loadTemplate(*m_window, path);
     QVERIFY2(timer.elapsed() < 5000, "a bad file must not stall the program");
     QCOMPARE(QSizeF(m_window->Picture1->widthMm(), m_window->Picture1->heightMm()), before);
     // One message, naming the file.
@@ -282,14 +259,6 @@ void TestEditor::cancelledLoadChangesNothing()
     QVERIFY(!m_window->MachetaIncarcata);
     QVERIFY(!m_window->commandAvailable(m_window->mnuSalveazaSch));
     QVERIFY(!m_window->commandAvailable(m_window->mnuDefCampGen));
-}
-
-void TestEditor::exampleTemplateIsAnA4LandscapeScan()
-{
-    loadTemplate(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.jpg"));
-    QVERIFY(m_window->MachetaIncarcata);
-    QVERIFY(qAbs(m_window->Picture1->widthMm() - 297) < 0.5);
-    QVERIFY(qAbs(m_window->Picture1->heightMm() - 210) < 0.5);
 }
 
 void TestEditor::createArmsOnlyWithATemplate()
@@ -669,58 +638,56 @@ void TestEditor::selectionSurvivesATemplateLoad()
     QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Unu"), 10, 10));
     rightRelease(11, 11);
-    loadTemplate(writeTemplate(m_dir->path(), "alta.bmp", "BMP", QSize(600, 400), 100));
+    loadTemplate(*m_window, writeTemplate(m_dir->path(), "alta.bmp", "BMP", QSize(600, 400), 100));
     QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
     QVERIFY(m_window->Label8->isVisible());
     QCOMPARE(m_window->Picture1->printedTexts().size(), 0); // fields return at the next redraw
 }
 
-void TestEditor::correctionMovesTheFieldByMillimetres()
+void TestEditor::correctionMovesTheSelectedFieldByMillimetres_data()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    addGeneral(generalField(QStringLiteral("Data"), 40, 60, 12));
-    rightRelease(41, 61);
-    m_window->mnuCorecteazaPoz->trigger();
-    frmMutaCamp *dialog = m_window->correctionWindow();
-    QVERIFY(dialog);
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Muta Camp"));
-    for (int i = 0; i < 3; ++i)
-        dialog->Command3->click();
-    dialog->Command2->click();
-    QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(40)); // only the marker moved so far
-    dialog->Command5->click();
-    QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(43));
-    QCOMPARE(m_model->CampuriGen.at(1)->Y, qint16(59));
-    QVERIFY(m_window->Label8->isHidden());
-    QVERIFY(!m_window->mnuCorecteazaPoz->isEnabled());
-    QTRY_VERIFY(!m_window->correctionWindow());
-    QVERIFY(inkIn(*m_window->Picture1, QRectF(43, 59, 8, 4)) > 0);
-
-    // Past the left edge: a negative position.
-    rightRelease(44, 60);
-    m_window->mnuCorecteazaPoz->trigger();
-    dialog = m_window->correctionWindow();
-    for (int i = 0; i < 45; ++i)
-        dialog->Command1->click();
-    dialog->Command4->click();
-    dialog->Command5->click();
-    QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(-2));
-    QCOMPARE(m_model->CampuriGen.at(1)->Y, qint16(60));
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<QStringList>("uses"); // each the arrows pressed, 1 left to 4 down, then "Ok"
+    QTest::addColumn<QPoint>("lands");
+    // The field "Data" lies at (40, 60).
+    QTest::newRow("three right, one up") << true << QStringList{"3332"} << QPoint(43, 59);
+    QTest::newRow("used again from there, past the left edge")
+        << true << QStringList{"3332", QString(45, u'1') + u'4'} << QPoint(-2, 60);
+    QTest::newRow("nothing selected: no field moves") << false << QStringList{"3"} << QPoint(40, 60);
 }
 
-void TestEditor::correctionWithNothingSelectedChangesNoField()
+void TestEditor::correctionMovesTheSelectedFieldByMillimetres()
 {
+    QFETCH(bool, selected);
+    QFETCH(QStringList, uses);
+    QFETCH(QPoint, lands);
     QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Data"), 40, 60, 12));
     const Camp before = *m_model->CampuriGen.at(1);
-    rightRelease(41, 61);
-    rightRelease(150, 150); // deselect; the command stays enabled
-    m_window->mnuCorecteazaPoz->trigger();
-    frmMutaCamp *dialog = m_window->correctionWindow();
-    dialog->Command3->click();
-    dialog->Command5->click();
-    QCOMPARE(*m_model->CampuriGen.at(1), before);
-    QVERIFY(!m_window->mnuCorecteazaPoz->isEnabled());
+    const auto at = [&] { return QPoint(m_model->CampuriGen.at(1)->X, m_model->CampuriGen.at(1)->Y); };
+    for (const QString &use : uses) {
+        const QPoint from = at();
+        rightRelease(from.x() + 1, from.y() + 1);
+        if (!selected)
+            rightRelease(150, 150); // deselected, the command stays enabled
+        m_window->mnuCorecteazaPoz->trigger();
+        frmMutaCamp *dialog = m_window->correctionWindow();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Muta Camp"));
+        const QList<QPushButton *> arrows{dialog->Command1, dialog->Command2, dialog->Command3, dialog->Command4};
+        for (QChar arrow : use)
+            arrows.at(arrow.digitValue() - 1)->click();
+        QCOMPARE(at(), from); // only the marker moved so far
+        dialog->Command5->click();
+        QVERIFY(m_window->Label8->isHidden());
+        QVERIFY(!m_window->mnuCorecteazaPoz->isEnabled());
+        QTRY_VERIFY(!m_window->correctionWindow());
+    }
+    QCOMPARE(at(), lands);
+    if (selected)
+        QVERIFY(inkIn(*m_window->Picture1, QRectF(lands, QSizeF(8, 4))) > 0);
+    else
+        QCOMPARE(*m_model->CampuriGen.at(1), before);
 }
 
 int main(int argc, char **argv)
