@@ -76,6 +76,11 @@ private:
 void TestEditor::init()
 {
     QVERIFY(openWindow(QSize(1000, 800)));
+    // All but these start on a blank A4 scan; these see the window before any template.
+    static const QList<QByteArrayView> withoutTemplate{"loadsTemplateAtItsRealSize", "cancelledLoadChangesNothing",
+                                                      "createArmsOnlyWithATemplate", "scaleCorrectionFromAKnownDistance"};
+    if (!withoutTemplate.contains(QByteArrayView(QTest::currentTestFunction())))
+        QVERIFY(loadScan(QSize(1240, 1754)));
 }
 
 void TestEditor::cleanup()
@@ -203,7 +208,6 @@ void TestEditor::refusesFilesThatAreNotWholePictures_data()
 void TestEditor::refusesFilesThatAreNotWholePictures()
 {
     QFETCH(QString, damage);
-    QVERIFY(loadScan(QSize(1240, 1754)));
     const QSizeF before(m_window->Picture1->widthMm(), m_window->Picture1->heightMm());
 
     const bool bmp = damage.startsWith("bmp");
@@ -275,7 +279,6 @@ void TestEditor::createArmsOnlyWithATemplate()
 
 void TestEditor::placesOneFieldPerArmingAndRoundsHalfToEven()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     QVERIFY(m_window->Frame1->isVisible());
     QVERIFY(!m_window->mnuDefCampGen->isEnabled());
@@ -308,7 +311,6 @@ void TestEditor::placesOneFieldPerArmingAndRoundsHalfToEven()
 
 void TestEditor::terminatWaitsForThePendingField()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Command1->click();
     m_window->Command2->click();
@@ -333,7 +335,6 @@ void TestEditor::refusesBadFontSizesBeforeAnythingChanges_data()
 void TestEditor::refusesBadFontSizesBeforeAnythingChanges()
 {
     QFETCH(QString, fontSize);
-    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Text1->setText(QStringLiteral("Director"));
     m_window->Text2->setText(fontSize);
@@ -356,7 +357,6 @@ void TestEditor::refusesAFieldPastTheTable_data()
 void TestEditor::refusesAFieldPastTheTable()
 {
     QFETCH(bool, general);
-    QVERIFY(loadScan(QSize(1240, 1754)));
     const int capacity = general ? Module1::MaxCampuriGen : Module1::MaxCampuriBD;
     for (int i = 0; i < capacity; ++i) {
         if (general)
@@ -415,7 +415,6 @@ void TestEditor::refusesAFieldPastTheTable()
 
 void TestEditor::redrawShowsStoredFieldsOnTheCleanTemplate()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Text1->setText(QString(60, u'W'));
     m_window->Text2->setText(QStringLiteral("10"));
@@ -438,7 +437,6 @@ void TestEditor::redrawShowsStoredFieldsOnTheCleanTemplate()
 
 void TestEditor::databaseFieldShowsRangeByFirstLetter()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     addDatabase(databaseField(QStringLiteral("CNP"), 10, 10, 3, 3));
     addDatabase(databaseField(QStringLiteral("Nume   "), 10, 30));
     m_window->RedeseneazaCampuri();
@@ -484,7 +482,6 @@ void TestEditor::selectionHitOrderAndBounds()
     QFETCH(double, y);
     QFETCH(bool, general);
     QFETCH(int, index);
-    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Primul camp"), 20, 20));
     addGeneral(generalField(QStringLiteral("Al doilea camp lung de tot"), 20, 20));
     addGeneral(generalField(QStringLiteral("Trei"), 11, 80));
@@ -497,7 +494,6 @@ void TestEditor::selectionHitOrderAndBounds()
 
 void TestEditor::selectionSwitchesPanelsAndButtons()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     const Camp general = generalField(QStringLiteral("Director"), 20, 20, 12);
     const Camp database = databaseField(QStringLiteral("CNP"), 20, 60, 0, 0, 12);
     addGeneral(general);
@@ -534,7 +530,6 @@ void TestEditor::selectionSwitchesPanelsAndButtons()
 
 void TestEditor::rightClickWhileArmedPlacesThenSelects()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     m_window->mnuDefCampGen->trigger();
     m_window->Text1->setText(QStringLiteral("Ion"));
     m_window->Text2->setText(QStringLiteral("14"));
@@ -547,7 +542,6 @@ void TestEditor::rightClickWhileArmedPlacesThenSelects()
 
 void TestEditor::deletesTheSelectedField()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     for (int i = 1; i <= 4; ++i)
         addGeneral(generalField(QStringLiteral("Camp %1").arg(i), 10, 20 * i, 8 + i));
     addDatabase(databaseField(QStringLiteral("CNP"), 120, 20, 4, 4));
@@ -597,7 +591,6 @@ void TestEditor::editsTheSelectedGeneralText()
     QFETCH(bool, cancel);
     QFETCH(QString, answer);
     QFETCH(QString, stored);
-    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Vechi"), 30, 30, 12));
     rightRelease(31, 31);
     if (cancel)
@@ -620,7 +613,6 @@ void TestEditor::editsTheSelectedGeneralText()
 
 void TestEditor::removingTheSelectedLastFieldClearsTheSelection()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Unu"), 10, 10));
     addGeneral(generalField(QStringLiteral("Doi"), 10, 30));
     rightRelease(11, 31);
@@ -635,7 +627,6 @@ void TestEditor::removingTheSelectedLastFieldClearsTheSelection()
 
 void TestEditor::selectionSurvivesATemplateLoad()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Unu"), 10, 10));
     rightRelease(11, 11);
     loadTemplate(*m_window, writeTemplate(m_dir->path(), "alta.bmp", "BMP", QSize(600, 400), 100));
@@ -661,7 +652,6 @@ void TestEditor::correctionMovesTheSelectedFieldByMillimetres()
     QFETCH(bool, selected);
     QFETCH(QStringList, uses);
     QFETCH(QPoint, lands);
-    QVERIFY(loadScan(QSize(1240, 1754)));
     addGeneral(generalField(QStringLiteral("Data"), 40, 60, 12));
     const Camp before = *m_model->CampuriGen.at(1);
     const auto at = [&] { return QPoint(m_model->CampuriGen.at(1)->X, m_model->CampuriGen.at(1)->Y); };
