@@ -54,22 +54,9 @@ void TestSchemaCommands::cleanup()
 
 void TestSchemaCommands::fillLayout()
 {
-    m_model->NrCampuriGen = 2;
-    m_model->CampuriGen.at(1)->Text = QStringLiteral("Școala Gimnazială nr. 1");
-    m_model->CampuriGen.at(1)->MarimeFont = 12;
-    m_model->CampuriGen.at(1)->X = 82;
-    m_model->CampuriGen.at(1)->Y = 60;
-    m_model->CampuriGen.at(2)->Text = QStringLiteral("Ion Popescu");
-    m_model->CampuriGen.at(2)->MarimeFont = 10;
-    m_model->CampuriGen.at(2)->X = 190;
-    m_model->CampuriGen.at(2)->Y = 182;
-    m_model->NrCampuriBD = 1;
-    m_model->CampuriBD.at(1)->NumeCamp = QStringLiteral("CNP");
-    m_model->CampuriBD.at(1)->MarimeFont = 12;
-    m_model->CampuriBD.at(1)->X = 82;
-    m_model->CampuriBD.at(1)->Y = 119;
-    m_model->CampuriBD.at(1)->RangMin = 3;
-    m_model->CampuriBD.at(1)->RangMax = 3;
+    addGeneral(generalField(QStringLiteral("Școala Gimnazială nr. 1"), 82, 60, 12));
+    addGeneral(generalField(QStringLiteral("Ion Popescu"), 190, 182, 10));
+    addDatabase(databaseField(QStringLiteral("CNP"), 82, 119, 3, 3, 12));
     m_model->CaleBazaDate = QStringLiteral("/date/scoala.mdb");
     m_model->NumeTabela = QStringLiteral("Elevi");
     m_model->PozStanga = -3;
