@@ -30,10 +30,8 @@ private slots:
     void init();
     void cleanup();
 
-    void dragMovesAFieldToWholeMillimetres_data();
-    void dragMovesAFieldToWholeMillimetres();
-    void escapePutsTheDraggedFieldBack();
-    void pressArmedPlacesInsteadOfDragging();
+    void dragMovesAFieldUnlessEscapedOrArmed_data();
+    void dragMovesAFieldUnlessEscapedOrArmed();
     void ctrlArrowsMoveTheSelectedField_data();
     void ctrlArrowsMoveTheSelectedField();
     void boxedFieldsMatchTheExampleNumber();
@@ -79,85 +77,75 @@ void TestLayoutEdits::chooseColumn(const QString &name, const QString &fontSize)
     m_window->Text3->setText(fontSize);
 }
 
-void TestLayoutEdits::dragMovesAFieldToWholeMillimetres_data()
+void TestLayoutEdits::dragMovesAFieldUnlessEscapedOrArmed_data()
 {
     QTest::addColumn<QPointF>("press");
     QTest::addColumn<QPointF>("release");
     QTest::addColumn<QPoint>("landing");
+    QTest::addColumn<QString>("how"); // "Escape": pressed before the release; "armed": a text to place
     // The field "Nume" lies at (50, 60).
-    QTest::newRow("right and down, half a mm rounds to even") << QPointF(51, 61) << QPointF(71.5, 91.4) << QPoint(70, 90);
-    QTest::newRow("up and left, past the edge") << QPointF(52, 62) << QPointF(1, 2) << QPoint(-1, 0);
-    QTest::newRow("under a millimetre: a click") << QPointF(51, 61) << QPointF(51.6, 61.6) << QPoint(50, 60);
+    QTest::newRow("right and down, half a mm rounds to even")
+        << QPointF(51, 61) << QPointF(71.5, 91.4) << QPoint(70, 90) << "";
+    QTest::newRow("up and left, past the edge") << QPointF(52, 62) << QPointF(1, 2) << QPoint(-1, 0) << "";
+    QTest::newRow("under a millimetre: a click") << QPointF(51, 61) << QPointF(51.6, 61.6) << QPoint(50, 60) << "";
+    QTest::newRow("Escape puts it back, selected as before")
+        << QPointF(51, 61) << QPointF(90, 100) << QPoint(50, 60) << "Escape";
+    QTest::newRow("armed, the press places a text instead")
+        << QPointF(51, 61) << QPointF(90, 100) << QPoint(50, 60) << "armed";
 }
 
-void TestLayoutEdits::dragMovesAFieldToWholeMillimetres()
+void TestLayoutEdits::dragMovesAFieldUnlessEscapedOrArmed()
 {
     QFETCH(QPointF, press);
     QFETCH(QPointF, release);
     QFETCH(QPoint, landing);
+    QFETCH(QString, how);
     addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
     addGeneral(generalField(QStringLiteral("Alt"), 120, 60, 12));
     m_window->RedeseneazaCampuri();
+    const bool escape = how == QStringLiteral("Escape"), armed = how == QStringLiteral("armed");
+    if (escape)
+        m_window->Picture1_MouseUp(RightButton, 0, 51, 61);
+    if (armed) {
+        m_window->mnuDefCampGen_Click();
+        m_window->Text1->setText(QStringLiteral("Nou"));
+        m_window->Command1->click();
+    }
     QWidget *canvas = m_window->Picture1;
     const int stepsBefore = m_window->layoutHistory()->count();
 
     QTest::mousePress(canvas, Qt::LeftButton, {}, pixel(press));
     QTest::mouseMove(canvas, pixel((press + release) / 2));
     QTest::mouseMove(canvas, pixel(release));
+    if (escape) {
+        QVERIFY(m_window->dragging());
+        QVERIFY(m_window->Label8->isHidden());
+        QCOMPARE(m_window->Picture1->printedTexts().size(), 1); // only the ghost shows it now
+        QTest::keyClick(canvas, Qt::Key_Escape);
+        QVERIFY(!m_window->dragging());
+    }
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, pixel(release));
 
     const Camp &moved = *m_model->CampuriGen.at(1);
     QCOMPARE(QPoint(moved.X, moved.Y), landing);
     QCOMPARE(m_model->CampuriGen.at(2)->X, qint16(120));
+    QCOMPARE(m_model->NrCampuriGen, qint16(armed ? 3 : 2));
+    if (armed)
+        QCOMPARE(QPoint(m_model->CampuriGen.at(3)->X, m_model->CampuriGen.at(3)->Y), press.toPoint());
     const bool dragged = landing != QPoint(50, 60);
-    QCOMPARE(m_window->layoutHistory()->count(), stepsBefore + (dragged ? 1 : 0));
+    QCOMPARE(m_window->layoutHistory()->count(), stepsBefore + (dragged || armed ? 1 : 0));
     // Dropped, the field is selected and drawn where it landed, once.
-    QCOMPARE(!m_window->Label8->isHidden(), dragged);
+    QCOMPARE(!m_window->Label8->isHidden(), dragged || escape);
     if (dragged) {
         QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
         QCOMPARE(m_window->Label8->pos(), pixel(QPointF(landing)));
     }
     const auto &texts = m_window->Picture1->printedTexts();
-    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.size(), armed ? 3 : 2);
     QCOMPARE(std::count_if(texts.begin(), texts.end(), [&](const PictureBox::PrintedText &t) {
                  return t.text == QStringLiteral("Nume") && t.topLeftMm == QPointF(landing);
              }),
              1);
-}
-
-void TestLayoutEdits::escapePutsTheDraggedFieldBack()
-{
-    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
-    m_window->RedeseneazaCampuri();
-    m_window->Picture1_MouseUp(RightButton, 0, 51, 61); // selected before the drag
-    QWidget *canvas = m_window->Picture1;
-    QTest::mousePress(canvas, Qt::LeftButton, {}, pixel({51, 61}));
-    QTest::mouseMove(canvas, pixel({90, 100}));
-    QVERIFY(m_window->dragging());
-    QVERIFY(m_window->Label8->isHidden());
-    QCOMPARE(m_window->Picture1->printedTexts().size(), 0); // only the ghost shows it now
-    QTest::keyClick(canvas, Qt::Key_Escape);
-    QVERIFY(!m_window->dragging());
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, pixel({90, 100}));
-    QCOMPARE(QPoint(m_model->CampuriGen.at(1)->X, m_model->CampuriGen.at(1)->Y), QPoint(50, 60));
-    QCOMPARE(m_window->layoutHistory()->count(), 0);
-    QCOMPARE(m_window->Picture1->printedTexts().size(), 1);
-    QVERIFY(!m_window->Label8->isHidden()); // the selection is as it was
-}
-
-void TestLayoutEdits::pressArmedPlacesInsteadOfDragging()
-{
-    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
-    m_window->mnuDefCampGen_Click();
-    m_window->Text1->setText(QStringLiteral("Nou"));
-    m_window->Command1->click();
-    QWidget *canvas = m_window->Picture1;
-    QTest::mousePress(canvas, Qt::LeftButton, {}, pixel({51, 61}));
-    QTest::mouseMove(canvas, pixel({90, 100}));
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, pixel({90, 100}));
-    QCOMPARE(m_model->NrCampuriGen, qint16(2));
-    QCOMPARE(QPoint(m_model->CampuriGen.at(1)->X, m_model->CampuriGen.at(1)->Y), QPoint(50, 60));
-    QCOMPARE(QPoint(m_model->CampuriGen.at(2)->X, m_model->CampuriGen.at(2)->Y), QPoint(51, 61));
 }
 
 void TestLayoutEdits::ctrlArrowsMoveTheSelectedField_data()
