@@ -30,10 +30,8 @@ private slots:
     void init();
     void cleanup();
 
-    void dragMovesAFieldToWholeMillimetres_data();
-    void dragMovesAFieldToWholeMillimetres();
-    void escapePutsTheDraggedFieldBack();
-    void pressArmedPlacesInsteadOfDragging();
+    void dragMovesAFieldUnlessEscapedOrArmed_data();
+    void dragMovesAFieldUnlessEscapedOrArmed();
     void ctrlArrowsMoveTheSelectedField_data();
     void ctrlArrowsMoveTheSelectedField();
     void boxedFieldsMatchTheExampleNumber();
@@ -45,8 +43,6 @@ private slots:
     void savingMarksTheCleanState();
 
 private:
-    void add(const Camp &camp) { *m_model->CampuriGen.at(++m_model->NrCampuriGen) = camp; }
-    void addColumn(const Camp &camp) { *m_model->CampuriBD.at(++m_model->NrCampuriBD) = camp; }
     QPoint pixel(QPointF mm) const;
     void chooseColumn(const QString &name, const QString &fontSize = QStringLiteral("10"));
     void makeChange(const QString &change);
@@ -56,6 +52,7 @@ private:
 void TestLayoutEdits::init()
 {
     QVERIFY(openWindow(QSize(1000, 800)));
+    QVERIFY(loadScan(QSize(1240, 1754)));
 }
 
 void TestLayoutEdits::cleanup()
@@ -80,88 +77,75 @@ void TestLayoutEdits::chooseColumn(const QString &name, const QString &fontSize)
     m_window->Text3->setText(fontSize);
 }
 
-void TestLayoutEdits::dragMovesAFieldToWholeMillimetres_data()
+void TestLayoutEdits::dragMovesAFieldUnlessEscapedOrArmed_data()
 {
     QTest::addColumn<QPointF>("press");
     QTest::addColumn<QPointF>("release");
     QTest::addColumn<QPoint>("landing");
+    QTest::addColumn<QString>("how"); // "Escape": pressed before the release; "armed": a text to place
     // The field "Nume" lies at (50, 60).
-    QTest::newRow("right and down, half a mm rounds to even") << QPointF(51, 61) << QPointF(71.5, 91.4) << QPoint(70, 90);
-    QTest::newRow("up and left, past the edge") << QPointF(52, 62) << QPointF(1, 2) << QPoint(-1, 0);
-    QTest::newRow("under a millimetre: a click") << QPointF(51, 61) << QPointF(51.6, 61.6) << QPoint(50, 60);
+    QTest::newRow("right and down, half a mm rounds to even")
+        << QPointF(51, 61) << QPointF(71.5, 91.4) << QPoint(70, 90) << "";
+    QTest::newRow("up and left, past the edge") << QPointF(52, 62) << QPointF(1, 2) << QPoint(-1, 0) << "";
+    QTest::newRow("under a millimetre: a click") << QPointF(51, 61) << QPointF(51.6, 61.6) << QPoint(50, 60) << "";
+    QTest::newRow("Escape puts it back, selected as before")
+        << QPointF(51, 61) << QPointF(90, 100) << QPoint(50, 60) << "Escape";
+    QTest::newRow("armed, the press places a text instead")
+        << QPointF(51, 61) << QPointF(90, 100) << QPoint(50, 60) << "armed";
 }
 
-void TestLayoutEdits::dragMovesAFieldToWholeMillimetres()
+void TestLayoutEdits::dragMovesAFieldUnlessEscapedOrArmed()
 {
     QFETCH(QPointF, press);
     QFETCH(QPointF, release);
     QFETCH(QPoint, landing);
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
-    add(generalField(QStringLiteral("Alt"), 120, 60, 12));
+    QFETCH(QString, how);
+    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
+    addGeneral(generalField(QStringLiteral("Alt"), 120, 60, 12));
     m_window->RedeseneazaCampuri();
+    const bool escape = how == QStringLiteral("Escape"), armed = how == QStringLiteral("armed");
+    if (escape)
+        m_window->Picture1_MouseUp(RightButton, 0, 51, 61);
+    if (armed) {
+        m_window->mnuDefCampGen_Click();
+        m_window->Text1->setText(QStringLiteral("Nou"));
+        m_window->Command1->click();
+    }
     QWidget *canvas = m_window->Picture1;
     const int stepsBefore = m_window->layoutHistory()->count();
 
     QTest::mousePress(canvas, Qt::LeftButton, {}, pixel(press));
     QTest::mouseMove(canvas, pixel((press + release) / 2));
     QTest::mouseMove(canvas, pixel(release));
+    if (escape) {
+        QVERIFY(m_window->dragging());
+        QVERIFY(m_window->Label8->isHidden());
+        QCOMPARE(m_window->Picture1->printedTexts().size(), 1); // only the ghost shows it now
+        QTest::keyClick(canvas, Qt::Key_Escape);
+        QVERIFY(!m_window->dragging());
+    }
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, pixel(release));
 
     const Camp &moved = *m_model->CampuriGen.at(1);
     QCOMPARE(QPoint(moved.X, moved.Y), landing);
     QCOMPARE(m_model->CampuriGen.at(2)->X, qint16(120));
+    QCOMPARE(m_model->NrCampuriGen, qint16(armed ? 3 : 2));
+    if (armed)
+        QCOMPARE(QPoint(m_model->CampuriGen.at(3)->X, m_model->CampuriGen.at(3)->Y), press.toPoint());
     const bool dragged = landing != QPoint(50, 60);
-    QCOMPARE(m_window->layoutHistory()->count(), stepsBefore + (dragged ? 1 : 0));
+    QCOMPARE(m_window->layoutHistory()->count(), stepsBefore + (dragged || armed ? 1 : 0));
     // Dropped, the field is selected and drawn where it landed, once.
-    QCOMPARE(!m_window->Label8->isHidden(), dragged);
+    QCOMPARE(!m_window->Label8->isHidden(), dragged || escape);
     if (dragged) {
         QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
         QCOMPARE(m_window->Label8->pos(), pixel(QPointF(landing)));
     }
     const auto &texts = m_window->Picture1->printedTexts();
-    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts.size(), armed ? 3 : 2);
     QCOMPARE(std::count_if(texts.begin(), texts.end(), [&](const PictureBox::PrintedText &t) {
                  return t.text == QStringLiteral("Nume") && t.topLeftMm == QPointF(landing);
              }),
              1);
-}
-
-void TestLayoutEdits::escapePutsTheDraggedFieldBack()
-{
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
-    m_window->RedeseneazaCampuri();
-    m_window->Picture1_MouseUp(RightButton, 0, 51, 61); // selected before the drag
-    QWidget *canvas = m_window->Picture1;
-    QTest::mousePress(canvas, Qt::LeftButton, {}, pixel({51, 61}));
-    QTest::mouseMove(canvas, pixel({90, 100}));
-    QVERIFY(m_window->dragging());
-    QVERIFY(m_window->Label8->isHidden());
-    QCOMPARE(m_window->Picture1->printedTexts().size(), 0); // only the ghost shows it now
-    QTest::keyClick(canvas, Qt::Key_Escape);
-    QVERIFY(!m_window->dragging());
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, pixel({90, 100}));
-    QCOMPARE(QPoint(m_model->CampuriGen.at(1)->X, m_model->CampuriGen.at(1)->Y), QPoint(50, 60));
-    QCOMPARE(m_window->layoutHistory()->count(), 0);
-    QCOMPARE(m_window->Picture1->printedTexts().size(), 1);
-    QVERIFY(!m_window->Label8->isHidden()); // the selection is as it was
-}
-
-void TestLayoutEdits::pressArmedPlacesInsteadOfDragging()
-{
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
-    m_window->mnuDefCampGen_Click();
-    m_window->Text1->setText(QStringLiteral("Nou"));
-    m_window->Command1->click();
-    QWidget *canvas = m_window->Picture1;
-    QTest::mousePress(canvas, Qt::LeftButton, {}, pixel({51, 61}));
-    QTest::mouseMove(canvas, pixel({90, 100}));
-    QTest::mouseRelease(canvas, Qt::LeftButton, {}, pixel({90, 100}));
-    QCOMPARE(m_model->NrCampuriGen, qint16(2));
-    QCOMPARE(QPoint(m_model->CampuriGen.at(1)->X, m_model->CampuriGen.at(1)->Y), QPoint(50, 60));
-    QCOMPARE(QPoint(m_model->CampuriGen.at(2)->X, m_model->CampuriGen.at(2)->Y), QPoint(51, 61));
 }
 
 void TestLayoutEdits::ctrlArrowsMoveTheSelectedField_data()
@@ -189,8 +173,7 @@ void TestLayoutEdits::ctrlArrowsMoveTheSelectedField()
     QFETCH(int, modifiers);
     QFETCH(QPoint, field);
     QFETCH(QPointF, canvasShift);
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 50, 60, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 50, 60, 12));
     m_window->RedeseneazaCampuri();
     if (selected)
         m_window->Picture1_MouseUp(RightButton, 0, 51, 61);
@@ -209,9 +192,6 @@ void TestLayoutEdits::ctrlArrowsMoveTheSelectedField()
 // The example form's personal number has 13 boxes 8 mm wide from 80 mm, 10 mm high from 117 mm.
 void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
 {
-    CommonDialog::queueAnswer(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.jpg"));
-    m_window->mnuIncarcaMacheta->trigger();
-    QVERIFY(m_window->MachetaIncarcata);
     const SchemaResult example = loadSchemaFile(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/certificat.tip"));
     QCOMPARE(example.status, SchemaStatus::Loaded);
     QList<Camp> expected;
@@ -220,7 +200,7 @@ void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
             expected.append(camp);
     }
     QCOMPARE(expected.size(), 13);
-    addColumn(databaseField(QStringLiteral("Nume"), 20, 20));
+    addDatabase(databaseField(QStringLiteral("Nume"), 20, 20));
 
     chooseColumn(QStringLiteral("CNP"), QStringLiteral("12"));
     InputBox::queueAnswer(QStringLiteral("13"));
@@ -287,9 +267,8 @@ void TestLayoutEdits::boxedFieldsRefused()
     QFETCH(QStringList, answers);
     QFETCH(QList<QPointF>, clicks);
     QFETCH(QString, says);
-    QVERIFY(loadScan(QSize(1240, 1754)));
     for (int i = 0; i < defined; ++i)
-        addColumn(databaseField(QStringLiteral("Nume"), 5, 5 + i));
+        addDatabase(databaseField(QStringLiteral("Nume"), 5, 5 + i));
     chooseColumn(QStringLiteral("CNP"));
     for (const QString &answer : answers) {
         if (answer.isEmpty())
@@ -411,16 +390,15 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes()
 {
     QFETCH(QString, change);
     QFETCH(bool, selectedAfterUndo);
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
-    add(generalField(QStringLiteral("Scoala"), 30, 80, 12));
-    addColumn(databaseField(QStringLiteral("CNP"), 80, 120, 1, 1));
-    addColumn(databaseField(QStringLiteral("Prenume"), 80, 140));
+    addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    addGeneral(generalField(QStringLiteral("Scoala"), 30, 80, 12));
+    addDatabase(databaseField(QStringLiteral("CNP"), 80, 120, 1, 1));
+    addDatabase(databaseField(QStringLiteral("Prenume"), 80, 140));
     // The count limits: a delete from a full table, a placement that fills one.
     while (change.contains(QStringLiteral("200")) && m_model->NrCampuriGen < Module1::MaxCampuriGen)
-        add(generalField(QStringLiteral("umplutura"), 150, 10));
+        addGeneral(generalField(QStringLiteral("umplutura"), 150, 10));
     while (change.contains(QStringLiteral("50")) && m_model->NrCampuriBD < Module1::MaxCampuriBD - 1)
-        addColumn(databaseField(QStringLiteral("Prenume"), 150, 100));
+        addDatabase(databaseField(QStringLiteral("Prenume"), 150, 100));
     m_window->RedeseneazaCampuri();
     const LayoutState start = captureLayout(*m_model);
 
@@ -455,8 +433,7 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes()
 
 void TestLayoutEdits::undoAndRedoByKeysAndMenu()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
     m_window->RedeseneazaCampuri();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -487,8 +464,7 @@ void TestLayoutEdits::undoAndRedoByKeysAndMenu()
 
 void TestLayoutEdits::savingMarksTheCleanState()
 {
-    QVERIFY(loadScan(QSize(1240, 1754)));
-    add(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
     m_window->RedeseneazaCampuri();
     const QString path = m_dir->filePath(QStringLiteral("schema.tip"));
     CommonDialog::queueAnswer(path);

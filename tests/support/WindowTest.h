@@ -21,6 +21,9 @@ protected:
     void closeWindow();
     // A scan of `pixels` at `dpi` loaded as the template; false when it does not load.
     bool loadScan(QSize pixels, double dpi = 150);
+    // A field appended to the model's table of general or of database fields, not yet drawn.
+    void addGeneral(const Camp &camp) { *m_model->CampuriGen.at(++m_model->NrCampuriGen) = camp; }
+    void addDatabase(const Camp &camp) { *m_model->CampuriBD.at(++m_model->NrCampuriBD) = camp; }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<Module1> m_model;
