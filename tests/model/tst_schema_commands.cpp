@@ -154,6 +154,7 @@ void TestSchemaCommands::failedSaveOrOpenKeepsTheLayout_data()
     QTest::newRow("a missing file: silent, not created") << false << "noua.tip" << QByteArray() << "";
     QTest::newRow("saved where a file stands for a folder") << true << "macheta.jpg/schema.tip" << QByteArray()
                                                            << "nu a putut fi salvata";
+    QTest::newRow("saved over the template in use") << true << "macheta.jpg" << QByteArray() << "este chiar macheta folosita";
     QTest::newRow("201 general fields") << false << "stricata.tip" << tooMany << "mai multe campuri";
     QTest::newRow("a record missing") << false << "stricata.tip" << missingRecord << "incompleta";
 }
