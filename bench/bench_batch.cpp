@@ -3,14 +3,20 @@
 // same 1000 pages of texts at the same places in the same run (goal: at most 1.3 times); and the
 // peak memory of a 10,000-record job against a 100-record one, each in a fresh process (goal:
 // at most 1.2 times). When glabels-3-batch is installed, the same 1000 records from a CSV merged
-// by it into a PDF with the same 20 texts (goal: Formulix at most a fifth of its time).
+// by it into a PDF with the same 20 texts (goal: Formulix at most a fifth of its time). And the
+// window's "Exporta PDF..." of those records against the same job as the command line runs it
+// (goal: at most 1.1 times).
 //
 //   bench_batch                        the whole run
 //   bench_batch --job DB N OUT.pdf     (child) N records to OUT.pdf; prints its peak in kB
 #include "BenchSupport.h"
 #include "platform/Printer.h"
 #include "print/RecordPages.h"
+#include "app/frmEcranPrincipal.h"
+#include "platform/Dialogs.h"
+#include "support/Images.h"
 #include "support/Jet4Writer.h"
+#include "support/TestSupport.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -96,6 +102,38 @@ qint64 runJob(const QString &database, int records, const QString &pdf)
             return -1;
     }
     return job->finish(nullptr) ? job->pagesDone() : -1;
+}
+
+// The same job through the window's "Exporta PDF...": its dialogs answered, its progress box and
+// all, on a template of the same page size.
+double windowExportMs(const QString &database, int records, const QString &pdf, const QString &dir)
+{
+    Module1 model;
+    frmEcranPrincipal window(model);
+    window.show();
+    loadTemplate(window, writeTemplate(dir, QStringLiteral("macheta.jpg"), "JPEG", QSize(1169, 827), 100));
+    const Module1 given = layout(database);
+    for (int i = 1; i <= Module1::MaxCampuriGen; ++i)
+        *model.CampuriGen.at(i) = *given.CampuriGen.at(i);
+    for (int i = 1; i <= Module1::MaxCampuriBD; ++i)
+        *model.CampuriBD.at(i) = *given.CampuriBD.at(i);
+    model.NrCampuriGen = given.NrCampuriGen;
+    model.NrCampuriBD = given.NrCampuriBD;
+    model.CaleBazaDate = given.CaleBazaDate;
+    model.NumeTabela = given.NumeTabela;
+    model.PozStanga = 20;
+    model.PozSus = 5;
+    JobRequest request;
+    request.choice = {RecordChoice::Range, 1, records, {}, 1};
+    BatchPrintDialog::queueAnswer(request);
+    CommonDialog::queueAnswer(pdf);
+    QElapsedTimer timer;
+    timer.start();
+    window.exportPdfAction->trigger();
+    const double ms = timer.nsecsElapsed() / 1e6;
+    const QList<MessageBox::Shown> told = MessageBox::shown();
+    DialogSeam::reset();
+    return !told.isEmpty() && told.constLast().text.contains(QStringLiteral("%1 de pagini").arg(records)) ? ms : -1;
 }
 
 // The floor: the same texts at the same places, drawn straight onto a bare QPrinter.
@@ -253,6 +291,17 @@ int main(int argc, char *argv[])
     bool pass = pagesOut == 1000;
     pass &= bench::report(QStringLiteral("1000 records x 20 fields into a PDF"), ours,
                           QStringLiteral("bare QPrinter"), floor, 1.3);
+
+    // The window's export against the same job run as the command line runs it.
+    DialogSeam::setTestMode(true);
+    std::vector<double> windowTimes, lineTimes;
+    for (int run = 0; run < 5; ++run) {
+        windowTimes.push_back(windowExportMs(database, 1000, dir.filePath(QStringLiteral("fenestra.pdf")), dir.path()));
+        lineTimes.push_back(bench::medianMs(1, [&] { runJob(database, 1000, pdf); }));
+    }
+    const double window = bench::median(windowTimes);
+    pass &= window > 0 && bench::report(QStringLiteral("1000 records exported from the window"), window,
+                                        QStringLiteral("the command line's job"), bench::median(lineTimes), 1.1);
 
     const QString labels = QStandardPaths::findExecutable(QStringLiteral("glabels-3-batch"));
     QString reason = QStringLiteral("it is not installed (Debian package glabels)");

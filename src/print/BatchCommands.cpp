@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPageLayout>
 #include <QPointer>
 #include <QPrinter>
@@ -86,9 +87,15 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
 
     bool cancelled = false;
     qint64 page = 0;
+    // The box is brought up to date a few times a second: laying its label out again for every
+    // page would cost as much as drawing the page.
+    QElapsedTimer sinceShown;
     for (; page < total; ++page) {
-        progress.setLabelText(QStringLiteral("Se tipareste inregistrarea %1 din %2").arg(page / copies + 1).arg(records));
-        progress.setValue(int(page));
+        if (page == 0 || sinceShown.hasExpired(100)) {
+            sinceShown.start();
+            progress.setLabelText(QStringLiteral("Se tipareste inregistrarea %1 din %2").arg(page / copies + 1).arg(records));
+            progress.setValue(int(page));
+        }
         if (progress.wasCanceled() || (JobSeam::cancelAfter() >= 0 && page >= JobSeam::cancelAfter())) {
             cancelled = true;
             break;
