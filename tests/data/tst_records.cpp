@@ -1,8 +1,6 @@
-#include "support/Images.h"
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
-#include "app/frmEcranPrincipal.h"
 #include "data/frmSelectie.h"
 #include "platform/AccessDatabase.h"
 #include "platform/DataControl.h"
@@ -18,9 +16,7 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 using namespace formulix;
 using namespace formulix::test;
@@ -89,7 +85,6 @@ private slots:
     void recordSelectionFillsTheFields();
     void movingToTheThirdRecord();
     void aFileChangedWhileReadIsTold();
-    void emptyTableShowsRecordZero();
     void activationReturnsToTheFirstRecord();
     void missingDatabaseAtActivationIsReported();
     void selectionWindowLaysOutGridAndControl();
@@ -104,6 +99,9 @@ private:
     void loadDatabase(const QString &path);
     void chooseTable(const QString &name);
     frmSelectie *openRecords();
+    frmSelectie *openRecords(const QString &table, const QString &column = QString(), int rangMin = 0,
+                             int rangMax = 0);
+    QStringList drawn() const;
 
     QString m_database;
 };
@@ -146,6 +144,28 @@ frmSelectie *TestRecords::openRecords()
             qWarning("the record window did not become active");
     }
     return records;
+}
+
+// The record window on `table` of the school database, with one database field on `column`
+// (none when empty) that holds "vechi" until a record fills it.
+frmSelectie *TestRecords::openRecords(const QString &table, const QString &column, int rangMin, int rangMax)
+{
+    m_model->CaleBazaDate = m_database;
+    m_model->NumeTabela = table;
+    if (!column.isEmpty()) {
+        *m_model->CampuriBD.at(1) = databaseField(column, 10, 20, rangMin, rangMax);
+        m_model->CampuriBD.at(1)->Text = QStringLiteral("vechi");
+        m_model->NrCampuriBD = 1;
+    }
+    return openRecords();
+}
+
+QStringList TestRecords::drawn() const
+{
+    QStringList texts;
+    for (const PictureBox::PrintedText &printed : m_window->Picture1->printedTexts())
+        texts << printed.text;
+    return texts;
 }
 
 void TestRecords::loadingListsEveryTable()
@@ -341,10 +361,7 @@ void TestRecords::undoRemovesTheLastDatabaseField()
     QCOMPARE(m_model->NrCampuriBD, qint16(1));
     QCOMPARE(m_model->CampSelectat.Index, qint16(0)); // the selected field went with it
     QVERIFY(m_window->Command6->isHidden());
-    QStringList drawn;
-    for (const PictureBox::PrintedText &printed : m_window->Picture1->printedTexts())
-        drawn << printed.text;
-    QCOMPARE(drawn, QStringList({"Scoala", "Nume"}));
+    QCOMPARE(drawn(), QStringList({"Scoala", "Nume"}));
     m_window->Command4->click();
     m_window->Command4->click();
     QCOMPARE(m_model->NrCampuriBD, qint16(0));
@@ -352,55 +369,47 @@ void TestRecords::undoRemovesTheLastDatabaseField()
 
 void TestRecords::recordSelectionFillsTheFields_data()
 {
+    QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("column");
     QTest::addColumn<int>("rangMin");
     QTest::addColumn<int>("rangMax");
-    QTest::addColumn<int>("record"); // 1-based
+    QTest::addColumn<int>("record"); // 1-based, 0 for none
     QTest::addColumn<QString>("text"); // what the field holds afterwards, without trailing blanks
-    QTest::newRow("whole value") << "Nume" << 0 << 0 << 2 << "Ionescu Ștefania";
-    QTest::newRow("fourth of 13 digits") << "CNP" << 4 << 4 << 1 << "0";
-    QTest::newRow("3..10 of 5 characters") << "Cod" << 3 << 10 << 1 << "CDE";
-    QTest::newRow("7.. of 5 characters") << "Cod" << 7 << 9 << 1 << "";
-    QTest::newRow("5..0 keeps the old text") << "Cod" << 5 << 0 << 1 << "vechi";
-    QTest::newRow("0..7 takes the whole value") << "Localitate" << 0 << 7 << 2 << "Timișoara";
-    QTest::newRow("60 characters keep 50") << "Localitate" << 0 << 0 << 3 << QString(50, u'L');
-    QTest::newRow("NULL gives empty text") << "CNP" << 0 << 0 << 3 << "";
-    QTest::newRow("column with trailing blanks") << "Nume      " << 0 << 0 << 4 << "Dumitru Radu";
-    QTest::newRow("column the table lacks") << "Prenume" << 0 << 0 << 1 << "vechi";
+    QTest::newRow("whole value") << "Elevi" << "Nume" << 0 << 0 << 2 << "Ionescu Ștefania";
+    QTest::newRow("fourth of 13 digits") << "Elevi" << "CNP" << 4 << 4 << 1 << "0";
+    QTest::newRow("3..10 of 5 characters") << "Elevi" << "Cod" << 3 << 10 << 1 << "CDE";
+    QTest::newRow("7.. of 5 characters") << "Elevi" << "Cod" << 7 << 9 << 1 << "";
+    QTest::newRow("5..0 keeps the old text") << "Elevi" << "Cod" << 5 << 0 << 1 << "vechi";
+    QTest::newRow("0..7 takes the whole value") << "Elevi" << "Localitate" << 0 << 7 << 2 << "Timișoara";
+    QTest::newRow("60 characters keep 50") << "Elevi" << "Localitate" << 0 << 0 << 3 << QString(50, u'L');
+    QTest::newRow("NULL gives empty text") << "Elevi" << "CNP" << 0 << 0 << 3 << "";
+    QTest::newRow("column with trailing blanks") << "Elevi" << "Nume      " << 0 << 0 << 4 << "Dumitru Radu";
+    QTest::newRow("a table of no records") << "Gol" << "Nume" << 0 << 0 << 0 << "vechi";
+    QTest::newRow("column the table lacks") << "Elevi" << "Prenume" << 0 << 0 << 1 << "vechi";
 }
 
 void TestRecords::recordSelectionFillsTheFields()
 {
+    QFETCH(QString, table);
     QFETCH(QString, column);
     QFETCH(int, rangMin);
     QFETCH(int, rangMax);
     QFETCH(int, record);
     QFETCH(QString, text);
-    m_model->CaleBazaDate = m_database;
-    m_model->NumeTabela = QStringLiteral("Elevi");
-    Camp field = databaseField(column, 10, 20, rangMin, rangMax);
-    field.Text = QStringLiteral("vechi");
-    *m_model->CampuriBD.at(1) = field;
-    m_model->NrCampuriBD = 1;
-    frmSelectie *records = openRecords();
+    frmSelectie *records = openRecords(table, column, rangMin, rangMax);
     QVERIFY(records);
-    QVERIFY(records->Data1->moveTo(record - 1));
+    QVERIFY(record == 0 || records->Data1->moveTo(record - 1));
     QCOMPARE(records->Data1->caption(), QStringLiteral("Record: %1").arg(record));
     QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), text);
-    const bool drawn = !m_window->Picture1->printedTexts().isEmpty();
-    QCOMPARE(drawn, text != QStringLiteral("vechi"));
+    QCOMPARE(!drawn().isEmpty(), text != QStringLiteral("vechi"));
 }
 
 void TestRecords::movingToTheThirdRecord()
 {
-    m_model->CaleBazaDate = m_database;
-    m_model->NumeTabela = QStringLiteral("Elevi");
-    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 10, 20);
-    m_model->NrCampuriBD = 1;
     m_model->NrCampuriGen = 1;
     m_model->CampuriGen.at(1)->Text = QStringLiteral("Scoala");
     m_model->CampuriGen.at(1)->MarimeFont = 10;
-    frmSelectie *records = openRecords();
+    frmSelectie *records = openRecords(QStringLiteral("Elevi"), QStringLiteral("Nume"));
     QVERIFY(records);
     QCOMPARE(records->windowTitle(), QStringLiteral("Tabel cu inregistrari"));
     QCOMPARE(records->DBGrid1->caption(), QStringLiteral("Selectati inregistrarea dorita"));
@@ -412,10 +421,7 @@ void TestRecords::movingToTheThirdRecord()
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(2, 0)).center());
     QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 3"));
     QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("Țăranu Ana"));
-    QStringList drawn;
-    for (const PictureBox::PrintedText &printed : m_window->Picture1->printedTexts())
-        drawn << printed.text;
-    QCOMPARE(drawn, QStringList({"Scoala", "Țăranu Ana"}));
+    QCOMPARE(drawn(), QStringList({"Scoala", "Țăranu Ana"}));
 
     records->Data1->lastButton()->click();
     QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 4"));
@@ -451,26 +457,9 @@ void TestRecords::aFileChangedWhileReadIsTold()
     QVERIFY(records->Data1->recordset()->failed());
 }
 
-void TestRecords::emptyTableShowsRecordZero()
-{
-    m_model->CaleBazaDate = m_database;
-    m_model->NumeTabela = QStringLiteral("Gol");
-    Camp field = databaseField(QStringLiteral("Nume"), 10, 20);
-    field.Text = QStringLiteral("vechi");
-    *m_model->CampuriBD.at(1) = field;
-    m_model->NrCampuriBD = 1;
-    frmSelectie *records = openRecords();
-    QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 0"));
-    QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), QStringLiteral("vechi"));
-}
-
 void TestRecords::activationReturnsToTheFirstRecord()
 {
-    m_model->CaleBazaDate = m_database;
-    m_model->NumeTabela = QStringLiteral("Elevi");
-    *m_model->CampuriBD.at(1) = databaseField(QStringLiteral("Nume"), 10, 20);
-    m_model->NrCampuriBD = 1;
-    frmSelectie *records = openRecords();
+    frmSelectie *records = openRecords(QStringLiteral("Elevi"), QStringLiteral("Nume"));
     records->Data1->moveTo(2);
     QCOMPARE(records->Data1->caption(), QStringLiteral("Record: 3"));
     m_window->activateWindow();
@@ -510,9 +499,7 @@ void TestRecords::missingDatabaseAtActivationIsReported()
 
 void TestRecords::selectionWindowLaysOutGridAndControl()
 {
-    m_model->CaleBazaDate = m_database;
-    m_model->NumeTabela = QStringLiteral("Elevi");
-    frmSelectie *records = openRecords();
+    frmSelectie *records = openRecords(QStringLiteral("Elevi"));
     records->resize(700, 400);
     QTRY_COMPARE(records->DBGrid1->width(), records->width());
     const double gap = mm::top(records->Data1) - mm::height(records->DBGrid1);
