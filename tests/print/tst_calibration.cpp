@@ -12,7 +12,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace formulix;
@@ -58,6 +57,14 @@ struct Sheet
     QImage page;
     QSizeF canvasMm;
     QRectF printableMm; // of the PDF the seam writes
+
+    // Where a target placed at `positionMm` on the canvas is drawn on the paper, the offsets
+    // scaled as the printable area is.
+    QPointF drawnAt(QPointF positionMm, int left, int up) const
+    {
+        return printableMm.topLeft() + positionMm
+            - QPointF(left * printableMm.width() / canvasMm.width(), up * printableMm.height() / canvasMm.height());
+    }
 };
 
 } // namespace
@@ -141,10 +148,8 @@ void TestCalibration::targetsLandAtTheirPlaces()
     QVERIFY(!sheet.page.isNull());
     QVERIFY2(MessageBox::shown().constLast().text.contains(QStringLiteral("1 pagina")),
              qPrintable(MessageBox::shown().constLast().text));
-    const double kx = sheet.printableMm.width() / sheet.canvasMm.width();
-    const double ky = sheet.printableMm.height() / sheet.canvasMm.height();
     for (const CalibrationTarget &target : calibrationTargets(sheet.canvasMm)) {
-        const QPointF expected = sheet.printableMm.topLeft() + target.positionMm - QPointF(left * kx, up * ky);
+        const QPointF expected = sheet.drawnAt(target.positionMm, left, up);
         const QPointF found = targetCentre(sheet.page, expected);
         QVERIFY2(std::hypot(found.x() - expected.x(), found.y() - expected.y()) <= 0.2,
                  qPrintable(QStringLiteral("target %1 at %2,%3 instead of %4,%5")
@@ -275,12 +280,9 @@ void TestCalibration::measuredOffsetsPutTheTargetsBack()
     const QPointF printerError(2.6, -1.8); // what this printer adds to every position
     const Sheet first = printSheet(1, 20, 5);
     const QList<CalibrationTarget> targets = calibrationTargets(first.canvasMm);
-    const double kx = first.printableMm.width() / first.canvasMm.width();
-    const double ky = first.printableMm.height() / first.canvasMm.height();
     QStringList measured;
     for (int index : {0, 3}) {
-        const QPointF expected = first.printableMm.topLeft() + targets[index].positionMm - QPointF(20 * kx, 5 * ky);
-        const QPointF onPaper = targetCentre(first.page, expected) + printerError;
+        const QPointF onPaper = targetCentre(first.page, first.drawnAt(targets[index].positionMm, 20, 5)) + printerError;
         measured << QString::number(onPaper.x(), 'f', 1).replace(u'.', u',')
                  << QString::number(onPaper.y(), 'f', 1).replace(u'.', u',');
     }
@@ -296,9 +298,8 @@ void TestCalibration::measuredOffsetsPutTheTargetsBack()
 
     const Sheet second = printSheet(1, m_model->PozStanga, m_model->PozSus);
     for (const CalibrationTarget &target : targets) {
-        const QPointF expected = second.printableMm.topLeft() + target.positionMm
-            - QPointF(m_model->PozStanga * kx, m_model->PozSus * ky);
-        const QPointF onPaper = targetCentre(second.page, expected) + printerError;
+        const QPointF onPaper
+            = targetCentre(second.page, second.drawnAt(target.positionMm, m_model->PozStanga, m_model->PozSus)) + printerError;
         QVERIFY2(std::hypot(onPaper.x() - target.positionMm.x(), onPaper.y() - target.positionMm.y()) <= 0.5,
                  qPrintable(QStringLiteral("target %1 lands at %2,%3").arg(target.number).arg(onPaper.x()).arg(onPaper.y())));
     }

@@ -2,22 +2,18 @@
 #include "print/frmPozitie.h"
 #include "platform/Printer.h"
 #include "platform/TextPainter.h"
-#include "support/Images.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDirIterator>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QProcess>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 using namespace formulix;
 using namespace formulix::test;
@@ -75,14 +71,17 @@ QRectF inkOf(const QString &pdf, QSizeF *pageMm = nullptr)
     return ink.isNull() ? QRectF() : QRectF(ink.x() / 10.0, ink.y() / 10.0, ink.width() / 10.0, ink.height() / 10.0);
 }
 
-// The area the device itself can print, in millimetres on the paper: where printing starts.
-QRectF devicePrintable(const QPrinter &printer)
+// The area a PDF printer can print on the page turned so, in millimetres on the paper: where
+// printing starts.
+QRectF devicePrintable(bool landscape = true)
 {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     QPageLayout layout = printer.pageLayout();
     layout.setMargins(layout.minimumMargins());
     return layout.paintRect(QPageLayout::Millimeter);
 }
-
 
 } // namespace
 
@@ -95,7 +94,6 @@ private slots:
 
     void textsLandAtTheirPlaceOnPaper_data();
     void textsLandAtTheirPlaceOnPaper();
-    void leadingBlanksShiftTrailingBlanksVanish();
     void textIsCutAtTheCanvasEdge();
     void onlyTheFieldsArePrinted();
     void printingTwiceGivesTheSamePage();
@@ -108,7 +106,7 @@ private slots:
 
 private:
     void loadTemplate(QSize pixels = QSize(1240, 877));
-    void addGeneral(const QString &text, int x, int y, int font = 12);
+    void addGeneral(const QString &text, int x, int y, int font = 12) { WindowTest::addGeneral(generalField(text, x, y, font)); }
     void print();
 
     QString m_pdf;
@@ -132,15 +130,6 @@ void TestPrint::loadTemplate(QSize pixels)
     QVERIFY(loadScan(pixels));
 }
 
-void TestPrint::addGeneral(const QString &text, int x, int y, int font)
-{
-    Camp &camp = *m_model->CampuriGen.at(++m_model->NrCampuriGen);
-    camp.Text = text;
-    camp.X = qint16(x);
-    camp.Y = qint16(y);
-    camp.MarimeFont = quint8(font);
-}
-
 void TestPrint::print()
 {
     QFile::remove(m_pdf);
@@ -154,10 +143,13 @@ void TestPrint::textsLandAtTheirPlaceOnPaper_data()
     QTest::addColumn<int>("left");
     QTest::addColumn<int>("up");
     QTest::addColumn<int>("orientation");
-    QTest::newRow("no offsets, landscape") << 0 << 0 << 1;
-    QTest::newRow("start offsets 20 and 5") << 20 << 5 << 1;
-    QTest::newRow("negative offsets move right and down") << -10 << -7 << 1;
-    QTest::newRow("portrait") << 20 << 5 << 2;
+    QTest::addColumn<QString>("text"); // the first field's, and what it shows
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no offsets, landscape") << 0 << 0 << 1 << "Stanga" << "Stanga";
+    QTest::newRow("start offsets 20 and 5") << 20 << 5 << 1 << "Stanga" << "Stanga";
+    QTest::newRow("negative offsets move right and down") << -10 << -7 << 1 << "Stanga" << "Stanga";
+    QTest::newRow("portrait") << 20 << 5 << 2 << "Stanga" << "Stanga";
+    QTest::newRow("leading blanks shift, trailing ones vanish") << 0 << 0 << 1 << "   Ion   " << "   Ion";
 }
 
 void TestPrint::textsLandAtTheirPlaceOnPaper()
@@ -165,8 +157,10 @@ void TestPrint::textsLandAtTheirPlaceOnPaper()
     QFETCH(int, left);
     QFETCH(int, up);
     QFETCH(int, orientation);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
     loadTemplate(); // 210 x 148.5 mm
-    addGeneral(QStringLiteral("Stanga"), 30, 20);
+    addGeneral(text, 30, 20);
     addGeneral(QStringLiteral("Jos"), 150, 120, 20);
     m_model->PozStanga = qint16(left);
     m_model->PozSus = qint16(up);
@@ -176,44 +170,26 @@ void TestPrint::textsLandAtTheirPlaceOnPaper()
     QCOMPARE(page.mm.width() > page.mm.height(), orientation == 1);
 
     // Where the printable area lies on this paper, and how the offsets scale.
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageOrientation(orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
-    const QRectF printable = devicePrintable(printer);
-    const double w = m_window->Picture1->widthMm(), h = m_window->Picture1->heightMm();
-    const double kx = printable.width() / w, ky = printable.height() / h;
+    const QRectF printable = devicePrintable(orientation == 1);
+    const double kx = printable.width() / m_window->Picture1->widthMm(), ky = printable.height() / m_window->Picture1->heightMm();
 
+    QCOMPARE(m_model->CampuriGen.at(1)->Text.shown(), shown);
     QCOMPARE(page.words.size(), 2);
     for (int i = 0; i < 2; ++i) {
         const Camp &camp = *m_model->CampuriGen.at(i + 1);
         const Word &word = page.words[i];
-        QCOMPARE(word.text, camp.Text.shown());
-        const double x = printable.left() + camp.X - left * kx;
+        const QString shownText = camp.Text.shown(), inked = shownText.trimmed();
+        QCOMPARE(word.text, inked);
+        // Blanks before the text move it right by their width.
+        const double blanks = textExtentMm(shownText.left(shownText.indexOf(inked)), QApplication::font(), camp.MarimeFont).width();
+        const double x = printable.left() + camp.X - left * kx + blanks;
         const double y = printable.top() + camp.Y - up * ky;
         QVERIFY2(qAbs(word.mm.left() - x) < 0.4, qPrintable(QStringLiteral("x %1, expected %2").arg(word.mm.left()).arg(x)));
         QVERIFY2(qAbs(word.mm.top() - y) < 0.8, qPrintable(QStringLiteral("y %1, expected %2").arg(word.mm.top()).arg(y)));
         // True size: a 20 pt line is about 7 mm high on paper, a 12 pt one about 4.
-        const double line = textExtentMm(camp.Text.shown(), QApplication::font(), camp.MarimeFont).height();
+        const double line = textExtentMm(shownText, QApplication::font(), camp.MarimeFont).height();
         QVERIFY(qAbs(word.mm.height() - line) < line * 0.25);
     }
-}
-
-void TestPrint::leadingBlanksShiftTrailingBlanksVanish()
-{
-    loadTemplate();
-    m_model->PozStanga = 0;
-    m_model->PozSus = 0;
-    addGeneral(QStringLiteral("   Ion   "), 40, 40);
-    print();
-    const PdfPage page = readWords(m_pdf);
-    QCOMPARE(page.words.size(), 1);
-    const double blanks = textExtentMm(QStringLiteral("   "), QApplication::font(), 12).width();
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    const double x = devicePrintable(printer).left() + 40 + blanks;
-    QVERIFY2(qAbs(page.words[0].mm.left() - x) < 0.4, qPrintable(QString::number(page.words[0].mm.left())));
-    QCOMPARE(Camp(*m_model->CampuriGen.at(1)).Text.shown(), QStringLiteral("   Ion"));
 }
 
 void TestPrint::textIsCutAtTheCanvasEdge()
@@ -223,14 +199,9 @@ void TestPrint::textIsCutAtTheCanvasEdge()
     m_model->PozSus = 0;
     addGeneral(QString(30, u'W'), 60, 10, 20);
     print();
-    QSizeF paper;
-    const QRectF ink = inkOf(m_pdf, &paper);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    const QRectF printable = devicePrintable(printer);
+    const QRectF ink = inkOf(m_pdf);
     QVERIFY(!ink.isEmpty());
-    QVERIFY2(qAbs(ink.right() - (printable.left() + m_window->Picture1->widthMm())) < 0.6,
+    QVERIFY2(qAbs(ink.right() - (devicePrintable().left() + m_window->Picture1->widthMm())) < 0.6,
              qPrintable(QString::number(ink.right())));
 }
 
@@ -242,19 +213,10 @@ void TestPrint::onlyTheFieldsArePrinted()
     QVERIFY(inkOf(m_pdf).isEmpty());
 
     // A database field prints the text it holds; one never filled prints nothing.
-    Camp &filled = *m_model->CampuriBD.at(1);
-    filled.NumeCamp = QStringLiteral("Nume");
-    filled.Text = QStringLiteral("Popescu");
-    filled.X = 30;
-    filled.Y = 30;
-    filled.MarimeFont = 12;
-    Camp &empty = *m_model->CampuriBD.at(2);
-    empty = Camp();
-    empty.NumeCamp = QStringLiteral("CNP");
-    empty.X = 30;
-    empty.Y = 60;
-    empty.MarimeFont = 12;
-    m_model->NrCampuriBD = 2;
+    m_model->NrCampuriBD = 0;
+    addDatabase(databaseField(QStringLiteral("Nume"), 30, 30, 0, 0, 12));
+    m_model->CampuriBD.at(1)->Text = QStringLiteral("Popescu");
+    addDatabase(databaseField(QStringLiteral("CNP"), 30, 60, 0, 0, 12));
     print();
     const PdfPage page = readWords(m_pdf);
     QCOMPARE(page.words.size(), 1);
