@@ -6,6 +6,7 @@
 #include "platform/PictureBox.h"
 #include "platform/PictureLoader.h"
 #include "platform/RowScaler.h"
+#include "support/Images.h"
 #include "support/Scans.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
@@ -320,8 +321,7 @@ void TestPictures::realSizeFromTheRecordedResolution()
         return;
     }
     QVERIFY2(loaded.picture, qPrintable(loaded.error));
-    QVERIFY(qAbs(loaded.picture->sizeMm.width() - sizeMm.width()) < 0.05);
-    QVERIFY(qAbs(loaded.picture->sizeMm.height() - sizeMm.height()) < 0.05);
+    QVERIFY2(near(loaded.picture->sizeMm, sizeMm, 0.05), qPrintable(shown(loaded.picture->sizeMm)));
     const QSize screen = pictureDevicePixels(sizeMm, ScreenPixelsPerMm);
     QVERIFY(loaded.picture->image.width() <= qMax(screen.width(), pixels.width()));
 }
@@ -566,18 +566,10 @@ void TestPictures::largeScansStayWithinTheBudget()
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QVERIFY(big.save(&buffer, "BMP"));
-        qToLittleEndian<qint32>(0, bytes.data() + 38);
-        qToLittleEndian<qint32>(0, bytes.data() + 42);
-    } else if (jfifDensity > 0) {
-        const qsizetype jfif = bytes.indexOf(QByteArrayView("JFIF\0", 5));
-        bytes[jfif + 7] = 1;
-        qToBigEndian<quint16>(quint16(jfifDensity), bytes.data() + jfif + 8);
-        qToBigEndian<quint16>(quint16(jfifDensity), bytes.data() + jfif + 10);
     }
-    const Loaded loaded = load(bytes, ScreenPixelsPerMm * pixelRatio);
+    const Loaded loaded = load(withRecordedDpi(bytes, qMax(jfifDensity, 0)), ScreenPixelsPerMm * pixelRatio);
     QVERIFY2(loaded.picture, qPrintable(loaded.error));
-    QVERIFY(qAbs(loaded.picture->sizeMm.width() - sizeMm.width()) < 0.1);
-    QVERIFY(qAbs(loaded.picture->sizeMm.height() - sizeMm.height()) < 0.1);
+    QVERIFY2(near(loaded.picture->sizeMm, sizeMm, 0.1), qPrintable(shown(loaded.picture->sizeMm)));
     const QImage &image = loaded.picture->image;
     QVERIFY(qint64(image.width()) * image.height() <= PixelBudget);
     QVERIFY(qAbs(double(image.width()) / image.height() - sizeMm.width() / sizeMm.height()) < 0.01);
@@ -646,13 +638,9 @@ void TestPictures::pdfPagesAtTheirPageSize()
     const Loaded loaded = load(bytes.isEmpty() ? pdfForm({pageMm}) : bytes, pixelsPerMm);
     QVERIFY2(loaded.picture, qPrintable(loaded.error));
     // The writer stores its page size in whole points: within half a point (0.18 mm).
-    QVERIFY2(std::abs(loaded.picture->sizeMm.width() - pageMm.width()) < 0.18
-                 && std::abs(loaded.picture->sizeMm.height() - pageMm.height()) < 0.18,
-             qPrintable(QStringLiteral("%1 x %2 mm").arg(loaded.picture->sizeMm.width()).arg(loaded.picture->sizeMm.height())));
-    const QSize expected = withinPixelBudget(pictureDevicePixels(loaded.picture->sizeMm, pixelsPerMm));
-    QVERIFY2(std::abs(loaded.picture->image.width() - expected.width()) <= 1
-                 && std::abs(loaded.picture->image.height() - expected.height()) <= 1,
-             qPrintable(QStringLiteral("%1x%2").arg(loaded.picture->image.width()).arg(loaded.picture->image.height())));
+    QVERIFY2(near(loaded.picture->sizeMm, pageMm, 0.18), qPrintable(shown(loaded.picture->sizeMm)));
+    QVERIFY2(near(loaded.picture->image.size(), withinPixelBudget(pictureDevicePixels(loaded.picture->sizeMm, pixelsPerMm)), 1),
+             qPrintable(shown(loaded.picture->image.size())));
     // The frame drawn 100 units in from the edge shows where it was drawn: inked, not blank.
     const QImage &image = loaded.picture->image;
     QVERIFY(qGray(image.pixel(image.width() / 2, image.height() / 2)) > 200);
@@ -851,8 +839,7 @@ void TestPictures::severalPagesAskWhichOne()
     QVERIFY(window.MachetaIncarcata);
     QCOMPARE(InputBox::choicesShown().constLast(),
              QStringList({"Pagina 1 din 3", "Pagina 2 din 3", "Pagina 3 din 3"}));
-    QVERIFY(std::abs(window.Picture1->picture().sizeMm.width() - 148) < 0.18);
-    QVERIFY(std::abs(window.Picture1->picture().sizeMm.height() - 210) < 0.18);
+    QVERIFY2(near(window.Picture1->picture().sizeMm, QSizeF(148, 210), 0.18), qPrintable(shown(window.Picture1->picture().sizeMm)));
     QVERIFY(MessageBox::shown().isEmpty());
     DialogSeam::setTestMode(false);
 }
