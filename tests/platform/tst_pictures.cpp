@@ -142,14 +142,12 @@ QByteArray savedAs(QSize pixels, double dpi, const char *format)
 QByteArray tiffPages(const QList<QPair<QSize, int>> &pages)
 {
     QByteArray bytes("II*\0\0\0\0\0", 8);
-    const auto put16 = [&bytes](quint16 v) { bytes.append(char(v & 0xFF)).append(char(v >> 8)); };
-    const auto put32 = [&bytes](quint32 v) { for (int i = 0; i < 4; ++i) bytes.append(char((v >> (8 * i)) & 0xFF)); };
     qsizetype link = 4; // where the offset of the next directory goes
     for (const auto &[size, dpi] : pages) {
         const quint32 pixels = quint32(bytes.size());
         bytes.append(QByteArray(size.width() * size.height(), char(0xF0)));
         const quint32 rational = quint32(bytes.size());
-        put32(quint32(dpi)), put32(1);
+        put32le(bytes, dpi), put32le(bytes, 1);
         if (bytes.size() % 2)
             bytes.append('\0');
         qToLittleEndian(quint32(bytes.size()), bytes.data() + link);
@@ -158,16 +156,16 @@ QByteArray tiffPages(const QList<QPair<QSize, int>> &pages)
                                                     {277, 3, 1}, {278, 4, quint32(size.height())},
                                                     {279, 4, quint32(size.width() * size.height())},
                                                     {282, 5, rational}, {283, 5, rational}, {296, 3, 2}};
-        put16(quint16(tags.size()));
+        put16le(bytes, int(tags.size()));
         for (const auto &[tag, type, value] : tags) {
-            put16(quint16(tag)), put16(quint16(type)), put32(1);
+            put16le(bytes, int(tag)), put16le(bytes, int(type)), put32le(bytes, 1);
             if (type == 3)
-                put16(quint16(value)), put16(0);
+                put16le(bytes, int(value)), put16le(bytes, 0);
             else
-                put32(value);
+                put32le(bytes, value);
         }
         link = bytes.size();
-        put32(0);
+        put32le(bytes, 0);
     }
     return bytes;
 }
