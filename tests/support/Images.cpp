@@ -1,9 +1,9 @@
 #include "Images.h"
 
 #include "platform/PictureBox.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QPainter>
 #include <QtEndian>
 #include <cmath>
@@ -26,27 +26,20 @@ QString writeTemplate(const QString &dir, const QString &name, const char *forma
     const QString path = QDir(dir).filePath(name);
     if (!image.save(path, format, 90))
         return QString();
-    if (dpi > 0)
-        return path;
+    return dpi > 0 || writeFile(path, withRecordedDpi(readFile(path), 0)) ? path : QString();
+}
 
-    // Erase the resolution the writer recorded.
-    QFile file(path);
-    file.open(QIODevice::ReadWrite);
-    QByteArray data = file.readAll();
-    if (qstrcmp(format, "BMP") == 0 || qstrcmp(format, "bmp") == 0) {
-        qToLittleEndian<qint32>(0, data.data() + 38);
-        qToLittleEndian<qint32>(0, data.data() + 42);
-    } else {
-        const qsizetype jfif = data.indexOf(QByteArrayView("JFIF\0", 5));
-        if (jfif > 0) {
-            data[jfif + 7] = 0; // no unit: an aspect ratio only
-            qToBigEndian<quint16>(1, data.data() + jfif + 8);
-            qToBigEndian<quint16>(1, data.data() + jfif + 10);
-        }
+QByteArray withRecordedDpi(QByteArray bytes, int dpi)
+{
+    if (bytes.startsWith("BM")) {
+        qToLittleEndian<qint32>(qint32(std::lround(dpi / 0.0254)), bytes.data() + 38);
+        qToLittleEndian<qint32>(qint32(std::lround(dpi / 0.0254)), bytes.data() + 42);
+    } else if (const qsizetype jfif = bytes.indexOf(QByteArrayView("JFIF\0", 5)); jfif > 0) {
+        bytes[jfif + 7] = char(dpi > 0 ? 1 : 0); // dots per inch, or no unit: an aspect ratio only
+        qToBigEndian<quint16>(quint16(qMax(dpi, 1)), bytes.data() + jfif + 8);
+        qToBigEndian<quint16>(quint16(qMax(dpi, 1)), bytes.data() + jfif + 10);
     }
-    file.seek(0);
-    file.write(data);
-    return path;
+    return bytes;
 }
 
 int inkIn(const PictureBox &box, const QRectF &mm)

@@ -15,6 +15,9 @@ namespace formulix::test {
 // no resolution. Returns the path.
 QString writeTemplate(const QString &dir, const QString &name, const char *format, QSize pixels, double dpi);
 
+// A JPEG or BMP file's bytes recording `dpi` as its resolution; dpi 0 records none.
+QByteArray withRecordedDpi(QByteArray bytes, int dpi);
+
 // Dark pixels of the box's image inside a rectangle given in millimetres.
 int inkIn(const PictureBox &box, const QRectF &mm);
 

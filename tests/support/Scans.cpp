@@ -15,6 +15,17 @@
 
 namespace formulix::test {
 
+void put16le(QByteArray &bytes, int value)
+{
+    bytes.append(char(value & 0xFF)).append(char(value >> 8 & 0xFF));
+}
+
+void put32le(QByteArray &bytes, qint64 value)
+{
+    put16le(bytes, int(value & 0xFFFF));
+    put16le(bytes, int(value >> 16 & 0xFFFF));
+}
+
 QImage formImage(QSize pixels, bool color)
 {
     QImage image(pixels, color ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
@@ -93,8 +104,8 @@ QByteArray withExifResolution(const QByteArray &jpeg, double resolution, int uni
 {
     // A little-endian TIFF block: IFD0 with the resolution tags, or with the orientation alone.
     QByteArray tiff("II\x2A\x00\x08\x00\x00\x00", 8);
-    auto put16 = [&tiff](int v) { tiff.append(char(v & 0xFF)).append(char(v >> 8 & 0xFF)); };
-    auto put32 = [&](quint32 v) { put16(int(v & 0xFFFF)); put16(int(v >> 16)); };
+    const auto put16 = [&tiff](int v) { put16le(tiff, v); };
+    const auto put32 = [&tiff](quint32 v) { put32le(tiff, v); };
     const quint32 denominator = 1000;
     const quint32 numerator = quint32(std::lround(resolution * denominator));
     if (resolution > 0) {
@@ -126,21 +137,6 @@ QByteArray cutWithEndMarker(const QByteArray &jpeg, double fraction)
 {
     return jpeg.left(qsizetype(jpeg.size() * fraction)) + QByteArray("\xFF\xD9", 2);
 }
-
-namespace {
-
-void put16le(QByteArray &bytes, int value)
-{
-    bytes.append(char(value & 0xFF)).append(char(value >> 8 & 0xFF));
-}
-
-void put32le(QByteArray &bytes, qint64 value)
-{
-    put16le(bytes, int(value & 0xFFFF));
-    put16le(bytes, int(value >> 16 & 0xFFFF));
-}
-
-} // namespace
 
 QByteArray encodeCoreBmp(const QImage &source)
 {

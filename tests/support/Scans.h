@@ -11,6 +11,10 @@
 
 namespace formulix::test {
 
+// Little-endian numbers appended to a file being written.
+void put16le(QByteArray &bytes, int value);
+void put32le(QByteArray &bytes, qint64 value);
+
 // A form-like picture with enough detail that a wrong decode shows.
 QImage formImage(QSize pixels, bool color);
 
