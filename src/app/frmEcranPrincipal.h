@@ -173,6 +173,8 @@ public:
     void mnuSelInreg_Click();
     QStringList tableList() const; // the tables List1 shows
     frmSelectie *recordWindow() const { return m_frmSelectie; }
+    // The record window took record `number` (from 1) into the layout.
+    void recordTaken(qint64 number) { m_chosenRecord = number; }
 
     // Page settings and printing (src/print)
     void mnuSeteazaPag_Click();
@@ -282,6 +284,11 @@ private:
     // files the window reads, under any name; empty otherwise.
     QString inputAt(const QString &output) const;
     bool m_jobRunning = false; // one job at a time, whichever window asks
+    // The record last taken in the record window (numbered from 1), 0 when none was taken since
+    // the table was chosen or a schema opened. Pages of "the current record" read its values
+    // from the table, never from the layout: undoing an edit restores an older layout, texts
+    // of an earlier record included.
+    qint64 m_chosenRecord = 0;
     // True, having told the user, while a job runs.
     bool refuseSecondJob();
     QPointer<frmAjutor> m_frmAjutor;
@@ -329,6 +336,8 @@ private:
     // read-only file only when the user agrees); nullptr, the user told, when refused.
     std::unique_ptr<PageJob> pdfJob(const QString &fileName, const QPageLayout *paper);
     std::unique_ptr<RecordPages> recordPages(const RecordChoice &choice, QString *error) const;
+    // "The current record" as the record taken last, read from the table; as given otherwise.
+    RecordChoice currentRecordRead(const RecordChoice &choice) const;
     // The canvas as the page image: what "Tipareste" gives the page image.
     QSizeF pageSizeMm() const;
     // The page image of a job: the canvas; for the calibration sheet without a template, the

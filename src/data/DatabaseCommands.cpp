@@ -106,6 +106,7 @@ void frmEcranPrincipal::List1_Click()
     List2->addItems(Data1->recordset()->columnNames());
     m_fillingLists = false;
     TabelaAleasa = true;
+    m_chosenRecord = 0;
     printRecordsAction->setEnabled(TabelaAleasa);
     AsteaptaCampBD = false;
 }

@@ -87,6 +87,8 @@ void frmSelectie::PreiaInregistrarea()
 {
     PictureBox *canvas = m_main.Picture1;
     Module1 &m = m_main.m;
+    if (Data1->absolutePosition() >= 0)
+        m_main.recordTaken(Data1->absolutePosition() + 1);
     canvas->setPicture(m_main.Picture2->picture());
     for (int i = 1; i <= m.usedGen(); ++i)
         m_main.DeseneazaCamp(*m.CampuriGen.at(i), true);

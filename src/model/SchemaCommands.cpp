@@ -98,6 +98,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     applySchema(result.schema, m);
     m_savedLayout = layoutSnapshot(m);
     m_schemaFile = fileName;
+    m_chosenRecord = 0; // its stored values print until a record is taken
     MessageBox::information(this, QStringLiteral("Baza de date utilizata"),
                             QStringLiteral("Schema foloseste tabela: ") + result.schema.shownNumeTabela()
                                 + QStringLiteral(" din baza de date: ") + result.schema.shownCaleBazaDate());

@@ -51,9 +51,19 @@ QList<qint64> frmEcranPrincipal::gridSelection() const
 std::unique_ptr<RecordPages> frmEcranPrincipal::recordPages(const RecordChoice &choice, QString *error) const
 {
     auto pages = std::make_unique<RecordPages>(m, jobCanvasMm(choice), Data1->Password);
-    if (!pages->open(choice, error))
+    if (!pages->open(currentRecordRead(choice), error))
         return nullptr;
     return pages;
+}
+
+RecordChoice frmEcranPrincipal::currentRecordRead(const RecordChoice &choice) const
+{
+    if (choice.kind != RecordChoice::Current || m_chosenRecord <= 0 || !TabelaAleasa)
+        return choice;
+    RecordChoice record = choice;
+    record.kind = RecordChoice::Range;
+    record.first = record.last = m_chosenRecord;
+    return record;
 }
 
 bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool toPdf)

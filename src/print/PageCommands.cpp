@@ -44,10 +44,24 @@ void frmEcranPrincipal::mnuTipareste_Click()
     Picture3->setSizeMm(Picture1->widthMm(), Picture1->heightMm());
     Picture3->setBackColor(Qt::white);
     CompunePagina();
+    QList<PictureBox::PrintedText> texts = Picture3->printedTexts();
+    // The record taken last prints with its own values, read again, whatever the layout's texts
+    // became since (an undo brings back an older record's).
+    const RecordChoice current = currentRecordRead(RecordChoice());
+    if (current.kind != RecordChoice::Current) {
+        QString error;
+        PageContent page;
+        const std::unique_ptr<RecordPages> pages = recordPages(current, &error);
+        if (!pages || !pages->page(0, &page, &error)) {
+            MessageBox::information(this, applicationTitle(), error);
+            return;
+        }
+        texts = page.texts;
+    }
     const PageOrientation orientation = m.Orientare == 1 ? PageOrientation::Landscape
         : m.Orientare == 2                               ? PageOrientation::Portrait
                                                          : PageOrientation::Unchanged;
-    const PrintResult result = printPage(Picture3->printedTexts(), QSizeF(Picture3->widthMm(), Picture3->heightMm()),
+    const PrintResult result = printPage(texts, QSizeF(Picture3->widthMm(), Picture3->heightMm()),
                                          m.PozStanga, m.PozSus, orientation, applicationTitle());
     if (!result.ok || !result.notice.isEmpty())
         MessageBox::information(this, applicationTitle(), result.ok ? result.notice : result.error);

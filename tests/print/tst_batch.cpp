@@ -126,6 +126,8 @@ private slots:
     void previewShowsWhatThePdfHolds();
     void previewOfALargeTableDrawsWhatIsShown();
     void oneJobAtATime();
+    void undoneEditPrintsTheChosenRecord_data();
+    void undoneEditPrintsTheChosenRecord();
     void batchGoesThroughTheDefaultQueue();
     void queueTroubleIsTold();
     void commandLine_data();
@@ -531,7 +533,50 @@ void TestBatch::previewOfALargeTableDrawsWhatIsShown()
     QVERIFY2(MessageBox::shown().isEmpty(), qPrintable(MessageBox::shown().value(0).text));
 }
 
-// One job of many pages through the print server, as a user prints: run with the test queue.
+// A layout brought back by undo holds the texts of the record shown when it was left: the page of
+// the current record still carries the record chosen since, in every field.
+void TestBatch::undoneEditPrintsTheChosenRecord_data()
+{
+    QTest::addColumn<bool>("single"); // "Tipareste", else "Exporta PDF..." of the current record
+    QTest::newRow("Tipareste") << true;
+    QTest::newRow("Exporta PDF") << false;
+}
+
+// Pupil 3's name deleted, pupil 6 chosen, the delete undone: the page is pupil 6's in every field.
+void TestBatch::undoneEditPrintsTheChosenRecord()
+{
+    QFETCH(bool, single);
+    openExample();
+    m_window->mnuSelInreg->trigger();
+    frmSelectie *records = m_window->recordWindow();
+    QVERIFY(records);
+    QVERIFY(records->Data1->moveTo(2)); // Dumitrescu Stefan
+    int name = 0;
+    for (int i = 1; i <= m_model->usedBD(); ++i)
+        if (m_model->CampuriBD.at(i)->NumeCamp.raw().trimmed() == QLatin1String("Nume"))
+            name = i;
+    QVERIFY(name > 0);
+    const Camp &field = *m_model->CampuriBD.at(name);
+    m_window->Picture1_MouseUp(Qt::RightButton, 0, field.X + 1, field.Y + 1);
+    m_window->Command6->click();
+    QCOMPARE(m_model->usedBD(), 15);
+    QVERIFY(records->Data1->moveTo(5)); // Turcanu Ioana
+    m_window->undoAction->trigger();
+    QCOMPARE(m_model->usedBD(), 16);
+
+    const QString pdf = m_dir->filePath(QStringLiteral("pagina.pdf"));
+    if (single) {
+        PrinterSeam::setPdfOutput(pdf);
+        m_window->mnuTipareste->trigger();
+    } else {
+        exportPdf(job(RecordChoice::Current), QFileInfo(pdf).fileName());
+    }
+    const QString text = pdfPageText(pdf, 1);
+    QVERIFY2(text.contains(QStringLiteral("Țurcanu Ioana")) && text.contains(QStringLiteral("Baia Mare"))
+                 && !text.contains(QStringLiteral("Dumitrescu")),
+             qPrintable(text));
+}
+
 // The progress box lets events through: the preview's "Tipareste" pressed again, or another
 // job asked for from the main window, while one runs must not start a second.
 void TestBatch::oneJobAtATime()
@@ -562,6 +607,7 @@ void TestBatch::oneJobAtATime()
     QVERIFY(preview->printButton()->isEnabled());
 }
 
+// One job of many pages through the print server, as a user prints: run with the test queue.
 void TestBatch::batchGoesThroughTheDefaultQueue()
 {
     if (const QString why = testQueueUnavailable(); !why.isEmpty())
