@@ -1,5 +1,7 @@
 #include "core/records/RecordSources.h"
 
+#include "core/records/XlsSource.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,7 @@ const QList<SourceKind> &sourceKinds()
 {
     // One line a kind. Kinds told by content come before those known by their extension alone.
     static const QList<SourceKind> kinds = {
+        xlsSourceKind(),
     };
     return kinds;
 }
