@@ -5,9 +5,9 @@
 // bare loop reading the file's lines with QFile; and a table of 10,000 columns and 2,000 rows
 // shown in the record window's grid, against the same loop over its lines.
 #include "BenchSupport.h"
-#include "platform/AccessDatabase.h"
-#include "platform/DataControl.h"
-#include "platform/DataGrid.h"
+#include "core/records/AccessDatabase.h"
+#include "widgets/DataControl.h"
+#include "widgets/DataGrid.h"
 #include "support/Jet4Writer.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 // engine carries the fuzzer's instrumentation; a crash or a hang inside libmdb still stops the
 // run. libmdb reports damage on stderr, so run with -close_fd_mask=2.
 
-#include "platform/AccessDatabase.h"
-#include "platform/CsvReader.h"
+#include "core/records/AccessDatabase.h"
+#include "core/records/CsvReader.h"
 
 #include <QDir>
 #include <QFile>

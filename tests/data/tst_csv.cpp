@@ -1,4 +1,4 @@
-#include "platform/AccessDatabase.h"
+#include "core/records/AccessDatabase.h"
 #include "support/TestSupport.h"
 
 #include <QRandomGenerator>

@@ -2,8 +2,8 @@
 // case needs; the real Access files beside the project check that what Access wrote reads the
 // same; mutated copies of both must never crash or hang the reader.
 
-#include "platform/AccessDatabase.h"
-#include "platform/AccessFormat.h"
+#include "core/records/AccessDatabase.h"
+#include "core/records/AccessFormat.h"
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 

@@ -1,11 +1,11 @@
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
-#include "data/frmSelectie.h"
-#include "platform/AccessDatabase.h"
-#include "platform/DataControl.h"
-#include "platform/DataGrid.h"
-#include "platform/Units.h"
+#include "gui/data/frmSelectie.h"
+#include "core/records/AccessDatabase.h"
+#include "widgets/DataControl.h"
+#include "widgets/DataGrid.h"
+#include "widgets/Units.h"
 
 #include <QAction>
 #include <QApplication>

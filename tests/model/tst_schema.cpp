@@ -1,4 +1,4 @@
-#include "model/SchemaCodec.h"
+#include "core/layout/SchemaCodec.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
