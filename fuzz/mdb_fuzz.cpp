@@ -4,7 +4,7 @@
 // engine carries the fuzzer's instrumentation; a crash or a hang inside libmdb still stops the
 // run. libmdb reports damage on stderr, so run with -close_fd_mask=2.
 
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "core/records/CsvReader.h"
 
 #include <QDir>
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     QString error;
-    const auto database = AccessDatabase::open(path, &error);
+    const auto database = openRecordSource(path, &error);
     if (!database) {
         if (error.isEmpty()) // a failure always says why
             std::abort();

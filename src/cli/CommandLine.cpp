@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "gui/app/Application.h"
+#include "core/Product.h"
 #include "core/layout/Module1.h"
 #include "core/layout/SchemaCodec.h"
 #include "core/files/FileSafety.h"

@@ -1,7 +1,7 @@
 #include "printer/Printer.h"
 
 #include "core/text/TextRules.h"
-#include "widgets/Units.h"
+#include "core/text/Units.h"
 
 #include <QDir>
 #include <QFile>
@@ -399,7 +399,7 @@ QString PageJob::keepFinishedPages(QString *error)
     return kept;
 }
 
-PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
+PrintResult printPage(const QList<PrintedText> &texts, QSizeF pageMm, double offsetLeft,
                       double offsetUp, PageOrientation orientation, const QString &documentName)
 {
     PrintResult result;

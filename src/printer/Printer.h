@@ -23,8 +23,6 @@ void setPdfOutput(const QString &path);
 QString pdfOutput();
 } // namespace PrinterSeam
 
-enum class PageOrientation { Unchanged, Landscape, Portrait };
-
 struct PrintResult
 {
     bool ok = false;
@@ -116,7 +114,7 @@ private:
 
 // Prints the texts of a page image of `pageMm` on one page of the default printer, placed and
 // cut as PageGeometry says (see PageRenderer.h).
-PrintResult printPage(const QList<PictureBox::PrintedText> &texts, QSizeF pageMm, double offsetLeft,
+PrintResult printPage(const QList<PrintedText> &texts, QSizeF pageMm, double offsetLeft,
                       double offsetUp, PageOrientation orientation, const QString &documentName);
 
 } // namespace formulix

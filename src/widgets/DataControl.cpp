@@ -1,6 +1,6 @@
 #include "widgets/DataControl.h"
 
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "widgets/Dialogs.h"
 #include "core/text/TextRules.h"
 
@@ -78,14 +78,14 @@ bool DataControl::Refresh(QString *error)
             *error = QStringLiteral("Deschiderea bazei de date %1 a fost anulata.").arg(QDir::toNativeSeparators(DatabaseName));
         return false;
     };
-    const auto failed = [&](std::unique_ptr<AccessDatabase> database) {
+    const auto failed = [&](std::unique_ptr<formulix::RecordSource> database) {
         m_database = std::move(database);
         m_recordset.reset();
         m_position = -1;
         emit recordsetChanged();
         return false;
     };
-    std::unique_ptr<AccessDatabase> reopened;
+    std::unique_ptr<formulix::RecordSource> reopened;
     if (!m_database || m_database->path() != DatabaseName || m_database->changedOnDisk()) {
         reopened = openDatabase(error);
         if (!load.step())
@@ -93,8 +93,8 @@ bool DataControl::Refresh(QString *error)
         if (!reopened)
             return failed(nullptr);
     }
-    const AccessDatabase &database = reopened ? *reopened : *m_database;
-    std::unique_ptr<RecordSet> records;
+    const formulix::RecordSource &database = reopened ? *reopened : *m_database;
+    std::unique_ptr<RecordCursor> records;
     if (!RecordSource.isEmpty()) {
         records = database.openTable(RecordSource, error);
         if (!load.step())
@@ -116,11 +116,11 @@ bool DataControl::Refresh(QString *error)
     return true;
 }
 
-std::unique_ptr<AccessDatabase> DataControl::openDatabase(QString *error)
+std::unique_ptr<formulix::RecordSource> DataControl::openDatabase(QString *error)
 {
-    using Failure = AccessDatabase::OpenFailure;
+    using Failure = OpenFailure;
     Failure failure = Failure::None;
-    std::unique_ptr<AccessDatabase> database = AccessDatabase::open(DatabaseName, error, Password, &failure);
+    std::unique_ptr<formulix::RecordSource> database = openRecordSource(DatabaseName, error, Password, &failure);
     if (database || (failure != Failure::PasswordNeeded && failure != Failure::WrongPassword))
         return database;
 
@@ -139,7 +139,7 @@ std::unique_ptr<AccessDatabase> DataControl::openDatabase(QString *error)
             *error = message;
         return nullptr;
     }
-    database = AccessDatabase::open(DatabaseName, error, *typed, &failure);
+    database = openRecordSource(DatabaseName, error, *typed, &failure);
     if (database) {
         Password = *typed;
         return database;

@@ -12,8 +12,8 @@ class QToolButton;
 
 namespace formulix {
 
-class AccessDatabase;
-class RecordSet;
+class RecordSource;
+class RecordCursor;
 
 class DataControl : public QWidget
 {
@@ -45,8 +45,8 @@ public:
     // when that takes long: cancelled, the move does not happen, and the rows read stay.
     void readMore(qint64 count);
 
-    const AccessDatabase *database() const { return m_database.get(); }
-    RecordSet *recordset() const { return m_recordset.get(); }
+    const formulix::RecordSource *database() const { return m_database.get(); }
+    RecordCursor *recordset() const { return m_recordset.get(); }
 
     // 0-based number of the current record; -1 when there is none.
     qint64 absolutePosition() const { return m_position; }
@@ -78,14 +78,14 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    std::unique_ptr<AccessDatabase> openDatabase(QString *error);
+    std::unique_ptr<formulix::RecordSource> openDatabase(QString *error);
     bool readUpTo(qint64 row); // false when the user stopped it
 
     void reportReadFailure();
     void ensureButtons() const;
 
-    std::unique_ptr<AccessDatabase> m_database;
-    std::unique_ptr<RecordSet> m_recordset;
+    std::unique_ptr<formulix::RecordSource> m_database;
+    std::unique_ptr<RecordCursor> m_recordset;
     qint64 m_position = -1;
     bool m_failureShown = false;
     bool m_cancelled = false;

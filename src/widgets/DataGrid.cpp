@@ -1,6 +1,6 @@
 #include "widgets/DataGrid.h"
 
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "widgets/DataControl.h"
 #include "widgets/Dialogs.h"
 
@@ -56,13 +56,13 @@ int RecordSetModel::rowCount(const QModelIndex &parent) const
 
 int RecordSetModel::columnCount(const QModelIndex &parent) const
 {
-    const RecordSet *records = m_source->recordset();
+    const RecordCursor *records = m_source->recordset();
     return parent.isValid() || !records ? 0 : int(records->columnNames().size());
 }
 
 QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 {
-    const RecordSet *records = m_source->recordset();
+    const RecordCursor *records = m_source->recordset();
     if (!records || !index.isValid() || index.row() >= m_rows || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
     QString text = records->text(index.row(), index.column());
@@ -75,7 +75,7 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    const RecordSet *records = m_source->recordset();
+    const RecordCursor *records = m_source->recordset();
     if (role != Qt::DisplayRole || !records)
         return {};
     if (orientation == Qt::Horizontal)
@@ -85,13 +85,13 @@ QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, in
 
 bool RecordSetModel::canFetchMore(const QModelIndex &parent) const
 {
-    const RecordSet *records = m_source->recordset();
+    const RecordCursor *records = m_source->recordset();
     return !parent.isValid() && records && (records->rowsRead() > m_rows || (!records->allRead() && !records->failed()));
 }
 
 void RecordSetModel::fetchMore(const QModelIndex &parent)
 {
-    RecordSet *records = m_source->recordset();
+    RecordCursor *records = m_source->recordset();
     if (parent.isValid() || !records)
         return;
     if (records->rowsRead() <= m_rows) {

@@ -2,6 +2,7 @@
 // A picture box with a millimetre scale and a persistent image: whatever is printed on it stays
 // in its image until a picture is assigned, the box is cleared or its background colour set.
 
+#include "core/page/PageRenderer.h"
 #include "core/pictures/Picture.h"
 
 #include <QColor>
@@ -79,14 +80,7 @@ public:
 
     // Every text printed since the image was last wiped, so a page can be replayed as vector
     // text onto any painter.
-    struct PrintedText
-    {
-        QPointF topLeftMm;
-        QString text;
-        double points;
-        QFont face;
-        QColor color;
-    };
+    using PrintedText = formulix::PrintedText;
     const QList<PrintedText> &printedTexts() const { return m_printed; }
 
 signals:

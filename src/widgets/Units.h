@@ -1,16 +1,13 @@
 #pragma once
-// Window geometry is designed in twips (1440 to the inch); the canvas and the page work in
-// millimetres; fonts in points.
+// Window geometry in twips and millimetres on widgets.
+
+#include "core/text/Units.h"
 
 #include <QVariant>
 #include <QWidget>
 #include <cmath>
 
 namespace formulix {
-
-inline constexpr double TwipsPerInch = 1440.0;
-inline constexpr double MmPerInch = 25.4;
-inline constexpr double PointsPerInch = 72.0;
 
 inline double logicalDpi(const QWidget *widget)
 {
@@ -19,8 +16,6 @@ inline double logicalDpi(const QWidget *widget)
 }
 
 inline int twipsToPixels(double twips, double dpi) { return int(std::lround(twips * dpi / TwipsPerInch)); }
-inline double pixelsPerMm(double dpi) { return dpi / MmPerInch; }
-inline double twipsToMm(double twips) { return twips * MmPerInch / TwipsPerInch; }
 
 // Places a widget by its design geometry in twips.
 inline void setTwipsGeometry(QWidget *widget, double left, double top, double width, double height)

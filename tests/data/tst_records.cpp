@@ -2,7 +2,7 @@
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
 #include "gui/data/frmSelectie.h"
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "widgets/DataControl.h"
 #include "widgets/DataGrid.h"
 #include "widgets/Units.h"

@@ -1,7 +1,7 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "core/layout/SchemaCodec.h"
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
 #include "printer/Printer.h"
 #include "gui/print/BatchPrintDialog.h"
@@ -44,7 +44,7 @@ struct Pupil
 QList<Pupil> examplePupils()
 {
     QList<Pupil> pupils;
-    const auto database = AccessDatabase::open(Examples + QStringLiteral("/elevi.mdb"));
+    const auto database = openRecordSource(Examples + QStringLiteral("/elevi.mdb"));
     const auto rows = database ? database->openTable(QStringLiteral("Elevi")) : nullptr;
     if (!rows)
         return pupils;

@@ -2,7 +2,7 @@
 
 #include "core/text/TextPainter.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QtMath>
 #include <cmath>
 #include <limits>
@@ -56,7 +56,7 @@ QList<CalibrationTarget> calibrationTargets(QSizeF canvasMm)
 PageContent calibrationSheet(QSizeF canvasMm, int offsetLeft, int offsetUp, PageOrientation orientation)
 {
     PageContent sheet;
-    const QFont face = QApplication::font();
+    const QFont face = QGuiApplication::font();
     const TargetMark shape;
     for (const CalibrationTarget &target : calibrationTargets(canvasMm)) {
         TargetMark mark;

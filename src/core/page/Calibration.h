@@ -4,7 +4,6 @@
 // every text where it belongs.
 
 #include "core/page/PageRenderer.h"
-#include "printer/Printer.h"
 
 #include <QList>
 #include <QPointF>

@@ -51,7 +51,7 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
     }
     // Unhinted, a text on screen keeps the width it has on paper.
     QFont given, unhinted;
-    for (const PictureBox::PrintedText &text : content.texts) {
+    for (const PrintedText &text : content.texts) {
         if (text.face != given) {
             given = text.face;
             unhinted = given;

@@ -3,14 +3,29 @@
 // sheet all go through here, so what is seen is what prints.
 
 #include "core/pictures/Picture.h"
-#include "widgets/PictureBox.h"
 
+#include <QColor>
+#include <QFont>
 #include <QList>
 #include <QRectF>
+#include <QString>
 
 class QPainter;
 
 namespace formulix {
+
+// How the paper is turned for a job; Unchanged leaves the printer as it is set.
+enum class PageOrientation { Unchanged, Landscape, Portrait };
+
+// One line of text on a page, its top-left corner at a point of the page image.
+struct PrintedText
+{
+    QPointF topLeftMm;
+    QString text;
+    double points;
+    QFont face;
+    QColor color;
+};
 
 // Where a page image of `pageMm` lands on paper. The image keeps its natural size (one
 // millimetre of it is one on paper) and is cut by the offsets, given in units of a coordinate
@@ -42,11 +57,11 @@ struct TargetMark
 // What a page carries: texts, and for the calibration sheet its targets.
 struct PageContent
 {
-    PageContent(QList<PictureBox::PrintedText> texts = {}, QList<TargetMark> targets = {})
+    PageContent(QList<PrintedText> texts = {}, QList<TargetMark> targets = {})
         : texts(std::move(texts)), targets(std::move(targets))
     {
     }
-    QList<PictureBox::PrintedText> texts;
+    QList<PrintedText> texts;
     QList<TargetMark> targets;
 };
 

@@ -1,9 +1,10 @@
 #include "core/page/RecordPages.h"
 
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "core/text/TextRules.h"
 #include "core/page/Calibration.h"
 #include "core/page/PageComposer.h"
+#include "core/records/RecordSources.h"
 
 #include <QDir>
 #include <limits>
@@ -13,7 +14,6 @@ namespace formulix {
 RecordPages::RecordPages(const Module1 &model, QSizeF pageMm, const QString &password)
     : m_model(model), m_pageMm(pageMm), m_password(password)
 {
-    m_page.setSizeMm(pageMm.width(), pageMm.height());
 }
 
 RecordPages::~RecordPages() = default;
@@ -35,7 +35,7 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
     if (m_model.CaleBazaDate.isEmpty() || m_model.NumeTabela.isEmpty())
         return fail(QStringLiteral("Nu este aleasa nicio tabela din care sa se preia inregistrarile."));
     QString reason;
-    m_database = AccessDatabase::open(m_model.CaleBazaDate, &reason, m_password);
+    m_database = openRecordSource(m_model.CaleBazaDate, &reason, m_password);
     if (!m_database)
         return fail(QStringLiteral("Baza de date %1 nu poate fi deschisa: %2").arg(file, reason));
     m_rows = m_database->openTable(m_model.NumeTabela, &reason);
@@ -46,7 +46,6 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
     // Each database field's column, found as the record window finds it.
     const QStringList names = m_rows->columnNames();
     for (int i = 1; i <= m_model.usedBD(); ++i) {
-        m_givenTexts.append(m_model.CampuriBD.at(i)->Text.raw());
         const QString wanted = trimBlanks(m_model.CampuriBD.at(i)->NumeCamp.raw());
         int index = int(names.indexOf(wanted));
         for (int c = 0; index < 0 && c < names.size(); ++c) {
@@ -87,7 +86,7 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
 
 qint64 RecordPages::countRows(qint64 atMost, QString *error) const
 {
-    const std::unique_ptr<RecordSet> rows = m_database->openTable(m_model.NumeTabela, error);
+    const std::unique_ptr<RecordCursor> rows = m_database->openTable(m_model.NumeTabela, error);
     if (!rows)
         return -1;
     while (rows->rowsRead() < atMost && !rows->allRead() && !rows->failed()) {
@@ -151,19 +150,15 @@ bool RecordPages::page(qint64 index, PageContent *content, QString *error)
         const qint64 row = recordOf(index) - 1;
         if (!readUpTo(row, error))
             return false;
-        // Each record starts from the layout as it was given, as choosing it in the record
-        // window does; only the database fields change.
-        for (int i = 1; i <= m_model.usedBD(); ++i) {
-            Camp &camp = *m_model.CampuriBD.at(i);
-            camp.Text = m_givenTexts.at(i - 1);
-            const int column = m_columns[size_t(i - 1)];
-            if (column >= 0)
-                takeRecordValue(camp, m_rows->text(row, column));
-        }
+        // The layout as it was given with this record's values, as choosing it in the record
+        // window shows them.
+        FieldValues values;
+        for (const int column : m_columns)
+            values.append(column >= 0 ? std::optional<QString>(m_rows->text(row, column)) : std::nullopt);
+        *content = composePage(m_model, &values);
+    } else {
+        *content = composePage(m_model);
     }
-    m_page.setBackColor(Qt::white);
-    composePage(m_model, m_page);
-    *content = PageContent(m_page.printedTexts());
     ++m_made;
     return true;
 }

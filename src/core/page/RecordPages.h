@@ -5,15 +5,14 @@
 
 #include "core/layout/Module1.h"
 #include "core/page/PageRenderer.h"
-#include "widgets/PictureBox.h"
-#include "gui/print/BatchPrintDialog.h"
+#include "core/page/RecordChoice.h"
 
 #include <memory>
 
 namespace formulix {
 
-class AccessDatabase;
-class RecordSet;
+class RecordSource;
+class RecordCursor;
 
 class RecordPages
 {
@@ -46,11 +45,9 @@ private:
     RecordChoice m_choice;
     QList<qint64> m_records; // chosen record numbers (Rows)
     qint64 m_recordCount = 1;
-    std::unique_ptr<AccessDatabase> m_database;
-    std::unique_ptr<RecordSet> m_rows;
+    std::unique_ptr<RecordSource> m_database;
+    std::unique_ptr<RecordCursor> m_rows;
     std::vector<int> m_columns; // per database field, its column in the table, or -1
-    QStringList m_givenTexts;   // the database fields' texts as the layout was given
-    PictureBox m_page;
     qint64 m_made = 0;
     bool m_onePass = false;
 };

@@ -1,6 +1,6 @@
 #include "core/pictures/Picture.h"
 
-#include "widgets/Units.h"
+#include "core/text/Units.h"
 
 #include <cmath>
 

@@ -5,7 +5,7 @@
 #include "core/pictures/TiffDecoder.h"
 
 #include "core/pictures/JpegDecoder.h"
-#include "widgets/Units.h"
+#include "core/text/Units.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "core/text/TextPainter.h"
 
-#include "widgets/Units.h"
+#include "core/text/Units.h"
 
 #include <QFontMetricsF>
 #include <QHash>

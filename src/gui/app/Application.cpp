@@ -75,8 +75,9 @@ int runFormulix(int &argc, char **argv, bool quitWhenIdle)
             // A run without the window needs no display: a terminal or a scheduled job has none.
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
                 qputenv("QT_QPA_PLATFORM", "offscreen");
-            auto app = std::make_unique<QApplication>(argc, argv);
-            prepareApplication(*app);
+            // Pages are drawn and written without a widget: fonts and painters need no more.
+            auto app = std::make_unique<QGuiApplication>(argc, argv);
+            app->setApplicationName(applicationTitle());
             return std::unique_ptr<QCoreApplication>(std::move(app));
         });
     }

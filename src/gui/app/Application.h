@@ -1,16 +1,10 @@
 #pragma once
 
-#include <QString>
+#include "core/Product.h"
 
 class QApplication;
 
 namespace formulix {
-
-// The application's title, which titles its own messages.
-inline QString applicationTitle()
-{
-    return QStringLiteral("Formulix");
-}
 
 // What the program sets on its application object before any window opens; tests call it too,
 // so they see the program's own settings.

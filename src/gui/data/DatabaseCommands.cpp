@@ -2,7 +2,7 @@
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "widgets/Units.h"
 
 #include <QAction>
@@ -14,13 +14,10 @@ namespace formulix {
 
 void frmEcranPrincipal::mnuIncarcaBaza_Click()
 {
-    CommonDialog1.prepare(QStringLiteral("Access Date|*.mdb;*.accdb|Tabele text|*.csv;*.txt"));
+    CommonDialog1.prepare(sourceFileFilter());
     CommonDialog1.ShowOpen(this);
     const QString fileName = CommonDialog1.FileName;
-    // Any case: ELEVI.MDB, as a Windows machine names it, is a database too.
-    if (fileName.isEmpty()
-        || !(fileName.endsWith(QStringLiteral(".mdb"), Qt::CaseInsensitive)
-             || fileName.endsWith(QStringLiteral(".accdb"), Qt::CaseInsensitive) || AccessDatabase::isTextTable(fileName)))
+    if (fileName.isEmpty() || !isSourceFileName(fileName))
         return;
 
     const QString previousName = Data1->DatabaseName, previousSource = Data1->RecordSource;
@@ -85,7 +82,7 @@ void frmEcranPrincipal::List1_Click()
         Picture1->setFocus();
     }
     // The file may have changed since its tables were listed: list those it has now.
-    if (const AccessDatabase *database = Data1->database(); database && database->tableNames() != tableList()) {
+    if (const RecordSource *database = Data1->database(); database && database->tableNames() != tableList()) {
         m_fillingLists = true;
         List1->clear();
         List1->addItems(database->tableNames());

@@ -3,7 +3,7 @@
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
-#include "core/records/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
 #include "core/files/FileSafety.h"
 #include "core/text/TextRules.h"

@@ -4,6 +4,8 @@
 // sheet; how many copies
 // of each page; and, for a print, the printer; for a PDF, whether the form goes beneath.
 
+#include "core/page/RecordChoice.h"
+
 #include <QDialog>
 #include <QList>
 #include <memory>
@@ -17,16 +19,6 @@ class QRadioButton;
 class QSpinBox;
 
 namespace formulix {
-
-struct RecordChoice
-{
-    enum Kind { Current, All, Range, Rows, Calibration };
-    Kind kind = Current;
-    qint64 first = 1, last = 1; // a range, numbered from 1
-    QList<qint64> rows;         // chosen rows, numbered from 1, in record order
-    int copies = 1;
-    bool operator==(const RecordChoice &other) const = default;
-};
 
 struct JobRequest
 {

@@ -7,21 +7,6 @@
 
 namespace formulix {
 
-void composePage(const Module1 &m, PictureBox &page)
-{
-    // General fields first, then database fields, each table in index order.
-    auto print = [&page](const Camp &camp) {
-        page.setCurrentX(camp.X);
-        page.setCurrentY(camp.Y);
-        page.setFontSize(camp.MarimeFont);
-        page.printText(camp.Text.shown());
-    };
-    for (int i = 1; i <= m.usedGen(); ++i)
-        print(*m.CampuriGen.at(i));
-    for (int i = 1; i <= m.usedBD(); ++i)
-        print(*m.CampuriBD.at(i));
-}
-
 void frmEcranPrincipal::mnuSeteazaPag_Click()
 {
     showWindow(m_frmPozitie, [this] {
@@ -34,7 +19,12 @@ void frmEcranPrincipal::mnuSeteazaPag_Click()
 
 void frmEcranPrincipal::CompunePagina()
 {
-    composePage(m, *Picture3);
+    for (const PrintedText &text : composePage(m).texts) {
+        Picture3->setCurrentX(text.topLeftMm.x());
+        Picture3->setCurrentY(text.topLeftMm.y());
+        Picture3->setFontSize(text.points);
+        Picture3->printText(text.text);
+    }
 }
 
 void frmEcranPrincipal::mnuTipareste_Click()
@@ -44,7 +34,7 @@ void frmEcranPrincipal::mnuTipareste_Click()
     Picture3->setSizeMm(Picture1->widthMm(), Picture1->heightMm());
     Picture3->setBackColor(Qt::white);
     CompunePagina();
-    QList<PictureBox::PrintedText> texts = Picture3->printedTexts();
+    QList<PrintedText> texts = Picture3->printedTexts();
     // The record taken last prints with its own values, read again, whatever the layout's texts
     // became since (an undo brings back an older record's).
     const RecordChoice current = currentRecordRead(RecordChoice());

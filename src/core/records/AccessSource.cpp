@@ -1,6 +1,6 @@
-#include "core/records/AccessDatabase.h"
+#include "core/records/AccessSource.h"
 
-#include "core/records/CsvReader.h"
+#include "core/records/BufferedCursor.h"
 
 #include "core/records/AccessFormat.h"
 #include "core/files/FileSafety.h"
@@ -34,13 +34,6 @@ constexpr quint32 MaxIndexes = 1000;
 constexpr int MaxColumns = MDB_MAX_COLS;
 // A memo or long text kept whole up to this many stored bytes; no form prints more.
 constexpr std::size_t MaxLongValue = 4u << 20;
-// Rows are kept in chunks: one UTF-8 buffer with a 32-bit end offset per cell, whose top bit
-// marks NULL. A chunk closes at ChunkRows rows or ChunkBytes of text; one row alone is at most
-// 255 memos of 4 MiB as UTF-8, so offsets stay below 2^31.
-constexpr int ChunkRows = 4096;
-constexpr std::size_t ChunkBytes = 64u << 20;
-constexpr quint32 NullBit = 0x80000000u;
-constexpr quint32 OffsetMask = 0x7FFFFFFFu;
 
 // MSysObjects' types for tables: local, linked through ODBC, linked from another database.
 constexpr int CatalogTable = 1;
@@ -197,10 +190,10 @@ bool isEncryptedAce(const QByteArray &head)
 // Checks what is cheap to check before libmdb sees the file (it trusts every byte), then opens it
 // and checks its password.
 HandlePtr openHandle(const QString &path, QString *error, const QString &password = QString(),
-                     AccessDatabase::OpenFailure *failure = nullptr)
+                     OpenFailure *failure = nullptr)
 {
     if (failure)
-        *failure = AccessDatabase::OpenFailure::Failed;
+        *failure = OpenFailure::Failed;
     const QFileInfo info(path);
     const auto unreadable = [&](const QString &reason) {
         fail(error, reason == readReason(ENOENT) ? QStringLiteral("Fisierul %1 nu exista.").arg(path)
@@ -277,17 +270,17 @@ HandlePtr openHandle(const QString &path, QString *error, const QString &passwor
             if (password.isEmpty()) {
                 fail(error, QStringLiteral("Baza de date %1 este protejata prin parola.").arg(path));
                 if (failure)
-                    *failure = AccessDatabase::OpenFailure::PasswordNeeded;
+                    *failure = OpenFailure::PasswordNeeded;
             } else {
                 fail(error, QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(path));
                 if (failure)
-                    *failure = AccessDatabase::OpenFailure::WrongPassword;
+                    *failure = OpenFailure::WrongPassword;
             }
             return nullptr;
         }
     }
     if (failure)
-        *failure = AccessDatabase::OpenFailure::None;
+        *failure = OpenFailure::None;
     return mdb;
 }
 
@@ -509,97 +502,55 @@ const Entry *findByName(const QList<Entry> &entries, const QString &name)
 
 // ---------------------------------------------------------------------------------------------
 
-struct RecordSet::Private
+// One table's rows through a handle of its own.
+class AccessCursor final : public BufferedCursor
 {
-    struct Chunk
+public:
+    AccessCursor(HandlePtr mdb, std::unique_ptr<TableReader> reader, const QString &path, const QString &table,
+                 QStringList columns, std::vector<int> types)
+        : BufferedCursor(path, QStringLiteral("Baza de date"), table, std::move(columns)),
+          m_mdb(std::move(mdb)), m_reader(std::move(reader)), m_columnTypes(std::move(types)),
+          m_stamp(stampOf(m_mdb.get()))
     {
-        qint64 firstRow = 0;
-        int rows = 0;
-        std::string text;
-        std::vector<quint32> ends; // per cell, row by row: where its text ends, NullBit when NULL
-    };
-
-    HandlePtr mdb; // before the reader, which uses it until it is gone
-    TableReader reader;
-    std::unique_ptr<CsvReader> csv; // instead of the two above, for a table kept as text
-    QString tableName;
-    QStringList columnNames;
-    std::vector<int> columnTypes;
-    access::ValueFormat format;
-    std::vector<Chunk> chunks;
-    Chunk spare;                    // a let-go chunk's room, for the next rows
-    std::size_t lastChunkBytes = 0; // rows of a table are much alike: a guess for the next chunk
-    qint64 rowsRead = 0;
-    bool allRead = false;
-    QString path;
-    FileStamp stamp; // the file as it was when the table was opened
-    QString failure; // why reading stopped short of the table's end
-    bool changed() { return csv ? csv->changed() : stampOf(mdb.get()) != stamp; }
-    void failWith(const QString &reason)
-    {
-        failure = reason;
-        closeChunk();
     }
-    std::string longValue; // reused for every memo
 
-    bool readRow();
-    void appendCell(Chunk &chunk, int column);
-    void closeChunk();
-    // The chunk holding `row` and the cell's index in it, or nullptr when out of range.
-    const Chunk *locate(qint64 row, int column, std::size_t *cell) const;
-};
-
-bool RecordSet::Private::readRow()
-{
-    if (csv) {
-        if (chunks.empty() || chunks.back().rows >= ChunkRows || chunks.back().text.size() >= ChunkBytes) {
-            closeChunk();
-            Chunk chunk = std::move(spare);
-            spare = Chunk();
-            chunk.firstRow = rowsRead;
-            chunk.rows = 0;
-            chunk.text.clear();
-            chunk.ends.clear();
-            chunk.text.reserve(std::min(std::max<std::size_t>(lastChunkBytes + lastChunkBytes / 16, 64 * 1024), ChunkBytes));
-            chunk.ends.reserve(std::size_t(ChunkRows) * columnTypes.size());
-            chunks.push_back(std::move(chunk));
-        }
-        Chunk &chunk = chunks.back();
-        const std::size_t text = chunk.text.size(), ends = chunk.ends.size();
-        if (!csv->readRow(chunk.text, chunk.ends)) {
-            chunk.text.resize(text); // a row cut by a fault leaves nothing behind
-            chunk.ends.resize(ends);
-            if (!csv->failure().isEmpty())
-                failWith(csv->failure());
+protected:
+    bool readRow(std::string &text, std::vector<quint32> &ends) override
+    {
+        if (!m_reader->next())
             return false;
-        }
-        ++chunk.rows;
-        ++rowsRead;
+        for (int i = 0; i < int(m_columnTypes.size()); ++i)
+            appendCell(text, ends, i);
         return true;
     }
-    if (!reader.next())
-        return false;
-    if (chunks.empty() || chunks.back().rows >= ChunkRows || chunks.back().text.size() >= ChunkBytes) {
-        closeChunk();
-        Chunk chunk;
-        chunk.firstRow = rowsRead;
-        chunk.ends.reserve(std::size_t(ChunkRows) * columnTypes.size());
-        chunks.push_back(std::move(chunk));
+    bool changedSinceOpened() override { return stampOf(m_mdb.get()) != m_stamp; }
+    QString endedEarly() override
+    {
+        if (rowsRead() >= m_reader->declaredRows())
+            return QString();
+        return QStringLiteral("Tabela %1 din baza de date %2 este deteriorata: s-au putut citi doar %3 din "
+                              "cele %4 inregistrari ale ei.")
+            .arg(tableName(), path())
+            .arg(rowsRead())
+            .arg(m_reader->declaredRows());
     }
-    Chunk &chunk = chunks.back();
-    for (int i = 0; i < int(columnTypes.size()); ++i)
-        appendCell(chunk, i);
-    ++chunk.rows;
-    ++rowsRead;
-    return true;
-}
 
-void RecordSet::Private::appendCell(Chunk &chunk, int column)
+private:
+    void appendCell(std::string &out, std::vector<quint32> &ends, int column);
+
+    HandlePtr m_mdb; // before the reader, which uses it until it is gone
+    std::unique_ptr<TableReader> m_reader; // on the heap: libmdb keeps a pointer into it
+    std::vector<int> m_columnTypes;
+    access::ValueFormat m_format;
+    FileStamp m_stamp; // the file as it was when the table was opened
+    std::string m_longValue; // reused for every memo
+};
+
+void AccessCursor::appendCell(std::string &out, std::vector<quint32> &ends, int column)
 {
-    const MdbField &field = reader.field(column);
-    const int type = columnTypes[std::size_t(column)];
-    std::string &out = chunk.text;
-    const auto end = [&](bool null) { chunk.ends.push_back(quint32(out.size()) | (null ? NullBit : 0)); };
+    const MdbField &field = m_reader->field(column);
+    const int type = m_columnTypes[std::size_t(column)];
+    const auto end = [&](bool null) { endCell(out, ends, null); };
 
     if (type == MDB_BOOL) { // the value is the null bit itself
         out += field.is_null ? NoText : YesText;
@@ -608,47 +559,47 @@ void RecordSet::Private::appendCell(Chunk &chunk, int column)
     if (field.is_null)
         return end(true);
 
-    const unsigned char *bytes = reader.bytes(field);
+    const unsigned char *bytes = m_reader->bytes(field);
     const int size = field.siz;
     switch (type) {
     case MDB_BYTE:
         if (size >= 1)
-            format.appendInteger(out, bytes[0]);
+            m_format.appendInteger(out, bytes[0]);
         break;
     case MDB_INT:
         if (size >= 2)
-            format.appendInteger(out, qFromLittleEndian<qint16>(bytes));
+            m_format.appendInteger(out, qFromLittleEndian<qint16>(bytes));
         break;
     case MDB_COMPLEX:
         out += ComplexText;
         break;
     case MDB_LONGINT:
         if (size >= 4)
-            format.appendInteger(out, qFromLittleEndian<qint32>(bytes));
+            m_format.appendInteger(out, qFromLittleEndian<qint32>(bytes));
         break;
     case MDB_MONEY:
         if (size >= 8)
-            format.appendCurrency(out, qFromLittleEndian<qint64>(bytes));
+            m_format.appendCurrency(out, qFromLittleEndian<qint64>(bytes));
         break;
     case MDB_FLOAT:
         if (size >= 4)
-            format.appendSingle(out, qFromLittleEndian<float>(bytes));
+            m_format.appendSingle(out, qFromLittleEndian<float>(bytes));
         break;
     case MDB_DOUBLE:
         if (size >= 8)
-            format.appendDouble(out, qFromLittleEndian<double>(bytes));
+            m_format.appendDouble(out, qFromLittleEndian<double>(bytes));
         break;
     case MDB_DATETIME:
         if (size >= 8)
-            format.appendDate(out, qFromLittleEndian<double>(bytes));
+            m_format.appendDate(out, qFromLittleEndian<double>(bytes));
         break;
     case MDB_TEXT:
-        appendText(reader.handle(), out, bytes, std::size_t(size));
+        appendText(m_reader->handle(), out, bytes, std::size_t(size));
         break;
     case MDB_MEMO:
-        if (reader.readLongValue(field, longValue))
-            appendText(reader.handle(), out, reinterpret_cast<const unsigned char *>(longValue.data()),
-                       longValue.size());
+        if (m_reader->readLongValue(field, m_longValue))
+            appendText(m_reader->handle(), out, reinterpret_cast<const unsigned char *>(m_longValue.data()),
+                       m_longValue.size());
         break;
     case MDB_OLE:
         out += OleText;
@@ -662,9 +613,9 @@ void RecordSet::Private::appendCell(Chunk &chunk, int column)
         if (size >= 17) {
             // libmdb's column fields col_scale and col_prec hold each other's value, and its
             // function swaps them back: passed on as they are, the scale comes out right.
-            const MdbColumn *info = reader.column(column);
-            char *number = mdb_numeric_to_string(reader.handle(), field.start, info->col_scale, info->col_prec);
-            format.appendDecimalText(out, number);
+            const MdbColumn *info = m_reader->column(column);
+            char *number = mdb_numeric_to_string(m_reader->handle(), field.start, info->col_scale, info->col_prec);
+            m_format.appendDecimalText(out, number);
             g_free(number);
         }
         break;
@@ -675,181 +626,13 @@ void RecordSet::Private::appendCell(Chunk &chunk, int column)
     end(false);
 }
 
-void RecordSet::Private::closeChunk()
-{
-    if (chunks.empty())
-        return;
-    // Only a chunk with much room to spare is copied into a tight one.
-    Chunk &chunk = chunks.back();
-    lastChunkBytes = chunk.text.size();
-    if (chunk.text.capacity() > chunk.text.size() + chunk.text.size() / 8)
-        chunk.text.shrink_to_fit();
-    if (chunk.ends.capacity() > chunk.ends.size() + chunk.ends.size() / 8)
-        chunk.ends.shrink_to_fit();
-}
-
-const RecordSet::Private::Chunk *RecordSet::Private::locate(qint64 row, int column, std::size_t *cell) const
-{
-    if (row < 0 || row >= rowsRead || column < 0 || column >= int(columnTypes.size()) || chunks.empty()
-        || row < chunks.front().firstRow)
-        return nullptr;
-    const auto after = std::upper_bound(chunks.begin(), chunks.end(), row,
-                                        [](qint64 r, const Chunk &chunk) { return r < chunk.firstRow; });
-    const Chunk &chunk = *(after - 1);
-    *cell = std::size_t(row - chunk.firstRow) * columnTypes.size() + std::size_t(column);
-    return &chunk;
-}
-
-RecordSet::RecordSet(std::unique_ptr<Private> d)
-    : d(std::move(d))
-{
-}
-
-RecordSet::~RecordSet() = default;
-
-const QString &RecordSet::tableName() const
-{
-    return d->tableName;
-}
-
-const QStringList &RecordSet::columnNames() const
-{
-    return d->columnNames;
-}
-
-int RecordSet::columnIndex(const QString &name) const
-{
-    return int(d->columnNames.indexOf(name));
-}
-
-qint64 RecordSet::rowsRead() const
-{
-    return d->rowsRead;
-}
-
-bool RecordSet::allRead() const
-{
-    return d->allRead;
-}
-
-qint64 RecordSet::fetchMore(qint64 count)
-{
-    // A file rewritten or cut in place while it is read loses rows silently: say so instead of
-    // ending the table there.
-    const auto changedMessage = [this] {
-        return QStringLiteral("%1 %2 s-a schimbat in timp ce era citita tabela %3; inregistrarile de "
-                              "dupa %4 nu pot fi citite. Incarcati baza de date din nou.")
-            .arg(d->csv ? QStringLiteral("Fisierul") : QStringLiteral("Baza de date"), d->path, d->tableName)
-            .arg(d->rowsRead);
-    };
-    qint64 read = 0;
-    while (read < count && !d->allRead && d->failure.isEmpty()) {
-        if (read % 256 == 0 && d->changed()) {
-            d->failWith(changedMessage());
-            break;
-        }
-        if (d->readRow()) {
-            ++read;
-        } else if (!d->failure.isEmpty()) {
-            break;
-        } else if (d->changed()) {
-            d->failWith(changedMessage());
-        } else if (!d->csv && d->rowsRead < d->reader.declaredRows()) {
-            d->failWith(QStringLiteral("Tabela %1 din baza de date %2 este deteriorata: s-au putut citi doar %3 din "
-                                       "cele %4 inregistrari ale ei.")
-                            .arg(d->tableName, d->path)
-                            .arg(d->rowsRead)
-                            .arg(d->reader.declaredRows()));
-        } else {
-            d->allRead = true;
-            d->closeChunk();
-        }
-    }
-    return read;
-}
-
-bool RecordSet::failed() const
-{
-    return !d->failure.isEmpty();
-}
-
-QString RecordSet::failure() const
-{
-    return d->failure;
-}
-
-void RecordSet::forgetRowsBefore(qint64 row)
-{
-    auto end = d->chunks.begin();
-    while (end != d->chunks.end() && end->firstRow + end->rows <= row)
-        ++end;
-    if (end != d->chunks.begin()) {
-        d->spare = std::move(*(end - 1)); // its room serves the rows read next
-        d->chunks.erase(d->chunks.begin(), end); // the next row read starts a chunk of its own
-    }
-}
-
-qint64 RecordSet::fetchAll()
-{
-    fetchMore(std::numeric_limits<qint64>::max());
-    return d->rowsRead;
-}
-
-QString RecordSet::text(qint64 row, int column) const
-{
-    std::size_t cell = 0;
-    const Private::Chunk *chunk = d->locate(row, column, &cell);
-    if (!chunk)
-        return QString();
-    const quint32 start = cell == 0 ? 0 : chunk->ends[cell - 1] & OffsetMask;
-    const quint32 end = chunk->ends[cell] & OffsetMask;
-    return QString::fromUtf8(chunk->text.data() + start, qsizetype(end - start));
-}
-
-bool RecordSet::isNull(qint64 row, int column) const
-{
-    std::size_t cell = 0;
-    const Private::Chunk *chunk = d->locate(row, column, &cell);
-    return !chunk || (chunk->ends[cell] & NullBit);
-}
-
 // ---------------------------------------------------------------------------------------------
 
-AccessDatabase::~AccessDatabase() = default;
+AccessSource::~AccessSource() = default;
 
-bool AccessDatabase::isTextTable(const QString &path)
+std::unique_ptr<AccessSource> AccessSource::open(const QString &path, QString *error, const QString &password,
+                                                 OpenFailure *failure)
 {
-    return path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive)
-        || path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
-}
-
-std::unique_ptr<AccessDatabase> AccessDatabase::opened(const QString &path)
-{
-    std::unique_ptr<AccessDatabase> database(new AccessDatabase);
-    database->m_path = path;
-    const QFileInfo info(path);
-    database->m_size = info.size();
-    database->m_modified = info.lastModified();
-    return database;
-}
-
-std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QString *error, const QString &password,
-                                                     OpenFailure *failure)
-{
-    if (isTextTable(path)) {
-        // One table, named after the file.
-        if (failure)
-            *failure = OpenFailure::Failed;
-        CsvReader probe;
-        if (!probe.open(path, error))
-            return nullptr;
-        if (failure)
-            *failure = OpenFailure::None;
-        std::unique_ptr<AccessDatabase> database = opened(path);
-        database->m_textTable = true;
-        database->m_tables.append({QFileInfo(path).completeBaseName(), false});
-        return database;
-    }
     HandlePtr mdb = openHandle(path, error, password, failure);
     if (!mdb)
         return nullptr;
@@ -859,25 +642,29 @@ std::unique_ptr<AccessDatabase> AccessDatabase::open(const QString &path, QStrin
             *failure = OpenFailure::Failed;
         return nullptr;
     }
-    std::unique_ptr<AccessDatabase> database = opened(path);
+    std::unique_ptr<AccessSource> database(new AccessSource);
+    database->m_path = path;
+    const QFileInfo info(path);
+    database->m_size = info.size();
+    database->m_modified = info.lastModified();
     database->m_password = password;
     for (const CatalogEntry &entry : std::as_const(catalog))
         database->m_tables.append({entry.name, entry.linked});
     return database;
 }
 
-const QString &AccessDatabase::path() const
+const QString &AccessSource::path() const
 {
     return m_path;
 }
 
-bool AccessDatabase::changedOnDisk() const
+bool AccessSource::changedOnDisk() const
 {
     const QFileInfo info(m_path);
     return !info.exists() || info.size() != m_size || info.lastModified() != m_modified;
 }
 
-QStringList AccessDatabase::tableNames() const
+QStringList AccessSource::tableNames() const
 {
     QStringList names;
     names.reserve(m_tables.size());
@@ -886,37 +673,21 @@ QStringList AccessDatabase::tableNames() const
     return names;
 }
 
-bool AccessDatabase::isLinkedTable(const QString &name) const
+bool AccessSource::isLinkedTable(const QString &name) const
 {
     const TableEntry *table = findByName(m_tables, name);
     return table && table->linked;
 }
 
-std::unique_ptr<RecordSet> AccessDatabase::openTable(const QString &name, QString *error) const
+std::unique_ptr<RecordCursor> AccessSource::openTable(const QString &name, QString *error) const
 {
-    auto d = std::make_unique<RecordSet::Private>();
-    if (m_textTable) {
-        const QString table = m_tables.constFirst().name;
-        if (name.compare(table, Qt::CaseInsensitive) != 0) {
-            fail(error, QStringLiteral("Fisierul %1 are doar tabela %2.").arg(m_path, table));
-            return nullptr;
-        }
-        d->csv = std::make_unique<CsvReader>();
-        if (!d->csv->open(m_path, error))
-            return nullptr;
-        d->tableName = table;
-        d->path = m_path;
-        d->columnNames = d->csv->columnNames();
-        d->columnTypes.assign(std::size_t(d->columnNames.size()), MDB_TEXT);
-        return std::unique_ptr<RecordSet>(new RecordSet(std::move(d)));
-    }
-    // A handle of its own, and the catalog read anew from it: the record set then matches the
-    // file as it is now, whatever happened to it since open().
-    d->mdb = openHandle(m_path, error, m_password);
-    if (!d->mdb)
+    // A handle of its own, and the catalog read anew from it: the cursor then matches the file as
+    // it is now, whatever happened to it since open().
+    HandlePtr mdb = openHandle(m_path, error, m_password);
+    if (!mdb)
         return nullptr;
     QList<CatalogEntry> catalog;
-    if (!readCatalog(d->mdb.get(), m_path, &catalog, error))
+    if (!readCatalog(mdb.get(), m_path, &catalog, error))
         return nullptr;
     const CatalogEntry *entry = findByName(catalog, name);
     if (!entry) {
@@ -928,20 +699,36 @@ std::unique_ptr<RecordSet> AccessDatabase::openTable(const QString &name, QStrin
                                    "care o contine.").arg(entry->name));
         return nullptr;
     }
+    auto reader = std::make_unique<TableReader>();
     QString problem;
-    if (!d->reader.open(d->mdb.get(), entry->name.toUtf8(), entry->page, &problem)) {
+    if (!reader->open(mdb.get(), entry->name.toUtf8(), entry->page, &problem)) {
         fail(error, damaged(m_path, QStringLiteral("tabela %1: %2").arg(entry->name, problem)));
         return nullptr;
     }
-    d->tableName = entry->name;
-    d->path = m_path;
-    d->stamp = stampOf(d->mdb.get());
-    for (int i = 0; i < d->reader.columnCount(); ++i) {
-        const MdbColumn *column = d->reader.column(i);
-        d->columnNames.append(QString::fromUtf8(column->name));
-        d->columnTypes.push_back(column->col_type);
+    QStringList columns;
+    std::vector<int> types;
+    for (int i = 0; i < reader->columnCount(); ++i) {
+        const MdbColumn *column = reader->column(i);
+        columns.append(QString::fromUtf8(column->name));
+        types.push_back(column->col_type);
     }
-    return std::unique_ptr<RecordSet>(new RecordSet(std::move(d)));
+    return std::make_unique<AccessCursor>(std::move(mdb), std::move(reader), m_path, entry->name, std::move(columns),
+                                          std::move(types));
+}
+
+SourceKind accessSourceKind()
+{
+    SourceKind kind;
+    kind.name = QStringLiteral("Access Date");
+    kind.extensions = {QStringLiteral("mdb"), QStringLiteral("accdb")};
+    // Jet and ACE name themselves at byte 4 of the first page.
+    kind.recognises = [](QByteArrayView head, const QString &) {
+        return head.size() >= 19
+            && (head.sliced(4, 15) == "Standard Jet DB" || head.sliced(4, 15) == "Standard ACE DB");
+    };
+    kind.open = [](const QString &path, const QString &password, QString *error, OpenFailure *failure)
+        -> std::unique_ptr<RecordSource> { return AccessSource::open(path, error, password, failure); };
+    return kind;
 }
 
 } // namespace formulix
