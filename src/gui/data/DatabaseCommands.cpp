@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 
 namespace formulix {
@@ -104,6 +105,7 @@ void frmEcranPrincipal::List1_Click()
     m_fillingLists = false;
     TabelaAleasa = true;
     m_chosenRecord = 0;
+    showWhoPrints();
     printRecordsAction->setEnabled(TabelaAleasa);
     AsteaptaCampBD = false;
 }
@@ -119,6 +121,30 @@ QStringList frmEcranPrincipal::tableList() const
 void frmEcranPrincipal::mnuSelInreg_Click()
 {
     showWindow(m_frmSelectie, [this] { return new frmSelectie(*this); });
+}
+
+} // namespace formulix
+
+namespace formulix {
+
+void frmEcranPrincipal::recordTaken(qint64 number, const QString &label)
+{
+    m_chosenRecord = number;
+    m_chosenLabel = label;
+    showWhoPrints();
+}
+
+void frmEcranPrincipal::showWhoPrints()
+{
+    QString text;
+    if (m_chosenRecord > 0 && TabelaAleasa)
+        text = m_chosenLabel.isEmpty() ? QStringLiteral("Inregistrarea %1").arg(m_chosenRecord)
+                                       : QStringLiteral("Inregistrarea %1: %2").arg(m_chosenRecord).arg(m_chosenLabel);
+    else if (!m_schemaFile.isEmpty())
+        text = QStringLiteral("Valori salvate in schema");
+    else if (TabelaAleasa)
+        text = QStringLiteral("Nicio inregistrare aleasa");
+    recordStatus->setText(text);
 }
 
 } // namespace formulix

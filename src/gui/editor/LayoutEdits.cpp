@@ -18,13 +18,9 @@ frmEcranPrincipal::PendingEdit frmEcranPrincipal::beginEdit() const
 
 void frmEcranPrincipal::recordEdit(const PendingEdit &edit, const QString &text)
 {
-    LayoutState after = captureLayout(m);
-    if (after == edit.before) // refused, cancelled or nothing to change: no step to undo
-        return;
-    m_history->push(new LayoutCommand(text, edit.before, edit.selected, std::move(after), shownSelection(),
-                                      [this](const LayoutState &state, SelectieCamp selected) {
-                                          showLayout(state, selected);
-                                      }));
+    // Refused, cancelled or nothing to change: no step to undo.
+    m_document->recordChange(text, edit.before, edit.selected, shownSelection(),
+                             [this](const LayoutState &state, SelectieCamp selected) { showLayout(state, selected); });
 }
 
 void frmEcranPrincipal::undoLayout()
