@@ -134,6 +134,8 @@ private slots:
     void queueTroubleIsTold();
     void commandLine_data();
     void commandLine();
+    void romanianColumnsSurviveASave_data();
+    void romanianColumnsSurviveASave();
 
 private:
     // The example schema over its template (or `form`), and its pupils from `source` (none when
@@ -830,6 +832,68 @@ void TestBatch::commandLine()
     QCOMPARE(pdfPages(pdf), pages);
     if (arguments.constLast() == spreadsheet)
         QVERIFY(pdfPageText(pdf, 1).contains(QStringLiteral("Ionescu Maria")));
+}
+
+void TestBatch::romanianColumnsSurviveASave_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Access 2000") << QStringLiteral("elevi.mdb");
+    QTest::newRow("Access 2007") << QStringLiteral("elevi.accdb");
+    QTest::newRow("text table") << QStringLiteral("elevi.csv");
+}
+
+// A .tip keeps 20 characters of a column's name in a code page without ș and ț: after a save
+// the names come back cut and spelled with a cedilla, and the columns must still be found, in the
+// record window and by the command line.
+void TestBatch::romanianColumnsSurviveASave()
+{
+    QFETCH(QString, file);
+    const QStringList columns = {QStringLiteral("Data nașterii"), QStringLiteral("Numele și prenumele elevului"),
+                                 QStringLiteral("Țara")};
+    const QStringList values = {QStringLiteral("17.09.2010"), QStringLiteral("Țurcanu Ioana"), QStringLiteral("România")};
+    const QString database = m_dir->filePath(file);
+    if (file.endsWith(QStringLiteral(".csv"))) {
+        QVERIFY(writeFile(database, (columns.join(u';') + u'\n' + values.join(u';') + u'\n').toUtf8()));
+    } else {
+        Jet4Writer writer(database);
+        if (file.endsWith(QStringLiteral(".accdb")))
+            QVERIFY(writer.setRelease(Jet4Writer::Release::Access2007));
+        QList<Jet4Column> definition;
+        QList<Jet4Value> row;
+        for (int i = 0; i < columns.size(); ++i) {
+            definition.append({columns.at(i), Jet4Type::Text, 50});
+            row.append(values.at(i));
+        }
+        QVERIFY(writer.beginTable(QStringLiteral("elevi"), definition) && writer.addRow(row) && writer.finish());
+    }
+    Module1 layout;
+    layout.CaleBazaDate = database;
+    layout.NumeTabela = QStringLiteral("elevi");
+    for (int i = 0; i < columns.size(); ++i) {
+        *layout.CampuriBD.at(i + 1) = databaseField(columns.at(i), 20, 30 + 15 * i);
+        layout.NrCampuriBD = qint16(i + 1);
+    }
+    const QString schema = m_dir->filePath(QStringLiteral("elevi.tip"));
+    QVERIFY(saveSchemaFile(schema, layout));
+
+    loadTemplate(*m_window, QDir(Examples).filePath(QStringLiteral("certificat.jpg")));
+    openSchema(*m_window, schema);
+    QVERIFY(m_model->CampuriBD.at(1)->NumeCamp.shown() != columns.at(0)); // respelled by the save
+    loadDatabase(*m_window, database);
+    QVERIFY(chooseTable(*m_window, QStringLiteral("elevi")));
+    m_window->mnuSelInreg->trigger();
+    QVERIFY(m_window->recordWindow());
+    for (int i = 0; i < columns.size(); ++i)
+        QCOMPARE(m_model->CampuriBD.at(i + 1)->Text.shown(), values.at(i));
+
+    const QString pdf = m_dir->filePath(QStringLiteral("elevi.pdf"));
+    QProcess run;
+    run.start(QStringLiteral(FORMULIX_BINARY), {QStringLiteral("--pdf"), pdf, schema});
+    QVERIFY(run.waitForFinished(60000));
+    QCOMPARE(run.exitCode(), 0);
+    const QString text = pdfPageText(pdf, 1);
+    for (const QString &value : values)
+        QVERIFY2(text.contains(value), qPrintable(text));
 }
 
 int main(int argc, char **argv)
