@@ -134,8 +134,8 @@ private slots:
     void queueTroubleIsTold();
     void commandLine_data();
     void commandLine();
-    void romanianColumnsSurviveASave_data();
-    void romanianColumnsSurviveASave();
+    void valuesPrintAsTheTableHoldsThem_data();
+    void valuesPrintAsTheTableHoldsThem();
 
 private:
     // The example schema over its template (or `form`), and its pupils from `source` (none when
@@ -834,26 +834,31 @@ void TestBatch::commandLine()
         QVERIFY(pdfPageText(pdf, 1).contains(QStringLiteral("Ionescu Maria")));
 }
 
-void TestBatch::romanianColumnsSurviveASave_data()
+void TestBatch::valuesPrintAsTheTableHoldsThem_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::newRow("Access 2000") << QStringLiteral("elevi.mdb");
-    QTest::newRow("Access 2007") << QStringLiteral("elevi.accdb");
-    QTest::newRow("text table") << QStringLiteral("elevi.csv");
+    QTest::addColumn<QString>("lineBreak"); // inside the address, a memo in the Access 2000 file
+    QTest::newRow("Access 2000, CR LF") << QStringLiteral("elevi.mdb") << QStringLiteral("\r\n");
+    QTest::newRow("Access 2007, LF") << QStringLiteral("elevi.accdb") << QStringLiteral("\n");
+    QTest::newRow("text table, CR") << QStringLiteral("elevi.csv") << QStringLiteral("\r");
 }
 
 // A .tip keeps 20 characters of a column's name in a code page without ș and ț: after a save
 // the names come back cut and spelled with a cedilla, and the columns must still be found, in the
-// record window and by the command line.
-void TestBatch::romanianColumnsSurviveASave()
+// record window and by the command line. A value's line breaks print as lines under each other.
+void TestBatch::valuesPrintAsTheTableHoldsThem()
 {
     QFETCH(QString, file);
+    QFETCH(QString, lineBreak);
     const QStringList columns = {QStringLiteral("Data nașterii"), QStringLiteral("Numele și prenumele elevului"),
-                                 QStringLiteral("Țara")};
-    const QStringList values = {QStringLiteral("17.09.2010"), QStringLiteral("Țurcanu Ioana"), QStringLiteral("România")};
+                                 QStringLiteral("Țara"), QStringLiteral("Adresa")};
+    const QStringList values = {QStringLiteral("17.09.2010"), QStringLiteral("Țurcanu Ioana"), QStringLiteral("România"),
+                                QStringLiteral("Berkeley Gardens") + lineBreak + QStringLiteral("12 Brewery")};
     const QString database = m_dir->filePath(file);
     if (file.endsWith(QStringLiteral(".csv"))) {
-        QVERIFY(writeFile(database, (columns.join(u';') + u'\n' + values.join(u';') + u'\n').toUtf8()));
+        QStringList quoted = values;
+        quoted.last() = u'"' + quoted.last() + u'"';
+        QVERIFY(writeFile(database, (columns.join(u';') + u'\n' + quoted.join(u';') + u'\n').toUtf8()));
     } else {
         Jet4Writer writer(database);
         if (file.endsWith(QStringLiteral(".accdb")))
@@ -861,7 +866,8 @@ void TestBatch::romanianColumnsSurviveASave()
         QList<Jet4Column> definition;
         QList<Jet4Value> row;
         for (int i = 0; i < columns.size(); ++i) {
-            definition.append({columns.at(i), Jet4Type::Text, 50});
+            const bool memo = i == 3 && file.endsWith(QStringLiteral(".mdb"));
+            definition.append({columns.at(i), memo ? Jet4Type::Memo : Jet4Type::Text, 50});
             row.append(values.at(i));
         }
         QVERIFY(writer.beginTable(QStringLiteral("elevi"), definition) && writer.addRow(row) && writer.finish());
@@ -892,8 +898,20 @@ void TestBatch::romanianColumnsSurviveASave()
     QVERIFY(run.waitForFinished(60000));
     QCOMPARE(run.exitCode(), 0);
     const QString text = pdfPageText(pdf, 1);
-    for (const QString &value : values)
+    for (const QString &value : values.mid(0, 3))
         QVERIFY2(text.contains(value), qPrintable(text));
+    // The address's second line starts where its first does, one line lower.
+    QProcess boxes;
+    boxes.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    QVERIFY(boxes.waitForFinished(60000));
+    const QString words = QString::fromUtf8(boxes.readAllStandardOutput());
+    const auto at = [&words](const QString &word) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\"[^>]*>%1</word>").arg(word)).match(words);
+        return m.hasMatch() ? QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QPointF(-1, -1);
+    };
+    const QPointF first = at(QStringLiteral("Berkeley")), second = at(QStringLiteral("12"));
+    QVERIFY2(first.x() >= 0 && second.x() >= 0, qPrintable(words));
+    QVERIFY2(qAbs(first.x() - second.x()) < 1 && second.y() - first.y() > 8 && second.y() - first.y() < 20, qPrintable(words));
 }
 
 int main(int argc, char **argv)

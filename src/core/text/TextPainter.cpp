@@ -6,6 +6,9 @@
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace formulix {
 
@@ -52,18 +55,33 @@ const DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerM
 
 } // namespace
 
+QStringList textLines(const QString &text)
+{
+    // The common case, one line, costs no list of parts.
+    if (!text.contains(u'\n') && !text.contains(u'\r') && !text.contains(QChar::LineSeparator))
+        return {text};
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n|\u2028"));
+    return text.split(breaks);
+}
+
 double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
                   const QFont &face, double points, const QColor &color)
 {
     const DeviceFont &font = deviceFont(face, points, pixelsPerMm, painter.device());
+    const QStringList lines = textLines(text);
     if (!text.isEmpty() && points > 0) {
         if (painter.font() != font.font)
             painter.setFont(font.font);
         if (painter.pen().color() != color)
             painter.setPen(color);
-        painter.drawText(QPointF(topLeftMm.x() * pixelsPerMm, topLeftMm.y() * pixelsPerMm + font.ascent), text);
+        double y = topLeftMm.y() * pixelsPerMm + font.ascent;
+        for (const QString &line : lines) {
+            if (!line.isEmpty())
+                painter.drawText(QPointF(topLeftMm.x() * pixelsPerMm, y), line);
+            y += font.height;
+        }
     }
-    return font.height / pixelsPerMm;
+    return lines.size() * font.height / pixelsPerMm;
 }
 
 QSizeF textExtentMm(const QString &text, const QFont &face, double points)
@@ -72,8 +90,14 @@ QSizeF textExtentMm(const QString &text, const QFont &face, double points)
     static QImage probe(1, 1, QImage::Format_RGB32);
     const double pxPerMm = pixelsPerMm(probe.logicalDpiX());
     const DeviceFont &font = deviceFont(face, points, pxPerMm, &probe);
-    const double width = text.isEmpty() ? 0 : QFontMetricsF(font.font, &probe).horizontalAdvance(text);
-    return {width / pxPerMm, font.height / pxPerMm};
+    double width = 0;
+    const QStringList lines = textLines(text);
+    if (!text.isEmpty()) {
+        const QFontMetricsF metrics(font.font, &probe);
+        for (const QString &line : lines)
+            width = std::max(width, metrics.horizontalAdvance(line));
+    }
+    return {width / pxPerMm, lines.size() * font.height / pxPerMm};
 }
 
 } // namespace formulix
