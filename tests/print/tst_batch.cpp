@@ -879,6 +879,9 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
         *layout.CampuriBD.at(i + 1) = databaseField(columns.at(i), 20, 30 + 15 * i);
         layout.NrCampuriBD = qint16(i + 1);
     }
+    // And a field of a column the table lacks, which the status line names.
+    layout.NrCampuriBD = qint16(layout.NrCampuriBD + 1);
+    *layout.CampuriBD.at(layout.NrCampuriBD) = databaseField(QStringLiteral("Clasa"), 20, 120);
     const QString schema = m_dir->filePath(QStringLiteral("elevi.tip"));
     QVERIFY(saveSchemaFile(schema, layout));
 
@@ -891,6 +894,8 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     QVERIFY(m_window->recordWindow());
     for (int i = 0; i < columns.size(); ++i)
         QCOMPARE(m_model->CampuriBD.at(i + 1)->Text.shown(), values.at(i));
+    QVERIFY2(m_window->recordStatus->text().endsWith(QStringLiteral("Campuri fara coloana in tabela elevi: Clasa")),
+             qPrintable(m_window->recordStatus->text()));
 
     const QString pdf = m_dir->filePath(QStringLiteral("elevi.pdf"));
     QProcess run;
