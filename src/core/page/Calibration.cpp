@@ -28,19 +28,6 @@ QString orientationName(PageOrientation orientation)
 
 } // namespace
 
-QString millimetres(double value, int decimals)
-{
-    QString text = QString::number(value, 'f', decimals);
-    if (text.contains(u'.')) {
-        while (text.endsWith(u'0'))
-            text.chop(1);
-        if (text.endsWith(u'.'))
-            text.chop(1);
-    }
-    if (text == QStringLiteral("-0"))
-        text = QStringLiteral("0");
-    return text.replace(u'.', u',');
-}
 
 QList<CalibrationTarget> calibrationTargets(QSizeF canvasMm)
 {

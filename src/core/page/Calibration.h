@@ -4,6 +4,7 @@
 // every text where it belongs.
 
 #include "core/page/PageRenderer.h"
+#include "core/text/Millimetres.h"
 
 #include <QList>
 #include <QPointF>
@@ -26,8 +27,6 @@ QList<CalibrationTarget> calibrationTargets(QSizeF canvasMm);
 // The sheet for a canvas, saying which offsets and orientation it is printed with.
 PageContent calibrationSheet(QSizeF canvasMm, int offsetLeft, int offsetUp, PageOrientation orientation);
 
-// A millimetre figure as the sheet and the dialog write it: "30", "148,5".
-QString millimetres(double value, int decimals = 1);
 
 struct CalibrationInput
 {

@@ -9,6 +9,7 @@
 #include "widgets/Units.h"
 
 #include <QAction>
+#include <QStatusBar>
 #include <QCloseEvent>
 #include <QApplication>
 #include <QGroupBox>
@@ -97,9 +98,14 @@ frmEcranPrincipal::frmEcranPrincipal(Module1 &model, QWidget *parent) : QMainWin
     m_client->setPalette(palette);
     setCentralWidget(m_client);
 
-    m_history = new QUndoStack(this);
+    m_document = new Document(m, this);
+    m_history = m_document->history();
     createMenus();
     createControls();
+    // Beside the specified window: a line that always says whose values print.
+    recordStatus = new QLabel(this);
+    recordStatus->setObjectName(QStringLiteral("recordStatus"));
+    statusBar()->addWidget(recordStatus, 1);
     connectHandlers();
 
     const double dpi = logicalDpi(this);
@@ -109,7 +115,6 @@ frmEcranPrincipal::frmEcranPrincipal(Module1 &model, QWidget *parent) : QMainWin
     m_keyPreview = new KeyPreview(this, [this](int keyCode, int shift) { Form_KeyDown(keyCode, shift); });
     qApp->installEventFilter(this);
     Form_Load();
-    m_savedLayout = layoutSnapshot(m);
 }
 
 frmEcranPrincipal::~frmEcranPrincipal()

@@ -7,6 +7,7 @@
 #include "gui/data/frmSelectie.h"
 #include "gui/print/frmPozitie.h"
 #include "gui/editor/frmMutaCamp.h"
+#include "core/layout/Document.h"
 #include "core/layout/LayoutHistory.h"
 #include "core/layout/Module1.h"
 #include "widgets/DataControl.h"
@@ -29,6 +30,7 @@ class QListWidget;
 class QMenu;
 class QPageLayout;
 class QPushButton;
+class QLabel;
 class QUndoStack;
 
 namespace formulix {
@@ -174,8 +176,12 @@ public:
     void mnuSelInreg_Click();
     QStringList tableList() const; // the tables List1 shows
     frmSelectie *recordWindow() const { return m_frmSelectie; }
-    // The record window took record `number` (from 1) into the layout.
-    void recordTaken(qint64 number) { m_chosenRecord = number; }
+    // The record window took record `number` (from 1) into the layout; `label` names it (the
+    // first value of the record that is a text).
+    void recordTaken(qint64 number, const QString &label);
+    // The status line: whose values print now.
+    QLabel *recordStatus = nullptr;
+    void showWhoPrints();
 
     // Page settings and printing (src/print)
     void mnuSeteazaPag_Click();
@@ -278,7 +284,6 @@ private:
     QWidget *m_client = nullptr;
     bool m_fillingLists = false; // the program, not the user, is changing a list
     KeyPreview *m_keyPreview = nullptr;
-    QByteArray m_savedLayout; // layoutSnapshot() when the layout was last saved or opened
     // The files the window reads, which nothing it writes may replace.
     QString m_templateFile;
     QString m_schemaFile;
@@ -291,6 +296,7 @@ private:
     // from the table, never from the layout: undoing an edit restores an older layout, texts
     // of an earlier record included.
     qint64 m_chosenRecord = 0;
+    QString m_chosenLabel;
     // True, having told the user, while a job runs.
     bool refuseSecondJob();
     QPointer<frmAjutor> m_frmAjutor;
@@ -300,7 +306,8 @@ private:
     QPointer<PreviewWindow> m_preview;
     bool m_pickingScale = false;
     QList<QPointF> m_scalePoints;
-    QUndoStack *m_history = nullptr;
+    Document *m_document = nullptr; // the layout, its history and its saved state
+    QUndoStack *m_history = nullptr; // the document's
     PendingEdit m_pageEdit; // while "Seteaza Pagina" stores its values
     void showLayout(const LayoutState &state, SelectieCamp selected);
     // A press on a field becomes a drag once the pointer has gone 1 mm.

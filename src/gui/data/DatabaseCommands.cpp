@@ -2,12 +2,14 @@
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/records/ColumnMatch.h"
 #include "core/records/RecordSources.h"
 #include "widgets/Units.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 
 namespace formulix {
@@ -104,6 +106,7 @@ void frmEcranPrincipal::List1_Click()
     m_fillingLists = false;
     TabelaAleasa = true;
     m_chosenRecord = 0;
+    showWhoPrints();
     printRecordsAction->setEnabled(TabelaAleasa);
     AsteaptaCampBD = false;
 }
@@ -119,6 +122,35 @@ QStringList frmEcranPrincipal::tableList() const
 void frmEcranPrincipal::mnuSelInreg_Click()
 {
     showWindow(m_frmSelectie, [this] { return new frmSelectie(*this); });
+}
+
+} // namespace formulix
+
+namespace formulix {
+
+void frmEcranPrincipal::recordTaken(qint64 number, const QString &label)
+{
+    m_chosenRecord = number;
+    m_chosenLabel = label;
+    showWhoPrints();
+}
+
+void frmEcranPrincipal::showWhoPrints()
+{
+    QString text;
+    if (m_chosenRecord > 0 && TabelaAleasa)
+        text = m_chosenLabel.isEmpty() ? QStringLiteral("Inregistrarea %1").arg(m_chosenRecord)
+                                       : QStringLiteral("Inregistrarea %1: %2").arg(m_chosenRecord).arg(m_chosenLabel);
+    else if (!m_schemaFile.isEmpty())
+        text = QStringLiteral("Valori salvate in schema");
+    else if (TabelaAleasa)
+        text = QStringLiteral("Nicio inregistrare aleasa");
+    // Fields whose column the table lacks print nothing: the user sees which.
+    if (const RecordCursor *rows = TabelaAleasa ? Data1->recordset() : nullptr) {
+        if (const QStringList missing = missingColumns(m, rows->columnNames()); !missing.isEmpty())
+            text += QStringLiteral(". Campuri fara coloana in tabela %1: %2").arg(m.NumeTabela, missing.join(QStringLiteral(", ")));
+    }
+    recordStatus->setText(text);
 }
 
 } // namespace formulix

@@ -7,6 +7,7 @@
 #include "widgets/DataGrid.h"
 #include "widgets/Dialogs.h"
 #include "widgets/Units.h"
+#include "core/records/RecordSource.h"
 
 #include <QAction>
 #include <QApplication>
@@ -87,8 +88,17 @@ void frmSelectie::PreiaInregistrarea()
 {
     PictureBox *canvas = m_main.Picture1;
     Module1 &m = m_main.m;
-    if (Data1->absolutePosition() >= 0)
-        m_main.recordTaken(Data1->absolutePosition() + 1);
+    if (const qint64 row = Data1->absolutePosition(); row >= 0) {
+        // The record named by its first text: a name rather than a number or a code of digits.
+        QString label;
+        const RecordCursor *rows = Data1->recordset();
+        for (int c = 0; rows && label.isEmpty() && c < rows->columnNames().size(); ++c) {
+            const QString value = rows->text(row, c).simplified();
+            if (std::any_of(value.begin(), value.end(), [](QChar ch) { return ch.isLetter(); }))
+                label = value;
+        }
+        m_main.recordTaken(row + 1, label);
+    }
     canvas->setPicture(m_main.Picture2->picture());
     for (int i = 1; i <= m.usedGen(); ++i)
         m_main.DeseneazaCamp(*m.CampuriGen.at(i), true);

@@ -18,13 +18,10 @@ frmEcranPrincipal::PendingEdit frmEcranPrincipal::beginEdit() const
 
 void frmEcranPrincipal::recordEdit(const PendingEdit &edit, const QString &text)
 {
-    LayoutState after = captureLayout(m);
-    if (after == edit.before) // refused, cancelled or nothing to change: no step to undo
-        return;
-    m_history->push(new LayoutCommand(text, edit.before, edit.selected, std::move(after), shownSelection(),
-                                      [this](const LayoutState &state, SelectieCamp selected) {
-                                          showLayout(state, selected);
-                                      }));
+    // Refused, cancelled or nothing to change: no step to undo.
+    m_document->recordChange(text, edit.before, edit.selected, shownSelection(),
+                             [this](const LayoutState &state, SelectieCamp selected) { showLayout(state, selected); });
+    showWhoPrints();
 }
 
 void frmEcranPrincipal::undoLayout()
@@ -47,6 +44,7 @@ void frmEcranPrincipal::showLayout(const LayoutState &state, SelectieCamp select
     restoreLayout(state, m);
     clearSelection();
     RedeseneazaCampuri();
+    showWhoPrints();
     // The field the step was about is marked again, unless a placement is waiting for its click:
     // marking switches panels, and the armed one must stay.
     const int used = selected.EsteGeneral ? m.usedGen() : m.usedBD();

@@ -7,7 +7,7 @@
 #include "widgets/Dialogs.h"
 #include "core/pictures/PictureLoader.h"
 #include "core/page/Calibration.h"
-#include "gui/print/CalibrationDialog.h"
+#include "core/text/Millimetres.h"
 
 #include <cmath>
 

@@ -30,21 +30,6 @@ const char *const MarkedProperty = "marked";
 
 } // namespace
 
-std::optional<double> parseMillimetres(const QString &text)
-{
-    const QString trimmed = text.trimmed();
-    if (trimmed.isEmpty())
-        return std::nullopt;
-    QLocale regional = QLocale::system();
-    regional.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    double value = regional.toDouble(trimmed, &ok);
-    if (!ok)
-        value = QLocale::c().toDouble(QString(trimmed).replace(u',', u'.'), &ok);
-    if (!ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
-}
 
 void CalibrationDialog::queueAnswer(const QStringList &measurements)
 {

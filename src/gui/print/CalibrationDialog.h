@@ -55,8 +55,5 @@ private:
     std::optional<CalibrationResult> m_result;
 };
 
-// A distance typed in millimetres: the system's decimal separator or a point; nothing when it
-// is no number.
-std::optional<double> parseMillimetres(const QString &text);
 
 } // namespace formulix

@@ -35,16 +35,15 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
                                     .arg(QDir::toNativeSeparators(fileName), reason));
         return;
     }
-    m_savedLayout = layoutSnapshot(m);
     m_schemaFile = fileName;
-    m_history->setClean();
+    m_document->markSaved();
 }
 
 bool frmEcranPrincipal::layoutChanged() const
 {
     // Undone back to what was saved, the layout is unchanged; a step the file does not keep
     // (the orientation) is no reason to ask either.
-    return !m_history->isClean() && layoutSnapshot(m) != m_savedLayout;
+    return m_document->hasUnsavedChanges();
 }
 
 bool frmEcranPrincipal::confirmLayoutSaved()
@@ -96,9 +95,9 @@ void frmEcranPrincipal::mnuDeschSch_Click()
 
     const PendingEdit edit = beginEdit();
     applySchema(result.schema, m);
-    m_savedLayout = layoutSnapshot(m);
     m_schemaFile = fileName;
     m_chosenRecord = 0; // its stored values print until a record is taken
+    showWhoPrints();
     MessageBox::information(this, QStringLiteral("Baza de date utilizata"),
                             QStringLiteral("Schema foloseste tabela: ") + result.schema.shownNumeTabela()
                                 + QStringLiteral(" din baza de date: ") + result.schema.shownCaleBazaDate());
@@ -107,7 +106,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     clearSelection();
     RedeseneazaCampuri();
     recordEdit(edit, QStringLiteral("Deschide Schema"));
-    m_history->setClean();
+    m_document->markSaved();
 }
 
 } // namespace formulix
