@@ -12,6 +12,7 @@
 #include "BenchRecords.h"
 #include "BenchSupport.h"
 #include "printer/Printer.h"
+#include "core/page/PageLoop.h"
 #include "core/page/RecordPages.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "widgets/Dialogs.h"
@@ -36,7 +37,7 @@ using namespace formulix::bench;
 
 namespace {
 
-// The job as "Tipareste Inregistrari..." runs it: records 1..n, one PDF.
+// The job as the command line runs it: records 1..n, one PDF, through the page loop.
 qint64 runJob(const QString &database, int records, const QString &pdf)
 {
     RecordPages pages(layout(database), PageMm);
@@ -45,15 +46,11 @@ qint64 runJob(const QString &database, int records, const QString &pdf)
     choice.first = 1;
     choice.last = records;
     std::unique_ptr<PageJob> job = PageJob::toPdf(pdf);
-    pages.setOnePass(true);
-    if (!pages.open(choice, nullptr) || !job->begin(PageOrientation::Landscape, QStringLiteral("bench"), nullptr))
+    if (!pages.open(choice, nullptr))
         return -1;
-    PageContent texts;
-    for (qint64 page = 0; page < pages.pageCount(); ++page) {
-        if (!pages.page(page, &texts, nullptr) || !job->addPage(texts, PageMm, 20, 5, nullptr, nullptr))
-            return -1;
-    }
-    return job->finish(nullptr) ? job->pagesDone() : -1;
+    const PageLoopResult result =
+        runPages(pages, *job, {PageOrientation::Landscape, QStringLiteral("bench"), PageMm, 20, 5, nullptr});
+    return result.ok ? job->pagesDone() : -1;
 }
 
 // The same job through the window's "Exporta PDF...": its dialogs answered, its progress box and
