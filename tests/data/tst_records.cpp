@@ -1,11 +1,11 @@
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
-#include "data/frmSelectie.h"
-#include "platform/AccessDatabase.h"
-#include "platform/DataControl.h"
-#include "platform/DataGrid.h"
-#include "platform/Units.h"
+#include "gui/data/frmSelectie.h"
+#include "core/records/RecordSources.h"
+#include "widgets/DataControl.h"
+#include "widgets/DataGrid.h"
+#include "widgets/Units.h"
 
 #include <QAction>
 #include <QApplication>
@@ -181,7 +181,7 @@ void TestRecords::loadingListsEveryTable()
     QCOMPARE(shown[0].title, QStringLiteral("Formulix"));
     QCOMPARE(shown[0].text, QStringLiteral("Selectati tabela din care preluati date!"));
     const CommonDialog::Shown dialog = CommonDialog::shown().constLast();
-    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb|Tabele text|*.csv;*.txt"));
+    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb|Registre Excel 97-2003|*.xls|Tabele text|*.csv;*.txt"));
     QVERIFY(!dialog.save);
     QVERIFY(InputBox::shown().isEmpty()); // no password to ask for
 }
@@ -195,7 +195,7 @@ void TestRecords::extensionDecidesWhatLoads_data()
     QTest::newRow("mixed") << "scoala.Mdb" << true << false;
     QTest::newRow("Access 2007") << "scoala.accdb" << true << false;
     QTest::newRow("Access 2007, capitals") << "SCOALA.ACCDB" << true << false;
-    QTest::newRow("another kind") << "scoala.xls" << false << false;
+    QTest::newRow("another kind") << "scoala.doc" << false << false;
     QTest::newRow("a copy") << "scoala.mdb.bak" << false << false;
     QTest::newRow("damaged") << "stricat.mdb" << true << true;
 }

@@ -1,5 +1,4 @@
 #include "core/records/RecordSources.h"
-#include "platform/AccessDatabase.h"
 #include "support/TestSupport.h"
 
 #include <QRandomGenerator>
@@ -116,7 +115,7 @@ void TestXls::sheetsReadAsShown()
 void TestXls::demoTableReadsAsItsCsv()
 {
     QString error;
-    const auto csv = AccessDatabase::open(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/elevi.csv"), &error);
+    const auto csv = openRecordSource(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/elevi.csv"), &error);
     const auto xls = openRecordSource(fixture(QStringLiteral("elevi.xls")), &error);
     QVERIFY2(csv && xls, qPrintable(error));
     QCOMPARE(xls->tableNames(), csv->tableNames());

@@ -1,8 +1,8 @@
 #include "core/records/XlsSource.h"
 
 #include "core/records/BufferedCursor.h"
-#include "platform/AccessFormat.h"
-#include "platform/FileSafety.h"
+#include "core/records/AccessFormat.h"
+#include "core/files/FileSafety.h"
 
 #include <QDate>
 #include <QDir>
