@@ -16,7 +16,6 @@
 #include <freexl.h>
 
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <cmath>
 #include <unordered_map>

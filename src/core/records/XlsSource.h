@@ -8,7 +8,8 @@
 // is opened; of the number formats only the dates' are applied:
 // - text as written; an empty text, like an empty cell, is NULL;
 // - numbers with the locale's decimal separator, to 15 significant digits as the General format
-//   shows them (0.1+0.2 is 0,3), with an exponent from 1e15 on (1E+20); a percentage as its number;
+//   shows them (0.1+0.2 is 0,3), with the locale's exponent from 1e15 up and below 1e-4 (1E+20);
+//   a percentage as its number;
 // - a number formatted as a date "dd.MM.yyyy", as a date and time "dd.MM.yyyy hh:mm:ss" (the
 //   time left out at midnight, as the program shows Access dates), as a time "hh:mm:ss";
 // - a formula its last computed value, which the file keeps beside it: a logical value as 1 or 0,
