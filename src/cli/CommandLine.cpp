@@ -52,6 +52,8 @@ const Option Table[] = {
      "inlocuieste si un fisier PDF care poate fi doar citit, si imaginile PNG aflate deja in folder"},
     {"--keep-partial", nullptr, Kind::Optional,
      "pastreaza paginile terminate ale unei lucrari oprite intr-un fisier separat"},
+    {"--allow-missing", nullptr, Kind::Optional,
+     "tipareste si cand unele campuri nu au coloana in tabela (raman goale)"},
     {"--help", nullptr, Kind::Answer, "arata acest text"},
     {"--version", nullptr, Kind::Answer, "arata versiunea programului"},
 };
@@ -326,6 +328,12 @@ int run(const Given &given, RecordChoice choice)
     RecordPages pages(model, pageMm, given.value("--password"));
     if (!pages.open(choice, &error))
         return failWith(RunDatabase, error);
+    // A form printed with fields left blank, or with no page at all, is no success.
+    if (const QStringList missing = pages.missingColumns(); !missing.isEmpty() && !given.has("--allow-missing"))
+        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are coloanele campurilor %2; --allow-missing le tipareste goale")
+                                         .arg(model.NumeTabela, missing.join(QStringLiteral(", "))));
+    if (pages.pageCount() == 0)
+        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are nicio inregistrare de tiparit").arg(model.NumeTabela));
     std::optional<PngSink> images;
     if (!png.isEmpty()) {
         const QStringList there = PngSink::existingPages(png, pages.pageCount());

@@ -1,5 +1,6 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "cli/CommandLine.h"
 #include "core/layout/SchemaCodec.h"
 #include "core/page/PngSink.h"
 #include "core/records/RecordSources.h"
@@ -918,14 +919,16 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     const QStringList values = {QStringLiteral("17.09.2010"), QStringLiteral("Țurcanu Ioana"), QStringLiteral("România"),
                                 QStringLiteral("Berkeley Gardens") + lineBreak + QStringLiteral("12 Brewery")};
     const QString database = m_dir->filePath(file);
-    if (file.endsWith(QStringLiteral(".csv"))) {
-        QStringList quoted = values;
-        quoted.last() = u'"' + quoted.last() + u'"';
-        QVERIFY(writeFile(database, (columns.join(u';') + u'\n' + quoted.join(u';') + u'\n').toUtf8()));
-    } else {
+    const auto makeDatabase = [&](bool withRow) {
+        QFile::remove(database);
+        if (file.endsWith(QStringLiteral(".csv"))) {
+            QStringList quoted = values;
+            quoted.last() = u'"' + quoted.last() + u'"';
+            return writeFile(database, (columns.join(u';') + u'\n' + (withRow ? quoted.join(u';') + u'\n' : QString())).toUtf8());
+        }
         Jet4Writer writer(database);
-        if (file.endsWith(QStringLiteral(".accdb")))
-            QVERIFY(writer.setRelease(Jet4Writer::Release::Access2007));
+        if (file.endsWith(QStringLiteral(".accdb")) && !writer.setRelease(Jet4Writer::Release::Access2007))
+            return false;
         QList<Jet4Column> definition;
         QList<Jet4Value> row;
         for (int i = 0; i < columns.size(); ++i) {
@@ -933,8 +936,9 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
             definition.append({columns.at(i), memo ? Jet4Type::Memo : Jet4Type::Text, 50});
             row.append(values.at(i));
         }
-        QVERIFY(writer.beginTable(QStringLiteral("elevi"), definition) && writer.addRow(row) && writer.finish());
-    }
+        return writer.beginTable(QStringLiteral("elevi"), definition) && (!withRow || writer.addRow(row)) && writer.finish();
+    };
+    QVERIFY(makeDatabase(true));
     Module1 layout;
     layout.CaleBazaDate = database;
     layout.NumeTabela = QStringLiteral("elevi");
@@ -960,11 +964,25 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     QVERIFY2(m_window->recordStatus->text().endsWith(QStringLiteral("Campuri fara coloana in tabela elevi: Clasa")),
              qPrintable(m_window->recordStatus->text()));
 
+    // The export names the field without a column before it starts; "Nu" stops it.
     const QString pdf = m_dir->filePath(QStringLiteral("elevi.pdf"));
-    QProcess run;
-    run.start(QStringLiteral(FORMULIX_BINARY), {QStringLiteral("--pdf"), pdf, schema});
-    QVERIFY(run.waitForFinished(60000));
-    QCOMPARE(run.exitCode(), 0);
+    DialogSeam::reset();
+    MessageBox::queueAnswer(MessageBox::Answer::No);
+    exportPdf(job(RecordChoice::All), QFileInfo(pdf).fileName());
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(!MessageBox::shown().isEmpty() && MessageBox::shown().constFirst().text.contains(QStringLiteral("Clasa")));
+
+    // The command line refuses such a layout unless told to print the field blank.
+    const auto commandLine = [&](const QStringList &options) {
+        QProcess run;
+        run.start(QStringLiteral(FORMULIX_BINARY), options + QStringList{QStringLiteral("--pdf"), pdf, schema});
+        run.waitForFinished(60000);
+        return std::make_pair(run.exitCode(), QString::fromUtf8(run.readAllStandardError()));
+    };
+    const auto refused = commandLine({});
+    QCOMPARE(refused.first, int(RunDatabase));
+    QVERIFY2(refused.second.contains(QStringLiteral("Clasa")) && !QFile::exists(pdf), qPrintable(refused.second));
+    QCOMPARE(commandLine({QStringLiteral("--allow-missing")}).first, 0);
     const QString text = pdfPageText(pdf, 1);
     for (const QString &value : values.mid(0, 3))
         QVERIFY2(text.contains(value), qPrintable(text));
@@ -980,6 +998,11 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     const QPointF first = at(QStringLiteral("Berkeley")), second = at(QStringLiteral("12"));
     QVERIFY2(first.x() >= 0 && second.x() >= 0, qPrintable(words));
     QVERIFY2(qAbs(first.x() - second.x()) < 1 && second.y() - first.y() > 8 && second.y() - first.y() < 20, qPrintable(words));
+    // No record at all is no success either: no PDF of no page.
+    QVERIFY(makeDatabase(false) && QFile::remove(pdf));
+    const auto empty = commandLine({QStringLiteral("--allow-missing")});
+    QCOMPARE(empty.first, int(RunDatabase));
+    QVERIFY2(!QFile::exists(pdf), qPrintable(empty.second));
 }
 
 void TestBatch::imagesFromTheWindow_data()

@@ -299,6 +299,9 @@ private:
     QString m_chosenLabel;
     // True, having told the user, while a job runs.
     bool refuseSecondJob();
+    // Before a job of the table's records: fields whose column the table lacks are named, and the
+    // user goes on or stops (false).
+    bool goOnWithoutColumns(const RecordChoice &choice);
     QPointer<frmAjutor> m_frmAjutor;
     QPointer<frmMutaCamp> m_frmMutaCamp;
     QPointer<frmSelectie> m_frmSelectie;

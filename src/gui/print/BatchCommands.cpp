@@ -4,6 +4,8 @@
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/records/ColumnMatch.h"
+#include "core/records/RecordSource.h"
 #include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
 #include "core/files/FileSafety.h"
@@ -169,6 +171,23 @@ QString frmEcranPrincipal::pagesLeftInFolder(const PageSink &sink, qint64 total)
         .arg(sink.destination(), pages, PngSink::pageSpan(done, total));
 }
 
+bool frmEcranPrincipal::goOnWithoutColumns(const RecordChoice &choice)
+{
+    // Only pages that read the table's records can lack its columns.
+    const RecordChoice read = currentRecordRead(choice);
+    const RecordCursor *rows = TabelaAleasa ? Data1->recordset() : nullptr;
+    if (!rows || read.kind == RecordChoice::Current || read.kind == RecordChoice::Calibration)
+        return true;
+    const QStringList missing = missingColumns(m, rows->columnNames());
+    if (missing.isEmpty())
+        return true;
+    return MessageBox::question(this, applicationTitle(),
+                                QStringLiteral("Tabela %1 nu are coloanele campurilor %2: acestea vor ramane goale pe "
+                                               "fiecare pagina. Continuati?")
+                                    .arg(m.NumeTabela, missing.join(QStringLiteral(", "))))
+        == MessageBox::Answer::Yes;
+}
+
 bool frmEcranPrincipal::refuseSecondJob()
 {
     // The progress box lets events through: a second job asked for meanwhile (the preview's
@@ -224,6 +243,8 @@ void frmEcranPrincipal::printRecords()
         BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Print, tableRecordCount(), gridSelection());
     if (!request)
         return;
+    if (!goOnWithoutColumns(request->choice))
+        return;
     // "Print to file" in the print dialog is an export like "Exporta PDF...", under its rules.
     if (QPrinter *printer = request->printer.get();
         printer && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
@@ -249,6 +270,8 @@ void frmEcranPrincipal::showPreview()
     const std::optional<JobRequest> request = BatchPrintDialog::ask(
         this, BatchPrintDialog::Purpose::Preview, tableRecordCount(), gridSelection());
     if (!request)
+        return;
+    if (!goOnWithoutColumns(request->choice))
         return;
     QString error;
     std::unique_ptr<RecordPages> pages = recordPages(request->choice, &error);
@@ -288,6 +311,8 @@ void frmEcranPrincipal::exportPdf()
         BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Pdf, tableRecordCount(), gridSelection());
     if (!request)
         return;
+    if (!goOnWithoutColumns(request->choice))
+        return;
     CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
     CommonDialog1.ShowSave(this);
     QString fileName = CommonDialog1.FileName;
@@ -306,6 +331,8 @@ void frmEcranPrincipal::exportPng()
     const std::optional<JobRequest> request =
         BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Png, tableRecordCount(), gridSelection());
     if (!request)
+        return;
+    if (!goOnWithoutColumns(request->choice))
         return;
     CommonDialog1.prepare(QString());
     CommonDialog1.ShowFolder(this);
