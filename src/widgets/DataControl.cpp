@@ -1,5 +1,6 @@
 #include "widgets/DataControl.h"
 
+#include "core/records/ColumnMatch.h"
 #include "core/records/RecordSources.h"
 #include "widgets/Dialogs.h"
 #include "core/text/TextRules.h"
@@ -232,12 +233,7 @@ std::optional<QString> DataControl::value(const QString &column) const
 {
     if (!m_recordset || m_position < 0)
         return std::nullopt;
-    int index = m_recordset->columnIndex(column);
-    // A column whose name carries blanks at its ends is still found by the name without them.
-    for (int i = 0; index < 0 && i < m_recordset->columnNames().size(); ++i) {
-        if (trimBlanks(m_recordset->columnNames().at(i)) == trimBlanks(column))
-            index = i;
-    }
+    const int index = findColumn(m_recordset->columnNames(), column);
     if (index < 0)
         return std::nullopt;
     return m_recordset->text(m_position, index);

@@ -164,7 +164,7 @@ void PictureBox::printText(const QString &text)
         lineHeight = rasterizeLast();
     }
     if (lineHeight <= 0)
-        lineHeight = textHeightMm(text);
+        lineHeight = textHeightMm(text) * textLines(text).size();
     m_currentY += lineHeight;
     m_currentX = 0;
     update();

@@ -4,6 +4,7 @@
 #include "core/text/TextRules.h"
 #include "core/page/Calibration.h"
 #include "core/page/PageComposer.h"
+#include "core/records/ColumnMatch.h"
 #include "core/records/RecordSources.h"
 
 #include <QDir>
@@ -46,14 +47,9 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
     // Each database field's column, found as the record window finds it.
     const QStringList names = m_rows->columnNames();
     for (int i = 1; i <= m_model.usedBD(); ++i) {
-        const QString wanted = trimBlanks(m_model.CampuriBD.at(i)->NumeCamp.raw());
-        int index = int(names.indexOf(wanted));
-        for (int c = 0; index < 0 && c < names.size(); ++c) {
-            if (trimBlanks(names.at(c)) == wanted)
-                index = c;
-        }
-        m_columns.push_back(index);
+        m_columns.push_back(findColumn(names, m_model.CampuriBD.at(i)->NumeCamp.raw()));
     }
+    m_missing = formulix::missingColumns(m_model, names);
 
     if (choice.kind == RecordChoice::Range) {
         if (choice.first < 1 || choice.last < choice.first)

@@ -2,10 +2,14 @@
 
 #include "core/text/Units.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
 #include <QList>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace formulix {
 
@@ -31,6 +35,7 @@ struct DeviceFont
     QFont font;
     double ascent;
     double height;
+    double exact; // the true size over the whole pixels Qt gives the font
 };
 
 const DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device)
@@ -46,24 +51,53 @@ const DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerM
         sizes.clear();
     const QFont font = fontForDevice(face, points, pixelsPerMm, device);
     const QFontMetricsF metrics(font, device);
-    sizes.append({points, pixelsPerMm, dpi, font, metrics.ascent(), metrics.height()});
+    const int given = QFontInfo(device ? QFont(font, device) : font).pixelSize();
+    const double wanted = points / PointsPerInch * MmPerInch * pixelsPerMm;
+    sizes.append({points, pixelsPerMm, dpi, font, metrics.ascent(), metrics.height(),
+                  given > 0 ? wanted / given : 1.0});
     return sizes.constLast();
 }
 
 } // namespace
 
+QStringList textLines(const QString &text)
+{
+    // The common case, one line, costs no list of parts.
+    if (!text.contains(u'\n') && !text.contains(u'\r') && !text.contains(QChar::LineSeparator))
+        return {text};
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n|\u2028"));
+    return text.split(breaks);
+}
+
 double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
-                  const QFont &face, double points, const QColor &color)
+                  const QFont &face, double points, const QColor &color, bool exactSize)
 {
     const DeviceFont &font = deviceFont(face, points, pixelsPerMm, painter.device());
+    const double scale = exactSize && qAbs(font.exact - 1) > 1e-4 ? font.exact : 1.0;
+    const QStringList lines = textLines(text);
     if (!text.isEmpty() && points > 0) {
         if (painter.font() != font.font)
             painter.setFont(font.font);
         if (painter.pen().color() != color)
             painter.setPen(color);
-        painter.drawText(QPointF(topLeftMm.x() * pixelsPerMm, topLeftMm.y() * pixelsPerMm + font.ascent), text);
+        const QTransform given = painter.transform();
+        double y = topLeftMm.y() * pixelsPerMm + font.ascent * scale;
+        for (const QString &line : lines) {
+            const QPointF at(topLeftMm.x() * pixelsPerMm, y);
+            y += font.height * scale;
+            if (line.isEmpty())
+                continue;
+            if (scale == 1.0) {
+                painter.drawText(at, line);
+                continue;
+            }
+            painter.translate(at);
+            painter.scale(scale, scale);
+            painter.drawText(QPointF(0, 0), line);
+            painter.setTransform(given);
+        }
     }
-    return font.height / pixelsPerMm;
+    return lines.size() * font.height * scale / pixelsPerMm;
 }
 
 QSizeF textExtentMm(const QString &text, const QFont &face, double points)
@@ -72,8 +106,14 @@ QSizeF textExtentMm(const QString &text, const QFont &face, double points)
     static QImage probe(1, 1, QImage::Format_RGB32);
     const double pxPerMm = pixelsPerMm(probe.logicalDpiX());
     const DeviceFont &font = deviceFont(face, points, pxPerMm, &probe);
-    const double width = text.isEmpty() ? 0 : QFontMetricsF(font.font, &probe).horizontalAdvance(text);
-    return {width / pxPerMm, font.height / pxPerMm};
+    double width = 0;
+    const QStringList lines = textLines(text);
+    if (!text.isEmpty()) {
+        const QFontMetricsF metrics(font.font, &probe);
+        for (const QString &line : lines)
+            width = std::max(width, metrics.horizontalAdvance(line));
+    }
+    return {width / pxPerMm, lines.size() * font.height / pxPerMm};
 }
 
 } // namespace formulix

@@ -2,6 +2,7 @@
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/records/ColumnMatch.h"
 #include "core/records/RecordSources.h"
 #include "widgets/Units.h"
 
@@ -144,6 +145,11 @@ void frmEcranPrincipal::showWhoPrints()
         text = QStringLiteral("Valori salvate in schema");
     else if (TabelaAleasa)
         text = QStringLiteral("Nicio inregistrare aleasa");
+    // Fields whose column the table lacks print nothing: the user sees which.
+    if (const RecordCursor *rows = TabelaAleasa ? Data1->recordset() : nullptr) {
+        if (const QStringList missing = missingColumns(m, rows->columnNames()); !missing.isEmpty())
+            text += QStringLiteral(". Campuri fara coloana in tabela %1: %2").arg(m.NumeTabela, missing.join(QStringLiteral(", ")));
+    }
     recordStatus->setText(text);
 }
 
