@@ -26,7 +26,7 @@ namespace {
 const QString Cnp1 = QStringLiteral("1800512123456");
 
 // Elevi: four pupils (the third with a NULL personal number and a 60-character locality),
-// Clase: two columns, Gol: no rows.
+// Clase: a class with its emblem (a picture), Gol: no rows.
 QString writeSchoolDatabase(const QString &path)
 {
     Jet4Writer writer(path);
@@ -42,8 +42,9 @@ QString writeSchoolDatabase(const QString &path)
                    QStringLiteral("Iași")});
     writer.endTable();
     writer.beginTable(QStringLiteral("Clase"), {{QStringLiteral("Clasa"), Jet4Type::Text, 10},
-                                                {QStringLiteral("Diriginte"), Jet4Type::Text, 40}});
-    writer.addRow({QStringLiteral("VIII A"), QStringLiteral("Maria Ionescu")});
+                                                {QStringLiteral("Diriginte"), Jet4Type::Text, 40},
+                                                {QStringLiteral("Sigla"), Jet4Type::Ole}});
+    writer.addRow({QStringLiteral("VIII A"), QStringLiteral("Maria Ionescu"), QByteArray("\x89PNG", 4)});
     writer.endTable();
     writer.beginTable(QStringLiteral("Gol"), {{QStringLiteral("Nume"), Jet4Type::Text, 20}});
     writer.endTable();
@@ -246,7 +247,7 @@ void TestRecords::choosingATableListsItsColumns()
     chooseTable(QStringLiteral("Gol")); // no records, still its columns
     QCOMPARE(items(m_window->List2), QStringList({"Nume"}));
     chooseTable(QStringLiteral("Clase"));
-    QCOMPARE(items(m_window->List2), QStringList({"Clasa", "Diriginte"}));
+    QCOMPARE(items(m_window->List2), QStringList({"Clasa", "Diriginte", "Sigla"}));
     QCOMPARE(m_model->NumeTabela, QStringLiteral("Clase"));
 }
 
@@ -377,6 +378,7 @@ void TestRecords::recordSelectionFillsTheFields_data()
     QTest::newRow("column with trailing blanks") << "Elevi" << "Nume      " << 0 << 0 << 4 << "Dumitru Radu";
     QTest::newRow("a table of no records") << "Gol" << "Nume" << 0 << 0 << 0 << "vechi";
     QTest::newRow("column the table lacks") << "Elevi" << "Prenume" << 0 << 0 << 1 << "vechi";
+    QTest::newRow("a picture prints nothing") << "Clase" << "Sigla" << 0 << 0 << 1 << "";
 }
 
 void TestRecords::recordSelectionFillsTheFields()
@@ -393,6 +395,9 @@ void TestRecords::recordSelectionFillsTheFields()
     QCOMPARE(records->Data1->caption(), QStringLiteral("Record: %1").arg(record));
     QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), text);
     QCOMPARE(!drawn().isEmpty(), text != QStringLiteral("vechi"));
+    // The grid still says what the cell holds.
+    if (table == QLatin1String("Clase"))
+        QCOMPARE(records->DBGrid1->view()->model()->index(0, 2).data().toString(), QStringLiteral("(obiect OLE)"));
 }
 
 void TestRecords::movingToTheThirdRecord()
