@@ -49,6 +49,7 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
     for (int i = 1; i <= m_model.usedBD(); ++i) {
         m_columns.push_back(findColumn(names, m_model.CampuriBD.at(i)->NumeCamp.raw()));
     }
+    m_missing = formulix::missingColumns(m_model, names);
 
     if (choice.kind == RecordChoice::Range) {
         if (choice.first < 1 || choice.last < choice.first)

@@ -32,6 +32,9 @@ public:
     // A job that goes through the pages once, in order: the rows behind it are let go, so a
     // table of any length takes no more memory than a page. Off for a preview, which goes back.
     void setOnePass(bool onePass) { m_onePass = onePass; }
+    // After open() of records from the table: the columns the layout's fields name that the table
+    // lacks (those fields print nothing).
+    const QStringList &missingColumns() const { return m_missing; }
     // Pages composed so far: a preview composes only those it shows.
     qint64 pagesMade() const { return m_made; }
 
@@ -48,6 +51,7 @@ private:
     std::unique_ptr<RecordSource> m_database;
     std::unique_ptr<RecordCursor> m_rows;
     std::vector<int> m_columns; // per database field, its column in the table, or -1
+    QStringList m_missing;
     qint64 m_made = 0;
     bool m_onePass = false;
 };

@@ -53,4 +53,15 @@ int findColumn(const QStringList &columns, const QString &stored)
     return found;
 }
 
+QStringList missingColumns(const Module1 &layout, const QStringList &columns)
+{
+    QStringList missing;
+    for (int i = 1; i <= layout.usedBD(); ++i) {
+        const Camp &camp = *layout.CampuriBD.at(i);
+        if (findColumn(columns, camp.NumeCamp.raw()) < 0 && !missing.contains(camp.NumeCamp.shown()))
+            missing.append(camp.NumeCamp.shown());
+    }
+    return missing;
+}
+
 } // namespace formulix

@@ -14,4 +14,9 @@ namespace formulix {
 // more than one column.
 int findColumn(const QStringList &columns, const QString &stored);
 
+class Module1;
+// The columns the layout's database fields name that `columns` lacks, each once, in field order,
+// as the layout shows them: those fields print nothing.
+QStringList missingColumns(const Module1 &layout, const QStringList &columns);
+
 } // namespace formulix

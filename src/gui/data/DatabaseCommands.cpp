@@ -4,6 +4,7 @@
 #include "gui/app/frmEcranPrincipal.h"
 #include "core/files/FileSafety.h"
 #include "core/records/CsvSource.h"
+#include "core/records/ColumnMatch.h"
 #include "core/records/RecordSources.h"
 #include "gui/data/TextTableDialog.h"
 #include "widgets/Units.h"
@@ -157,6 +158,11 @@ void frmEcranPrincipal::showWhoPrints()
         text = QStringLiteral("Valori salvate in schema");
     else if (TabelaAleasa)
         text = QStringLiteral("Nicio inregistrare aleasa");
+    // Fields whose column the table lacks print nothing: the user sees which.
+    if (const RecordCursor *rows = TabelaAleasa ? Data1->recordset() : nullptr) {
+        if (const QStringList missing = missingColumns(m, rows->columnNames()); !missing.isEmpty())
+            text += QStringLiteral(". Campuri fara coloana in tabela %1: %2").arg(m.NumeTabela, missing.join(QStringLiteral(", ")));
+    }
     recordStatus->setText(text);
 }
 

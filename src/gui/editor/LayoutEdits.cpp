@@ -21,6 +21,7 @@ void frmEcranPrincipal::recordEdit(const PendingEdit &edit, const QString &text)
     // Refused, cancelled or nothing to change: no step to undo.
     m_document->recordChange(text, edit.before, edit.selected, shownSelection(),
                              [this](const LayoutState &state, SelectieCamp selected) { showLayout(state, selected); });
+    showWhoPrints();
 }
 
 void frmEcranPrincipal::undoLayout()
@@ -43,6 +44,7 @@ void frmEcranPrincipal::showLayout(const LayoutState &state, SelectieCamp select
     restoreLayout(state, m);
     clearSelection();
     RedeseneazaCampuri();
+    showWhoPrints();
     // The field the step was about is marked again, unless a placement is waiting for its click:
     // marking switches panels, and the armed one must stay.
     const int used = selected.EsteGeneral ? m.usedGen() : m.usedBD();
