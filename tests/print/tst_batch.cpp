@@ -2,6 +2,7 @@
 #include "gui/app/frmEcranPrincipal.h"
 #include "cli/CommandLine.h"
 #include "core/layout/SchemaCodec.h"
+#include "core/records/CsvOptions.h"
 #include "core/page/PngSink.h"
 #include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
@@ -23,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTableView>
 #include <QtTest>
 
@@ -766,6 +768,23 @@ void TestBatch::commandLine_data()
     QTest::newRow("values after =") << QStringList({"--pdf=OUT", "--records=4", "SCHEMA"}) << 0 << 1 << "1 pagina";
     QTest::newRow("a schema on a spreadsheet") << QStringList({"--pdf", "OUT", "--records", "2-4", "SPREADSHEET"}) << 0
                                                << 3 << "3 pagini";
+    // Text tables beside their schemas: a spreadsheet's "Unicode text"; one separated by "|"; the
+    // same with "|" chosen in the window (remembered for the file); one with a long row.
+    QTest::newRow("a spreadsheet's Unicode text") << QStringList({"--pdf", "OUT", "--records", "2-4", "UNICODE"}) << 0
+                                                  << 3 << "3 pagini";
+    QTest::newRow("a separator given") << QStringList({"--pdf", "OUT", "--records", "2-4", "--csv-separator", "|", "PIPED"})
+                                       << 0 << 3 << "3 pagini";
+    QTest::newRow("the separator chosen in the window") << QStringList({"--pdf", "OUT", "--records", "2-4", "CHOSEN"}) << 0
+                                                        << 3 << "3 pagini";
+    QTest::newRow("an encoding given over the mark") << QStringList({"--pdf", "OUT", "--csv-encoding=utf-8", "UNICODE"})
+                                                     << 4 << 0 << "nu este un tabel text";
+    QTest::newRow("a long row told") << QStringList({"--pdf", "OUT", "--records", "2-4", "LONG"}) << 0 << 3
+                                     << "linia 3 are mai multe celule decat coloanele tabelei (4)";
+    QTest::newRow("an unknown encoding") << QStringList({"--pdf", "OUT", "--csv-encoding", "utf-32", "SPREADSHEET"}) << 2 << 0
+                                         << "--csv-encoding ia utf-8, utf-16, windows-1250 sau iso-8859-2, nu utf-32";
+    QTest::newRow("a separator of two characters") << QStringList({"--pdf", "OUT", "--csv-separator", ";;", "SPREADSHEET"})
+                                                   << 2 << 0 << "--csv-separator ia un singur caracter";
+    QTest::newRow("help on text tables") << QStringList({"--help"}) << 0 << 0 << "--csv-separator SEP";
     QTest::newRow("help") << QStringList({"--help"}) << 0 << 0 << "--password PAROLA";
     QTest::newRow("version") << QStringList({"--version"}) << 0 << 0 << "Formulix " FORMULIX_VERSION "\n";
     QTest::newRow("range past the table") << QStringList({"--pdf", "OUT", "--records", "9-12", "SCHEMA"}) << 4 << 0
@@ -819,6 +838,30 @@ void TestBatch::commandLine()
     const QByteArray pupils = readFile(Examples + QStringLiteral("/elevi.csv"));
     const QString database = m_dir->filePath(QStringLiteral("elevi.csv"));
     QVERIFY(writeFile(database, pupils));
+    // The same pupils as other text tables, each with a schema beside it; the program's settings
+    // in a folder of the test's own.
+    const auto schemaOn = [&](const QString &file, const QByteArray &bytes) {
+        Module1 layout = onCsv;
+        layout.CaleBazaDate = file;
+        layout.NumeTabela = QFileInfo(file).completeBaseName();
+        const QString schema = m_dir->filePath(layout.NumeTabela + QStringLiteral(".tip"));
+        return writeFile(m_dir->filePath(file), bytes) && saveSchemaFile(schema, layout) ? schema : QString();
+    };
+    const QByteArray piped = QByteArray(pupils).replace(';', '|');
+    QList<QByteArray> lines = pupils.split('\n');
+    lines[2].insert(lines[2].indexOf('\r'), ";in plus");
+    const QString config = m_dir->filePath(QStringLiteral("config"));
+    {
+        QSettings settings(config + QStringLiteral("/Formulix/Formulix.conf"), QSettings::IniFormat);
+        rememberCsvOptions(settings, m_dir->filePath(QStringLiteral("elevi-ales.txt")),
+                           CsvOptions{CsvOptions::Encoding::Auto, '|', CsvOptions::Header::Auto});
+    }
+    const QString unicode = schemaOn(QStringLiteral("elevi-unicode.txt"),
+                                     readFile(QStringLiteral(FORMULIX_SOURCE_DIR "/tests/fixtures/csv/elevi-unicode.txt")));
+    const QStringList textTables = {spreadsheet, unicode, schemaOn(QStringLiteral("elevi-bara.txt"), piped),
+                                    schemaOn(QStringLiteral("elevi-ales.txt"), piped),
+                                    schemaOn(QStringLiteral("elevi-lung.csv"), lines.join('\n'))};
+    QVERIFY(!textTables.contains(QString()));
     // The folder the program runs from, with other pupils under the same name.
     const QString elsewhere = m_dir->filePath(QStringLiteral("alta"));
     QVERIFY(QDir().mkpath(elsewhere));
@@ -855,7 +898,11 @@ void TestBatch::commandLine()
                                             {"TO_TEMPLATE", m_dir->filePath(QStringLiteral("tot-macheta.pdf"))},
                                             {"ALONE", alone},
                                             {"PIPE", pipe},
-                                            {"SPREADSHEET", spreadsheet}};
+                                            {"SPREADSHEET", spreadsheet},
+                                            {"UNICODE", textTables[1]},
+                                            {"PIPED", textTables[2]},
+                                            {"CHOSEN", textTables[3]},
+                                            {"LONG", textTables[4]}};
     for (QString &argument : arguments) {
         const qsizetype value = argument.indexOf(u'=') + 1; // --option=VALUE
         argument = argument.left(value) + placed.value(argument.mid(value), argument.mid(value));
@@ -868,6 +915,7 @@ void TestBatch::commandLine()
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     run.setProcessEnvironment(environment);
     run.setWorkingDirectory(elsewhere);
     // As a full disk does: the PDF's writes fail part of the way.
@@ -882,7 +930,7 @@ void TestBatch::commandLine()
     const QString err = QString::fromUtf8(run.readAllStandardError());
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), status);
-    QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
+    QVERIFY2((status == 0 ? out + err : err).contains(said), qPrintable(out + err)); // a warning on stderr
     QCOMPARE(QByteArrayList({readFile(spreadsheet), readFile(database), readFile(templateCopy)}), inputs);
     QCOMPARE(readFile(backup), QByteArray("kept"));
     QVERIFY(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("formulix")).isEmpty());
@@ -894,7 +942,7 @@ void TestBatch::commandLine()
         return;
     }
     QCOMPARE(pdfPages(pdf), pages);
-    if (arguments.constLast() == spreadsheet)
+    if (textTables.contains(arguments.constLast()))
         QVERIFY(pdfPageText(pdf, 1).contains(QStringLiteral("Ionescu Maria")));
 }
 
