@@ -56,7 +56,6 @@ private slots:
     void selectionHitOrderAndBounds_data();
     void selectionHitOrderAndBounds();
     void selectionSwitchesPanelsAndButtons();
-    void rightClickWhileArmedPlacesThenSelects();
     void deletesTheSelectedField();
     void editsTheSelectedGeneralText_data();
     void editsTheSelectedGeneralText();
@@ -286,6 +285,12 @@ void TestEditor::placesOneFieldPerArmingOnlyWithAValidSize()
     QCOMPARE(m_model->NrCampuriGen, qint16(2));
     QCOMPARE(m_model->CampuriGen.at(2)->X, qint16(80));
     QCOMPARE(m_model->CampuriGen.at(2)->Y, qint16(100));
+    // A right click while armed places the field, then selects it.
+    m_window->Command1->click();
+    QTest::mouseClick(m_window->Picture1, Qt::RightButton, {}, mmToPixel(m_window->Picture1, QPointF(30.6, 40.6)));
+    QCOMPARE(m_model->NrCampuriGen, qint16(3));
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 3}));
+    QVERIFY(m_window->Label8->isVisible());
     m_window->Command2->click();
     QVERIFY(m_window->Frame1->isHidden());
     QVERIFY(m_window->mnuDefCampBazaDate->isEnabled());
@@ -460,15 +465,6 @@ void TestEditor::selectionSwitchesPanelsAndButtons()
     QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
     QVERIFY(m_window->Label8->isVisible());
     QCOMPARE(m_window->Picture1->printedTexts().size(), 0);
-}
-
-void TestEditor::rightClickWhileArmedPlacesThenSelects()
-{
-    arm(QStringLiteral("Ion"), QStringLiteral("14"));
-    QTest::mouseClick(m_window->Picture1, Qt::RightButton, {}, mmToPixel(m_window->Picture1, QPointF(30.6, 40.6)));
-    QCOMPARE(m_model->NrCampuriGen, qint16(1));
-    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
-    QVERIFY(m_window->Label8->isVisible());
 }
 
 void TestEditor::deletesTheSelectedField()
