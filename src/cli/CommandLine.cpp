@@ -3,6 +3,7 @@
 #include "core/Product.h"
 #include "core/layout/Module1.h"
 #include "core/layout/SchemaCodec.h"
+#include "core/records/CsvOptions.h"
 #include "core/files/FileSafety.h"
 #include "core/pictures/PictureLoader.h"
 #include "printer/Printer.h"
@@ -52,6 +53,11 @@ const Option Table[] = {
      "inlocuieste si un fisier PDF care poate fi doar citit, si imaginile PNG aflate deja in folder"},
     {"--keep-partial", nullptr, Kind::Optional,
      "pastreaza paginile terminate ale unei lucrari oprite intr-un fisier separat"},
+    {"--allow-missing", nullptr, Kind::Optional,
+     "tipareste si cand unele campuri nu au coloana in tabela (raman goale)"},
+    {"--csv-encoding", "COD", Kind::Optional,
+     "codificarea tabelului text (.csv, .txt): utf-8, utf-16, windows-1250 sau iso-8859-2"},
+    {"--csv-separator", "SEP", Kind::Optional, "separatorul celulelor tabelului text: , sau ; sau tab sau alt caracter"},
     {"--help", nullptr, Kind::Answer, "arata acest text"},
     {"--version", nullptr, Kind::Answer, "arata versiunea programului"},
 };
@@ -136,6 +142,10 @@ QString help()
                          "care incepe cu \"-\". Baza de date si tabela sunt cele din schema; o cale relativa\n"
                          "se cauta intai in folderul schemei. Fisierul PDF, sau o imagine PNG, nu poate fi\n"
                          "schema, baza de date sau macheta.\n\n"
+                         "Un tabel text se citeste cu codificarea si separatorul alese pentru el in fereastra,\n"
+                         "altfel cu cele ghicite din continut; --csv-encoding si --csv-separator le inlocuiesc.\n"
+                         "Randurile cu mai multe celule decat coloanele tabelei sunt semnalate, iar celulele\n"
+                         "in plus nu se citesc.\n\n"
                          "Stari la iesire: 0 reusit, 2 optiuni sau interval gresit, 3 schema sau macheta\n"
                          "nu poate fi citita, 4 baza de date, tabela sau o inregistrare, 5 fisierul PDF,\n"
                          "imaginile PNG sau imprimanta.\n");
@@ -234,6 +244,34 @@ std::optional<Given> parse(const QStringList &arguments, QString *error)
     return given;
 }
 
+// The text table's options the run gives, over those remembered for the file; nothing with the
+// reason in `error`.
+std::optional<CsvOptions> parseCsvOptions(const Given &given, QString *error)
+{
+    CsvOptions options;
+    if (given.has("--csv-encoding")) {
+        const QString name = given.value("--csv-encoding");
+        const std::optional<CsvOptions::Encoding> encoding = encodingNamed(name);
+        if (!encoding) {
+            *error = QStringLiteral("--csv-encoding ia utf-8, utf-16, windows-1250 sau iso-8859-2, nu %1").arg(name);
+            return std::nullopt;
+        }
+        options.encoding = *encoding;
+    }
+    if (given.has("--csv-separator")) {
+        const QString separator = given.value("--csv-separator");
+        if (separator == QLatin1String("tab"))
+            options.separator = '\t';
+        else if (separator.size() == 1 && separator.at(0).unicode() < 0x80 && isSeparator(char(separator.at(0).unicode())))
+            options.separator = char(separator.at(0).unicode());
+        else {
+            *error = QStringLiteral("--csv-separator ia un singur caracter ASCII (nu ghilimelele) sau tab, nu %1").arg(separator);
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
 // "all", "N" or "N-M" as a choice of records; nothing when it is none of them.
 std::optional<RecordChoice> parseRecords(const QString &text, int copies)
 {
@@ -326,6 +364,12 @@ int run(const Given &given, RecordChoice choice)
     RecordPages pages(model, pageMm, given.value("--password"));
     if (!pages.open(choice, &error))
         return failWith(RunDatabase, error);
+    // A form printed with fields left blank, or with no page at all, is no success.
+    if (const QStringList missing = pages.missingColumns(); !missing.isEmpty() && !given.has("--allow-missing"))
+        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are coloanele campurilor %2; --allow-missing le tipareste goale")
+                                         .arg(model.NumeTabela, missing.join(QStringLiteral(", "))));
+    if (pages.pageCount() == 0)
+        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are nicio inregistrare de tiparit").arg(model.NumeTabela));
     std::optional<PngSink> images;
     if (!png.isEmpty()) {
         const QStringList there = PngSink::existingPages(png, pages.pageCount());
@@ -415,6 +459,17 @@ int runCommandLine(const QStringList &arguments,
     const std::optional<RecordChoice> choice = parseRecords(records, given->copies);
     if (!choice)
         return failWith(RunUsage, QStringLiteral("--records ia all, N sau N-M (de exemplu 3-5), nu %1").arg(records));
+    const std::optional<CsvOptions> csv = parseCsvOptions(*given, &error);
+    if (!csv)
+        return failWith(RunUsage, error);
+    setCsvOverride(*csv);
+    // The job reads a table more than once (counting, then the pages): each file is told once.
+    setCsvWarningSink([told = QStringList()](const QString &path, const QString &warning) mutable {
+        if (!told.contains(path)) {
+            told.append(path);
+            QTextStream(stderr) << "formulix: " << warning << '\n';
+        }
+    });
     const std::unique_ptr<QCoreApplication> application = makeApplication();
     return run(*given, *choice);
 }

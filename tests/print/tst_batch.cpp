@@ -1,6 +1,8 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "cli/CommandLine.h"
 #include "core/layout/SchemaCodec.h"
+#include "core/records/CsvOptions.h"
 #include "core/page/PngSink.h"
 #include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
@@ -22,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTableView>
 #include <QtTest>
 
@@ -765,6 +768,23 @@ void TestBatch::commandLine_data()
     QTest::newRow("values after =") << QStringList({"--pdf=OUT", "--records=4", "SCHEMA"}) << 0 << 1 << "1 pagina";
     QTest::newRow("a schema on a spreadsheet") << QStringList({"--pdf", "OUT", "--records", "2-4", "SPREADSHEET"}) << 0
                                                << 3 << "3 pagini";
+    // Text tables beside their schemas: a spreadsheet's "Unicode text"; one separated by "|"; the
+    // same with "|" chosen in the window (remembered for the file); one with a long row.
+    QTest::newRow("a spreadsheet's Unicode text") << QStringList({"--pdf", "OUT", "--records", "2-4", "UNICODE"}) << 0
+                                                  << 3 << "3 pagini";
+    QTest::newRow("a separator given") << QStringList({"--pdf", "OUT", "--records", "2-4", "--csv-separator", "|", "PIPED"})
+                                       << 0 << 3 << "3 pagini";
+    QTest::newRow("the separator chosen in the window") << QStringList({"--pdf", "OUT", "--records", "2-4", "CHOSEN"}) << 0
+                                                        << 3 << "3 pagini";
+    QTest::newRow("an encoding given over the mark") << QStringList({"--pdf", "OUT", "--csv-encoding=utf-8", "UNICODE"})
+                                                     << 4 << 0 << "nu este un tabel text";
+    QTest::newRow("a long row told") << QStringList({"--pdf", "OUT", "--records", "2-4", "LONG"}) << 0 << 3
+                                     << "linia 3 are mai multe celule decat coloanele tabelei (4)";
+    QTest::newRow("an unknown encoding") << QStringList({"--pdf", "OUT", "--csv-encoding", "utf-32", "SPREADSHEET"}) << 2 << 0
+                                         << "--csv-encoding ia utf-8, utf-16, windows-1250 sau iso-8859-2, nu utf-32";
+    QTest::newRow("a separator of two characters") << QStringList({"--pdf", "OUT", "--csv-separator", ";;", "SPREADSHEET"})
+                                                   << 2 << 0 << "--csv-separator ia un singur caracter";
+    QTest::newRow("help on text tables") << QStringList({"--help"}) << 0 << 0 << "--csv-separator SEP";
     QTest::newRow("help") << QStringList({"--help"}) << 0 << 0 << "--password PAROLA";
     QTest::newRow("version") << QStringList({"--version"}) << 0 << 0 << "Formulix " FORMULIX_VERSION "\n";
     QTest::newRow("range past the table") << QStringList({"--pdf", "OUT", "--records", "9-12", "SCHEMA"}) << 4 << 0
@@ -818,6 +838,30 @@ void TestBatch::commandLine()
     const QByteArray pupils = readFile(Examples + QStringLiteral("/elevi.csv"));
     const QString database = m_dir->filePath(QStringLiteral("elevi.csv"));
     QVERIFY(writeFile(database, pupils));
+    // The same pupils as other text tables, each with a schema beside it; the program's settings
+    // in a folder of the test's own.
+    const auto schemaOn = [&](const QString &file, const QByteArray &bytes) {
+        Module1 layout = onCsv;
+        layout.CaleBazaDate = file;
+        layout.NumeTabela = QFileInfo(file).completeBaseName();
+        const QString schema = m_dir->filePath(layout.NumeTabela + QStringLiteral(".tip"));
+        return writeFile(m_dir->filePath(file), bytes) && saveSchemaFile(schema, layout) ? schema : QString();
+    };
+    const QByteArray piped = QByteArray(pupils).replace(';', '|');
+    QList<QByteArray> lines = pupils.split('\n');
+    lines[2].insert(lines[2].indexOf('\r'), ";in plus");
+    const QString config = m_dir->filePath(QStringLiteral("config"));
+    {
+        QSettings settings(config + QStringLiteral("/Formulix/Formulix.conf"), QSettings::IniFormat);
+        rememberCsvOptions(settings, m_dir->filePath(QStringLiteral("elevi-ales.txt")),
+                           CsvOptions{CsvOptions::Encoding::Auto, '|', CsvOptions::Header::Auto});
+    }
+    const QString unicode = schemaOn(QStringLiteral("elevi-unicode.txt"),
+                                     readFile(QStringLiteral(FORMULIX_SOURCE_DIR "/tests/fixtures/csv/elevi-unicode.txt")));
+    const QStringList textTables = {spreadsheet, unicode, schemaOn(QStringLiteral("elevi-bara.txt"), piped),
+                                    schemaOn(QStringLiteral("elevi-ales.txt"), piped),
+                                    schemaOn(QStringLiteral("elevi-lung.csv"), lines.join('\n'))};
+    QVERIFY(!textTables.contains(QString()));
     // The folder the program runs from, with other pupils under the same name.
     const QString elsewhere = m_dir->filePath(QStringLiteral("alta"));
     QVERIFY(QDir().mkpath(elsewhere));
@@ -854,7 +898,11 @@ void TestBatch::commandLine()
                                             {"TO_TEMPLATE", m_dir->filePath(QStringLiteral("tot-macheta.pdf"))},
                                             {"ALONE", alone},
                                             {"PIPE", pipe},
-                                            {"SPREADSHEET", spreadsheet}};
+                                            {"SPREADSHEET", spreadsheet},
+                                            {"UNICODE", textTables[1]},
+                                            {"PIPED", textTables[2]},
+                                            {"CHOSEN", textTables[3]},
+                                            {"LONG", textTables[4]}};
     for (QString &argument : arguments) {
         const qsizetype value = argument.indexOf(u'=') + 1; // --option=VALUE
         argument = argument.left(value) + placed.value(argument.mid(value), argument.mid(value));
@@ -867,6 +915,7 @@ void TestBatch::commandLine()
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     run.setProcessEnvironment(environment);
     run.setWorkingDirectory(elsewhere);
     // As a full disk does: the PDF's writes fail part of the way.
@@ -881,7 +930,7 @@ void TestBatch::commandLine()
     const QString err = QString::fromUtf8(run.readAllStandardError());
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), status);
-    QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
+    QVERIFY2((status == 0 ? out + err : err).contains(said), qPrintable(out + err)); // a warning on stderr
     QCOMPARE(QByteArrayList({readFile(spreadsheet), readFile(database), readFile(templateCopy)}), inputs);
     QCOMPARE(readFile(backup), QByteArray("kept"));
     QVERIFY(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("formulix")).isEmpty());
@@ -893,7 +942,7 @@ void TestBatch::commandLine()
         return;
     }
     QCOMPARE(pdfPages(pdf), pages);
-    if (arguments.constLast() == spreadsheet)
+    if (textTables.contains(arguments.constLast()))
         QVERIFY(pdfPageText(pdf, 1).contains(QStringLiteral("Ionescu Maria")));
 }
 
@@ -918,14 +967,16 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     const QStringList values = {QStringLiteral("17.09.2010"), QStringLiteral("Țurcanu Ioana"), QStringLiteral("România"),
                                 QStringLiteral("Berkeley Gardens") + lineBreak + QStringLiteral("12 Brewery")};
     const QString database = m_dir->filePath(file);
-    if (file.endsWith(QStringLiteral(".csv"))) {
-        QStringList quoted = values;
-        quoted.last() = u'"' + quoted.last() + u'"';
-        QVERIFY(writeFile(database, (columns.join(u';') + u'\n' + quoted.join(u';') + u'\n').toUtf8()));
-    } else {
+    const auto makeDatabase = [&](bool withRow) {
+        QFile::remove(database);
+        if (file.endsWith(QStringLiteral(".csv"))) {
+            QStringList quoted = values;
+            quoted.last() = u'"' + quoted.last() + u'"';
+            return writeFile(database, (columns.join(u';') + u'\n' + (withRow ? quoted.join(u';') + u'\n' : QString())).toUtf8());
+        }
         Jet4Writer writer(database);
-        if (file.endsWith(QStringLiteral(".accdb")))
-            QVERIFY(writer.setRelease(Jet4Writer::Release::Access2007));
+        if (file.endsWith(QStringLiteral(".accdb")) && !writer.setRelease(Jet4Writer::Release::Access2007))
+            return false;
         QList<Jet4Column> definition;
         QList<Jet4Value> row;
         for (int i = 0; i < columns.size(); ++i) {
@@ -933,8 +984,9 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
             definition.append({columns.at(i), memo ? Jet4Type::Memo : Jet4Type::Text, 50});
             row.append(values.at(i));
         }
-        QVERIFY(writer.beginTable(QStringLiteral("elevi"), definition) && writer.addRow(row) && writer.finish());
-    }
+        return writer.beginTable(QStringLiteral("elevi"), definition) && (!withRow || writer.addRow(row)) && writer.finish();
+    };
+    QVERIFY(makeDatabase(true));
     Module1 layout;
     layout.CaleBazaDate = database;
     layout.NumeTabela = QStringLiteral("elevi");
@@ -960,11 +1012,25 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     QVERIFY2(m_window->recordStatus->text().endsWith(QStringLiteral("Campuri fara coloana in tabela elevi: Clasa")),
              qPrintable(m_window->recordStatus->text()));
 
+    // The export names the field without a column before it starts; "Nu" stops it.
     const QString pdf = m_dir->filePath(QStringLiteral("elevi.pdf"));
-    QProcess run;
-    run.start(QStringLiteral(FORMULIX_BINARY), {QStringLiteral("--pdf"), pdf, schema});
-    QVERIFY(run.waitForFinished(60000));
-    QCOMPARE(run.exitCode(), 0);
+    DialogSeam::reset();
+    MessageBox::queueAnswer(MessageBox::Answer::No);
+    exportPdf(job(RecordChoice::All), QFileInfo(pdf).fileName());
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(!MessageBox::shown().isEmpty() && MessageBox::shown().constFirst().text.contains(QStringLiteral("Clasa")));
+
+    // The command line refuses such a layout unless told to print the field blank.
+    const auto commandLine = [&](const QStringList &options) {
+        QProcess run;
+        run.start(QStringLiteral(FORMULIX_BINARY), options + QStringList{QStringLiteral("--pdf"), pdf, schema});
+        run.waitForFinished(60000);
+        return std::make_pair(run.exitCode(), QString::fromUtf8(run.readAllStandardError()));
+    };
+    const auto refused = commandLine({});
+    QCOMPARE(refused.first, int(RunDatabase));
+    QVERIFY2(refused.second.contains(QStringLiteral("Clasa")) && !QFile::exists(pdf), qPrintable(refused.second));
+    QCOMPARE(commandLine({QStringLiteral("--allow-missing")}).first, 0);
     const QString text = pdfPageText(pdf, 1);
     for (const QString &value : values.mid(0, 3))
         QVERIFY2(text.contains(value), qPrintable(text));
@@ -980,6 +1046,11 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     const QPointF first = at(QStringLiteral("Berkeley")), second = at(QStringLiteral("12"));
     QVERIFY2(first.x() >= 0 && second.x() >= 0, qPrintable(words));
     QVERIFY2(qAbs(first.x() - second.x()) < 1 && second.y() - first.y() > 8 && second.y() - first.y() < 20, qPrintable(words));
+    // No record at all is no success either: no PDF of no page.
+    QVERIFY(makeDatabase(false) && QFile::remove(pdf));
+    const auto empty = commandLine({QStringLiteral("--allow-missing")});
+    QCOMPARE(empty.first, int(RunDatabase));
+    QVERIFY2(!QFile::exists(pdf), qPrintable(empty.second));
 }
 
 void TestBatch::imagesFromTheWindow_data()

@@ -4,6 +4,8 @@
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/records/ColumnMatch.h"
+#include "core/records/RecordSource.h"
 #include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
 #include "core/files/FileSafety.h"
@@ -169,6 +171,31 @@ QString frmEcranPrincipal::pagesLeftInFolder(const PageSink &sink, qint64 total)
         .arg(sink.destination(), pages, PngSink::pageSpan(done, total));
 }
 
+std::optional<JobRequest> frmEcranPrincipal::askJob(BatchPrintDialog::Purpose purpose)
+{
+    std::optional<JobRequest> request = BatchPrintDialog::ask(this, purpose, tableRecordCount(), gridSelection());
+    if (request && !goOnWithoutColumns(request->choice))
+        request.reset();
+    return request;
+}
+
+bool frmEcranPrincipal::goOnWithoutColumns(const RecordChoice &choice)
+{
+    // Only pages that read the table's records can lack its columns.
+    const RecordChoice read = currentRecordRead(choice);
+    const RecordCursor *rows = TabelaAleasa ? Data1->recordset() : nullptr;
+    if (!rows || read.kind == RecordChoice::Current || read.kind == RecordChoice::Calibration)
+        return true;
+    const QStringList missing = missingColumns(m, rows->columnNames());
+    if (missing.isEmpty())
+        return true;
+    return MessageBox::question(this, applicationTitle(),
+                                QStringLiteral("Tabela %1 nu are coloanele campurilor %2: acestea vor ramane goale pe "
+                                               "fiecare pagina. Continuati?")
+                                    .arg(m.NumeTabela, missing.join(QStringLiteral(", "))))
+        == MessageBox::Answer::Yes;
+}
+
 bool frmEcranPrincipal::refuseSecondJob()
 {
     // The progress box lets events through: a second job asked for meanwhile (the preview's
@@ -220,8 +247,7 @@ void frmEcranPrincipal::printRecords()
         return;
     if (!TabelaAleasa)
         return;
-    const std::optional<JobRequest> request =
-        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Print, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Print);
     if (!request)
         return;
     // "Print to file" in the print dialog is an export like "Exporta PDF...", under its rules.
@@ -246,8 +272,7 @@ void frmEcranPrincipal::showPreview()
 {
     if (refuseSecondJob())
         return;
-    const std::optional<JobRequest> request = BatchPrintDialog::ask(
-        this, BatchPrintDialog::Purpose::Preview, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Preview);
     if (!request)
         return;
     QString error;
@@ -284,8 +309,7 @@ void frmEcranPrincipal::exportPdf()
 {
     if (refuseSecondJob())
         return;
-    const std::optional<JobRequest> request =
-        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Pdf, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Pdf);
     if (!request)
         return;
     CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
@@ -303,8 +327,7 @@ void frmEcranPrincipal::exportPng()
 {
     if (refuseSecondJob())
         return;
-    const std::optional<JobRequest> request =
-        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Png, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Png);
     if (!request)
         return;
     CommonDialog1.prepare(QString());
