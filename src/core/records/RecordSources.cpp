@@ -1,5 +1,8 @@
 #include "core/records/RecordSources.h"
 
+#include "core/records/OdsSource.h"
+#include "core/records/XlsxSource.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +13,8 @@ const QList<SourceKind> &sourceKinds()
 {
     // One line a kind. Kinds told by content come before those known by their extension alone.
     static const QList<SourceKind> kinds = {
+        xlsxSourceKind(),
+        odsSourceKind(),
     };
     return kinds;
 }
