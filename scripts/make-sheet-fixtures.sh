@@ -3,8 +3,9 @@
 # Formulix: LibreOffice converts CSV tables (examples/elevi.csv and tipuri.csv beside the
 # fixtures) to .xlsx and .ods with typed cells and saves a password-protected .ods; openpyxl
 # writes registru.xlsx and mac1904.xlsx, and LibreOffice saves registru.xlsx as registru.ods.
-# parola.xlsx is the container of a password-protected workbook, written by the Python below. The tests expect what these files hold: after
-# regenerating, run tst_sheets.
+# parola.xlsx is the container a password-protected workbook is kept in, written by the Python
+# below (LibreOffice cannot save one from the command line). The tests expect what these files
+# hold: after regenerating, run tst_sheets.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$ROOT/scripts/packages.sh"

@@ -588,7 +588,7 @@ void XlsxRows::appendValue(Row &row, Type type, int style)
     case Type::Shared: {
         if (m_value.isEmpty())
             return;
-        const qint64 index = parseCount(m_value);
+        const qint64 index = parseCount(QStringView(m_value).trimmed());
         std::string_view text;
         if (index < 0 || !m_strings.get(index, &text)) {
             damaged(!m_strings.why().isEmpty()
