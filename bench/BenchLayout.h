@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Module1.h"
+#include "core/layout/Module1.h"
 
 namespace formulix::bench {
 

@@ -10,10 +10,10 @@
 //   bench_batch                        the whole run
 //   bench_batch --job DB N OUT.pdf     (child) N records to OUT.pdf; prints its peak in kB
 #include "BenchSupport.h"
-#include "platform/Printer.h"
-#include "print/RecordPages.h"
-#include "app/frmEcranPrincipal.h"
-#include "platform/Dialogs.h"
+#include "printer/Printer.h"
+#include "core/page/RecordPages.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "widgets/Dialogs.h"
 #include "support/Images.h"
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"

@@ -5,9 +5,9 @@
 // bare loop reading the file's lines with QFile; and a table of 10,000 columns and 2,000 rows
 // shown in the record window's grid, against the same loop over its lines.
 #include "BenchSupport.h"
-#include "platform/AccessDatabase.h"
-#include "platform/DataControl.h"
-#include "platform/DataGrid.h"
+#include "core/records/RecordSources.h"
+#include "widgets/DataControl.h"
+#include "widgets/DataGrid.h"
 #include "support/Jet4Writer.h"
 
 #include <QApplication>
@@ -86,9 +86,9 @@ bool runExport(const QString &exporter, const QString &path, const QString &outp
 }
 
 // Every row read, each cell's text made; returns the rows.
-qint64 readEverything(const QString &path, std::unique_ptr<RecordSet> *keep = nullptr, const QString &table = Table)
+qint64 readEverything(const QString &path, std::unique_ptr<RecordCursor> *keep = nullptr, const QString &table = Table)
 {
-    const auto database = AccessDatabase::open(path);
+    const auto database = openRecordSource(path);
     auto records = database ? database->openTable(table) : nullptr;
     if (!records)
         return -1;
@@ -110,7 +110,7 @@ qint64 readEverything(const QString &path, std::unique_ptr<RecordSet> *keep = nu
 double firstRecordMs(const QString &path, const QString &table)
 {
     return medianMs(21, [&] {
-        const auto database = AccessDatabase::open(path);
+        const auto database = openRecordSource(path);
         const auto records = database ? database->openTable(table) : nullptr;
         if (!records || records->fetchMore(1) != 1 || records->text(0, 0).isEmpty())
             qFatal("cannot read the first record of %s", qPrintable(path));
@@ -200,7 +200,7 @@ int main(int argc, char *argv[])
         return 1;
     const double exportMb = QFileInfo(exported).size() / 1048576.0;
     const qint64 before = residentKb();
-    std::unique_ptr<RecordSet> kept;
+    std::unique_ptr<RecordCursor> kept;
     if (readEverything(path, &kept) != Rows) {
         QTextStream(stderr) << "the table did not read back whole\n";
         return 1;
@@ -225,7 +225,7 @@ int main(int argc, char *argv[])
     // Neither keeps what it has read, as a print job of every record does not.
     qint64 csvRows = 0;
     const double csvAll = medianMs(5, [&] {
-        const auto database = AccessDatabase::open(exported);
+        const auto database = openRecordSource(exported);
         const auto records = database ? database->openTable(csvTable) : nullptr;
         while (records && !records->allRead() && !records->failed()) {
             records->fetchMore(4096);

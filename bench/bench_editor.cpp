@@ -3,8 +3,8 @@
 // same run.
 #include "BenchLayout.h"
 #include "BenchSupport.h"
-#include "app/frmEcranPrincipal.h"
-#include "platform/TextPainter.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "core/text/TextPainter.h"
 
 #include <QApplication>
 #include <QMouseEvent>

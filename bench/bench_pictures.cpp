@@ -10,8 +10,8 @@
 //   bench_pictures --load <file>    (child) loads one and prints its peak memory and its
 //                                   resident memory before loading, in kB
 #include "BenchSupport.h"
-#include "platform/PictureBox.h"
-#include "platform/PictureLoader.h"
+#include "widgets/PictureBox.h"
+#include "core/pictures/PictureLoader.h"
 #include "support/Scans.h"
 #include "support/TestSupport.h"
 

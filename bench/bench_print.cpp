@@ -2,8 +2,8 @@
 // run in the same process drawing the same 250 texts.
 #include "BenchLayout.h"
 #include "BenchSupport.h"
-#include "app/frmEcranPrincipal.h"
-#include "platform/Printer.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "printer/Printer.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -3,7 +3,7 @@
 // dpi in a TIFF loaded for the canvas against a full QImageReader decode (goal: at most 0.5
 // times), each in the same run.
 #include "BenchSupport.h"
-#include "platform/PictureLoader.h"
+#include "core/pictures/PictureLoader.h"
 
 #include <QApplication>
 #include <QBuffer>

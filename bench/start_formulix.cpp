@@ -1,5 +1,5 @@
 // Starts Formulix exactly as main() does and quits at the first idle moment.
-#include "app/Application.h"
+#include "gui/app/Application.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,7 +1,7 @@
 // Writes the example schema for certificat.jpg: the school and the director as general fields,
 // a pupil's name, birth date, locality and the 13 digits of the personal number (one box each)
 // from the table Elevi of elevi.mdb.
-#include "model/SchemaCodec.h"
+#include "core/layout/SchemaCodec.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

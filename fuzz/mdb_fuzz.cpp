@@ -1,11 +1,12 @@
-// Any bytes as an Access database (or, built as csv_fuzz, as a CSV table), through the whole open path: the catalog, then every table's
-// columns and every row's values as text. A CSV row never holds more characters than the longest
+// Any bytes as an Access database (or, built as csv_fuzz, xlsx_fuzz or ods_fuzz, as a CSV table
+// or a workbook), through the whole open path: the catalog, then every table's columns and
+// every row's values as text. A CSV row never holds more characters than the longest
 // line the reader takes has bytes. libmdb is linked as Debian built it, so only the
 // engine carries the fuzzer's instrumentation; a crash or a hang inside libmdb still stops the
 // run. libmdb reports damage on stderr, so run with -close_fd_mask=2.
 
-#include "platform/AccessDatabase.h"
-#include "platform/CsvReader.h"
+#include "core/records/RecordSources.h"
+#include "core/records/CsvReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     QString error;
-    const auto database = AccessDatabase::open(path, &error);
+    const auto database = openRecordSource(path, &error);
     if (!database) {
         if (error.isEmpty()) // a failure always says why
             std::abort();

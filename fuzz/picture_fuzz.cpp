@@ -2,7 +2,7 @@
 // the pixel budget and to a sane real size; a refusal must say why. Anything else aborts so the
 // fuzzer keeps the input.
 
-#include "platform/PictureLoader.h"
+#include "core/pictures/PictureLoader.h"
 
 #include <cstdint>
 #include <cstdlib>

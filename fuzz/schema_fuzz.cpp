@@ -1,7 +1,7 @@
 // Any bytes through the schema reader. What it accepts must fit the tables and write back to
 // the very records it was read from; anything else aborts so the fuzzer keeps the input.
 
-#include "model/SchemaCodec.h"
+#include "core/layout/SchemaCodec.h"
 
 #include <cstdint>
 #include <cstdlib>

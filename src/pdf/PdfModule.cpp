@@ -1,5 +1,5 @@
 // The module that reads PDF forms with poppler (see platform/PdfModule.h).
-#include "platform/PdfModule.h"
+#include "core/pictures/PdfModule.h"
 
 #include <poppler-qt6.h>
 // The page dictionary itself, for what the Qt interface does not read.

@@ -1,9 +1,9 @@
-#include "app/Application.h"
-#include "app/frmAjutor.h"
-#include "app/frmEcranPrincipal.h"
+#include "gui/app/Application.h"
+#include "gui/app/frmAjutor.h"
+#include "gui/app/frmEcranPrincipal.h"
 #include "support/WindowTest.h"
-#include "platform/TextBox.h"
-#include "platform/Units.h"
+#include "widgets/TextBox.h"
+#include "widgets/Units.h"
 
 #include <QAbstractButton>
 #include <QAction>

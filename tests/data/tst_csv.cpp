@@ -1,4 +1,4 @@
-#include "platform/AccessDatabase.h"
+#include "core/records/RecordSources.h"
 #include "support/TestSupport.h"
 
 #include <QRandomGenerator>
@@ -81,7 +81,7 @@ void TestCsv::tablesReadAsWritten()
     QElapsedTimer timer;
     timer.start();
     QString error;
-    const auto database = AccessDatabase::open(path, &error);
+    const auto database = openRecordSource(path, &error);
     QVERIFY2(database, qPrintable(error));
     QCOMPARE(database->tableNames(), QStringList{QStringLiteral("Clasa a VIII-a")});
     const auto records = database->openTable(QStringLiteral("clasa a viii-a"), &error);
@@ -126,7 +126,7 @@ void TestCsv::faultsNameTheFileOrLine()
     QFETCH(int, rowsBefore);
     const QString path = write(QStringLiteral("stricat.txt"), bytes);
     QString error;
-    const auto database = AccessDatabase::open(path, &error);
+    const auto database = openRecordSource(path, &error);
     if (!opening.isEmpty()) {
         QVERIFY(!database);
         QVERIFY2(error.contains(opening) && error.contains(path), qPrintable(error));
@@ -156,7 +156,7 @@ void TestCsv::filesThatCannotBeReadSayWhy()
     const QString path = m_dir.filePath(QStringLiteral("elevi.csv"));
     QFile::remove(path); // what a failed row left
     QString error;
-    const auto open = [&] { QVERIFY(!AccessDatabase::open(path, &error)); };
+    const auto open = [&] { QVERIFY(!openRecordSource(path, &error)); };
     if (kind == QLatin1String("fifo")) {
         QVERIFY2(endsWithoutWaitingOnFifo(path, open), "the FIFO held the open");
     } else if (kind == QLatin1String("folder")) {
@@ -178,7 +178,7 @@ void TestCsv::longFileReadsOnDemand()
     for (int i = 0; i < 200000; ++i)
         bytes += QByteArray::number(i) + ",\"Elev " + QByteArray::number(i) + "\"\n";
     const QString path = write(QStringLiteral("mare.csv"), bytes);
-    const auto database = AccessDatabase::open(path);
+    const auto database = openRecordSource(path);
     QVERIFY(database);
     const auto records = database->openTable(QStringLiteral("mare"));
     QVERIFY(records);
@@ -219,7 +219,7 @@ void TestCsv::mutatedFilesNeverCrashOrHang()
             }
         }
         const QString path = write(QStringLiteral("mutat.csv"), bytes);
-        const auto database = AccessDatabase::open(path);
+        const auto database = openRecordSource(path);
         if (!database)
             continue;
         const auto records = database->openTable(QStringLiteral("mutat"));

@@ -2,8 +2,8 @@
 // case needs; the real Access files beside the project check that what Access wrote reads the
 // same; mutated copies of both must never crash or hang the reader.
 
-#include "platform/AccessDatabase.h"
-#include "platform/AccessFormat.h"
+#include "core/records/RecordSources.h"
+#include "core/records/AccessFormat.h"
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 
@@ -132,7 +132,7 @@ private slots:
 
 private:
     QString fixture(const QString &name) const { return m_dir.filePath(name); }
-    std::unique_ptr<RecordSet> openAll(const QString &path, const QString &table,
+    std::unique_ptr<RecordCursor> openAll(const QString &path, const QString &table,
                                        const QString &password = QString());
     // What the real files' database passwords are.
     static QString passwordOf(const QString &file)
@@ -244,10 +244,10 @@ void TestDatabase::init()
     QLocale::setDefault(QLocale(QLocale::Romanian, QLocale::Romania));
 }
 
-std::unique_ptr<RecordSet> TestDatabase::openAll(const QString &path, const QString &table, const QString &password)
+std::unique_ptr<RecordCursor> TestDatabase::openAll(const QString &path, const QString &table, const QString &password)
 {
     QString error;
-    const auto database = AccessDatabase::open(path, &error, password);
+    const auto database = openRecordSource(path, &error, password);
     if (!database) {
         qWarning("%s", qPrintable(error));
         return nullptr;
@@ -410,7 +410,7 @@ void TestDatabase::values()
 void TestDatabase::lazyReading()
 {
     // rare-guid.mdb's definition of Mare claims 7 rows: the rows are counted by reading them.
-    const auto database = AccessDatabase::open(fixture(QStringLiteral("rare-guid.mdb")));
+    const auto database = openRecordSource(fixture(QStringLiteral("rare-guid.mdb")));
     QVERIFY(database);
     const auto records = database->openTable(QStringLiteral("Mare"));
     QVERIFY(records);
@@ -444,8 +444,8 @@ void TestDatabase::accdbReadsAsItsMdbTwin()
 {
     QFETCH(QString, file);
     QString error;
-    const auto twin = AccessDatabase::open(fixture(QStringLiteral("scoala.mdb")));
-    const auto database = AccessDatabase::open(fixture(file), &error);
+    const auto twin = openRecordSource(fixture(QStringLiteral("scoala.mdb")));
+    const auto database = openRecordSource(fixture(file), &error);
     QVERIFY2(twin && database, qPrintable(error));
     QCOMPARE(database->tableNames(), twin->tableNames());
     for (const QString &table : twin->tableNames()) {
@@ -508,7 +508,7 @@ void TestDatabase::openFails()
     else if (kind == QLatin1String("missing"))
         path = fixture(QStringLiteral("missing.mdb"));
     QString error, why;
-    const auto open = [&] { QVERIFY(!AccessDatabase::open(path, &error)); };
+    const auto open = [&] { QVERIFY(!openRecordSource(path, &error)); };
     if (kind == QLatin1String("fifo"))
         QVERIFY2(endsWithoutWaitingOnFifo(path, open), "the FIFO held the open");
     else if (kind == QLatin1String("unreadable") && !(writeFile(path, bytes) && withoutReadPermission(path, open, &why)))
@@ -610,9 +610,9 @@ void TestDatabase::writtenPasswords()
         QVERIFY2(writer.finish(&error), qPrintable(error));
     }
 
-    using Failure = AccessDatabase::OpenFailure;
+    using Failure = OpenFailure;
     Failure failure = Failure::None;
-    const auto withoutPassword = AccessDatabase::open(path, &error, QString(), &failure);
+    const auto withoutPassword = openRecordSource(path, &error, QString(), &failure);
     if (password.isEmpty()) {
         QVERIFY2(withoutPassword, qPrintable(error));
         QCOMPARE(failure, Failure::None);
@@ -626,12 +626,12 @@ void TestDatabase::writtenPasswords()
     for (const QString &wrong : {password.toUpper(), password.toLower(), password.chopped(1), password + u'x'}) {
         if (wrong == password)
             continue;
-        QVERIFY(!AccessDatabase::open(path, &error, wrong, &failure));
+        QVERIFY(!openRecordSource(path, &error, wrong, &failure));
         QCOMPARE(failure, Failure::WrongPassword);
         QCOMPARE(error, QStringLiteral("Parola pentru baza de date %1 nu este corecta.").arg(path));
     }
 
-    const auto database = AccessDatabase::open(path, &error, password, &failure);
+    const auto database = openRecordSource(path, &error, password, &failure);
     QVERIFY2(database, qPrintable(error));
     QCOMPARE(failure, Failure::None);
     if (created != 0) {
@@ -683,7 +683,7 @@ void TestDatabase::openTableFails()
     const QString path = fixture(QStringLiteral("damaged.mdb"));
     QVERIFY(writeFile(path, file));
 
-    const auto database = AccessDatabase::open(path);
+    const auto database = openRecordSource(path);
     QVERIFY(database);
     QString error;
     QVERIFY(!database->openTable(table, &error));
@@ -714,7 +714,7 @@ void TestDatabase::fileChangesWhileOpen()
     QFile::remove(path);
     QVERIFY(QFile::copy(fixture(QStringLiteral("scoala.mdb")), path));
 
-    const auto database = AccessDatabase::open(path);
+    const auto database = openRecordSource(path);
     QVERIFY(database);
     const auto reading = database->openTable(QStringLiteral("Mare"));
     QVERIFY(reading);
@@ -794,7 +794,7 @@ void TestDatabase::realTables()
     QFETCH(int, nulls);
     QFETCH(QString, tables);
     QString error;
-    const auto database = AccessDatabase::open(QDir(m_shared).filePath(file), &error, passwordOf(file));
+    const auto database = openRecordSource(QDir(m_shared).filePath(file), &error, passwordOf(file));
     QVERIFY2(database, qPrintable(error));
     if (!tables.isEmpty())
         QCOMPARE(database->tableNames().join(u'|'), tables);
@@ -861,7 +861,7 @@ void TestDatabase::mutatedFilesNeverCrashOrHang()
         QVERIFY(writeFile(path, cases.at(n)));
         const QString problem = withinSeconds(10, QStringLiteral("mutated file %1").arg(n), [&] {
             QString error;
-            const auto database = AccessDatabase::open(path, &error);
+            const auto database = openRecordSource(path, &error);
             if (!database)
                 return error.isEmpty() ? QStringLiteral("open failed without a reason") : QString();
             for (const QString &table : database->tableNames()) {

@@ -1,11 +1,11 @@
 #include "support/Jet4Writer.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
-#include "data/frmSelectie.h"
-#include "platform/AccessDatabase.h"
-#include "platform/DataControl.h"
-#include "platform/DataGrid.h"
-#include "platform/Units.h"
+#include "gui/data/frmSelectie.h"
+#include "core/records/RecordSources.h"
+#include "widgets/DataControl.h"
+#include "widgets/DataGrid.h"
+#include "widgets/Units.h"
 
 #include <QAction>
 #include <QApplication>
@@ -181,7 +181,8 @@ void TestRecords::loadingListsEveryTable()
     QCOMPARE(shown[0].title, QStringLiteral("Formulix"));
     QCOMPARE(shown[0].text, QStringLiteral("Selectati tabela din care preluati date!"));
     const CommonDialog::Shown dialog = CommonDialog::shown().constLast();
-    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb|Tabele text|*.csv;*.txt"));
+    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb|Registre Excel|*.xlsx|Registre OpenDocument|*.ods|"
+                                          "Tabele text|*.csv;*.txt"));
     QVERIFY(!dialog.save);
     QVERIFY(InputBox::shown().isEmpty()); // no password to ask for
 }

@@ -1,6 +1,5 @@
 #include "core/records/RecordSources.h"
 #include "core/records/SheetCursor.h"
-#include "platform/AccessDatabase.h"
 #include "support/TestSupport.h"
 #include "support/Workbooks.h"
 
@@ -155,7 +154,7 @@ void TestSheets::convertedTablesMatchTheCsv()
     // LibreOffice made them from the demo table, its dates as dates and its numbers as numbers.
     QFETCH(QString, file);
     QString error;
-    const auto csv = AccessDatabase::open(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/elevi.csv"), &error);
+    const auto csv = openRecordSource(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/elevi.csv"), &error);
     QVERIFY2(csv, qPrintable(error));
     const auto expected = csv->openTable(QStringLiteral("elevi"), &error);
     QVERIFY2(expected, qPrintable(error));

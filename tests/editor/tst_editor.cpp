@@ -1,11 +1,11 @@
 #include "support/Images.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
-#include "app/frmEcranPrincipal.h"
-#include "editor/frmMutaCamp.h"
-#include "platform/PictureLoader.h"
-#include "platform/TextPainter.h"
-#include "platform/Units.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "gui/editor/frmMutaCamp.h"
+#include "core/pictures/PictureLoader.h"
+#include "core/text/TextPainter.h"
+#include "widgets/Units.h"
 
 #include <QAction>
 #include <QApplication>

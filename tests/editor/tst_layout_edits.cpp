@@ -2,10 +2,10 @@
 #include "support/Images.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
-#include "app/frmEcranPrincipal.h"
-#include "editor/frmMutaCamp.h"
-#include "model/SchemaCodec.h"
-#include "print/frmPozitie.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "gui/editor/frmMutaCamp.h"
+#include "core/layout/SchemaCodec.h"
+#include "gui/print/frmPozitie.h"
 
 #include <QAction>
 #include <QApplication>

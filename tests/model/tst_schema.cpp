@@ -1,4 +1,5 @@
-#include "model/SchemaCodec.h"
+#include "core/layout/Document.h"
+#include "core/layout/SchemaCodec.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -101,6 +102,7 @@ private slots:
     void saveRespectsWhatIsThere_data();
     void saveRespectsWhatIsThere();
     void mutatedFiles();
+    void documentKnowsItsSavedState();
 };
 
 void TestSchema::encodeBytes_data()
@@ -557,6 +559,34 @@ void TestSchema::findsTheSchemasDatabase()
     const QString result = findSchemaDatabase(stored, schema);
     QDir::setCurrent(before);
     QCOMPARE(result, found.isEmpty() ? QString() : QFileInfo(dir.filePath(found)).absoluteFilePath());
+}
+
+// Without a window: a change is one step; undone back to the saved layout it is no change, and
+// the orientation, which the file does not keep, is none either.
+void TestSchema::documentKnowsItsSavedState()
+{
+    Module1 model;
+    Document document(model);
+    QVERIFY(!document.hasUnsavedChanges());
+    const auto show = [&model](const LayoutState &state, SelectieCamp) { restoreLayout(state, model); };
+    const auto change = [&](auto edit) {
+        const LayoutState before = captureLayout(model);
+        edit();
+        document.recordChange(QStringLiteral("pas"), before, {}, {}, show);
+    };
+    change([&] { model.NrCampuriGen = 1, model.CampuriGen.at(1)->Text = QStringLiteral("Nume"); });
+    QVERIFY(document.hasUnsavedChanges());
+    document.markSaved();
+    QVERIFY(!document.hasUnsavedChanges());
+    change([&] { model.CampuriGen.at(1)->X = 40; });
+    change([] {}); // nothing changed: no step
+    QCOMPARE(document.history()->count(), 2);
+    QVERIFY(document.hasUnsavedChanges());
+    document.history()->undo();
+    QVERIFY(!document.hasUnsavedChanges());
+    QCOMPARE(model.CampuriGen.at(1)->X, qint16(0));
+    change([&] { model.Orientare = 2; });
+    QVERIFY(!document.hasUnsavedChanges());
 }
 
 QTEST_GUILESS_MAIN(TestSchema)

@@ -1,8 +1,8 @@
 #include "support/Images.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
-#include "app/frmEcranPrincipal.h"
-#include "model/SchemaCodec.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "core/layout/SchemaCodec.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "platform/Dialogs.h"
-#include "platform/PictureBox.h"
-#include "platform/TextRules.h"
+#include "widgets/Dialogs.h"
+#include "widgets/PictureBox.h"
+#include "core/text/TextRules.h"
 
 #include <QApplication>
 #include <QPainter>

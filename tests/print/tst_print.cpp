@@ -1,7 +1,7 @@
-#include "app/frmEcranPrincipal.h"
-#include "print/frmPozitie.h"
-#include "platform/Printer.h"
-#include "platform/TextPainter.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "gui/print/frmPozitie.h"
+#include "printer/Printer.h"
+#include "core/text/TextPainter.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
 

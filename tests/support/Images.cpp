@@ -1,6 +1,6 @@
 #include "Images.h"
 
-#include "platform/PictureBox.h"
+#include "widgets/PictureBox.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "app/frmEcranPrincipal.h"
-#include "platform/Dialogs.h"
-#include "platform/Units.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "widgets/Dialogs.h"
+#include "widgets/Units.h"
 
 #include <QAction>
 #include <QDeadlineTimer>

@@ -3,7 +3,7 @@
 #include "support/Images.h"
 #include "support/TestSupport.h"
 
-#include "platform/Dialogs.h"
+#include "widgets/Dialogs.h"
 
 #include <QTest>
 

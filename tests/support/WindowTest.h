@@ -2,8 +2,8 @@
 // A test program whose every function starts on a fresh main window over a fresh model, with a
 // temporary folder, all gone when the function ends.
 
-#include "app/frmEcranPrincipal.h"
-#include "model/Module1.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "core/layout/Module1.h"
 
 #include <QObject>
 #include <QSize>

@@ -1,7 +1,7 @@
 #pragma once
 // A spreadsheet cell's value as text, as the spreadsheet shows it, under the regional settings
 // in force when the sheet was opened (the decimal separator and minus sign as Access values get
-// them, see platform/AccessFormat.h).
+// them, see AccessFormat.h).
 //
 // - A number in the General format: rounded to 15 significant digits as spreadsheets show it
 //   (0.1+0.2 is "0.3", 1e20 "1e+20"), no float noise, no group separators.
@@ -19,7 +19,7 @@
 // - Yes/no as "Da"/"Nu", as the Access yes/no columns read in this program; so too a number
 //   under a yes/no style (0 is "Nu").
 
-#include "platform/AccessFormat.h"
+#include "core/records/AccessFormat.h"
 
 #include <QDate>
 #include <QStringView>

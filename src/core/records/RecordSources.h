@@ -30,6 +30,11 @@ std::unique_ptr<RecordSource> openRecordSource(const QString &path, QString *err
                                                const QString &password = QString(),
                                                OpenFailure *failure = nullptr);
 
+// The file dialog's filter: one entry a kind, "Access Date|*.mdb;*.accdb|...".
+QString sourceFileFilter();
+// A file of a name some kind reads (any case: ELEVI.MDB, as a Windows machine names it).
+bool isSourceFileName(const QString &path);
+
 // The kind a file is taken for (content first, then extension), or nullptr.
 const SourceKind *sourceKindOf(const QString &path);
 

@@ -1,6 +1,6 @@
 #include "core/records/ZipArchive.h"
 
-#include "platform/FileSafety.h"
+#include "core/files/FileSafety.h"
 
 #include <QDir>
 #include <QFile>

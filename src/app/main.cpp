@@ -1,6 +1,0 @@
-#include "app/Application.h"
-
-int main(int argc, char *argv[])
-{
-    return formulix::runFormulix(argc, argv);
-}

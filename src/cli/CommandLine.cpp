@@ -1,0 +1,345 @@
+#include "cli/CommandLine.h"
+
+#include "core/Product.h"
+#include "core/layout/Module1.h"
+#include "core/layout/SchemaCodec.h"
+#include "core/files/FileSafety.h"
+#include "core/pictures/PictureLoader.h"
+#include "printer/Printer.h"
+#include "core/text/TextRules.h"
+#include "core/page/RecordPages.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QHash>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace formulix {
+
+namespace {
+
+// Which options a run needs: one output, any of the rest; "--help" and "--version" answer alone.
+enum class Kind { Output, Optional, Answer };
+
+struct Option
+{
+    const char *name;
+    const char *value; // what the usage calls its value; nullptr for a flag
+    Kind kind;
+    const char *help;
+};
+
+// Every option, in the order the usage line and "--help" show them, both made from this table.
+// A new flag is one row here, read in the run with Given::has.
+const Option Table[] = {
+    {"--pdf", "FISIER.pdf", Kind::Output, "scrie paginile in fisierul PDF dat"},
+    {"--print", nullptr, Kind::Output, "trimite paginile la imprimanta implicita"},
+    {"--records", "all|N|N-M", Kind::Optional, "toate inregistrarile (implicit), a N-a sau de la a N-a la a M-a"},
+    {"--copies", "K", Kind::Optional, "fiecare pagina in K exemplare, de la 1 la 99 (implicit 1)"},
+    {"--template", "IMAGINE", Kind::Optional,
+     "pagina ia marimea machetei, ca pe ecran (fara ea, zona tiparibila a hartiei)"},
+    {"--portrait", nullptr, Kind::Optional, "orientare portret (implicit peisaj)"},
+    {"--password", "PAROLA", Kind::Optional, "parola bazei de date"},
+    {"--force", nullptr, Kind::Optional, "inlocuieste si un fisier PDF care poate fi doar citit"},
+    {"--keep-partial", nullptr, Kind::Optional,
+     "pastreaza paginile terminate ale unei lucrari oprite intr-un fisier separat"},
+    {"--help", nullptr, Kind::Answer, "arata acest text"},
+    {"--version", nullptr, Kind::Answer, "arata versiunea programului"},
+};
+
+const Option *findOption(const QString &name)
+{
+    for (const Option &option : Table) {
+        if (name == QLatin1String(option.name))
+            return &option;
+    }
+    return nullptr;
+}
+
+// The options as given.
+struct Given
+{
+    QHash<QString, QString> values; // by option name; a flag's value is empty
+    QString schema;
+    int copies = 1;
+
+    bool has(const char *name) const
+    {
+        Q_ASSERT(findOption(QLatin1String(name)));
+        return values.contains(QLatin1String(name));
+    }
+    QString value(const char *name, const QString &otherwise = QString()) const
+    {
+        Q_ASSERT(findOption(QLatin1String(name)));
+        return values.value(QLatin1String(name), otherwise);
+    }
+};
+
+int failWith(int status, const QString &message)
+{
+    QTextStream(stderr) << "formulix: " << message << '\n';
+    return status;
+}
+
+QString shown(const Option &option)
+{
+    return option.value ? QStringLiteral("%1 %2").arg(QLatin1String(option.name), QLatin1String(option.value))
+                        : QString::fromLatin1(option.name);
+}
+
+QString usage()
+{
+    QStringList outputs;
+    QStringList optional;
+    for (const Option &option : Table) {
+        if (option.kind == Kind::Output)
+            outputs << shown(option);
+        else if (option.kind == Kind::Optional)
+            optional << u'[' + shown(option) + u']';
+    }
+    return QStringLiteral("folosire: formulix %1 %2 SCHEMA.tip").arg(outputs.join(QStringLiteral(" | ")), optional.join(u' '));
+}
+
+QString version()
+{
+    return applicationTitle() + QStringLiteral(" " FORMULIX_VERSION);
+}
+
+QString help()
+{
+    QStringList answers;
+    qsizetype width = 0;
+    for (const Option &option : Table) {
+        width = std::max(width, shown(option).size());
+        if (option.kind == Kind::Answer)
+            answers << shown(option);
+    }
+    QString text = usage() + QStringLiteral("\n          formulix ") + answers.join(QStringLiteral(" | "))
+        + QStringLiteral("\n\nTipareste fara fereastra, si fara ecran, cate o pagina pentru fiecare inregistrare\n"
+                         "a tabelei schemei (.tip), intr-un fisier PDF sau la imprimanta implicita.\n"
+                         "Fara optiuni, formulix deschide fereastra.\n\n");
+    for (const Option &option : Table)
+        text += QStringLiteral("  %1  %2\n").arg(shown(option), -int(width)).arg(QLatin1String(option.help));
+    return text
+        + QStringLiteral("\nO valoare se poate lipi de optiune cu \"=\" (--pdf=clasa.pdf); asa se scrie si una\n"
+                         "care incepe cu \"-\". Baza de date si tabela sunt cele din schema; o cale relativa\n"
+                         "se cauta intai in folderul schemei. Fisierul PDF nu poate fi schema, baza de date\n"
+                         "sau macheta.\n\n"
+                         "Stari la iesire: 0 reusit, 2 optiuni sau interval gresit, 3 schema sau macheta\n"
+                         "nu poate fi citita, 4 baza de date, tabela sau o inregistrare, 5 fisierul PDF\n"
+                         "sau imprimanta.\n");
+}
+
+// The options, or nothing with the reason in `error`. A value is joined to its option by "=" or
+// is the next argument, unless that starts with "-": then the value was forgotten. Qt's own
+// QCommandLineParser would take any next argument, repeated options and English messages, so
+// the checks around it would be longer than this.
+std::optional<Given> parse(const QStringList &arguments, QString *error)
+{
+    Given given;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (!argument.startsWith(u'-')) {
+            if (!given.schema.isEmpty()) {
+                *error = QStringLiteral("o singura schema, nu si %1").arg(argument);
+                return std::nullopt;
+            }
+            given.schema = argument;
+            continue;
+        }
+        const qsizetype equals = argument.indexOf(u'=');
+        const QString name = argument.left(equals);
+        const Option *option = findOption(name);
+        if (!option) {
+            *error = QStringLiteral("optiune necunoscuta: %1").arg(name);
+            return std::nullopt;
+        }
+        if (given.values.contains(name)) {
+            *error = QStringLiteral("optiunea %1 este data de doua ori").arg(name);
+            return std::nullopt;
+        }
+        QString value;
+        if (!option->value) {
+            if (equals >= 0) {
+                *error = QStringLiteral("optiunea %1 nu ia nicio valoare").arg(name);
+                return std::nullopt;
+            }
+        } else if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size() && !arguments.at(i + 1).startsWith(u'-')) {
+            value = arguments.at(++i);
+        }
+        if (option->value && value.isEmpty()) {
+            *error = QStringLiteral("optiunea %1 cere o valoare").arg(name);
+            if (i + 1 < arguments.size() && equals < 0)
+                *error += QStringLiteral(" (una care incepe cu \"-\" se scrie %1=VALOARE)").arg(name);
+            return std::nullopt;
+        }
+        given.values.insert(name, value);
+        if (option->kind == Kind::Answer)
+            return given;
+    }
+    if (given.has("--pdf") == given.has("--print")) {
+        *error = QStringLiteral("alegeti fie --pdf FISIER.pdf, fie --print");
+        return std::nullopt;
+    }
+    if (given.schema.isEmpty()) {
+        *error = QStringLiteral("lipseste schema (.tip)");
+        return std::nullopt;
+    }
+    if (given.has("--copies")) {
+        const QString copies = given.value("--copies");
+        bool ok = false;
+        given.copies = copies.toInt(&ok);
+        if (!ok || given.copies < 1 || given.copies > 99) {
+            *error = QStringLiteral("numarul de copii trebuie sa fie intre 1 si 99, nu %1").arg(copies);
+            return std::nullopt;
+        }
+    }
+    return given;
+}
+
+// "all", "N" or "N-M" as a choice of records; nothing when it is none of them.
+std::optional<RecordChoice> parseRecords(const QString &text, int copies)
+{
+    RecordChoice choice;
+    choice.copies = copies;
+    if (text == QLatin1String("all")) {
+        choice.kind = RecordChoice::All;
+        return choice;
+    }
+    const QRegularExpressionMatch range =
+        QRegularExpression(QStringLiteral("^(\\d{1,9})(?:-(\\d{1,9}))?$")).match(text);
+    if (!range.hasMatch())
+        return std::nullopt;
+    choice.kind = RecordChoice::Range;
+    choice.first = range.captured(1).toLongLong();
+    choice.last = range.captured(2).isEmpty() ? choice.first : range.captured(2).toLongLong();
+    if (choice.first < 1 || choice.last < choice.first)
+        return std::nullopt;
+    return choice;
+}
+
+int run(const Given &given, RecordChoice choice)
+{
+    const QString pdf = given.value("--pdf");
+    const bool print = given.has("--print");
+    const bool portrait = given.has("--portrait");
+    const QString templatePath = given.value("--template");
+    const QString schemaName = QDir::toNativeSeparators(given.schema);
+    const SchemaResult loaded = loadSchemaFile(given.schema);
+    if (!loaded.ok()) {
+        return failWith(RunSchema, QStringLiteral("schema %1 nu poate fi citita").arg(schemaName)
+                                       + (loaded.reason.isEmpty() ? QString() : QStringLiteral(": ") + loaded.reason));
+    }
+    Module1 model;
+    applySchema(loaded.schema, model);
+    model.Orientare = portrait ? 2 : 1;
+    model.NumeTabela = loaded.schema.shownNumeTabela();
+    if (!model.NumeTabela.isEmpty()) {
+        model.CaleBazaDate = findSchemaDatabase(loaded.schema.shownCaleBazaDate(), given.schema);
+        if (model.CaleBazaDate.isEmpty())
+            return failWith(RunDatabase, QStringLiteral("baza de date %1 a schemei nu exista, nici langa schema")
+                                             .arg(loaded.schema.shownCaleBazaDate()));
+    } else if (choice.kind == RecordChoice::All)
+        choice.kind = RecordChoice::Current; // a layout of general fields alone: one page
+
+    // The PDF takes the place of the file it names: never of one this run reads, under any name.
+    if (!pdf.isEmpty()) {
+        const std::pair<QString, QString> inputs[] = {{QStringLiteral("schema"), given.schema},
+                                                      {QStringLiteral("baza de date"), model.CaleBazaDate},
+                                                      {QStringLiteral("macheta"), templatePath}};
+        for (const auto &[what, path] : inputs) {
+            if (!path.isEmpty() && sameFile(pdf, path))
+                return failWith(RunOutput, QStringLiteral("fisierul PDF %1 este chiar %2 %3: alegeti alt fisier")
+                                               .arg(QDir::toNativeSeparators(pdf), what, QDir::toNativeSeparators(path)));
+        }
+    }
+
+    QString error;
+    if (!pdf.isEmpty() && !given.has("--force") && isReadOnlyFile(outputTarget(pdf, nullptr)))
+        return failWith(RunOutput, QStringLiteral("fisierul %1 poate fi doar citit; --force il inlocuieste")
+                                       .arg(QDir::toNativeSeparators(pdf)));
+    std::unique_ptr<PageJob> job = print ? PageJob::toDefaultPrinter(&error) : PageJob::toPdf(pdf, given.has("--force"));
+    if (!job)
+        return failWith(RunOutput, error);
+    const PageOrientation orientation = portrait ? PageOrientation::Portrait : PageOrientation::Landscape;
+    // The page image is the template's size, as on the canvas; without one, the printable area.
+    job->prepare(orientation);
+    QSizeF pageMm = job->printableMm().size();
+    if (!templatePath.isEmpty()) {
+        const std::optional<Picture> form = loadPicture(templatePath, 1.0, &error);
+        if (!form)
+            return failWith(RunSchema, error);
+        pageMm = form->sizeMm;
+    }
+
+    RecordPages pages(model, pageMm, given.value("--password"));
+    if (!pages.open(choice, &error))
+        return failWith(RunDatabase, error);
+    pages.setOnePass(true);
+    if (!job->begin(orientation, applicationTitle(), &error))
+        return failWith(RunOutput, error);
+    // A job stopped half-way: the PDF asked for stays as it was; its finished pages only on request.
+    const auto stop = [&](int status, const QString &message) {
+        job->cancel(nullptr);
+        QString told = message;
+        if (!pdf.isEmpty()) {
+            told += QStringLiteral("\nfisierul %1 a ramas cum era").arg(job->printerName());
+            if (given.has("--keep-partial")) {
+                QString reason;
+                const QString kept = job->keepFinishedPages(&reason);
+                told += kept.isEmpty() ? QStringLiteral("\n") + reason
+                                       : QStringLiteral("\npaginile terminate sunt in %1").arg(QDir::toNativeSeparators(kept));
+            }
+        }
+        return failWith(status, told);
+    };
+    for (qint64 page = 0; page < pages.pageCount(); ++page) {
+        PageContent texts;
+        if (!pages.page(page, &texts, &error))
+            return stop(RunDatabase, QStringLiteral("inregistrarea %1: %2").arg(pages.recordOf(page)).arg(error));
+        if (!job->addPage(texts, pageMm, model.PozStanga, model.PozSus, nullptr, &error))
+            return stop(RunOutput, error);
+    }
+    if (!job->finish(&error))
+        return stop(RunOutput, error);
+    if (!job->notice().isEmpty())
+        QTextStream(stderr) << "formulix: " << job->notice() << '\n';
+    QTextStream(stdout) << countOf(job->pagesDone(), QStringLiteral("pagina"), QStringLiteral("pagini"))
+                        << (print ? QStringLiteral(" la imprimanta ") : QStringLiteral(" in "))
+                        << job->printerName() << '\n';
+    return RunOk;
+}
+
+} // namespace
+
+bool wantsCommandLine(const QStringList &arguments)
+{
+    return std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()), arguments.end(),
+                       [](const QString &argument) { return argument.startsWith(u'-'); });
+}
+
+int runCommandLine(const QStringList &arguments,
+                   const std::function<std::unique_ptr<QCoreApplication>()> &makeApplication)
+{
+    QString error;
+    const std::optional<Given> given = parse(arguments, &error);
+    if (!given)
+        return failWith(RunUsage, error + QLatin1Char('\n') + usage());
+    if (given->has("--help") || given->has("--version")) {
+        QTextStream(stdout) << (given->has("--help") ? help() : version() + u'\n');
+        return RunOk;
+    }
+    const QString records = given->value("--records", QStringLiteral("all"));
+    const std::optional<RecordChoice> choice = parseRecords(records, given->copies);
+    if (!choice)
+        return failWith(RunUsage, QStringLiteral("--records ia all, N sau N-M (de exemplu 3-5), nu %1").arg(records));
+    const std::unique_ptr<QCoreApplication> application = makeApplication();
+    return run(*given, *choice);
+}
+
+} // namespace formulix

@@ -1,0 +1,90 @@
+#pragma once
+// The layout model: the fields of the form being filled in, the database they come from, the
+// page settings and the selection. One instance lives for the whole run and every window reads
+// and writes it directly.
+
+#include "core/text/TextRules.h"
+
+#include <QString>
+#include <optional>
+#include <array>
+
+namespace formulix {
+
+// One placed field. A general field uses Text; a database field uses NumeCamp and the range.
+struct Camp
+{
+    FixedString<50> Text;
+    FixedString<20> NumeCamp;
+    quint8 MarimeFont = 0; // points
+    qint16 X = 0;          // whole millimetres from the template's left edge
+    qint16 Y = 0;          // whole millimetres from the template's top edge
+    quint8 RangMin = 0;    // first character printed, 1-based; 0 prints the whole value
+    quint8 RangMax = 0;    // last character printed, inclusive
+
+    bool operator==(const Camp &other) const = default;
+};
+
+// A fixed-capacity table indexed from 1. An index outside 1..Capacity yields no entry, so no
+// caller, however wrong its index, can reach memory outside the table.
+template <typename T, int Capacity>
+class Table1
+{
+public:
+    static constexpr int Size = Capacity;
+
+    static constexpr bool contains(int index) { return index >= 1 && index <= Capacity; }
+
+    T *at(int index) { return contains(index) ? &m_items[std::size_t(index - 1)] : nullptr; }
+    const T *at(int index) const
+    {
+        return contains(index) ? &m_items[std::size_t(index - 1)] : nullptr;
+    }
+
+private:
+    std::array<T, Capacity> m_items{};
+};
+
+struct SelectieCamp
+{
+    bool EsteGeneral = false; // the selected field is in CampuriGen (else CampuriBD)
+    qint16 Index = 0;         // 1-based index in that table; 0: nothing selected
+
+    bool operator==(const SelectieCamp &other) const = default;
+};
+
+class Module1
+{
+public:
+    static constexpr int MaxCampuriGen = 200;
+    static constexpr int MaxCampuriBD = 50;
+
+    Table1<Camp, MaxCampuriGen> CampuriGen;
+    qint16 NrCampuriGen = 0;
+    Table1<Camp, MaxCampuriBD> CampuriBD;
+    qint16 NrCampuriBD = 0;
+
+    QString CaleBazaDate; // full path of the loaded database
+    QString NumeTabela;   // the chosen table
+
+    qint16 PozStanga = 20; // mm the printed content moves to the left
+    qint16 PozSus = 5;     // mm the printed content moves upwards
+    qint16 Orientare = 1;  // 1 landscape, 2 portrait, anything else leaves the printer alone
+
+    SelectieCamp CampSelectat;
+
+    // The field a selection names, or nothing when the selection is empty or names an entry
+    // that is not in use (the table shrank, or a schema replaced it).
+    Camp *campSelectat();
+    const Camp *campSelectat() const;
+
+    // Used entries only: 1..count, with the count clamped to the table's capacity.
+    int usedGen() const { return qBound(0, int(NrCampuriGen), MaxCampuriGen); }
+    int usedBD() const { return qBound(0, int(NrCampuriBD), MaxCampuriBD); }
+};
+
+// A database field takes a record's value: the whole value, or its range of characters. Returns
+// the text to show, or nothing when the range is empty (the field then keeps its text).
+std::optional<QString> takeRecordValue(Camp &camp, const QString &value);
+
+} // namespace formulix

@@ -1,0 +1,25 @@
+#include "core/page/PageComposer.h"
+
+#include <QGuiApplication>
+
+namespace formulix {
+
+PageContent composePage(const Module1 &layout, const FieldValues *record)
+{
+    PageContent page;
+    const QFont face = QGuiApplication::font();
+    auto print = [&](const Camp &camp) {
+        page.texts.append({QPointF(camp.X, camp.Y), camp.Text.shown(), double(camp.MarimeFont), face, Qt::black});
+    };
+    for (int i = 1; i <= layout.usedGen(); ++i)
+        print(*layout.CampuriGen.at(i));
+    for (int i = 1; i <= layout.usedBD(); ++i) {
+        Camp camp = *layout.CampuriBD.at(i);
+        if (record && i - 1 < record->size() && record->at(i - 1))
+            takeRecordValue(camp, *record->at(i - 1));
+        print(camp);
+    }
+    return page;
+}
+
+} // namespace formulix

@@ -1,0 +1,67 @@
+#include "core/records/ColumnMatch.h"
+
+#include "core/layout/Module1.h"
+#include "core/text/TextRules.h"
+
+namespace formulix {
+
+namespace {
+
+// Comma below and cedilla as one letter, blanks at the ends dropped.
+QString folded(const QString &name)
+{
+    QString text = trimBlanks(name);
+    for (QChar &c : text) {
+        switch (c.unicode()) {
+        case 0x0218: c = QChar(0x015E); break; // Ș → Ş
+        case 0x0219: c = QChar(0x015F); break; // ș → ş
+        case 0x021A: c = QChar(0x0162); break; // Ț → Ţ
+        case 0x021B: c = QChar(0x0163); break; // ț → ţ
+        default: break;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+int findColumn(const QStringList &columns, const QString &stored)
+{
+    if (const int exact = int(columns.indexOf(stored)); exact >= 0)
+        return exact;
+    const QString trimmed = trimBlanks(stored);
+    for (int c = 0; c < columns.size(); ++c) {
+        if (trimBlanks(columns.at(c)) == trimmed)
+            return c;
+    }
+    const QString wanted = folded(stored);
+    if (wanted.isEmpty())
+        return -1;
+    for (int c = 0; c < columns.size(); ++c) {
+        if (folded(columns.at(c)) == wanted)
+            return c;
+    }
+    constexpr int Kept = decltype(Camp::NumeCamp)::Width;
+    int found = -1;
+    for (int c = 0; c < columns.size(); ++c) {
+        if (columns.at(c).size() > Kept && folded(columns.at(c).left(Kept)) == wanted) {
+            if (found >= 0)
+                return -1; // two columns begin alike: neither is surely the one
+            found = c;
+        }
+    }
+    return found;
+}
+
+QStringList missingColumns(const Module1 &layout, const QStringList &columns)
+{
+    QStringList missing;
+    for (int i = 1; i <= layout.usedBD(); ++i) {
+        const Camp &camp = *layout.CampuriBD.at(i);
+        if (findColumn(columns, camp.NumeCamp.raw()) < 0 && !missing.contains(camp.NumeCamp.shown()))
+            missing.append(camp.NumeCamp.shown());
+    }
+    return missing;
+}
+
+} // namespace formulix

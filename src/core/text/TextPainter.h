@@ -1,0 +1,29 @@
+#pragma once
+// Draws text by millimetres and points on any QPainter: the canvas, the page image and the
+// printer share this, so a field looks the same size everywhere.
+
+#include <QFont>
+#include <QPainter>
+#include <QPointF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+namespace formulix {
+
+// The font that renders `points` at true size on `device` when the painter maps one
+// millimetre to `pixelsPerMm` of that device's pixels.
+QFont fontForDevice(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device);
+
+// A value's lines: its line breaks (CR LF, LF, CR, U+2028) end them.
+QStringList textLines(const QString &text);
+
+// Draws `text` with the top-left corner of its first line at `topLeftMm`, each next line one
+// line's height lower; returns the height of its lines in millimetres.
+double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
+                const QFont &face, double points, const QColor &color);
+
+// The extent of `text` in millimetres: the widest line's advance, and the height of its lines.
+QSizeF textExtentMm(const QString &text, const QFont &face, double points);
+
+} // namespace formulix

@@ -1,0 +1,60 @@
+// "Seteaza Pagina" and "Tipareste".
+
+#include "gui/app/Application.h"
+#include "gui/app/frmEcranPrincipal.h"
+#include "printer/Printer.h"
+#include "core/page/PageComposer.h"
+
+namespace formulix {
+
+void frmEcranPrincipal::mnuSeteazaPag_Click()
+{
+    showWindow(m_frmPozitie, [this] {
+        auto *window = new frmPozitie(m);
+        connect(window, &frmPozitie::aboutToStore, this, [this] { m_pageEdit = beginEdit(); });
+        connect(window, &frmPozitie::stored, this, [this] { recordEdit(m_pageEdit, QStringLiteral("Seteaza Pagina")); });
+        return window;
+    });
+}
+
+void frmEcranPrincipal::CompunePagina()
+{
+    for (const PrintedText &text : composePage(m).texts) {
+        Picture3->setCurrentX(text.topLeftMm.x());
+        Picture3->setCurrentY(text.topLeftMm.y());
+        Picture3->setFontSize(text.points);
+        Picture3->printText(text.text);
+    }
+}
+
+void frmEcranPrincipal::mnuTipareste_Click()
+{
+    if (refuseSecondJob())
+        return;
+    Picture3->setSizeMm(Picture1->widthMm(), Picture1->heightMm());
+    Picture3->setBackColor(Qt::white);
+    CompunePagina();
+    QList<PrintedText> texts = Picture3->printedTexts();
+    // The record taken last prints with its own values, read again, whatever the layout's texts
+    // became since (an undo brings back an older record's).
+    const RecordChoice current = currentRecordRead(RecordChoice());
+    if (current.kind != RecordChoice::Current) {
+        QString error;
+        PageContent page;
+        const std::unique_ptr<RecordPages> pages = recordPages(current, &error);
+        if (!pages || !pages->page(0, &page, &error)) {
+            MessageBox::information(this, applicationTitle(), error);
+            return;
+        }
+        texts = page.texts;
+    }
+    const PageOrientation orientation = m.Orientare == 1 ? PageOrientation::Landscape
+        : m.Orientare == 2                               ? PageOrientation::Portrait
+                                                         : PageOrientation::Unchanged;
+    const PrintResult result = printPage(texts, QSizeF(Picture3->widthMm(), Picture3->heightMm()),
+                                         m.PozStanga, m.PozSus, orientation, applicationTitle());
+    if (!result.ok || !result.notice.isEmpty())
+        MessageBox::information(this, applicationTitle(), result.ok ? result.notice : result.error);
+}
+
+} // namespace formulix
