@@ -9,8 +9,10 @@
 //
 //   bench_batch                        the whole run
 //   bench_batch --job DB N OUT.pdf     (child) N records to OUT.pdf; prints its peak in kB
+#include "BenchRecords.h"
 #include "BenchSupport.h"
 #include "printer/Printer.h"
+#include "core/page/PageLoop.h"
 #include "core/page/RecordPages.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "widgets/Dialogs.h"
@@ -31,60 +33,11 @@
 
 using namespace formulix;
 using namespace formulix::test;
+using namespace formulix::bench;
 
 namespace {
 
-const QString Table = QStringLiteral("Elevi");
-const QSizeF PageMm(297, 210);
-
-bool writeTable(const QString &path, int rows)
-{
-    Jet4Writer writer(path);
-    writer.beginTable(Table, {{QStringLiteral("Nume"), Jet4Type::Text, 60},
-                              {QStringLiteral("CNP"), Jet4Type::Text, 13},
-                              {QStringLiteral("Localitate"), Jet4Type::Text, 60},
-                              {QStringLiteral("Clasa"), Jet4Type::Text, 10},
-                              {QStringLiteral("Observatii"), Jet4Type::Text, 255}});
-    const QStringList places = {QStringLiteral("Cluj-Napoca"), QStringLiteral("Iași"), QStringLiteral("Timișoara"),
-                                QStringLiteral("Brașov")};
-    // A long column no field shows: a job that kept the rows it read would grow by it.
-    const QString remark = QStringLiteral("Observatie lunga ").repeated(14);
-    for (int i = 0; i < rows; ++i)
-        writer.addRow({QStringLiteral("Elev Numărul %1").arg(i + 1), QStringLiteral("5%1").arg(100000000000LL + i),
-                       places.at(i % 4), QStringLiteral("VIII %1").arg(QChar(u'A' + i % 4)), remark});
-    return writer.finish();
-}
-
-Module1 layout(const QString &database)
-{
-    Module1 m;
-    m.CaleBazaDate = database;
-    m.NumeTabela = Table;
-    for (int i = 1; i <= 10; ++i) {
-        Camp &camp = *m.CampuriGen.at(i);
-        camp.Text = QStringLiteral("Text general %1").arg(i);
-        camp.MarimeFont = 10;
-        camp.X = qint16(20 + (i % 2) * 130);
-        camp.Y = qint16(15 + i * 9);
-    }
-    m.NrCampuriGen = 10;
-    const QStringList columns = {"Nume", "Localitate", "Clasa", "CNP"};
-    for (int i = 1; i <= 10; ++i) {
-        Camp &camp = *m.CampuriBD.at(i);
-        camp.NumeCamp = columns.at(qMin(i - 1, 3));
-        camp.MarimeFont = 12;
-        camp.X = qint16(i <= 4 ? 40 : 60 + (i - 4) * 6);
-        camp.Y = qint16(i <= 4 ? 130 + i * 10 : 185);
-        if (i > 4) { // one digit a box
-            camp.RangMin = quint8(i - 4);
-            camp.RangMax = quint8(i - 4);
-        }
-    }
-    m.NrCampuriBD = 10;
-    return m;
-}
-
-// The job as "Tipareste Inregistrari..." runs it: records 1..n, one PDF.
+// The job as the command line runs it: records 1..n, one PDF, through the page loop.
 qint64 runJob(const QString &database, int records, const QString &pdf)
 {
     RecordPages pages(layout(database), PageMm);
@@ -93,15 +46,11 @@ qint64 runJob(const QString &database, int records, const QString &pdf)
     choice.first = 1;
     choice.last = records;
     std::unique_ptr<PageJob> job = PageJob::toPdf(pdf);
-    pages.setOnePass(true);
-    if (!pages.open(choice, nullptr) || !job->begin(PageOrientation::Landscape, QStringLiteral("bench"), nullptr))
+    if (!pages.open(choice, nullptr))
         return -1;
-    PageContent texts;
-    for (qint64 page = 0; page < pages.pageCount(); ++page) {
-        if (!pages.page(page, &texts, nullptr) || !job->addPage(texts, PageMm, 20, 5, nullptr, nullptr))
-            return -1;
-    }
-    return job->finish(nullptr) ? job->pagesDone() : -1;
+    const PageLoopResult result =
+        runPages(pages, *job, {PageOrientation::Landscape, QStringLiteral("bench"), PageMm, 20, 5, nullptr});
+    return result.ok ? job->pagesDone() : -1;
 }
 
 // The same job through the window's "Exporta PDF...": its dialogs answered, its progress box and

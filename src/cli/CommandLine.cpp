@@ -3,10 +3,13 @@
 #include "core/Product.h"
 #include "core/layout/Module1.h"
 #include "core/layout/SchemaCodec.h"
+#include "core/records/CsvOptions.h"
 #include "core/files/FileSafety.h"
 #include "core/pictures/PictureLoader.h"
 #include "printer/Printer.h"
 #include "core/text/TextRules.h"
+#include "core/page/PageLoop.h"
+#include "core/page/PngSink.h"
 #include "core/page/RecordPages.h"
 
 #include <QCoreApplication>
@@ -16,6 +19,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <optional>
 
 namespace formulix {
 
@@ -37,15 +41,23 @@ struct Option
 const Option Table[] = {
     {"--pdf", "FISIER.pdf", Kind::Output, "scrie paginile in fisierul PDF dat"},
     {"--print", nullptr, Kind::Output, "trimite paginile la imprimanta implicita"},
+    {"--png", "FOLDER", Kind::Output, "scrie fiecare pagina ca imagine PNG in folderul dat (0001.png, 0002.png...)"},
     {"--records", "all|N|N-M", Kind::Optional, "toate inregistrarile (implicit), a N-a sau de la a N-a la a M-a"},
     {"--copies", "K", Kind::Optional, "fiecare pagina in K exemplare, de la 1 la 99 (implicit 1)"},
     {"--template", "IMAGINE", Kind::Optional,
      "pagina ia marimea machetei, ca pe ecran (fara ea, zona tiparibila a hartiei)"},
     {"--portrait", nullptr, Kind::Optional, "orientare portret (implicit peisaj)"},
     {"--password", "PAROLA", Kind::Optional, "parola bazei de date"},
-    {"--force", nullptr, Kind::Optional, "inlocuieste si un fisier PDF care poate fi doar citit"},
+    {"--dpi", "N", Kind::Optional, "rezolutia imaginilor PNG, de la 72 la 1200 de puncte pe inch (implicit 300)"},
+    {"--force", nullptr, Kind::Optional,
+     "inlocuieste si un fisier PDF care poate fi doar citit, si imaginile PNG aflate deja in folder"},
     {"--keep-partial", nullptr, Kind::Optional,
      "pastreaza paginile terminate ale unei lucrari oprite intr-un fisier separat"},
+    {"--allow-missing", nullptr, Kind::Optional,
+     "tipareste si cand unele campuri nu au coloana in tabela (raman goale)"},
+    {"--csv-encoding", "COD", Kind::Optional,
+     "codificarea tabelului text (.csv, .txt): utf-8, utf-16, windows-1250 sau iso-8859-2"},
+    {"--csv-separator", "SEP", Kind::Optional, "separatorul celulelor tabelului text: , sau ; sau tab sau alt caracter"},
     {"--help", nullptr, Kind::Answer, "arata acest text"},
     {"--version", nullptr, Kind::Answer, "arata versiunea programului"},
 };
@@ -65,6 +77,7 @@ struct Given
     QHash<QString, QString> values; // by option name; a flag's value is empty
     QString schema;
     int copies = 1;
+    int dpi = PngSink::DefaultDpi;
 
     bool has(const char *name) const
     {
@@ -119,18 +132,23 @@ QString help()
     }
     QString text = usage() + QStringLiteral("\n          formulix ") + answers.join(QStringLiteral(" | "))
         + QStringLiteral("\n\nTipareste fara fereastra, si fara ecran, cate o pagina pentru fiecare inregistrare\n"
-                         "a tabelei schemei (.tip), intr-un fisier PDF sau la imprimanta implicita.\n"
+                         "a tabelei schemei (.tip), intr-un fisier PDF, la imprimanta implicita sau ca\n"
+                         "imagini PNG intr-un folder, cate un fisier pe pagina.\n"
                          "Fara optiuni, formulix deschide fereastra.\n\n");
     for (const Option &option : Table)
         text += QStringLiteral("  %1  %2\n").arg(shown(option), -int(width)).arg(QLatin1String(option.help));
     return text
         + QStringLiteral("\nO valoare se poate lipi de optiune cu \"=\" (--pdf=clasa.pdf); asa se scrie si una\n"
                          "care incepe cu \"-\". Baza de date si tabela sunt cele din schema; o cale relativa\n"
-                         "se cauta intai in folderul schemei. Fisierul PDF nu poate fi schema, baza de date\n"
-                         "sau macheta.\n\n"
+                         "se cauta intai in folderul schemei. Fisierul PDF, sau o imagine PNG, nu poate fi\n"
+                         "schema, baza de date sau macheta.\n\n"
+                         "Un tabel text se citeste cu codificarea si separatorul alese pentru el in fereastra,\n"
+                         "altfel cu cele ghicite din continut; --csv-encoding si --csv-separator le inlocuiesc.\n"
+                         "Randurile cu mai multe celule decat coloanele tabelei sunt semnalate, iar celulele\n"
+                         "in plus nu se citesc.\n\n"
                          "Stari la iesire: 0 reusit, 2 optiuni sau interval gresit, 3 schema sau macheta\n"
-                         "nu poate fi citita, 4 baza de date, tabela sau o inregistrare, 5 fisierul PDF\n"
-                         "sau imprimanta.\n");
+                         "nu poate fi citita, 4 baza de date, tabela sau o inregistrare, 5 fisierul PDF,\n"
+                         "imaginile PNG sau imprimanta.\n");
 }
 
 // The options, or nothing with the reason in `error`. A value is joined to its option by "=" or
@@ -182,8 +200,16 @@ std::optional<Given> parse(const QStringList &arguments, QString *error)
         if (option->kind == Kind::Answer)
             return given;
     }
-    if (given.has("--pdf") == given.has("--print")) {
-        *error = QStringLiteral("alegeti fie --pdf FISIER.pdf, fie --print");
+    QStringList outputs;
+    int chosen = 0;
+    for (const Option &option : Table) {
+        if (option.kind == Kind::Output) {
+            outputs << shown(option);
+            chosen += given.values.contains(QLatin1String(option.name));
+        }
+    }
+    if (chosen != 1) {
+        *error = QStringLiteral("alegeti fie ") + outputs.join(QStringLiteral(", fie "));
         return std::nullopt;
     }
     if (given.schema.isEmpty()) {
@@ -199,7 +225,51 @@ std::optional<Given> parse(const QStringList &arguments, QString *error)
             return std::nullopt;
         }
     }
+    if (given.has("--dpi")) {
+        const QString dpi = given.value("--dpi");
+        bool ok = false;
+        given.dpi = dpi.toInt(&ok);
+        if (!given.has("--png")) {
+            *error = QStringLiteral("optiunea --dpi se da doar cu --png");
+            return std::nullopt;
+        }
+        if (!ok || given.dpi < PngSink::MinDpi || given.dpi > PngSink::MaxDpi) {
+            *error = QStringLiteral("rezolutia trebuie sa fie intre %1 si %2 de puncte pe inch, nu %3")
+                         .arg(PngSink::MinDpi)
+                         .arg(PngSink::MaxDpi)
+                         .arg(dpi);
+            return std::nullopt;
+        }
+    }
     return given;
+}
+
+// The text table's options the run gives, over those remembered for the file; nothing with the
+// reason in `error`.
+std::optional<CsvOptions> parseCsvOptions(const Given &given, QString *error)
+{
+    CsvOptions options;
+    if (given.has("--csv-encoding")) {
+        const QString name = given.value("--csv-encoding");
+        const std::optional<CsvOptions::Encoding> encoding = encodingNamed(name);
+        if (!encoding) {
+            *error = QStringLiteral("--csv-encoding ia utf-8, utf-16, windows-1250 sau iso-8859-2, nu %1").arg(name);
+            return std::nullopt;
+        }
+        options.encoding = *encoding;
+    }
+    if (given.has("--csv-separator")) {
+        const QString separator = given.value("--csv-separator");
+        if (separator == QLatin1String("tab"))
+            options.separator = '\t';
+        else if (separator.size() == 1 && separator.at(0).unicode() < 0x80 && isSeparator(char(separator.at(0).unicode())))
+            options.separator = char(separator.at(0).unicode());
+        else {
+            *error = QStringLiteral("--csv-separator ia un singur caracter ASCII (nu ghilimelele) sau tab, nu %1").arg(separator);
+            return std::nullopt;
+        }
+    }
+    return options;
 }
 
 // "all", "N" or "N-M" as a choice of records; nothing when it is none of them.
@@ -226,6 +296,7 @@ std::optional<RecordChoice> parseRecords(const QString &text, int copies)
 int run(const Given &given, RecordChoice choice)
 {
     const QString pdf = given.value("--pdf");
+    const QString png = given.value("--png");
     const bool print = given.has("--print");
     const bool portrait = given.has("--portrait");
     const QString templatePath = given.value("--template");
@@ -247,29 +318,42 @@ int run(const Given &given, RecordChoice choice)
     } else if (choice.kind == RecordChoice::All)
         choice.kind = RecordChoice::Current; // a layout of general fields alone: one page
 
-    // The PDF takes the place of the file it names: never of one this run reads, under any name.
-    if (!pdf.isEmpty()) {
-        const std::pair<QString, QString> inputs[] = {{QStringLiteral("schema"), given.schema},
-                                                      {QStringLiteral("baza de date"), model.CaleBazaDate},
-                                                      {QStringLiteral("macheta"), templatePath}};
-        for (const auto &[what, path] : inputs) {
-            if (!path.isEmpty() && sameFile(pdf, path))
-                return failWith(RunOutput, QStringLiteral("fisierul PDF %1 este chiar %2 %3: alegeti alt fisier")
-                                               .arg(QDir::toNativeSeparators(pdf), what, QDir::toNativeSeparators(path)));
+    // An output takes the place of the file it names: never of one this run reads, under any name.
+    const std::pair<QString, QString> inputs[] = {{QStringLiteral("schema"), given.schema},
+                                                  {QStringLiteral("baza de date"), model.CaleBazaDate},
+                                                  {QStringLiteral("macheta"), templatePath}};
+    const auto readHere = [&](const QString &output) -> std::optional<std::pair<QString, QString>> {
+        for (const auto &input : inputs) {
+            if (!input.second.isEmpty() && sameFile(output, input.second))
+                return input;
         }
+        return std::nullopt;
+    };
+    if (!pdf.isEmpty()) {
+        if (const auto input = readHere(pdf))
+            return failWith(RunOutput, QStringLiteral("fisierul PDF %1 este chiar %2 %3: alegeti alt fisier")
+                                           .arg(QDir::toNativeSeparators(pdf), input->first,
+                                                QDir::toNativeSeparators(input->second)));
     }
 
     QString error;
     if (!pdf.isEmpty() && !given.has("--force") && isReadOnlyFile(outputTarget(pdf, nullptr)))
         return failWith(RunOutput, QStringLiteral("fisierul %1 poate fi doar citit; --force il inlocuieste")
                                        .arg(QDir::toNativeSeparators(pdf)));
-    std::unique_ptr<PageJob> job = print ? PageJob::toDefaultPrinter(&error) : PageJob::toPdf(pdf, given.has("--force"));
-    if (!job)
-        return failWith(RunOutput, error);
     const PageOrientation orientation = portrait ? PageOrientation::Portrait : PageOrientation::Landscape;
+    std::unique_ptr<PageJob> job;
+    PaperArea paper;
+    if (png.isEmpty()) {
+        job = print ? PageJob::toDefaultPrinter(&error) : PageJob::toPdf(pdf, given.has("--force"));
+        if (!job)
+            return failWith(RunOutput, error);
+        job->prepare(orientation);
+        paper = {job->paperMm(), job->printableMm()};
+    } else {
+        paper = PageJob::pdfPaper(orientation); // the images show the PDF's pages
+    }
     // The page image is the template's size, as on the canvas; without one, the printable area.
-    job->prepare(orientation);
-    QSizeF pageMm = job->printableMm().size();
+    QSizeF pageMm = paper.printableMm.size();
     if (!templatePath.isEmpty()) {
         const std::optional<Picture> form = loadPicture(templatePath, 1.0, &error);
         if (!form)
@@ -280,12 +364,32 @@ int run(const Given &given, RecordChoice choice)
     RecordPages pages(model, pageMm, given.value("--password"));
     if (!pages.open(choice, &error))
         return failWith(RunDatabase, error);
-    pages.setOnePass(true);
-    if (!job->begin(orientation, applicationTitle(), &error))
-        return failWith(RunOutput, error);
-    // A job stopped half-way: the PDF asked for stays as it was; its finished pages only on request.
+    // A form printed with fields left blank, or with no page at all, is no success.
+    if (const QStringList missing = pages.missingColumns(); !missing.isEmpty() && !given.has("--allow-missing"))
+        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are coloanele campurilor %2; --allow-missing le tipareste goale")
+                                         .arg(model.NumeTabela, missing.join(QStringLiteral(", "))));
+    if (pages.pageCount() == 0)
+        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are nicio inregistrare de tiparit").arg(model.NumeTabela));
+    std::optional<PngSink> images;
+    if (!png.isEmpty()) {
+        const QStringList there = PngSink::existingPages(png, pages.pageCount());
+        for (const QString &name : there) {
+            const QString path = QDir(png).filePath(name);
+            if (const auto input = readHere(path))
+                return failWith(RunOutput, QStringLiteral("imaginea %1 este chiar %2 %3: alegeti alt folder")
+                                               .arg(QDir::toNativeSeparators(path), input->first,
+                                                    QDir::toNativeSeparators(input->second)));
+        }
+        if (!there.isEmpty() && !given.has("--force"))
+            return failWith(RunOutput, QStringLiteral("folderul %1 contine deja imagini ale paginilor (%2...); --force le inlocuieste")
+                                           .arg(QDir::toNativeSeparators(png), there.first()));
+        images.emplace(png, pages.pageCount(), paper, given.dpi, given.has("--force"));
+    }
+    PageSink &sink = job ? static_cast<PageSink &>(*job) : *images;
+
+    // A job stopped half-way: the PDF asked for stays as it was, its finished pages only on
+    // request; images done stay in their folder.
     const auto stop = [&](int status, const QString &message) {
-        job->cancel(nullptr);
         QString told = message;
         if (!pdf.isEmpty()) {
             told += QStringLiteral("\nfisierul %1 a ramas cum era").arg(job->printerName());
@@ -295,23 +399,40 @@ int run(const Given &given, RecordChoice choice)
                 told += kept.isEmpty() ? QStringLiteral("\n") + reason
                                        : QStringLiteral("\npaginile terminate sunt in %1").arg(QDir::toNativeSeparators(kept));
             }
+        } else if (images) {
+            const qint64 done = images->pagesDone();
+            told += done == 0 ? QStringLiteral("\nnicio pagina nu a fost scrisa in folderul %1").arg(images->destination())
+                              : QStringLiteral("\nin folderul %1 sunt paginile terminate, %2 (%3); celelalte fisiere au "
+                                               "ramas cum erau")
+                                    .arg(images->destination(),
+                                         countOf(done, QStringLiteral("pagina"), QStringLiteral("pagini")),
+                                         PngSink::pageSpan(done, pages.pageCount()));
         }
         return failWith(status, told);
     };
-    for (qint64 page = 0; page < pages.pageCount(); ++page) {
-        PageContent texts;
-        if (!pages.page(page, &texts, &error))
-            return stop(RunDatabase, QStringLiteral("inregistrarea %1: %2").arg(pages.recordOf(page)).arg(error));
-        if (!job->addPage(texts, pageMm, model.PozStanga, model.PozSus, nullptr, &error))
-            return stop(RunOutput, error);
+    const PageLoopOptions options{orientation, applicationTitle(), pageMm, double(model.PozStanga),
+                                  double(model.PozSus), nullptr};
+    const PageLoopResult result = runPages(pages, sink, options);
+    switch (result.end) {
+    case PageLoopResult::NotBegun:
+        return failWith(RunOutput, result.error);
+    case PageLoopResult::RecordUnread:
+        return stop(RunDatabase, QStringLiteral("inregistrarea %1: %2").arg(result.record).arg(result.error));
+    case PageLoopResult::PageRefused:
+        return stop(RunOutput, result.error);
+    case PageLoopResult::Cancelled:
+    case PageLoopResult::Finished:
+        break;
     }
-    if (!job->finish(&error))
-        return stop(RunOutput, error);
-    if (!job->notice().isEmpty())
-        QTextStream(stderr) << "formulix: " << job->notice() << '\n';
-    QTextStream(stdout) << countOf(job->pagesDone(), QStringLiteral("pagina"), QStringLiteral("pagini"))
+    if (!result.ok || result.end != PageLoopResult::Finished) {
+        sink.cancel(nullptr);
+        return stop(RunOutput, result.error);
+    }
+    if (!sink.notice().isEmpty())
+        QTextStream(stderr) << "formulix: " << sink.notice() << '\n';
+    QTextStream(stdout) << countOf(sink.pagesDone(), QStringLiteral("pagina"), QStringLiteral("pagini"))
                         << (print ? QStringLiteral(" la imprimanta ") : QStringLiteral(" in "))
-                        << job->printerName() << '\n';
+                        << sink.destination() << '\n';
     return RunOk;
 }
 
@@ -338,6 +459,17 @@ int runCommandLine(const QStringList &arguments,
     const std::optional<RecordChoice> choice = parseRecords(records, given->copies);
     if (!choice)
         return failWith(RunUsage, QStringLiteral("--records ia all, N sau N-M (de exemplu 3-5), nu %1").arg(records));
+    const std::optional<CsvOptions> csv = parseCsvOptions(*given, &error);
+    if (!csv)
+        return failWith(RunUsage, error);
+    setCsvOverride(*csv);
+    // The job reads a table more than once (counting, then the pages): each file is told once.
+    setCsvWarningSink([told = QStringList()](const QString &path, const QString &warning) mutable {
+        if (!told.contains(path)) {
+            told.append(path);
+            QTextStream(stderr) << "formulix: " << warning << '\n';
+        }
+    });
     const std::unique_ptr<QCoreApplication> application = makeApplication();
     return run(*given, *choice);
 }

@@ -1,10 +1,12 @@
 #pragma once
-// Formulix without its window: the pages of a schema's records into a PDF file or onto the
-// default printer, from a terminal or a scheduled job, with no display.
+// Formulix without its window: the pages of a schema's records into a PDF file, onto the
+// default printer or as PNG images into a folder, from a terminal or a scheduled job, with no
+// display.
 //
 //   formulix --pdf OUT.pdf [--records all|N|N-M] [--copies K] [--template IMAGE]
 //            [--portrait] [--password P] SCHEMA.tip
 //   formulix --print [same options] SCHEMA.tip
+//   formulix --png FOLDER [--dpi N] [same options] SCHEMA.tip
 //   formulix --help | --version
 
 #include <QStringList>
@@ -21,7 +23,7 @@ enum CommandLineStatus {
     RunUsage = 2,    // unknown option, missing value, bad range
     RunSchema = 3,   // the schema or the template cannot be read
     RunDatabase = 4, // the database or its table cannot be opened, or a record read
-    RunOutput = 5,   // the PDF cannot be written or the printer fails
+    RunOutput = 5,   // the PDF or an image cannot be written, or the printer fails
 };
 
 // True when the arguments (the program's name first) ask for a run without the window: any

@@ -181,6 +181,13 @@ std::unique_ptr<PageJob> PageJob::toPdf(const QString &path, bool replaceReadOnl
     return job;
 }
 
+PaperArea PageJob::pdfPaper(PageOrientation orientation)
+{
+    const std::unique_ptr<PageJob> paper = toPdf(QString());
+    paper->prepare(orientation);
+    return {paper->paperMm(), paper->printableMm()};
+}
+
 void PageJob::prepare(PageOrientation orientation)
 {
     // The device's own printable area, not Qt's default margins: the painter's origin is then

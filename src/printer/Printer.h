@@ -4,6 +4,7 @@
 
 #include "core/files/FileSafety.h"
 #include "core/page/PageRenderer.h"
+#include "core/page/PageSink.h"
 
 #include <QPainter>
 #include <QRectF>
@@ -34,10 +35,10 @@ struct PrintResult
 
 // One print job or PDF file, page after page on one painter; nothing of a page is kept once it
 // is drawn.
-class PageJob
+class PageJob final : public PageSink
 {
 public:
-    ~PageJob();
+    ~PageJob() override;
     PageJob(const PageJob &) = delete;
     PageJob &operator=(const PageJob &) = delete;
 
@@ -56,29 +57,33 @@ public:
     // `paper`: the paper and margins chosen in the print dialog, instead of the default printer's.
     static std::unique_ptr<PageJob> toPdf(const QString &path, bool replaceReadOnly = false,
                                           const QPageLayout *paper = nullptr);
+    // The paper and printable area a PDF of toPdf() gets for the orientation: other exports
+    // draw on the same, so their texts land where the PDF's do.
+    static PaperArea pdfPaper(PageOrientation orientation);
 
     // Sets the printer up for the orientation without starting: the paper and the printable
     // area are then known (a preview shows them).
     void prepare(PageOrientation orientation);
     // Starts the job; false with a Romanian reason.
-    bool begin(PageOrientation orientation, const QString &documentName, QString *error);
+    bool begin(PageOrientation orientation, const QString &documentName, QString *error) override;
     QString printerName() const;
-    QRectF printableMm() const;
+    QString destination() const override { return printerName(); }
+    QRectF printableMm() const override;
     // The printer's own dots per millimetre.
-    double pixelsPerMm() const;
-    QSizeF paperMm() const;
+    double pixelsPerMm() const override;
+    QSizeF paperMm() const override;
 
     bool addPage(const PageContent &content, QSizeF pageMm, double offsetLeft, double offsetUp,
-                 const Picture *form, QString *error);
-    int pagesDone() const { return m_pages; }
+                 const Picture *form, QString *error) override;
+    int pagesDone() const override { return m_pages; }
     // Ends the job: every page goes out (a PDF file takes its name); false with the reason.
-    bool finish(QString *error);
+    bool finish(QString *error) override;
     // After finish(): what the user should know although the job went out, in Romanian (a
     // printer stopped, whose queue holds the job); empty when nothing.
-    QString notice() const { return m_notice; }
+    QString notice() const override { return m_notice; }
     // Stops the job: a printer's job is withdrawn; a PDF file keeps the pages done aside, under no
     // name, until keepFinishedPages() (a file chosen in the print dialog keeps them in place).
-    bool cancel(QString *error);
+    bool cancel(QString *error) override;
     // After cancel(), the finished pages of a PDF go to a file of their own beside the one asked
     // for, which stays as it was. The name taken, or empty with the reason.
     QString keepFinishedPages(QString *error);

@@ -65,7 +65,7 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const
     const RecordCursor *records = m_source->recordset();
     if (!records || !index.isValid() || index.row() >= m_rows || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return {};
-    QString text = records->text(index.row(), index.column());
+    QString text = records->displayText(index.row(), index.column());
     if (text.size() > MaxShownCharacters) {
         text.truncate(MaxShownCharacters);
         text += u'…';

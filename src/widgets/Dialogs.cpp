@@ -95,25 +95,32 @@ void CommonDialog::prepare(const QString &filter)
 
 void CommonDialog::ShowOpen(QWidget *parent)
 {
-    show(parent, false);
+    show(parent, Mode::Open);
 }
 
 void CommonDialog::ShowSave(QWidget *parent)
 {
-    show(parent, true);
+    show(parent, Mode::Save);
 }
 
-void CommonDialog::show(QWidget *parent, bool save)
+void CommonDialog::ShowFolder(QWidget *parent)
+{
+    show(parent, Mode::Folder);
+}
+
+void CommonDialog::show(QWidget *parent, Mode mode)
 {
     if (seam().testMode) {
-        seam().fileShown.append({save, InitDir, Filter, FileName});
+        seam().fileShown.append({mode == Mode::Save, InitDir, Filter, FileName, mode == Mode::Folder});
         FileName = takeAnswer(seam().fileAnswers).value_or(QString());
         return;
     }
     QFileDialog dialog(parent, QString(), InitDir, toQtNameFilter(Filter));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setAcceptMode(mode == Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // An Open dialog takes a typed name of a file that does not exist yet.
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setFileMode(mode == Mode::Folder ? QFileDialog::Directory : QFileDialog::AnyFile);
+    if (mode == Mode::Folder)
+        dialog.setOption(QFileDialog::ShowDirsOnly);
     if (!FileName.isEmpty())
         dialog.selectFile(FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {

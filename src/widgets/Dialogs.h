@@ -36,6 +36,9 @@ public:
 
     void ShowOpen(QWidget *parent);
     void ShowSave(QWidget *parent);
+    // A folder, for an export of many files: FileName is the chosen folder. Its test answers come
+    // from the same queue as the files'.
+    void ShowFolder(QWidget *parent);
 
     // What a shown dialog was given, for tests.
     struct Shown
@@ -44,13 +47,15 @@ public:
         QString initDir;
         QString filter;
         QString fileName;
+        bool folder = false;
     };
     static void queueAnswer(const QString &path);
     static void queueCancel();
     static QList<Shown> shown();
 
 private:
-    void show(QWidget *parent, bool save);
+    enum class Mode { Open, Save, Folder };
+    void show(QWidget *parent, Mode mode);
 };
 
 // Message and input boxes show their texts as plain text: they carry paths, table names and

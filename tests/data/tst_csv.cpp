@@ -1,7 +1,9 @@
+#include "core/records/CsvOptions.h"
 #include "core/records/RecordSources.h"
 #include "support/TestSupport.h"
 
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -9,6 +11,38 @@ using namespace formulix;
 using namespace formulix::test;
 
 using Rows = QList<QStringList>;
+Q_DECLARE_METATYPE(formulix::CsvOptions)
+
+namespace {
+
+const QString Fixtures = QStringLiteral(FORMULIX_SOURCE_DIR "/tests/fixtures/csv/");
+
+QByteArray utf16le(const QString &text)
+{
+    return QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+// Every row of a text table, or the reason it does not read.
+Rows readAll(const QString &path, QStringList *columns, QString *error)
+{
+    const auto database = openRecordSource(path, error);
+    const auto records = database ? database->openTable(database->tableNames().constFirst(), error) : nullptr;
+    Rows rows;
+    if (!records)
+        return rows;
+    *columns = records->columnNames();
+    for (qint64 row = 0, count = records->fetchAll(); row < count; ++row) {
+        QStringList cells;
+        for (int column = 0; column < columns->size(); ++column)
+            cells.append(records->text(row, column));
+        rows.append(cells);
+    }
+    if (records->failed())
+        *error = records->failure();
+    return rows;
+}
+
+} // namespace
 
 class TestCsv : public QObject
 {
@@ -22,6 +56,12 @@ private slots:
     void filesThatCannotBeReadSayWhy();
     void longFileReadsOnDemand();
     void mutatedFilesNeverCrashOrHang();
+    void otherProgramsTablesReadAlike_data();
+    void otherProgramsTablesReadAlike();
+    void optionsOverTheGuess_data();
+    void optionsOverTheGuess();
+    void longRowsAreTold_data();
+    void longRowsAreTold();
 
 private:
     QString write(const QString &name, const QByteArray &bytes)
@@ -56,6 +96,32 @@ void TestCsv::tablesReadAsWritten_data()
         << QByteArray("A\r\rx\r\n\r\ny") << QStringList{"A"} << Rows{{"x"}, {"y"}};
     QTest::newRow("values kept as written") << QByteArray("Data;Suma\n2010-03-14;1.234,50\n")
                                             << QStringList{"Data", "Suma"} << Rows{{"2010-03-14", "1.234,50"}};
+    QTest::newRow("a tie goes to the separator every row agrees with")
+        << QByteArray("Nume, prenume;Data na\xC8\x99terii\nIonescu Maria;02.07.2010\nPopescu, Ion;14.03.2010\n")
+        << QStringList{"Nume, prenume", "Data nașterii"}
+        << Rows{{"Ionescu Maria", "02.07.2010"}, {"Popescu, Ion", "14.03.2010"}};
+    QTest::newRow("a comma in every row's text, tabs between")
+        << QByteArray("Nume, prenume\tNota\nPop, Ion\t9,50\n") << QStringList{"Nume, prenume", "Nota"}
+        << Rows{{"Pop, Ion", "9,50"}};
+    // Windows-1250 whose first letters come after 64 KiB, one of them bytes that UTF-8 would
+    // take as a letter of its own (Ă followed by Ş).
+    QByteArray late("Nume;Oras\n");
+    Rows lateRows;
+    for (int i = 0; late.size() < 70 * 1024; ++i) {
+        late += "Elev " + QByteArray::number(i) + ";Deva\n";
+        lateRows.append({QStringLiteral("Elev %1").arg(i), QStringLiteral("Deva")});
+    }
+    late += "Munteanu Ana;OR\xC3\xAATIE\nPop Ion;T\xE2rgu Mure\xBA\n";
+    lateRows << QStringList{"Munteanu Ana", "ORĂŞTIE"} << QStringList{"Pop Ion", "Târgu Mureş"};
+    QTest::newRow("Windows-1250 after 64 KiB of ASCII") << late << QStringList{"Nume", "Oras"} << lateRows;
+    // UTF-16 over many blocks, with characters of two code units that a block may cut.
+    QString wide = QStringLiteral("Nume\tNota\r\n");
+    Rows wideRows;
+    for (int i = 0; i < 20000; ++i) {
+        wide += QStringLiteral("Ștefan 𝄞 %1\t10\r\n").arg(i);
+        wideRows.append({QStringLiteral("Ștefan 𝄞 %1").arg(i), QStringLiteral("10")});
+    }
+    QTest::newRow("UTF-16 LE over many blocks") << utf16le(wide) << QStringList{"Nume", "Nota"} << wideRows;
     // However many columns the header names, the table opens as fast as the file reads.
     QByteArray distinct, same;
     QStringList distinctNames, sameNames;
@@ -114,6 +180,15 @@ void TestCsv::faultsNameTheFileOrLine_data()
                                       << QString() << 0;
     QTest::newRow("line over 1 MB") << "A,B\n1,2\n\n3," + long1 + "\n4,5\n" << QString()
                                     << QStringLiteral("linia 4 are peste 1 MB") << 1;
+    // Too long to be read whole on opening: taken as UTF-8 by its beginning, then told.
+    QByteArray longAscii("A,B\n");
+    const QByteArray filler = "1," + QByteArray(250, 'x') + '\n';
+    int fillerRows = 0;
+    for (; longAscii.size() <= 17 * 1024 * 1024; ++fillerRows)
+        longAscii += filler;
+    QTest::newRow("not UTF-8 after the beginning of a long file")
+        << longAscii + "2,T\xE2rgu\n3,y\n" << QString()
+        << QStringLiteral("linia %1 nu este scrisa in UTF-8").arg(fillerRows + 2) << fillerRows;
     QTest::newRow("quoted line breaks over 1 MB") << "A\n\"" + QByteArray(600 * 1024, '\n') + long1 + "\"\n" << QString()
                                                   << QStringLiteral("linia 2 are peste 1 MB") << 0;
 }
@@ -231,6 +306,127 @@ void TestCsv::mutatedFilesNeverCrashOrHang()
                 records->text(row, column);
         }
     }
+}
+
+// A spreadsheet's "Unicode text" (UTF-16 with a byte order mark, tabs), as LibreOffice writes it
+// (scripts/make-csv-fixtures.sh), reads as the UTF-8 table it was made from.
+void TestCsv::otherProgramsTablesReadAlike_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("UTF-16 LE, from a spreadsheet") << QStringLiteral("elevi-unicode.txt");
+    QTest::newRow("UTF-16 BE") << QStringLiteral("elevi-utf16be.txt");
+}
+
+void TestCsv::otherProgramsTablesReadAlike()
+{
+    QFETCH(QString, file);
+    QStringList columns, expectedColumns;
+    QString error;
+    const Rows expected = readAll(QStringLiteral(FORMULIX_SOURCE_DIR "/examples/elevi.csv"), &expectedColumns, &error);
+    QCOMPARE(expected.size(), 10);
+    const Rows rows = readAll(Fixtures + file, &columns, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(columns, expectedColumns);
+    QCOMPARE(rows, expected);
+}
+
+// The options remembered for a file, and those of a command line over them, win over the guess.
+void TestCsv::optionsOverTheGuess_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<CsvOptions>("remembered");
+    QTest::addColumn<CsvOptions>("given"); // for the whole run
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QStringList>("firstRow");
+    using Encoding = CsvOptions::Encoding;
+    using Header = CsvOptions::Header;
+    const QByteArray piped("A|B;C\n1|2;3\n");
+    QTest::newRow("nothing remembered: the guess") << piped << CsvOptions() << CsvOptions() << QStringList{"A|B", "C"}
+                                                   << QStringList{"1|2", "3"};
+    QTest::newRow("a separator remembered") << piped << CsvOptions{Encoding::Auto, '|', Header::Auto} << CsvOptions()
+                                            << QStringList{"A", "B;C"} << QStringList{"1", "2;3"};
+    QTest::newRow("the run's over the remembered")
+        << piped << CsvOptions{Encoding::Auto, '|', Header::Auto} << CsvOptions{Encoding::Auto, ';', Header::Auto}
+        << QStringList{"A|B", "C"} << QStringList{"1|2", "3"};
+    QTest::newRow("no header") << QByteArray("1;2\n3;4;5\n") << CsvOptions{Encoding::Auto, 0, Header::No} << CsvOptions()
+                               << QStringList{"Coloana 1", "Coloana 2", "Coloana 3"} << QStringList{"1", "2", ""};
+    QTest::newRow("ISO-8859-2") << QByteArray("Nume\n\xA9imon \xB9tefan\n") << CsvOptions()
+                                << CsvOptions{Encoding::Iso88592, 0, Header::Auto}
+                                << QStringList{"Nume"} << QStringList{"Šimon štefan"};
+    QTest::newRow("UTF-16 without a mark") << utf16le(QStringLiteral("Nume\tOras\nȘtefan\tIași\n")).mid(2)
+                                           << CsvOptions{Encoding::Utf16, 0, Header::Auto} << CsvOptions()
+                                           << QStringList{"Nume", "Oras"} << QStringList{"Ștefan", "Iași"};
+}
+
+void TestCsv::optionsOverTheGuess()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(CsvOptions, remembered);
+    QFETCH(CsvOptions, given);
+    QFETCH(QStringList, columns);
+    QFETCH(QStringList, firstRow);
+    const QString path = write(QStringLiteral("optiuni.txt"), bytes);
+    rememberCsvOptions(path, remembered);
+    setCsvOverride(given);
+    const auto restore = qScopeGuard([&] {
+        rememberCsvOptions(path, CsvOptions());
+        setCsvOverride(CsvOptions());
+    });
+    QCOMPARE(rememberedCsvOptions(path), remembered);
+    QStringList read;
+    QString error;
+    const Rows rows = readAll(path, &read, &error);
+    QVERIFY2(error.isEmpty(), qPrintable(error));
+    QCOMPARE(read, columns);
+    QCOMPARE(rows.value(0), firstRow);
+
+    // A choice remembered anew makes the source opened before out of date.
+    const auto database = openRecordSource(path);
+    QVERIFY(database && !database->changedOnDisk());
+    rememberCsvOptions(path, CsvOptions{CsvOptions::Encoding::Windows1250, '\t', CsvOptions::Header::No});
+    QVERIFY(database->changedOnDisk());
+}
+
+void TestCsv::longRowsAreTold_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("rows"); // read before the table is let go; -1 for all
+    QTest::addColumn<QString>("told");
+    QTest::newRow("one") << QByteArray("A,B\n1,2\n\n3,4,5\n6,7\n") << -1
+                         << "linia 4 are mai multe celule decat coloanele tabelei (2)";
+    QTest::newRow("many") << QByteArray("A,B\n1,2,3\n4,5,6\n7\n8,9,0\n1,2,3\n4,5,6\n7,8,9\n0,1,2\n") << -1
+                          << "liniile 2, 3, 5, 6, 7 si inca 2 au mai multe celule";
+    QTest::newRow("among the rows read, the table let go before its end")
+        << QByteArray("A;B\n1;2;3\n4;5\n6;7;8\n") << 2 << "linia 2 are";
+    QTest::newRow("short rows are not long") << QByteArray("A,B,C\n1\n2,3\n") << -1 << QString();
+}
+
+// A long row is read (its cells past the columns are not) and told once, naming its line.
+void TestCsv::longRowsAreTold()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, rows);
+    QFETCH(QString, told);
+    const QString path = write(QStringLiteral("lung.csv"), bytes);
+    QStringList warnings;
+    setCsvWarningSink([&](const QString &file, const QString &warning) {
+        QCOMPARE(file, path);
+        warnings.append(warning);
+    });
+    const auto restore = qScopeGuard([] { setCsvWarningSink(nullptr); });
+    auto database = openRecordSource(path);
+    QVERIFY(database);
+    auto records = database->openTable(QStringLiteral("lung"));
+    QVERIFY(records);
+    if (rows < 0)
+        records->fetchAll();
+    else
+        QCOMPARE(records->fetchMore(rows), rows);
+    QVERIFY(!records->failed());
+    records.reset();
+    QCOMPARE(warnings.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty())
+        QVERIFY2(warnings[0].contains(told) && warnings[0].contains(path), qPrintable(warnings[0]));
 }
 
 QTEST_GUILESS_MAIN(TestCsv)

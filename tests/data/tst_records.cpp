@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
 #include "gui/data/frmSelectie.h"
+#include "gui/data/TextTableDialog.h"
 #include "core/records/RecordSources.h"
 #include "widgets/DataControl.h"
 #include "widgets/DataGrid.h"
@@ -9,24 +10,32 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace formulix;
 using namespace formulix::test;
+
+Q_DECLARE_METATYPE(formulix::CsvOptions)
 
 namespace {
 
 const QString Cnp1 = QStringLiteral("1800512123456");
 
 // Elevi: four pupils (the third with a NULL personal number and a 60-character locality),
-// Clase: two columns, Gol: no rows.
+// Clase: a class with its emblem (a picture), Gol: no rows.
 QString writeSchoolDatabase(const QString &path)
 {
     Jet4Writer writer(path);
@@ -42,8 +51,9 @@ QString writeSchoolDatabase(const QString &path)
                    QStringLiteral("Iași")});
     writer.endTable();
     writer.beginTable(QStringLiteral("Clase"), {{QStringLiteral("Clasa"), Jet4Type::Text, 10},
-                                                {QStringLiteral("Diriginte"), Jet4Type::Text, 40}});
-    writer.addRow({QStringLiteral("VIII A"), QStringLiteral("Maria Ionescu")});
+                                                {QStringLiteral("Diriginte"), Jet4Type::Text, 40},
+                                                {QStringLiteral("Sigla"), Jet4Type::Ole}});
+    writer.addRow({QStringLiteral("VIII A"), QStringLiteral("Maria Ionescu"), QByteArray("\x89PNG", 4)});
     writer.endTable();
     writer.beginTable(QStringLiteral("Gol"), {{QStringLiteral("Nume"), Jet4Type::Text, 20}});
     writer.endTable();
@@ -93,6 +103,9 @@ private slots:
     void hostileTablesShowAtOnce();
     void aStoppedLoadKeepsWhatWasShown_data();
     void aStoppedLoadKeepsWhatWasShown();
+    void textTableDialogShowsWhatWillBeRead_data();
+    void textTableDialogShowsWhatWillBeRead();
+    void textTableChoiceIsRememberedForTheFile();
 
 private:
     void loadDatabase(const QString &path);
@@ -247,7 +260,7 @@ void TestRecords::choosingATableListsItsColumns()
     chooseTable(QStringLiteral("Gol")); // no records, still its columns
     QCOMPARE(items(m_window->List2), QStringList({"Nume"}));
     chooseTable(QStringLiteral("Clase"));
-    QCOMPARE(items(m_window->List2), QStringList({"Clasa", "Diriginte"}));
+    QCOMPARE(items(m_window->List2), QStringList({"Clasa", "Diriginte", "Sigla"}));
     QCOMPARE(m_model->NumeTabela, QStringLiteral("Clase"));
 }
 
@@ -378,6 +391,7 @@ void TestRecords::recordSelectionFillsTheFields_data()
     QTest::newRow("column with trailing blanks") << "Elevi" << "Nume      " << 0 << 0 << 4 << "Dumitru Radu";
     QTest::newRow("a table of no records") << "Gol" << "Nume" << 0 << 0 << 0 << "vechi";
     QTest::newRow("column the table lacks") << "Elevi" << "Prenume" << 0 << 0 << 1 << "vechi";
+    QTest::newRow("a picture prints nothing") << "Clase" << "Sigla" << 0 << 0 << 1 << "";
 }
 
 void TestRecords::recordSelectionFillsTheFields()
@@ -394,6 +408,9 @@ void TestRecords::recordSelectionFillsTheFields()
     QCOMPARE(records->Data1->caption(), QStringLiteral("Record: %1").arg(record));
     QCOMPARE(m_model->CampuriBD.at(1)->Text.shown(), text);
     QCOMPARE(!drawn().isEmpty(), text != QStringLiteral("vechi"));
+    // The grid still says what the cell holds.
+    if (table == QLatin1String("Clase"))
+        QCOMPARE(records->DBGrid1->view()->model()->index(0, 2).data().toString(), QStringLiteral("(obiect OLE)"));
 }
 
 void TestRecords::movingToTheThirdRecord()
@@ -691,6 +708,125 @@ void TestRecords::aStoppedLoadKeepsWhatWasShown()
     QCOMPARE(m_window->List1->currentItem()->text(), QStringLiteral("Elevi"));
     QCOMPARE(items(m_window->List2), QStringList({"Nume", "CNP", "Cod", "Localitate"}));
     QCOMPARE(m_window->Data1->recordset()->tableName(), QStringLiteral("Elevi"));
+}
+
+void TestRecords::textTableDialogShowsWhatWillBeRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("change"); // "encoding N", "separator C" (another one), "no header", or none
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<char>("separator"); // the radio button checked, 0 for "altul"
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QStringList>("firstRow");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("warning");
+    QTest::addColumn<CsvOptions>("chosen");
+    QTest::addColumn<int>("key"); // that closes the dialog
+    const QByteArray tie("Nume, prenume;Data\nIonescu Maria;02.07.2010\nPop, Ion;14.03.2010\n");
+    using Encoding = CsvOptions::Encoding;
+    using Header = CsvOptions::Header;
+    QTest::newRow("the guess") << tie << QString() << "UTF-8" << ';' << QStringList{"Nume, prenume", "Data"}
+                               << QStringList{"Ionescu Maria", "02.07.2010"} << 2 << QString() << CsvOptions()
+                               << int(Qt::Key_Return);
+    QTest::newRow("no header") << tie << "no header" << "UTF-8" << ';' << QStringList{"Coloana 1", "Coloana 2"}
+                               << QStringList{"Nume, prenume", "Data"} << 3 << QString()
+                               << CsvOptions{Encoding::Auto, 0, Header::No} << int(Qt::Key_Escape);
+    QTest::newRow("another separator") << QByteArray("A|B\n1|2\n") << "separator |" << "UTF-8" << '\0'
+                                       << QStringList{"A", "B"} << QStringList{"1", "2"} << 1 << QString()
+                                       << CsvOptions{Encoding::Auto, '|', Header::Auto} << int(Qt::Key_Return);
+    QTest::newRow("another encoding") << QByteArray("Nume\n\xA9imon\n") << "encoding ISO-8859-2" << "ISO-8859-2" << ','
+                                      << QStringList{"Nume"} << QStringList{"Šimon"} << 1 << QString()
+                                      << CsvOptions{Encoding::Iso88592, 0, Header::Auto} << int(Qt::Key_Return);
+    QByteArray many("A,B\n1,2,3\n");
+    for (int i = 0; i < 30; ++i)
+        many += QByteArray::number(i) + ",x\n";
+    QTest::newRow("long rows, the first 20 rows") << many + "4,5,6\n" << QString() << "UTF-8" << ',' << QStringList{"A", "B"}
+                                                  << QStringList{"1", "2"} << 20
+                                                  << "liniile 2, 33 au mai multe celule decat coloanele tabelei (2)"
+                                                  << CsvOptions() << int(Qt::Key_Return);
+    QTest::newRow("a fault") << QByteArray("A,B\n1,2\n3,\"4\n") << QString() << "UTF-8" << ',' << QStringList{"A", "B"}
+                             << QStringList{"1", "2"} << 1 << "ghilimelele deschise la linia 3" << CsvOptions()
+                             << int(Qt::Key_Escape);
+}
+
+// The dialog opens on the guess, and its preview shows the rows as each choice would read them.
+void TestRecords::textTableDialogShowsWhatWillBeRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, change);
+    QFETCH(QString, encoding);
+    QFETCH(char, separator);
+    QFETCH(QStringList, columns);
+    QFETCH(QStringList, firstRow);
+    QFETCH(int, rows);
+    QFETCH(QString, warning);
+    QFETCH(CsvOptions, chosen);
+    QFETCH(int, key);
+    const QString path = m_dir->filePath(QStringLiteral("tabel.csv"));
+    QVERIFY(writeFile(path, bytes));
+    TextTableDialog dialog(m_window.get(), path, CsvOptions());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    if (change.startsWith(QLatin1String("encoding ")))
+        dialog.encodingBox()->setCurrentText(change.mid(9));
+    else if (change.startsWith(QLatin1String("separator ")))
+        QTest::keyClicks(dialog.otherSeparator(), change.mid(10));
+    else if (change == QLatin1String("no header"))
+        dialog.headerBox()->click();
+    QCOMPARE(dialog.encodingBox()->currentText(), encoding);
+    QVERIFY(dialog.separatorButton(separator)->isChecked());
+    QTableWidget *preview = dialog.preview();
+    QStringList shownColumns, shownRow;
+    for (int column = 0; column < preview->columnCount(); ++column) {
+        shownColumns << preview->horizontalHeaderItem(column)->text();
+        shownRow << preview->item(0, column)->text();
+    }
+    QCOMPARE(shownColumns, columns);
+    QCOMPARE(shownRow, firstRow);
+    QCOMPARE(preview->rowCount(), rows);
+    QVERIFY2(warning.isEmpty() ? dialog.warning()->text().isEmpty() : dialog.warning()->text().contains(warning),
+             qPrintable(dialog.warning()->text()));
+    QCOMPARE(dialog.chosen(), chosen);
+    QTest::keyClick(dialog.focusWidget() ? dialog.focusWidget() : &dialog, Qt::Key(key));
+    QCOMPARE(dialog.result(), key == Qt::Key_Return ? QDialog::Accepted : QDialog::Rejected);
+}
+
+// Loading a text table asks how to read it: "Anulare" loads nothing; a choice is kept for the
+// file and read by everything that reads it after.
+void TestRecords::textTableChoiceIsRememberedForTheFile()
+{
+    const QString path = m_dir->filePath(QStringLiteral("clasa.txt"));
+    QVERIFY(writeFile(path, "Nume|Oras\nPop Ion|Deva\n"));
+    const auto forget = qScopeGuard([&] { rememberCsvOptions(path, CsvOptions()); });
+    TextTableDialog::reset();
+    TextTableDialog::queueCancel();
+    loadDatabase(path);
+    QCOMPARE(TextTableDialog::shown(), QStringList{path});
+    QVERIFY(m_model->CaleBazaDate.isEmpty() && m_window->List1->count() == 0 && MessageBox::shown().isEmpty());
+    QCOMPARE(rememberedCsvOptions(path), CsvOptions());
+
+    const CsvOptions piped{CsvOptions::Encoding::Auto, '|', CsvOptions::Header::Auto};
+    TextTableDialog::queueAnswer(piped);
+    loadDatabase(path);
+    QCOMPARE(m_model->CaleBazaDate, path);
+    chooseTable(QStringLiteral("clasa"));
+    QCOMPARE(items(m_window->List2), QStringList({"Nume", "Oras"}));
+    QCOMPARE(rememberedCsvOptions(path), piped);
+    // As a page job and the command line open it.
+    const auto source = openRecordSource(path);
+    QVERIFY(source);
+    QCOMPARE(source->openTable(QStringLiteral("clasa"))->columnNames(), QStringList({"Nume", "Oras"}));
+    frmSelectie *records = openRecords();
+    QVERIFY(records);
+    QCOMPARE(records->Data1->value(QStringLiteral("Oras")), std::optional<QString>(QStringLiteral("Deva")));
+
+    // Loaded again, the dialog opens on the choice.
+    CommonDialog::queueAnswer(path);
+    m_window->mnuIncarcaBaza_Click(); // the menu item is off once a table is chosen
+    QCOMPARE(TextTableDialog::shown().size(), 3);
+    TextTableDialog dialog(m_window.get(), path, rememberedCsvOptions(path));
+    QCOMPARE(dialog.otherSeparator()->text(), QStringLiteral("|"));
+    QCOMPARE(dialog.chosen(), piped);
 }
 
 int main(int argc, char **argv)

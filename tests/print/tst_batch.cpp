@@ -1,6 +1,9 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "cli/CommandLine.h"
 #include "core/layout/SchemaCodec.h"
+#include "core/records/CsvOptions.h"
+#include "core/page/PngSink.h"
 #include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
 #include "printer/Printer.h"
@@ -21,6 +24,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTableView>
 #include <QtTest>
 
@@ -108,6 +112,63 @@ struct SmallFileLimit
     }
 };
 
+// Where a page image is inked (darker than light grey) inside `within`; null when nowhere.
+QRect inkBox(const QImage &image, const QRect &within)
+{
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8); // shared when it is already
+    const QRect area = within.intersected(gray.rect());
+    int left = INT_MAX, top = INT_MAX, right = -1, bottom = -1;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        const uchar *line = gray.constScanLine(y);
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (line[x] < 160) {
+                left = qMin(left, x), right = qMax(right, x);
+                top = qMin(top, y), bottom = qMax(bottom, y);
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// The texts of a page image, roughly: runs of inked rows, cut where a column stays clean for
+// 2 mm at 300 dpi.
+QList<QRect> inkBoxes(const QImage &page)
+{
+    const QImage image = page.convertToFormat(QImage::Format_Grayscale8);
+    QList<QRect> boxes;
+    const QRect all = inkBox(image, image.rect());
+    for (int y = all.top(); y <= all.bottom();) {
+        int end = y;
+        while (end <= all.bottom() && !inkBox(image, QRect(all.left(), end, all.width(), 1)).isNull())
+            ++end;
+        if (end > y) {
+            const QRect band(all.left(), y, all.width(), end - y);
+            for (int x = band.left(); x <= band.right();) {
+                const QRect rest = inkBox(image, QRect(QPoint(x, band.top()), band.bottomRight()));
+                if (rest.isNull())
+                    break;
+                int clean = 0, right = rest.left();
+                for (int column = rest.left(); column <= band.right() && clean < 24; ++column) {
+                    if (inkBox(image, QRect(column, band.top(), 1, band.height())).isNull())
+                        ++clean;
+                    else
+                        clean = 0, right = column;
+                }
+                boxes.append(inkBox(image, QRect(QPoint(rest.left(), band.top()), QPoint(right, band.bottom()))));
+                x = right + 1;
+            }
+        }
+        y = end + 1;
+    }
+    return boxes;
+}
+
+bool sameWithin(const QRect &a, const QRect &b, int pixels)
+{
+    return qAbs(a.left() - b.left()) <= pixels && qAbs(a.top() - b.top()) <= pixels
+        && qAbs(a.right() - b.right()) <= pixels && qAbs(a.bottom() - b.bottom()) <= pixels;
+}
+
 } // namespace
 
 class TestBatch : public WindowTest
@@ -136,6 +197,11 @@ private slots:
     void commandLine();
     void valuesPrintAsTheTableHoldsThem_data();
     void valuesPrintAsTheTableHoldsThem();
+    void imagesFromTheWindow_data();
+    void imagesFromTheWindow();
+    void imagesFromTheCommandLine_data();
+    void imagesFromTheCommandLine();
+    void imagesKeepThePrintersMargins();
 
 private:
     // The example schema over its template (or `form`), and its pupils from `source` (none when
@@ -702,6 +768,23 @@ void TestBatch::commandLine_data()
     QTest::newRow("values after =") << QStringList({"--pdf=OUT", "--records=4", "SCHEMA"}) << 0 << 1 << "1 pagina";
     QTest::newRow("a schema on a spreadsheet") << QStringList({"--pdf", "OUT", "--records", "2-4", "SPREADSHEET"}) << 0
                                                << 3 << "3 pagini";
+    // Text tables beside their schemas: a spreadsheet's "Unicode text"; one separated by "|"; the
+    // same with "|" chosen in the window (remembered for the file); one with a long row.
+    QTest::newRow("a spreadsheet's Unicode text") << QStringList({"--pdf", "OUT", "--records", "2-4", "UNICODE"}) << 0
+                                                  << 3 << "3 pagini";
+    QTest::newRow("a separator given") << QStringList({"--pdf", "OUT", "--records", "2-4", "--csv-separator", "|", "PIPED"})
+                                       << 0 << 3 << "3 pagini";
+    QTest::newRow("the separator chosen in the window") << QStringList({"--pdf", "OUT", "--records", "2-4", "CHOSEN"}) << 0
+                                                        << 3 << "3 pagini";
+    QTest::newRow("an encoding given over the mark") << QStringList({"--pdf", "OUT", "--csv-encoding=utf-8", "UNICODE"})
+                                                     << 4 << 0 << "nu este un tabel text";
+    QTest::newRow("a long row told") << QStringList({"--pdf", "OUT", "--records", "2-4", "LONG"}) << 0 << 3
+                                     << "linia 3 are mai multe celule decat coloanele tabelei (4)";
+    QTest::newRow("an unknown encoding") << QStringList({"--pdf", "OUT", "--csv-encoding", "utf-32", "SPREADSHEET"}) << 2 << 0
+                                         << "--csv-encoding ia utf-8, utf-16, windows-1250 sau iso-8859-2, nu utf-32";
+    QTest::newRow("a separator of two characters") << QStringList({"--pdf", "OUT", "--csv-separator", ";;", "SPREADSHEET"})
+                                                   << 2 << 0 << "--csv-separator ia un singur caracter";
+    QTest::newRow("help on text tables") << QStringList({"--help"}) << 0 << 0 << "--csv-separator SEP";
     QTest::newRow("help") << QStringList({"--help"}) << 0 << 0 << "--password PAROLA";
     QTest::newRow("version") << QStringList({"--version"}) << 0 << 0 << "Formulix " FORMULIX_VERSION "\n";
     QTest::newRow("range past the table") << QStringList({"--pdf", "OUT", "--records", "9-12", "SCHEMA"}) << 4 << 0
@@ -755,6 +838,30 @@ void TestBatch::commandLine()
     const QByteArray pupils = readFile(Examples + QStringLiteral("/elevi.csv"));
     const QString database = m_dir->filePath(QStringLiteral("elevi.csv"));
     QVERIFY(writeFile(database, pupils));
+    // The same pupils as other text tables, each with a schema beside it; the program's settings
+    // in a folder of the test's own.
+    const auto schemaOn = [&](const QString &file, const QByteArray &bytes) {
+        Module1 layout = onCsv;
+        layout.CaleBazaDate = file;
+        layout.NumeTabela = QFileInfo(file).completeBaseName();
+        const QString schema = m_dir->filePath(layout.NumeTabela + QStringLiteral(".tip"));
+        return writeFile(m_dir->filePath(file), bytes) && saveSchemaFile(schema, layout) ? schema : QString();
+    };
+    const QByteArray piped = QByteArray(pupils).replace(';', '|');
+    QList<QByteArray> lines = pupils.split('\n');
+    lines[2].insert(lines[2].indexOf('\r'), ";in plus");
+    const QString config = m_dir->filePath(QStringLiteral("config"));
+    {
+        QSettings settings(config + QStringLiteral("/Formulix/Formulix.conf"), QSettings::IniFormat);
+        rememberCsvOptions(settings, m_dir->filePath(QStringLiteral("elevi-ales.txt")),
+                           CsvOptions{CsvOptions::Encoding::Auto, '|', CsvOptions::Header::Auto});
+    }
+    const QString unicode = schemaOn(QStringLiteral("elevi-unicode.txt"),
+                                     readFile(QStringLiteral(FORMULIX_SOURCE_DIR "/tests/fixtures/csv/elevi-unicode.txt")));
+    const QStringList textTables = {spreadsheet, unicode, schemaOn(QStringLiteral("elevi-bara.txt"), piped),
+                                    schemaOn(QStringLiteral("elevi-ales.txt"), piped),
+                                    schemaOn(QStringLiteral("elevi-lung.csv"), lines.join('\n'))};
+    QVERIFY(!textTables.contains(QString()));
     // The folder the program runs from, with other pupils under the same name.
     const QString elsewhere = m_dir->filePath(QStringLiteral("alta"));
     QVERIFY(QDir().mkpath(elsewhere));
@@ -791,7 +898,11 @@ void TestBatch::commandLine()
                                             {"TO_TEMPLATE", m_dir->filePath(QStringLiteral("tot-macheta.pdf"))},
                                             {"ALONE", alone},
                                             {"PIPE", pipe},
-                                            {"SPREADSHEET", spreadsheet}};
+                                            {"SPREADSHEET", spreadsheet},
+                                            {"UNICODE", textTables[1]},
+                                            {"PIPED", textTables[2]},
+                                            {"CHOSEN", textTables[3]},
+                                            {"LONG", textTables[4]}};
     for (QString &argument : arguments) {
         const qsizetype value = argument.indexOf(u'=') + 1; // --option=VALUE
         argument = argument.left(value) + placed.value(argument.mid(value), argument.mid(value));
@@ -804,6 +915,7 @@ void TestBatch::commandLine()
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
     run.setProcessEnvironment(environment);
     run.setWorkingDirectory(elsewhere);
     // As a full disk does: the PDF's writes fail part of the way.
@@ -818,7 +930,7 @@ void TestBatch::commandLine()
     const QString err = QString::fromUtf8(run.readAllStandardError());
     QCOMPARE(run.exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.exitCode(), status);
-    QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
+    QVERIFY2((status == 0 ? out + err : err).contains(said), qPrintable(out + err)); // a warning on stderr
     QCOMPARE(QByteArrayList({readFile(spreadsheet), readFile(database), readFile(templateCopy)}), inputs);
     QCOMPARE(readFile(backup), QByteArray("kept"));
     QVERIFY(QDir(m_dir->path()).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("formulix")).isEmpty());
@@ -830,7 +942,7 @@ void TestBatch::commandLine()
         return;
     }
     QCOMPARE(pdfPages(pdf), pages);
-    if (arguments.constLast() == spreadsheet)
+    if (textTables.contains(arguments.constLast()))
         QVERIFY(pdfPageText(pdf, 1).contains(QStringLiteral("Ionescu Maria")));
 }
 
@@ -855,14 +967,16 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     const QStringList values = {QStringLiteral("17.09.2010"), QStringLiteral("Țurcanu Ioana"), QStringLiteral("România"),
                                 QStringLiteral("Berkeley Gardens") + lineBreak + QStringLiteral("12 Brewery")};
     const QString database = m_dir->filePath(file);
-    if (file.endsWith(QStringLiteral(".csv"))) {
-        QStringList quoted = values;
-        quoted.last() = u'"' + quoted.last() + u'"';
-        QVERIFY(writeFile(database, (columns.join(u';') + u'\n' + quoted.join(u';') + u'\n').toUtf8()));
-    } else {
+    const auto makeDatabase = [&](bool withRow) {
+        QFile::remove(database);
+        if (file.endsWith(QStringLiteral(".csv"))) {
+            QStringList quoted = values;
+            quoted.last() = u'"' + quoted.last() + u'"';
+            return writeFile(database, (columns.join(u';') + u'\n' + (withRow ? quoted.join(u';') + u'\n' : QString())).toUtf8());
+        }
         Jet4Writer writer(database);
-        if (file.endsWith(QStringLiteral(".accdb")))
-            QVERIFY(writer.setRelease(Jet4Writer::Release::Access2007));
+        if (file.endsWith(QStringLiteral(".accdb")) && !writer.setRelease(Jet4Writer::Release::Access2007))
+            return false;
         QList<Jet4Column> definition;
         QList<Jet4Value> row;
         for (int i = 0; i < columns.size(); ++i) {
@@ -870,8 +984,9 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
             definition.append({columns.at(i), memo ? Jet4Type::Memo : Jet4Type::Text, 50});
             row.append(values.at(i));
         }
-        QVERIFY(writer.beginTable(QStringLiteral("elevi"), definition) && writer.addRow(row) && writer.finish());
-    }
+        return writer.beginTable(QStringLiteral("elevi"), definition) && (!withRow || writer.addRow(row)) && writer.finish();
+    };
+    QVERIFY(makeDatabase(true));
     Module1 layout;
     layout.CaleBazaDate = database;
     layout.NumeTabela = QStringLiteral("elevi");
@@ -897,11 +1012,25 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     QVERIFY2(m_window->recordStatus->text().endsWith(QStringLiteral("Campuri fara coloana in tabela elevi: Clasa")),
              qPrintable(m_window->recordStatus->text()));
 
+    // The export names the field without a column before it starts; "Nu" stops it.
     const QString pdf = m_dir->filePath(QStringLiteral("elevi.pdf"));
-    QProcess run;
-    run.start(QStringLiteral(FORMULIX_BINARY), {QStringLiteral("--pdf"), pdf, schema});
-    QVERIFY(run.waitForFinished(60000));
-    QCOMPARE(run.exitCode(), 0);
+    DialogSeam::reset();
+    MessageBox::queueAnswer(MessageBox::Answer::No);
+    exportPdf(job(RecordChoice::All), QFileInfo(pdf).fileName());
+    QVERIFY(!QFile::exists(pdf));
+    QVERIFY(!MessageBox::shown().isEmpty() && MessageBox::shown().constFirst().text.contains(QStringLiteral("Clasa")));
+
+    // The command line refuses such a layout unless told to print the field blank.
+    const auto commandLine = [&](const QStringList &options) {
+        QProcess run;
+        run.start(QStringLiteral(FORMULIX_BINARY), options + QStringList{QStringLiteral("--pdf"), pdf, schema});
+        run.waitForFinished(60000);
+        return std::make_pair(run.exitCode(), QString::fromUtf8(run.readAllStandardError()));
+    };
+    const auto refused = commandLine({});
+    QCOMPARE(refused.first, int(RunDatabase));
+    QVERIFY2(refused.second.contains(QStringLiteral("Clasa")) && !QFile::exists(pdf), qPrintable(refused.second));
+    QCOMPARE(commandLine({QStringLiteral("--allow-missing")}).first, 0);
     const QString text = pdfPageText(pdf, 1);
     for (const QString &value : values.mid(0, 3))
         QVERIFY2(text.contains(value), qPrintable(text));
@@ -917,6 +1046,211 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     const QPointF first = at(QStringLiteral("Berkeley")), second = at(QStringLiteral("12"));
     QVERIFY2(first.x() >= 0 && second.x() >= 0, qPrintable(words));
     QVERIFY2(qAbs(first.x() - second.x()) < 1 && second.y() - first.y() > 8 && second.y() - first.y() < 20, qPrintable(words));
+    // No record at all is no success either: no PDF of no page.
+    QVERIFY(makeDatabase(false) && QFile::remove(pdf));
+    const auto empty = commandLine({QStringLiteral("--allow-missing")});
+    QCOMPARE(empty.first, int(RunDatabase));
+    QVERIFY2(!QFile::exists(pdf), qPrintable(empty.second));
+}
+
+void TestBatch::imagesFromTheWindow_data()
+{
+    // FOLDER stands for the folder chosen; "nota.txt", a file of the user's, is in it.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("answer"); // to the question on earlier images, -1: none is asked
+    QTest::addColumn<QStringList>("images"); // the folder's images after, "*" before an old one
+    QTest::addColumn<QString>("said");
+    const QStringList three = {"0001.png", "0002.png", "0003.png"};
+    QTest::newRow("three records, the PDF's ink") << "" << -1 << three << "In folderul FOLDER: 3 pagini.";
+    QTest::newRow("cancelled after two")
+        << "cancel" << -1 << QStringList({"0001.png", "0002.png"})
+        << "Oprit la cerere. In folderul FOLDER au ramas cele 2 pagini terminate (0001.png - 0002.png); celelalte "
+           "fisiere au ramas cum erau.";
+    QTest::newRow("folder missing") << "missing" << -1 << QStringList()
+                                    << "Fisierul FOLDER/0001.png nu poate fi scris: folderul nu exista.";
+    QTest::newRow("earlier images kept") << "earlier" << int(MessageBox::Answer::No) << QStringList({"*0002.png"})
+                                         << "Folderul FOLDER contine deja imagini ale paginilor (0002.png...). Le inlocuiti?";
+    QTest::newRow("an earlier read-only image replaced") << "read-only" << int(MessageBox::Answer::Yes) << three
+                                                         << "In folderul FOLDER: 3 pagini.";
+    QTest::newRow("cut by a size limit")
+        << "size limit" << -1 << QStringList()
+        << "Inregistrarea 3: Fisierul FOLDER/0001.png nu a putut fi scris: fisierul depaseste marimea permisa. "
+           "Lucrarea a fost oprita. Nicio pagina nu a fost scrisa in folderul FOLDER.";
+}
+
+void TestBatch::imagesFromTheWindow()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, answer);
+    QFETCH(QStringList, images);
+    QFETCH(QString, said);
+    openExample();
+    QVERIFY(m_window->exportPngAction->isEnabled());
+    QString folder = m_dir->filePath(QStringLiteral("imagini"));
+    if (kind == QLatin1String("missing"))
+        folder = m_dir->filePath(QStringLiteral("lipsa"));
+    else
+        QVERIFY(QDir().mkpath(folder) && writeFile(folder + QStringLiteral("/nota.txt"), "a note"));
+    const QString earlier = folder + QStringLiteral("/0002.png");
+    if (kind == QLatin1String("earlier") || kind == QLatin1String("read-only"))
+        QVERIFY(writeFile(earlier, "an image of yesterday"));
+    if (kind == QLatin1String("read-only"))
+        QVERIFY(QFile::setPermissions(earlier, QFile::ReadOwner | QFile::ReadGroup));
+    if (kind == QLatin1String("cancel"))
+        JobSeam::setCancelAfter(2);
+    if (answer >= 0)
+        MessageBox::queueAnswer(MessageBox::Answer(answer));
+    const JobRequest request = job(RecordChoice::Range, 3, 5);
+    {
+        std::optional<SmallFileLimit> limit;
+        if (kind == QLatin1String("size limit"))
+            QVERIFY(limit.emplace().set);
+        CommonDialog::queueAnswer(folder);
+        run(m_window->exportPngAction, request);
+    }
+    QCOMPARE(BatchPrintDialog::shown().constLast().purpose, BatchPrintDialog::Purpose::Png);
+    QVERIFY(CommonDialog::shown().constLast().folder);
+
+    const QList<MessageBox::Shown> shown = MessageBox::shown();
+    QCOMPARE(shown.size(), 1 + (answer == int(MessageBox::Answer::Yes)));
+    QCOMPARE(shown.first().question, answer >= 0);
+    if (kind == QLatin1String("read-only"))
+        QVERIFY2(shown.first().text.contains(QStringLiteral("Unele pot fi doar citite")), qPrintable(shown.first().text));
+    QCOMPARE(shown.constLast().text, said.replace(QStringLiteral("FOLDER"), QDir::toNativeSeparators(folder)));
+    QStringList found = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    if (kind != QLatin1String("missing"))
+        QCOMPARE(found.takeLast(), QStringLiteral("nota.txt"));
+    QStringList expected;
+    for (const QString &image : std::as_const(images))
+        expected.append(image.startsWith(u'*') ? image.mid(1) : image);
+    QCOMPARE(found, expected);
+    for (const QString &image : std::as_const(images)) {
+        const QString path = QDir(folder).filePath(QString(image).remove(u'*'));
+        if (image.startsWith(u'*'))
+            QCOMPARE(readFile(path), QByteArray("an image of yesterday"));
+        else
+            QCOMPARE(QImage(path).dotsPerMeterX(), qRound(PngSink::DefaultDpi / 0.0254));
+    }
+    if (!kind.isEmpty())
+        return;
+
+    // The same pages as the PDF export draws them, at the same resolution: every text's ink
+    // where the PDF's is, to 2 pixels.
+    const QString pdf = exportPdf(request);
+    for (int page = 1; page <= 3; ++page) {
+        const QImage printed = renderPdfPage(pdf, page, PngSink::DefaultDpi).convertToFormat(QImage::Format_Grayscale8);
+        const QImage image = QImage(QDir(folder).filePath(PngSink::pageName(page, 3))).convertToFormat(QImage::Format_Grayscale8);
+        QVERIFY(!printed.isNull() && !image.isNull());
+        QVERIFY2(qAbs(printed.width() - image.width()) <= 1 && qAbs(printed.height() - image.height()) <= 1,
+                 qPrintable(QStringLiteral("%1x%2 against %3x%4").arg(image.width()).arg(image.height())
+                                .arg(printed.width()).arg(printed.height())));
+        const QList<QRect> texts = inkBoxes(printed);
+        QVERIFY(texts.size() >= 16);
+        for (const QRect &text : texts) {
+            const QRect around = text.adjusted(-6, -6, 6, 6);
+            QVERIFY2(sameWithin(inkBox(image, around), inkBox(printed, around), 2),
+                     qPrintable(QStringLiteral("page %1, ink at %2,%3 %4x%5").arg(page).arg(text.x()).arg(text.y())
+                                    .arg(text.width()).arg(text.height())));
+        }
+        QVERIFY(sameWithin(inkBox(image, image.rect()), inkBox(printed, printed.rect()), 2));
+    }
+}
+
+void TestBatch::imagesFromTheCommandLine_data()
+{
+    // DIR: a folder that holds an image of yesterday, read-only, as 0001.png; NOWHERE: a
+    // folder that is not there.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("dpi"); // of the images written, 0: none written
+    QTest::addColumn<int>("images");
+    QTest::addColumn<QString>("said"); // on stdout when it succeeds, else on stderr
+    QTest::newRow("replaced by force at 300 dpi")
+        << QStringList({"--png", "DIR", "--records", "1-2", "--force", "SCHEMA"}) << 0 << 300 << 2 << "2 pagini in ";
+    QTest::newRow("one record at 150 dpi, portrait")
+        << QStringList({"--png=NEW", "--dpi=150", "--portrait", "--records", "4", "SCHEMA"}) << 0 << 150 << 1
+        << "1 pagina in ";
+    QTest::newRow("images of yesterday kept") << QStringList({"--png", "DIR", "SCHEMA"}) << 5 << 0 << 0
+                                              << "contine deja imagini ale paginilor (0001.png...); --force le inlocuieste";
+    QTest::newRow("folder missing") << QStringList({"--png", "NOWHERE", "SCHEMA"}) << 5 << 0 << 0
+                                    << "0001.png nu poate fi scris: folderul nu exista";
+    QTest::newRow("dpi too low") << QStringList({"--png", "NEW", "--dpi", "71", "SCHEMA"}) << 2 << 0 << 0
+                                 << "intre 72 si 1200 de puncte pe inch, nu 71";
+    QTest::newRow("dpi too high") << QStringList({"--png", "NEW", "--dpi", "1201", "SCHEMA"}) << 2 << 0 << 0 << "nu 1201";
+    QTest::newRow("dpi of a PDF") << QStringList({"--pdf", "NEW.pdf", "--dpi", "300", "SCHEMA"}) << 2 << 0 << 0
+                                  << "--dpi se da doar cu --png";
+    QTest::newRow("images and a PDF") << QStringList({"--png", "NEW", "--pdf", "NEW.pdf", "SCHEMA"}) << 2 << 0 << 0
+                                      << "alegeti fie --pdf FISIER.pdf, fie --print, fie --png FOLDER";
+}
+
+void TestBatch::imagesFromTheCommandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(int, dpi);
+    QFETCH(int, images);
+    QFETCH(QString, said);
+    const QString old = m_dir->filePath(QStringLiteral("vechi")), fresh = m_dir->filePath(QStringLiteral("nou"));
+    QVERIFY(QDir().mkpath(old) && QDir().mkpath(fresh));
+    QVERIFY(writeFile(old + QStringLiteral("/0001.png"), "an image of yesterday"));
+    QVERIFY(QFile::setPermissions(old + QStringLiteral("/0001.png"), QFile::ReadOwner | QFile::ReadGroup));
+    const QHash<QString, QString> placed = {{"DIR", old}, {"NEW", fresh}, {"NEW.pdf", fresh + QStringLiteral(".pdf")},
+                                            {"NOWHERE", m_dir->filePath(QStringLiteral("lipsa"))},
+                                            {"SCHEMA", Examples + QStringLiteral("/certificat.tip")}};
+    for (QString &argument : arguments) {
+        const qsizetype value = argument.indexOf(u'=') + 1;
+        argument = argument.left(value) + placed.value(argument.mid(value), argument.mid(value));
+    }
+    QProcess run;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    run.setProcessEnvironment(environment);
+    run.start(QStringLiteral(FORMULIX_BINARY), arguments);
+    QVERIFY(run.waitForFinished(120000));
+    const QString out = QString::fromUtf8(run.readAllStandardOutput()), err = QString::fromUtf8(run.readAllStandardError());
+    QCOMPARE(run.exitCode(), status);
+    QVERIFY2((status == 0 ? out : err).contains(said), qPrintable(out + err));
+    const QString folder = arguments.contains(old) ? old : fresh;
+    const QStringList written = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    if (dpi == 0) {
+        QCOMPARE(written, folder == old ? QStringList({"0001.png"}) : QStringList());
+        QCOMPARE(readFile(old + QStringLiteral("/0001.png")), QByteArray("an image of yesterday"));
+        return;
+    }
+    QCOMPARE(written.size(), images);
+    const PaperArea paper =
+        PageJob::pdfPaper(arguments.contains(QStringLiteral("--portrait")) ? PageOrientation::Portrait : PageOrientation::Landscape);
+    for (int page = 1; page <= images; ++page) {
+        QCOMPARE(written.at(page - 1), PngSink::pageName(page, images));
+        const QImage image(QDir(folder).filePath(written.at(page - 1)));
+        QCOMPARE(image.size(), (paper.paperMm * dpi / 25.4).toSize());
+        QCOMPARE(qRound(image.dotsPerMeterX() * 0.0254), dpi);
+        QCOMPARE(qRound(image.dotsPerMeterY() * 0.0254), dpi);
+    }
+}
+
+// A printer that cannot print to the edge: its printable area's corner is where the texts start,
+// on the image as on its paper.
+void TestBatch::imagesKeepThePrintersMargins()
+{
+    const QSizeF a4(210, 297);
+    const PageContent page({{QPointF(20, 30), QStringLiteral("Eminescu"), 24, QApplication::font(), Qt::black}});
+    QList<QRect> ink;
+    for (const QPointF corner : {QPointF(0, 0), QPointF(6, 4.5)}) {
+        const QString folder = m_dir->filePath(QString::number(corner.x()));
+        QVERIFY(QDir().mkpath(folder));
+        PngSink sink(folder, 1, {a4, QRectF(corner, a4 - QSizeF(12, 12))}, 254);
+        QVERIFY(sink.begin(PageOrientation::Portrait, QString(), nullptr));
+        QVERIFY(sink.addPage(page, a4 - QSizeF(12, 12), 0, 0, nullptr, nullptr) && sink.finish(nullptr));
+        const QImage image(folder + QStringLiteral("/0001.png"));
+        QCOMPARE(image.size(), QSize(2100, 2970));
+        ink.append(inkBox(image, image.rect()));
+    }
+    QVERIFY(!ink.first().isNull());
+    QVERIFY2(sameWithin(ink.last(), ink.first().translated(60, 45), 1),
+             qPrintable(QStringLiteral("%1,%2 against %3,%4").arg(ink.last().x()).arg(ink.last().y())
+                            .arg(ink.first().x()).arg(ink.first().y())));
 }
 
 int main(int argc, char **argv)

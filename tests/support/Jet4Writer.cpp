@@ -30,7 +30,17 @@ constexpr quint32 CatalogPage = 2; // where libmdb looks for MSysObjects, always
 constexpr qint64 TableParentId = 0x0F000001;
 constexpr qint64 SystemTableFlags = qint32(0x80000002u);
 
-enum CatalogColumn { CatalogId, CatalogParentId, CatalogName, CatalogType, CatalogFlags, CatalogLvProp };
+enum CatalogColumn {
+    CatalogId,
+    CatalogParentId,
+    CatalogName,
+    CatalogType,
+    CatalogFlags,
+    CatalogLvProp,
+    CatalogConnect,
+    CatalogDatabase,
+    CatalogForeignName
+};
 
 void put16(QByteArray &bytes, int offset, quint16 value)
 {
@@ -166,6 +176,9 @@ QList<Jet4Column> catalogColumns()
         {QStringLiteral("Type"), Jet4Type::Integer},
         {QStringLiteral("Flags"), Jet4Type::Long},
         {QStringLiteral("LvProp"), Jet4Type::Ole},
+        {QStringLiteral("Connect"), Jet4Type::Memo},
+        {QStringLiteral("Database"), Jet4Type::Memo},
+        {QStringLiteral("ForeignName"), Jet4Type::Text, 255},
     };
 }
 
@@ -253,6 +266,10 @@ bool Jet4Writer::addTable(const QString &name, const QList<Jet4Column> &columns,
     if (QString problem = checkName(name, QStringLiteral("table name")); !problem.isEmpty())
         return fail(problem);
     for (const TableInfo &other : std::as_const(m_tables)) {
+        if (other.name.compare(name, Qt::CaseInsensitive) == 0)
+            return fail(QStringLiteral("two tables are named \"%1\"").arg(name));
+    }
+    for (const Link &other : std::as_const(m_links)) {
         if (other.name.compare(name, Qt::CaseInsensitive) == 0)
             return fail(QStringLiteral("two tables are named \"%1\"").arg(name));
     }
@@ -345,6 +362,21 @@ bool Jet4Writer::endTable()
         return fail(QStringLiteral("endTable() without beginTable()"));
     m_tableOpen = false;
     return flushPage();
+}
+
+bool Jet4Writer::addLinkedTable(const QString &name, const QString &database, const QString &foreignName,
+                                const QString &connect)
+{
+    if (!m_error.isEmpty())
+        return false;
+    if (QString problem = checkName(name, QStringLiteral("table name")); !problem.isEmpty())
+        return fail(problem);
+    const auto sameName = [&](const QString &other) { return other.compare(name, Qt::CaseInsensitive) == 0; };
+    if (std::any_of(m_tables.cbegin(), m_tables.cend(), [&](const TableInfo &t) { return sameName(t.name); })
+        || std::any_of(m_links.cbegin(), m_links.cend(), [&](const Link &l) { return sameName(l.name); }))
+        return fail(QStringLiteral("two tables are named \"%1\"").arg(name));
+    m_links.append({name, database, foreignName, connect});
+    return true;
 }
 
 bool Jet4Writer::finish(QString *error)
@@ -581,7 +613,13 @@ bool Jet4Writer::writePageAt(quint32 page, const QByteArray &bytes)
 bool Jet4Writer::writeCatalog()
 {
     startPage(CatalogPage, 0);
-    QList<Jet4Value> row(CatalogLvProp + 1); // LvProp stays NULL: no properties
+    QList<Jet4Value> row(CatalogForeignName + 1); // LvProp stays NULL: no properties
+    const auto append = [&] {
+        if (!encodeRow(m_tables.at(0), row) || !appendRow())
+            return false;
+        ++m_tables[0].rowCount;
+        return true;
+    };
     for (int i = 0; i < m_tables.size(); ++i) {
         const TableInfo &table = m_tables.at(i);
         row[CatalogId] = qint64(table.definitionPage);
@@ -589,9 +627,23 @@ bool Jet4Writer::writeCatalog()
         row[CatalogName] = table.name;
         row[CatalogType] = 1; // a table
         row[CatalogFlags] = table.system ? SystemTableFlags : 0;
-        if (!encodeRow(m_tables.at(0), row) || !appendRow())
+        if (!append())
             return false;
-        ++m_tables[0].rowCount;
+    }
+    for (int i = 0; i < m_links.size(); ++i) {
+        const Link &link = m_links.at(i);
+        const auto orNull = [](const QString &text) { return text.isEmpty() ? Jet4Value() : Jet4Value(text); };
+        row = {qint64(m_pageCount + quint32(i)), // no page of this file: just unique
+               TableParentId,
+               link.name,
+               link.connect.startsWith(QLatin1String("ODBC;")) ? 4 : 6,
+               0,
+               nullptr,
+               orNull(link.connect),
+               orNull(link.database),
+               orNull(link.foreignName)};
+        if (!append())
+            return false;
     }
     return flushPage();
 }
@@ -683,7 +735,8 @@ bool Jet4Writer::writeDefinition(const TableInfo &table, quint32 freeMap)
             put16(def, pos + 11, GeneralSortOrder);
             def[pos + 16] = 0x01; // compressed text allowed
         }
-        def[pos + 15] = char((layout.fixed ? 0x01 : 0x00) | 0x02); // fixed; may be NULL
+        // Fixed; may be NULL; a hyperlink.
+        def[pos + 15] = char((layout.fixed ? 0x01 : 0x00) | 0x02 | (layout.column.hyperlink ? 0x80 : 0x00));
         put16(def, pos + 21, quint16(layout.fixedOffset));
         put16(def, pos + 23, quint16(layout.size));
     }

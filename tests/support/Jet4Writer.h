@@ -48,6 +48,7 @@ struct Jet4Column
     QString name;                   // 1..64 UTF-16 units, trailing blanks kept; no leading U+FEFF
     Jet4Type type = Jet4Type::Text;
     int length = 50;                // text only: the most characters a value may have, 1..255
+    bool hyperlink = false;         // memo only: Access's Hyperlink, "display#address#..."
 };
 
 // The stored form of a date/time: days since 1899-12-30 with the time of day as the fraction.
@@ -116,6 +117,11 @@ public:
     // One value per column, in column order.
     bool addRow(const QList<Jet4Value> &values);
     bool endTable();
+    // A table linked from another database: a catalog row naming where its rows are (the file
+    // `database` and its table `foreignName`, or with a `connect` text starting "ODBC;" an ODBC
+    // source), and no rows. Links are listed after the tables.
+    bool addLinkedTable(const QString &name, const QString &database, const QString &foreignName,
+                        const QString &connect = QString());
     // Ends an open table, writes the catalog, the usage maps and the table definitions.
     // The file is a database only once this returns true.
     bool finish(QString *error = nullptr);
@@ -189,6 +195,11 @@ private:
     QFile m_file;
     QString m_error;
     QList<TableInfo> m_tables; // m_tables[0] is the catalog
+    struct Link
+    {
+        QString name, database, foreignName, connect;
+    };
+    QList<Link> m_links;
     bool m_tableOpen = false;
     bool m_finished = false;
     int m_inlineMapLimit = MaxInlineMapPages;

@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <chrono>
@@ -27,6 +28,15 @@
 #include <unistd.h>
 
 namespace formulix::test {
+
+namespace {
+// What a test program remembers (a text table's options) goes to Qt's folder for tests, never
+// into the user's settings.
+const bool settingsAside = [] {
+    QStandardPaths::setTestModeEnabled(true);
+    return true;
+}();
+} // namespace
 
 QPoint mmToPixel(const QWidget *widget, QPointF mm)
 {

@@ -215,7 +215,8 @@ bool OutputFile::open(const QString &path, bool replaceReadOnly, QString *error)
     struct stat old;
     const bool existed = ::stat(QFile::encodeName(m_target).constData(), &old) == 0;
     // A killed write of an earlier day may have left its file beside the target.
-    removeStaleTemporaries(m_target);
+    if (m_sweep)
+        removeStaleTemporaries(m_target);
     QByteArray pattern = QFile::encodeName(temporaryPattern(m_target));
     errno = 0;
     m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);

@@ -55,6 +55,9 @@ public:
     // Opens the temporary file for `path` (through a symbolic link, beside its target). A
     // read-only target is refused unless `replaceReadOnly`. False with the reason.
     bool open(const QString &path, bool replaceReadOnly, QString *error);
+    // A writer of many files into one folder sweeps what killed writes left there once, itself:
+    // each open() then skips the sweep, which reads the whole folder.
+    void skipStaleSweep() { m_sweep = false; }
     // The target, a symbolic link resolved.
     QString target() const { return m_target; }
     // The errno of the first write that failed, 0 while all went well.
@@ -83,6 +86,7 @@ private:
     QString m_temporary;
     int m_fd = -1;
     int m_errno = 0;
+    bool m_sweep = true;
     QByteArray m_buffer;
 };
 

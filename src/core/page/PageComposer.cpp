@@ -15,8 +15,13 @@ PageContent composePage(const Module1 &layout, const FieldValues *record)
         print(*layout.CampuriGen.at(i));
     for (int i = 1; i <= layout.usedBD(); ++i) {
         Camp camp = *layout.CampuriBD.at(i);
-        if (record && i - 1 < record->size() && record->at(i - 1))
-            takeRecordValue(camp, *record->at(i - 1));
+        // A record decides every database field: one whose column the table lacks, or whose
+        // characters the value does not reach, prints nothing rather than another record's text.
+        if (record) {
+            const std::optional<QString> value = i - 1 < record->size() ? record->at(i - 1) : std::nullopt;
+            if (!value || !takeRecordValue(camp, *value))
+                camp.Text = QString();
+        }
         print(camp);
     }
     return page;

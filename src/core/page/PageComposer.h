@@ -14,9 +14,9 @@ namespace formulix {
 using FieldValues = QList<std::optional<QString>>;
 
 // Every field's text at its place: general fields first, then database fields, each table in
-// index order. A database field shows the record's value as choosing the record shows it (the
-// whole value or its range of characters); with no record, or no value for it, the text the
-// layout holds.
+// index order. With a record, a database field shows its value as choosing the record shows it
+// (the whole value or its range of characters), and nothing when the record has no value for it
+// or no character in its range; with no record, the text the layout holds.
 PageContent composePage(const Module1 &layout, const FieldValues *record = nullptr);
 
 } // namespace formulix

@@ -49,7 +49,11 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
         }
         painter.restore();
     }
-    // Unhinted, a text on screen keeps the width it has on paper.
+    // Unhinted, a text on screen keeps the width it has on paper; on screen and on an image at its
+    // true size too, where a font in whole pixels would be a pixel or more wider or narrower than
+    // on paper. A printer's and a PDF's pixels are fine enough.
+    const int device = painter.device() ? painter.device()->devType() : QInternal::UnknownDevice;
+    const bool exactSize = device == QInternal::Image || device == QInternal::Pixmap || device == QInternal::Widget;
     QFont given, unhinted;
     for (const PrintedText &text : content.texts) {
         if (text.face != given) {
@@ -57,7 +61,7 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
             unhinted = given;
             unhinted.setHintingPreference(QFont::PreferNoHinting);
         }
-        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, unhinted, text.points, text.color);
+        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, unhinted, text.points, text.color, exactSize);
     }
     painter.restore();
 }

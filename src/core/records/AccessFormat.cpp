@@ -1,5 +1,6 @@
 #include "core/records/AccessFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -208,36 +209,73 @@ void ValueFormat::appendDouble(std::string &out, double value) const
 
 void ValueFormat::appendSingle(std::string &out, float value) const
 {
-    if (value == 0) {
-        out += '0';
+    if (value == 0 || !std::isfinite(value)) {
+        appendDouble(out, value);
         return;
     }
-    // Shortest as a float: 0.1f is "0.1", not the 0.10000000149011612 its double would give.
+    // Its 7 significant digits, read back as a double: 0.1f gives 0.1, 309841000 stays so.
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    appendNumberText(out, std::string_view(buffer, result.ptr - buffer));
+    const auto rounded = std::to_chars(buffer, buffer + sizeof buffer, double(value), std::chars_format::scientific, 6);
+    double digits = value;
+    std::from_chars(buffer, rounded.ptr, digits);
+    appendDouble(out, digits);
 }
 
 void ValueFormat::appendCurrency(std::string &out, qint64 tenThousandths) const
 {
-    const bool negative = tenThousandths < 0;
     // Unsigned, so the most negative value negates too.
-    const quint64 magnitude = negative ? 0 - quint64(tenThousandths) : quint64(tenThousandths);
-    if (negative)
+    const quint64 magnitude = tenThousandths < 0 ? 0 - quint64(tenThousandths) : quint64(tenThousandths);
+    const quint64 cents = magnitude / 100 + (magnitude % 100 >= 50 ? 1 : 0);
+    if (tenThousandths < 0 && cents != 0) // no "-0,00"
         out += m_minusSign;
     char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude / 10000);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, cents / 100);
     out.append(buffer, result.ptr);
-    quint64 fraction = magnitude % 10000;
-    if (fraction == 0)
-        return;
-    int digits = 4;
-    while (fraction % 10 == 0) {
-        fraction /= 10;
-        --digits;
-    }
     out += m_decimalPoint;
-    appendDigits(out, qint64(fraction), digits);
+    appendTwoDigits(out, int(cents % 100));
+}
+
+void ValueFormat::appendDecimal(std::string &out, bool negative, quint32 high, quint64 low, int scale) const
+{
+    unsigned __int128 magnitude = (static_cast<unsigned __int128>(high) << 64) | low;
+    char reversed[32]; // 2^96 has 29 digits
+    int count = 0;
+    do {
+        reversed[count++] = char('0' + int(magnitude % 10));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    scale = std::clamp(scale, 0, 28); // the most a decimal has
+    if (negative && (count > 1 || reversed[0] != '0'))
+        out += m_minusSign;
+    if (count <= scale)
+        out += '0';
+    for (int i = count - 1; i >= scale; --i)
+        out += reversed[i];
+    if (scale == 0)
+        return;
+    out += m_decimalPoint;
+    for (int i = scale - 1; i >= 0; --i)
+        out += i < count ? reversed[i] : '0';
+}
+
+bool ValueFormat::appendExtendedDate(std::string &out, std::string_view stored) const
+{
+    constexpr std::size_t Digits = 19;
+    constexpr quint64 TicksPerSecond = 10'000'000;
+    // 0001-01-01 to 9999-12-31.
+    constexpr quint64 LastDay = 3652058;
+    const auto number = [&](std::size_t at, quint64 *value) {
+        const char *first = stored.data() + at;
+        const auto result = std::from_chars(first, first + Digits, *value);
+        return result.ec == std::errc() && result.ptr == first + Digits;
+    };
+    quint64 days = 0, ticks = 0;
+    if (stored.size() < 2 * Digits + 1 || stored[Digits] != ':' || !number(0, &days) || !number(Digits + 1, &ticks)
+        || days > LastDay || ticks >= quint64(SecondsPerDay) * TicksPerSecond)
+        return false;
+    static const QDate first(1, 1, 1);
+    appendDateAndTime(out, first.addDays(qint64(days)), int(ticks / TicksPerSecond));
+    return true;
 }
 
 void ValueFormat::appendDecimalText(std::string &out, std::string_view text) const
@@ -294,8 +332,14 @@ void ValueFormat::appendDate(std::string &out, double stored) const
         appendDouble(out, stored);
         return;
     }
+    appendDateAndTime(out, date, seconds);
+}
+
+void ValueFormat::appendDateAndTime(std::string &out, QDate date, int seconds) const
+{
     // Day zero is no date: a time of day alone, midnight included.
-    if (days != 0) {
+    static const QDate epoch(1899, 12, 30);
+    if (date != epoch) {
         appendShortDate(out, date);
         if (seconds == 0)
             return;

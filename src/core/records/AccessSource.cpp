@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QtEndian>
 
 #include <glib.h>
@@ -20,6 +21,7 @@
 #include <limits>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 namespace formulix {
@@ -46,6 +48,8 @@ const char NoText[] = "Nu";
 const char OleText[] = "(obiect OLE)";
 const char BinaryText[] = "(date binare)";
 const char ComplexText[] = "(atasament sau lista)"; // attachments and multi-value fields, Access 2007 on
+// Date/Time Extended (Access 2019 on), which libmdb 1.0 does not know.
+constexpr int ExtendedDateTime = 0x14;
 
 struct HandleCloser
 {
@@ -284,8 +288,8 @@ HandlePtr openHandle(const QString &path, QString *error, const QString &passwor
     return mdb;
 }
 
-// One table of an open handle, read row by row; each row's fields come cracked with their
-// positions on the current page, checked to lie within it.
+// One table of an open handle, read row by row in the order Access shows them; each row's
+// fields come cracked with their positions on the current page, checked to lie within it.
 class TableReader
 {
 public:
@@ -322,6 +326,7 @@ public:
             || m_table->num_cols != unsigned(columns))
             return fail(problem, QStringLiteral("coloanele tabelei nu pot fi citite"));
         m_fields.assign(m_table->num_cols, MdbField());
+        readColumnFlags(page, columns, indexes);
         mdb_rewind_table(m_table.get());
         return true;
     }
@@ -331,19 +336,119 @@ public:
     qint64 declaredRows() const { return qint64(m_table->num_rows); }
     MdbColumn *column(int i) const { return static_cast<MdbColumn *>(g_ptr_array_index(m_table->columns, i)); }
     MdbHandle *handle() const { return m_mdb; }
+    // What libmdb does not say of a column: its value is computed by an expression (Access 2010
+    // on), or it is a memo holding a hyperlink.
+    bool isCalculated(int i) const { return m_flags[std::size_t(i)] & Calculated; }
+    bool isHyperlink(int i) const { return m_flags[std::size_t(i)] & Hyperlink; }
 
     // Moves to the next row; false at the end of the table.
     bool next()
     {
-        // mdb_fetch_row follows the usage map page by page, skipping deleted rows; the fields
-        // it cracked are not handed out, so the row is found and cracked again.
-        if (!mdb_fetch_row(m_table.get()))
+        // libmdb's mdb_fetch_row reads the targets of moved rows where they now lie, at the end,
+        // and skips the rows that point to them: the pages are walked here instead.
+        const MdbFormatConstants &fmt = *m_mdb->fmt;
+        for (;;) {
+            if (m_row >= m_rowsOnPage) {
+                if (!mdb_read_next_dpg(m_table.get()))
+                    return false;
+                m_page = m_mdb->cur_pg;
+                m_row = 0;
+                m_rowsOnPage = qFromLittleEndian<quint16>(m_mdb->pg_buf + fmt.row_count_offset);
+            } else if (m_mdb->cur_pg != m_page && mdb_read_pg(m_mdb, m_page) != fmt.pg_size) {
+                return false; // back from a moved row's page
+            }
+            int start = 0;
+            size_t size = 0;
+            if (mdb_find_row(m_mdb, m_row++, &start, &size) != 0 || (start & DeletedRow))
+                continue; // a deleted row, or a moved one, read through its pointer
+            if ((start & MovedRow) && !followMovedRow(&start, &size))
+                continue;
+            if (crack(start & RowOffsetMask, size))
+                return true;
+        }
+    }
+
+    const MdbField &field(int i) const { return m_fields[i]; }
+    const unsigned char *bytes(const MdbField &field) const { return m_mdb->pg_buf + field.start; }
+
+    // The stored bytes of a memo or OLE value from its field (`size` bytes at `field`): inline in
+    // the row, in one row of another page, or along a chain of rows. False when the field holds
+    // no long-value header or its one row is missing.
+    bool readLongValue(const unsigned char *field, std::size_t size, std::string &raw) const
+    {
+        raw.clear();
+        if (size < MDB_MEMO_OVERHEAD)
             return false;
+        const quint32 lengthAndFlags = qFromLittleEndian<quint32>(field);
+        int pageRow = qFromLittleEndian<qint32>(field + 4);
+        // A value cannot be longer than the file that holds it.
+        const std::size_t limit = std::min<std::size_t>({lengthAndFlags & 0x3FFFFFFF, MaxLongValue,
+                                                         std::size_t(m_pageCount * m_mdb->fmt->pg_size)});
+        if (lengthAndFlags & 0x80000000) {
+            raw.assign(reinterpret_cast<const char *>(field) + MDB_MEMO_OVERHEAD,
+                       std::min<std::size_t>(size - MDB_MEMO_OVERHEAD, limit));
+            return true;
+        }
+        void *page = nullptr;
         int start = 0;
-        size_t size = 0;
-        if (mdb_find_row(m_mdb, int(m_table->cur_row) - 1, &start, &size) != 0)
+        size_t length = 0;
+        if (lengthAndFlags & 0x40000000) {
+            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &length) != 0)
+                return false;
+            raw.assign(static_cast<const char *>(page) + start, std::min<std::size_t>(length, limit));
+            return true;
+        }
+        // Each link: the next page and row (0 at the end), then a piece of the value. A damaged
+        // chain may loop; no row is visited twice.
+        std::unordered_set<int> seen;
+        while (pageRow != 0 && raw.size() < limit && seen.insert(pageRow).second) {
+            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &length) != 0 || length < 4)
+                break;
+            const char *link = static_cast<const char *>(page) + start;
+            pageRow = qFromLittleEndian<qint32>(link);
+            raw.append(link + 4, std::min<std::size_t>(length - 4, limit - raw.size()));
+        }
+        return true;
+    }
+
+private:
+    // A row offset's flags. A row that outgrew its page moves to another: its place keeps a
+    // pointer flagged MovedRow, and the row where it now is carries DeletedRow (a deleted row
+    // carries both), so the page walk passes it and reaches it through the pointer only.
+    static constexpr int DeletedRow = 0x8000;
+    static constexpr int MovedRow = 0x4000;
+    // Moving a moved row again leaves a chain of pointers: a few links at most.
+    static constexpr int MaxMoves = 8;
+    enum ColumnFlag : quint8 { Calculated = 1, Hyperlink = 2 };
+
+    // Reads the pointer at *start (the row number in 1 byte, then the page in 3) and then the row
+    // it names, left in the page buffer with its start and size. False when it leads nowhere.
+    bool followMovedRow(int *start, size_t *size)
+    {
+        const MdbFormatConstants &fmt = *m_mdb->fmt;
+        for (int move = 0; move < MaxMoves; ++move) {
+            if (*size < 4)
+                return false;
+            const unsigned char *pointer = m_mdb->pg_buf + (*start & RowOffsetMask);
+            const int row = pointer[0];
+            const quint32 page = pointer[1] | quint32(pointer[2]) << 8 | quint32(pointer[3]) << 16;
+            if (page == 0 || page >= m_pageCount || mdb_read_pg(m_mdb, page) != fmt.pg_size
+                || m_mdb->pg_buf[0] != MDB_PAGE_DATA
+                || qFromLittleEndian<quint32>(m_mdb->pg_buf + 4) != m_entry.table_pg
+                || mdb_find_row(m_mdb, row, start, size) != 0)
+                return false;
+            // There it is marked deleted; only a further pointer matters.
+            if (!(*start & MovedRow))
+                return true;
+        }
+        return false;
+    }
+
+    // Cracks the row of `size` bytes at `start` on the page in the buffer into m_fields.
+    bool crack(int start, size_t size)
+    {
+        if (size == 0)
             return false;
-        start &= RowOffsetMask;
         const int rowColumns = mdb_crack_row(m_table.get(), start, size, m_fields.data());
         if (rowColumns < 0)
             return false;
@@ -362,55 +467,50 @@ public:
         return true;
     }
 
-    const MdbField &field(int i) const { return m_fields[i]; }
-    const unsigned char *bytes(const MdbField &field) const { return m_mdb->pg_buf + field.start; }
-
-    // A memo's stored bytes: inline in the row, in one row of another page, or along a chain of
-    // rows. False when the field holds no memo header or its one row is missing.
-    bool readLongValue(const MdbField &field, std::string &raw) const
+    // The column entries of the definition starting on `page`, read again for the flags libmdb
+    // drops: a hyperlink memo has 0x80 in its flags; a calculated column 0xC0 in the byte after
+    // them (Jet4 and later). The definition may go on over further pages, each adding its bytes
+    // from offset 8.
+    void readColumnFlags(quint32 page, int columns, quint32 indexes)
     {
-        raw.clear();
-        if (field.siz < MDB_MEMO_OVERHEAD)
-            return false;
-        const unsigned char *header = bytes(field);
-        const quint32 lengthAndFlags = qFromLittleEndian<quint32>(header);
-        int pageRow = qFromLittleEndian<qint32>(header + 4);
-        // A value cannot be longer than the file that holds it.
-        const std::size_t limit = std::min<std::size_t>({lengthAndFlags & 0x3FFFFFFF, MaxLongValue,
-                                                         std::size_t(m_pageCount * m_mdb->fmt->pg_size)});
-        if (lengthAndFlags & 0x80000000) {
-            raw.assign(reinterpret_cast<const char *>(header) + MDB_MEMO_OVERHEAD,
-                       std::min<std::size_t>(field.siz - MDB_MEMO_OVERHEAD, limit));
-            return true;
+        m_flags.assign(std::size_t(columns), 0);
+        const MdbFormatConstants &fmt = *m_mdb->fmt;
+        const std::size_t first = fmt.tab_cols_start_offset + std::size_t(indexes) * fmt.tab_ridx_entry_size;
+        const std::size_t needed = first + std::size_t(columns) * fmt.tab_col_entry_size;
+        std::string definition;
+        std::unordered_set<quint32> seen;
+        while (definition.size() < needed && page != 0 && page < m_pageCount && seen.insert(page).second) {
+            if (mdb_read_alt_pg(m_mdb, page) != fmt.pg_size || m_mdb->alt_pg_buf[0] != MDB_PAGE_TABLE)
+                return;
+            const std::size_t from = definition.empty() ? 0 : 8;
+            definition.append(reinterpret_cast<const char *>(m_mdb->alt_pg_buf) + from, fmt.pg_size - from);
+            page = qFromLittleEndian<quint32>(m_mdb->alt_pg_buf + 4);
         }
-        void *page = nullptr;
-        int start = 0;
-        size_t size = 0;
-        if (lengthAndFlags & 0x40000000) {
-            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &size) != 0)
-                return false;
-            raw.assign(static_cast<const char *>(page) + start, std::min<std::size_t>(size, limit));
-            return true;
+        if (definition.size() < needed)
+            return;
+        std::vector<quint8> byNumber(256, 0);
+        for (int i = 0; i < columns; ++i) {
+            const auto *entry = reinterpret_cast<const unsigned char *>(definition.data()) + first
+                + std::size_t(i) * fmt.tab_col_entry_size;
+            quint8 flags = entry[0] == MDB_MEMO && (entry[fmt.col_flags_offset] & 0x80) ? Hyperlink : 0;
+            if (!isJet3(m_mdb) && (entry[fmt.col_flags_offset + 1] & 0xC0) == 0xC0)
+                flags |= Calculated;
+            byNumber[entry[fmt.col_num_offset]] = flags;
         }
-        // Each link: the next page and row (0 at the end), then a piece of the value. A damaged
-        // chain may loop; no row is visited twice.
-        std::unordered_set<int> seen;
-        while (pageRow != 0 && raw.size() < limit && seen.insert(pageRow).second) {
-            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &size) != 0 || size < 4)
-                break;
-            const char *link = static_cast<const char *>(page) + start;
-            pageRow = qFromLittleEndian<qint32>(link);
-            raw.append(link + 4, std::min<std::size_t>(size - 4, limit - raw.size()));
-        }
-        return true;
+        // libmdb sorts the columns by that number.
+        for (int i = 0; i < columns; ++i)
+            m_flags[std::size_t(i)] = byNumber[std::size_t(column(i)->col_num) & 0xFF];
     }
 
-private:
     MdbHandle *m_mdb = nullptr;
     qint64 m_pageCount = 0;
     MdbCatalogEntry m_entry{}; // the table definition points here
     TablePtr m_table;
     std::vector<MdbField> m_fields;
+    std::vector<quint8> m_flags; // ColumnFlag bits, per column
+    guint32 m_page = 0;          // the data page being walked
+    int m_row = 0;               // the next row on it
+    int m_rowsOnPage = 0;
 };
 
 void appendText(MdbHandle *mdb, std::string &out, const unsigned char *bytes, std::size_t size)
@@ -433,6 +533,12 @@ struct CatalogEntry
     QString name;
     quint32 page = 0;
     bool linked = false;
+    bool odbc = false;
+    // Where a linked table's rows are: the other file and its name there, or the ODBC source.
+    QString database, foreignName, connect;
+    // The LvProp field as stored (a long-value header, or the value itself): the table's and
+    // its columns' properties.
+    std::string properties;
 };
 
 int findColumn(const TableReader &reader, const char *name, int type)
@@ -459,9 +565,24 @@ bool readCatalog(MdbHandle *mdb, const QString &path, QList<CatalogEntry> *entri
     const int type = findColumn(reader, "Type", MDB_INT);
     if (id < 0 || name < 0 || type < 0)
         return fail(error, damaged(path, QStringLiteral("catalogul nu are coloanele asteptate")));
+    const int properties = findColumn(reader, "LvProp", MDB_OLE);
+    const int database = findColumn(reader, "Database", MDB_MEMO);
+    const int foreignName = findColumn(reader, "ForeignName", MDB_TEXT);
+    const int connect = findColumn(reader, "Connect", MDB_MEMO);
 
     entries->clear();
-    std::string text;
+    std::string text, raw;
+    const auto textOf = [&](int column, bool memo) {
+        if (column < 0 || reader.field(column).is_null)
+            return QString();
+        const MdbField &field = reader.field(column);
+        text.clear();
+        if (!memo)
+            appendText(mdb, text, reader.bytes(field), std::size_t(field.siz));
+        else if (reader.readLongValue(reader.bytes(field), std::size_t(field.siz), raw))
+            appendText(mdb, text, reinterpret_cast<const unsigned char *>(raw.data()), raw.size());
+        return QString::fromStdString(text);
+    };
     while (reader.next()) {
         const MdbField &idField = reader.field(id);
         const MdbField &nameField = reader.field(name);
@@ -471,17 +592,105 @@ bool readCatalog(MdbHandle *mdb, const QString &path, QList<CatalogEntry> *entri
         const int objectType = qFromLittleEndian<qint16>(reader.bytes(typeField));
         if (objectType != CatalogTable && objectType != CatalogOdbcTable && objectType != CatalogLinkedTable)
             continue;
-        text.clear();
-        appendText(mdb, text, reader.bytes(nameField), std::size_t(nameField.siz));
         CatalogEntry entry;
-        entry.name = QString::fromStdString(text);
+        entry.name = textOf(name, false);
         entry.page = qFromLittleEndian<quint32>(reader.bytes(idField)) & 0x00FFFFFF;
         entry.linked = objectType != CatalogTable;
+        if (entry.linked) {
+            entry.odbc = objectType == CatalogOdbcTable;
+            entry.database = textOf(database, true);
+            entry.foreignName = textOf(foreignName, false);
+            entry.connect = textOf(connect, true);
+        } else if (properties >= 0 && !reader.field(properties).is_null) {
+            const MdbField &field = reader.field(properties);
+            entry.properties.assign(reinterpret_cast<const char *>(reader.bytes(field)), std::size_t(field.siz));
+        }
         entries->append(entry);
     }
     if (entries->isEmpty()) // every database lists at least MSysObjects itself
         return fail(error, damaged(path, QStringLiteral("catalogul este gol")));
     return true;
+}
+
+// Where a linked table's rows are, for the message that refuses it.
+QString linkedTableMessage(const CatalogEntry &entry)
+{
+    const QString start = QStringLiteral("Tabela %1 este legata dintr-o alta baza de date").arg(entry.name);
+    const QString there = entry.foreignName.isEmpty() ? entry.name : entry.foreignName;
+    if (entry.odbc || entry.connect.startsWith(QLatin1String("ODBC;"), Qt::CaseInsensitive)) {
+        // A connection text may carry the server's password.
+        QStringList parts = entry.connect.split(u';');
+        parts.removeIf([](const QString &part) {
+            return part.trimmed().startsWith(QLatin1String("PWD="), Qt::CaseInsensitive);
+        });
+        const QString source = parts.join(u';');
+        return start
+            + QStringLiteral(" printr-o conexiune ODBC (%1, tabela %2), care nu poate fi citita de aici; "
+                             "importati tabela in Access.")
+                  .arg(source.isEmpty() ? QStringLiteral("ODBC") : source, there);
+    }
+    if (entry.database.isEmpty())
+        return start + QStringLiteral("; deschideti baza de date care o contine.");
+    return start
+        + QStringLiteral(" (tabela %1 din %2); deschideti baza de date care o contine.").arg(there, entry.database);
+}
+
+// A table's properties (Jet4 on): "MR2\0", then blocks of a 4-byte length (itself included)
+// and a 2-byte kind. Kind 0x80 lists the property names; any other holds one object's
+// properties: a 4-byte length of its header, the object's name (2-byte length, UTF-16; empty
+// for the table, else a column's), then each property as a 2-byte length, a flag byte, its type,
+// the index of its name and the length of its value, then the value.
+// Returns the ResultType of each column that has one: the type a calculated column's value has.
+QHash<QString, int> resultTypes(const std::string &blob)
+{
+    QHash<QString, int> types;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(blob.data());
+    const std::size_t size = blob.size();
+    if (size < 4 || blob.compare(0, 4, std::string_view("MR2\0", 4)) != 0)
+        return types;
+    const auto utf16 = [](const unsigned char *at, std::size_t length) {
+        return QString::fromUtf16(reinterpret_cast<const char16_t *>(at), qsizetype(length / 2));
+    };
+    QStringList names;
+    for (std::size_t at = 4; at + 6 <= size;) {
+        const quint32 length = qFromLittleEndian<quint32>(bytes + at);
+        const quint16 kind = qFromLittleEndian<quint16>(bytes + at + 4);
+        if (length < 6 || length > size - at)
+            break;
+        const unsigned char *block = bytes + at + 6;
+        const std::size_t blockSize = length - 6;
+        at += length;
+        if (kind == 0x80) {
+            names.clear();
+            for (std::size_t i = 0; i + 2 <= blockSize;) {
+                const quint16 nameLength = qFromLittleEndian<quint16>(block + i);
+                if (nameLength > blockSize - i - 2)
+                    break;
+                names.append(utf16(block + i + 2, nameLength));
+                i += 2 + nameLength;
+            }
+            continue;
+        }
+        if (blockSize < 6)
+            continue;
+        const quint32 header = qFromLittleEndian<quint32>(block);
+        const quint16 nameLength = qFromLittleEndian<quint16>(block + 4);
+        if (header < 6u + nameLength || header > blockSize)
+            continue;
+        const QString object = utf16(block + 6, nameLength);
+        for (std::size_t i = header; i + 8 <= blockSize;) {
+            const quint16 propertyLength = qFromLittleEndian<quint16>(block + i);
+            const quint16 nameIndex = qFromLittleEndian<quint16>(block + i + 4);
+            const quint16 valueLength = qFromLittleEndian<quint16>(block + i + 6);
+            if (propertyLength < 8 || propertyLength > blockSize - i)
+                break;
+            if (valueLength >= 1 && 8u + valueLength <= propertyLength && nameIndex < names.size()
+                && names.at(nameIndex) == QLatin1String("ResultType"))
+                types.insert(object, block[i + 8]);
+            i += propertyLength;
+        }
+    }
+    return types;
 }
 
 template<typename Entry>
@@ -502,14 +711,22 @@ const Entry *findByName(const QList<Entry> &entries, const QString &name)
 
 // ---------------------------------------------------------------------------------------------
 
+// How a column's cells read: the stored type, or the type of a calculated column's result.
+struct ColumnKind
+{
+    int type = 0;
+    bool calculated = false;
+    bool hyperlink = false;
+};
+
 // One table's rows through a handle of its own.
 class AccessCursor final : public BufferedCursor
 {
 public:
     AccessCursor(HandlePtr mdb, std::unique_ptr<TableReader> reader, const QString &path, const QString &table,
-                 QStringList columns, std::vector<int> types)
+                 QStringList columns, std::vector<ColumnKind> kinds)
         : BufferedCursor(path, QStringLiteral("Baza de date"), table, std::move(columns)),
-          m_mdb(std::move(mdb)), m_reader(std::move(reader)), m_columnTypes(std::move(types)),
+          m_mdb(std::move(mdb)), m_reader(std::move(reader)), m_kinds(std::move(kinds)),
           m_stamp(stampOf(m_mdb.get()))
     {
     }
@@ -519,7 +736,7 @@ protected:
     {
         if (!m_reader->next())
             return false;
-        for (int i = 0; i < int(m_columnTypes.size()); ++i)
+        for (int i = 0; i < int(m_kinds.size()); ++i)
             appendCell(text, ends, i);
         return true;
     }
@@ -536,94 +753,168 @@ protected:
     }
 
 private:
+    enum class Cell { Value, Null, Placeholder };
     void appendCell(std::string &out, std::vector<quint32> &ends, int column);
+    Cell appendValue(std::string &out, int column, const unsigned char *bytes, std::size_t size);
+    Cell appendLongText(std::string &out, const ColumnKind &kind, const unsigned char *bytes, std::size_t size);
 
     HandlePtr m_mdb; // before the reader, which uses it until it is gone
     std::unique_ptr<TableReader> m_reader; // on the heap: libmdb keeps a pointer into it
-    std::vector<int> m_columnTypes;
+    std::vector<ColumnKind> m_kinds;
     access::ValueFormat m_format;
     FileStamp m_stamp; // the file as it was when the table was opened
     std::string m_longValue; // reused for every memo
+    std::string m_hyperlink;
 };
+
+// A calculated column's stored value: 16 bytes of its own, the value's length in 4, the value,
+// some padding. An empty value is a result of NULL.
+bool calculatedValue(const unsigned char **bytes, std::size_t *size)
+{
+    constexpr std::size_t Prefix = 20;
+    if (*size < Prefix)
+        return false;
+    const std::size_t length = std::min<std::size_t>(qFromLittleEndian<quint32>(*bytes + 16), *size - Prefix);
+    *bytes += Prefix;
+    *size = length;
+    return length > 0;
+}
 
 void AccessCursor::appendCell(std::string &out, std::vector<quint32> &ends, int column)
 {
     const MdbField &field = m_reader->field(column);
-    const int type = m_columnTypes[std::size_t(column)];
-    const auto end = [&](bool null) { endCell(out, ends, null); };
-
-    if (type == MDB_BOOL) { // the value is the null bit itself
+    const ColumnKind &kind = m_kinds[std::size_t(column)];
+    if (kind.type == MDB_BOOL && !kind.calculated) { // the value is the null bit itself
         out += field.is_null ? NoText : YesText;
-        return end(false);
+        return endCell(out, ends);
     }
-    if (field.is_null)
-        return end(true);
-
     const unsigned char *bytes = m_reader->bytes(field);
-    const int size = field.siz;
-    switch (type) {
+    std::size_t size = std::size_t(field.siz);
+    Cell cell = Cell::Null;
+    if (!field.is_null) {
+        // A memo result keeps the calculated prefix inside the long value.
+        if (kind.type == MDB_MEMO)
+            cell = appendLongText(out, kind, bytes, size);
+        else if (!kind.calculated || calculatedValue(&bytes, &size))
+            cell = appendValue(out, column, bytes, size);
+    }
+    if (cell == Cell::Placeholder)
+        endPlaceholder(out, ends);
+    else
+        endCell(out, ends, cell == Cell::Null);
+}
+
+AccessCursor::Cell AccessCursor::appendLongText(std::string &out, const ColumnKind &kind, const unsigned char *bytes,
+                                                std::size_t size)
+{
+    if (!m_reader->readLongValue(bytes, size, m_longValue))
+        return Cell::Value; // a memo whose text is lost reads as empty, as before
+    const auto *text = reinterpret_cast<const unsigned char *>(m_longValue.data());
+    std::size_t length = m_longValue.size();
+    if (kind.calculated && !calculatedValue(&text, &length))
+        return Cell::Null;
+    if (!kind.hyperlink) {
+        appendText(m_reader->handle(), out, text, length);
+        return Cell::Value;
+    }
+    // "display text#address#sub-address#tip": the display text, or without one the address.
+    m_hyperlink.clear();
+    appendText(m_reader->handle(), m_hyperlink, text, length);
+    const std::string_view link(m_hyperlink);
+    const std::size_t mark = link.find('#');
+    std::string_view shown = link.substr(0, mark);
+    if (shown.empty() && mark != std::string_view::npos) {
+        const std::string_view address = link.substr(mark + 1);
+        shown = address.substr(0, address.find('#'));
+    }
+    out += shown;
+    return Cell::Value;
+}
+
+AccessCursor::Cell AccessCursor::appendValue(std::string &out, int column, const unsigned char *bytes,
+                                             std::size_t size)
+{
+    const ColumnKind &kind = m_kinds[std::size_t(column)];
+    switch (kind.type) {
+    case MDB_BOOL: // a calculated yes/no: one byte
+        if (size < 1)
+            return Cell::Null;
+        out += bytes[0] ? YesText : NoText;
+        return Cell::Value;
     case MDB_BYTE:
         if (size >= 1)
             m_format.appendInteger(out, bytes[0]);
-        break;
+        return Cell::Value;
     case MDB_INT:
         if (size >= 2)
             m_format.appendInteger(out, qFromLittleEndian<qint16>(bytes));
-        break;
-    case MDB_COMPLEX:
-        out += ComplexText;
-        break;
+        return Cell::Value;
     case MDB_LONGINT:
         if (size >= 4)
             m_format.appendInteger(out, qFromLittleEndian<qint32>(bytes));
-        break;
+        return Cell::Value;
     case MDB_MONEY:
         if (size >= 8)
             m_format.appendCurrency(out, qFromLittleEndian<qint64>(bytes));
-        break;
+        return Cell::Value;
     case MDB_FLOAT:
         if (size >= 4)
             m_format.appendSingle(out, qFromLittleEndian<float>(bytes));
-        break;
+        return Cell::Value;
     case MDB_DOUBLE:
         if (size >= 8)
             m_format.appendDouble(out, qFromLittleEndian<double>(bytes));
-        break;
+        return Cell::Value;
     case MDB_DATETIME:
         if (size >= 8)
             m_format.appendDate(out, qFromLittleEndian<double>(bytes));
-        break;
+        return Cell::Value;
+    case ExtendedDateTime:
+        if (m_format.appendExtendedDate(out, std::string_view(reinterpret_cast<const char *>(bytes), size)))
+            return Cell::Value;
+        out += BinaryText;
+        return Cell::Placeholder;
     case MDB_TEXT:
-        appendText(m_reader->handle(), out, bytes, std::size_t(size));
-        break;
-    case MDB_MEMO:
-        if (m_reader->readLongValue(field, m_longValue))
-            appendText(m_reader->handle(), out, reinterpret_cast<const unsigned char *>(m_longValue.data()),
-                       m_longValue.size());
-        break;
-    case MDB_OLE:
-        out += OleText;
-        break;
+        appendText(m_reader->handle(), out, bytes, size);
+        return Cell::Value;
     case MDB_REPID:
         // Not mdb_uuid_to_string(): it leaves out the dash before the last group.
         if (size >= 16)
             access::ValueFormat::appendGuid(out, bytes);
-        break;
+        return Cell::Value;
     case MDB_NUMERIC:
-        if (size >= 17) {
+        if (kind.calculated) {
+            // A calculated decimal is kept as Windows keeps one: 2 bytes unused, the scale, the
+            // sign (0x80 when negative), then the 96-bit magnitude, high 32 bits first.
+            if (size >= 16)
+                m_format.appendDecimal(out, bytes[3] & 0x80, qFromLittleEndian<quint32>(bytes + 4),
+                                       qFromLittleEndian<quint64>(bytes + 8), bytes[2]);
+        } else if (size >= 17) {
             // libmdb's column fields col_scale and col_prec hold each other's value, and its
             // function swaps them back: passed on as they are, the scale comes out right.
             const MdbColumn *info = m_reader->column(column);
-            char *number = mdb_numeric_to_string(m_reader->handle(), field.start, info->col_scale, info->col_prec);
+            char *number = mdb_numeric_to_string(m_reader->handle(), m_reader->field(column).start, info->col_scale,
+                                                 info->col_prec);
             m_format.appendDecimalText(out, number);
             g_free(number);
         }
-        break;
-    default:
-        out += BinaryText;
-        break;
+        return Cell::Value;
     }
-    end(false);
+    // Pictures, files, attachments: data that no text shows. The grid says what is there; the
+    // page prints nothing.
+    if (kind.type == MDB_OLE) {
+        // An OLE field is a long-value header; one whose value is empty holds nothing.
+        if (size >= 4 && (qFromLittleEndian<quint32>(bytes) & 0x3FFFFFFF) == 0)
+            return Cell::Null;
+        out += OleText;
+    } else if (kind.type == MDB_COMPLEX) {
+        out += ComplexText;
+    } else if (size == 0) {
+        return Cell::Null;
+    } else {
+        out += BinaryText;
+    }
+    return Cell::Placeholder;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -695,8 +986,7 @@ std::unique_ptr<RecordCursor> AccessSource::openTable(const QString &name, QStri
         return nullptr;
     }
     if (entry->linked) {
-        fail(error, QStringLiteral("Tabela %1 este legata dintr-o alta baza de date; deschideti baza de date "
-                                   "care o contine.").arg(entry->name));
+        fail(error, linkedTableMessage(*entry));
         return nullptr;
     }
     auto reader = std::make_unique<TableReader>();
@@ -706,14 +996,28 @@ std::unique_ptr<RecordCursor> AccessSource::openTable(const QString &name, QStri
         return nullptr;
     }
     QStringList columns;
-    std::vector<int> types;
+    std::vector<ColumnKind> kinds;
+    QHash<QString, int> results;
+    bool propertiesRead = false;
     for (int i = 0; i < reader->columnCount(); ++i) {
         const MdbColumn *column = reader->column(i);
         columns.append(QString::fromUtf8(column->name));
-        types.push_back(column->col_type);
+        ColumnKind kind{column->col_type, reader->isCalculated(i), reader->isHyperlink(i)};
+        // The type the definition gives a calculated column need not be its result's (a sum of
+        // currency may be declared Double): the column's ResultType property says.
+        if (kind.calculated) {
+            if (!std::exchange(propertiesRead, true)) {
+                std::string blob;
+                const auto *stored = reinterpret_cast<const unsigned char *>(entry->properties.data());
+                if (reader->readLongValue(stored, entry->properties.size(), blob))
+                    results = resultTypes(blob);
+            }
+            kind.type = results.value(columns.last(), kind.type);
+        }
+        kinds.push_back(kind);
     }
     return std::make_unique<AccessCursor>(std::move(mdb), std::move(reader), m_path, entry->name, std::move(columns),
-                                          std::move(types));
+                                          std::move(kinds));
 }
 
 SourceKind accessSourceKind()

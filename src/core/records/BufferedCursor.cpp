@@ -121,15 +121,25 @@ void BufferedCursor::forgetRowsBefore(qint64 row)
     }
 }
 
-QString BufferedCursor::text(qint64 row, int column) const
+QString BufferedCursor::storedText(qint64 row, int column, bool nullToo) const
 {
     std::size_t cell = 0;
     const Chunk *chunk = locate(row, column, &cell);
-    if (!chunk)
+    if (!chunk || (!nullToo && (chunk->ends[cell] & NullCell)))
         return QString();
     const quint32 start = cell == 0 ? 0 : chunk->ends[cell - 1] & OffsetMask;
     const quint32 end = chunk->ends[cell] & OffsetMask;
     return QString::fromUtf8(chunk->text.data() + start, qsizetype(end - start));
+}
+
+QString BufferedCursor::text(qint64 row, int column) const
+{
+    return storedText(row, column, false);
+}
+
+QString BufferedCursor::displayText(qint64 row, int column) const
+{
+    return storedText(row, column, true);
 }
 
 bool BufferedCursor::isNull(qint64 row, int column) const

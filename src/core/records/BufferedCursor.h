@@ -23,6 +23,7 @@ public:
     void forgetRowsBefore(qint64 row) final;
     QString text(qint64 row, int column) const final;
     bool isNull(qint64 row, int column) const final;
+    QString displayText(qint64 row, int column) const final;
 
     // A cell's end offset carries this bit when the cell is NULL.
     static constexpr quint32 NullCell = 0x80000000u;
@@ -30,6 +31,12 @@ public:
     static void endCell(const std::string &text, std::vector<quint32> &ends, bool null = false)
     {
         ends.push_back(quint32(text.size()) | (null ? NullCell : 0));
+    }
+    // Ends a cell whose data no text shows: NULL, with the placeholder just appended to `text`
+    // as its displayText().
+    static void endPlaceholder(const std::string &text, std::vector<quint32> &ends)
+    {
+        ends.push_back(quint32(text.size()) | NullCell);
     }
 
 protected:
@@ -55,11 +62,13 @@ private:
         int rows = 0;
         std::string text;
         std::vector<quint32> ends; // per cell, row by row: where its text ends, NullCell when NULL
+                                   // (a NULL cell's text is a placeholder or empty)
     };
     bool readOneRow();
     void closeChunk();
     // The chunk holding `row` and the cell's index in it, or nullptr when out of range.
     const Chunk *locate(qint64 row, int column, std::size_t *cell) const;
+    QString storedText(qint64 row, int column, bool nullToo) const;
 
     QString m_path;
     QString m_what;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <fcntl.h>
@@ -17,18 +18,28 @@ namespace formulix {
 namespace {
 
 constexpr std::size_t BlockSize = 256 * 1024;
-constexpr std::size_t ProbeSize = 64 * 1024; // what decides the encoding and the separator
+constexpr std::size_t ProbeSize = 64 * 1024; // what decides the separator, and a long file's encoding
 
 bool isUtf8(const unsigned char *bytes, std::size_t size, bool cutAtEnd)
 {
     std::size_t i = 0;
     while (i < size) {
+        // ASCII runs a word at a time: most of a table's text.
+        if (quint64 word; i + 8 <= size && (std::memcpy(&word, bytes + i, 8), (word & 0x8080808080808080ULL) == 0)) {
+            i += 8;
+            continue;
+        }
         const unsigned char c = bytes[i];
         int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
         if (more < 0 || (more == 1 && c < 0xC2) || (c == 0xF4 && i + 1 < size && bytes[i + 1] > 0x8F) || c > 0xF4)
             return false;
-        if (i + more >= size && more > 0)
-            return cutAtEnd; // a character cut by the probe's end
+        if (i + more >= size && more > 0) {
+            for (std::size_t k = i + 1; k < size; ++k) {
+                if ((bytes[k] & 0xC0) != 0x80)
+                    return false;
+            }
+            return cutAtEnd; // a character cut by the span's end
+        }
         for (int k = 1; k <= more; ++k) {
             if ((bytes[i + k] & 0xC0) != 0x80)
                 return false;
@@ -40,6 +51,65 @@ bool isUtf8(const unsigned char *bytes, std::size_t size, bool cutAtEnd)
         i += std::size_t(more) + 1;
     }
     return true;
+}
+
+// How many bytes at the span's end begin a character the span cuts (0 to 3).
+std::size_t cutCharacter(const unsigned char *bytes, std::size_t size)
+{
+    for (std::size_t back = 1; back <= std::min<std::size_t>(3, size); ++back) {
+        const unsigned char c = bytes[size - back];
+        if ((c & 0xC0) == 0x80)
+            continue;
+        const std::size_t length = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+        return length > back ? back : 0;
+    }
+    return 0;
+}
+
+// The cells of each row in the span, split as readFields splits them, up to `rows` rows; a row
+// the span's end cuts is left out unless the span is the whole rest of the file.
+std::vector<int> cellCounts(const char *bytes, std::size_t size, bool whole, char separator, int rows)
+{
+    std::vector<int> counts;
+    std::size_t i = 0;
+    while (int(counts.size()) < rows) {
+        while (i < size && (bytes[i] == '\n' || bytes[i] == '\r'))
+            ++i;
+        if (i >= size)
+            break;
+        int cells = 1;
+        bool ended = false; // by a line end or the file's end
+        while (i < size) {
+            if (bytes[i] == '"') {
+                for (++i;;) {
+                    const char *quote = static_cast<const char *>(std::memchr(bytes + i, '"', size - i));
+                    if (!quote) {
+                        i = size;
+                        break;
+                    }
+                    i = std::size_t(quote - bytes) + 1;
+                    if (i < size && bytes[i] == '"') {
+                        ++i;
+                        continue;
+                    }
+                    break;
+                }
+            }
+            while (i < size && bytes[i] != separator && bytes[i] != '\n' && bytes[i] != '\r')
+                ++i;
+            if (i < size && bytes[i] == separator) {
+                ++cells;
+                ++i;
+                continue;
+            }
+            ended = i < size;
+            break;
+        }
+        if (!ended && !whole)
+            break;
+        counts.push_back(cells);
+    }
+    return counts;
 }
 
 // Whether any byte of the span has its high bit set (is not ASCII), a word at a time.
@@ -88,9 +158,10 @@ CsvReader::~CsvReader()
         ::close(m_fd);
 }
 
-bool CsvReader::open(const QString &path, QString *error)
+bool CsvReader::open(const QString &path, const CsvOptions &options, QString *error)
 {
     m_path = QDir::toNativeSeparators(path);
+    m_options = options;
     const auto fail = [&](const QString &reason) {
         if (error)
             *error = reason;
@@ -100,6 +171,10 @@ bool CsvReader::open(const QString &path, QString *error)
         return fail(reason == readReason(ENOENT) ? QStringLiteral("Fisierul %1 nu exista.").arg(m_path)
                                                  : QStringLiteral("Fisierul %1 nu poate fi citit: %2.").arg(m_path, reason));
     };
+    const QString notText = QStringLiteral("Fisierul %1 nu este un tabel text.").arg(m_path);
+    const QString empty = m_options.header == CsvOptions::Header::No
+        ? QStringLiteral("Fisierul %1 este gol.").arg(m_path)
+        : QStringLiteral("Fisierul %1 este gol: primul rand trebuie sa dea numele coloanelor.").arg(m_path);
     // Opening a FIFO waits for a writer, for ever: only a regular file is opened, and without
     // waiting should it be swapped for one meanwhile.
     if (const QString reason = notRegularFile(path); !reason.isEmpty())
@@ -109,54 +184,71 @@ bool CsvReader::open(const QString &path, QString *error)
         return unreadable(readReason(errno));
     struct stat status;
     if (fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return fail(QStringLiteral("Fisierul %1 nu este un tabel text.").arg(m_path));
+        return fail(notText);
     const Stamp stamp = stampOf(m_fd);
     m_size = stamp.size;
     m_modified = stamp.modified;
+
+    // The byte order mark, read aside: it decides the encoding left to the guess, and UTF-16
+    // text is made UTF-8 as it is read.
+    unsigned char mark[3] = {};
+    const ssize_t marked = ::pread(m_fd, mark, sizeof mark, 0);
+    const bool utf8Mark = marked == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF;
+    const bool littleMark = marked >= 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+    const bool bigMark = marked >= 2 && mark[0] == 0xFE && mark[1] == 0xFF;
+    using Encoding = CsvOptions::Encoding;
+    if (m_options.encoding == Encoding::Auto && (littleMark || bigMark))
+        m_options.encoding = Encoding::Utf16;
+    else if (m_options.encoding == Encoding::Auto && utf8Mark)
+        m_options.encoding = Encoding::Utf8;
+    if (m_options.encoding == Encoding::Utf16) // the decoder drops the mark
+        m_utf16 = QStringDecoder(bigMark ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
+
     m_buffer.resize(BlockSize);
     while (m_end < ProbeSize && fill()) {
     }
     if (m_end == 0)
-        return fail(QStringLiteral("Fisierul %1 este gol: primul rand trebuie sa dea numele coloanelor.").arg(m_path));
-
-    const auto *bytes = reinterpret_cast<const unsigned char *>(m_buffer.data());
-    const std::size_t probe = std::min(m_end, ProbeSize);
-    if (std::memchr(bytes, 0, probe))
-        return fail(QStringLiteral("Fisierul %1 nu este un tabel text.").arg(m_path));
-    if (probe >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+        return fail(m_failure.isEmpty() ? empty : m_failure);
+    if (m_options.encoding == Encoding::Utf8 && utf8Mark)
         m_pos = 3;
-    else
-        m_utf8 = isUtf8(bytes, probe, m_end > probe);
+    const std::size_t probe = std::min(m_end, ProbeSize);
+    if (std::memchr(m_buffer.data(), 0, probe))
+        return fail(notText);
+    if (m_options.encoding == Encoding::Auto) {
+        const bool whole = m_size <= WholeScanBytes;
+        const bool utf8 = whole ? wholeFileIsUtf8()
+                                : isUtf8(reinterpret_cast<const unsigned char *>(m_buffer.data()), probe, m_end > probe);
+        m_options.encoding = utf8 ? Encoding::Utf8 : Encoding::Windows1250;
+    }
+    if (m_options.encoding == Encoding::Windows1250 || m_options.encoding == Encoding::Iso88592) {
+        m_eightBit = QStringDecoder(m_options.encoding == Encoding::Windows1250 ? "windows-1250" : "ISO-8859-2");
+        if (!m_eightBit.isValid())
+            return fail(QStringLiteral("Fisierul %1 nu poate fi citit: codificarea %2 lipseste din sistem.")
+                            .arg(m_path, encodingCaption(m_options.encoding)));
+    }
 
-    // The separator the first line uses most, quoted parts left out.
-    int counts[3] = {};
-    const char candidates[3] = {';', ',', '\t'};
-    bool quoted = false;
-    for (std::size_t i = m_pos; i < m_end; ++i) {
-        const char c = m_buffer[i];
-        if (c == '"')
-            quoted = !quoted;
-        else if (!quoted && (c == '\n' || c == '\r'))
-            break;
-        else if (!quoted)
-            for (int k = 0; k < 3; ++k)
-                counts[k] += c == candidates[k];
-    }
-    int best = 1; // a single column reads alike with any separator
-    for (int k = 0; k < 3; ++k) {
-        if (counts[k] > counts[best])
-            best = k;
-    }
-    m_separator = candidates[best];
+    if (!m_options.separator)
+        m_options.separator = guessSeparator();
     m_stops.fill(false);
-    for (unsigned char stop : {static_cast<unsigned char>(m_separator), static_cast<unsigned char>('\n'),
+    for (unsigned char stop : {static_cast<unsigned char>(m_options.separator), static_cast<unsigned char>('\n'),
                                static_cast<unsigned char>('\r')})
         m_stops[stop] = true;
 
+    if (m_options.header == CsvOptions::Header::No) {
+        // A row the sample cuts counts the cells it shows.
+        const std::vector<int> counts = cellCounts(m_buffer.data() + m_pos, std::max(std::min(m_end, ProbeSize), m_pos) - m_pos,
+                                                   true, m_options.separator, SampleRows);
+        if (counts.empty())
+            return fail(empty);
+        const int columns = *std::max_element(counts.begin(), counts.end());
+        for (int i = 1; i <= columns; ++i)
+            m_columns.append(QStringLiteral("Coloana %1").arg(i));
+        return true;
+    }
+    m_options.header = CsvOptions::Header::Yes;
     std::vector<std::string> names;
     if (!readFields(&names, nullptr, nullptr))
-        return fail(m_failure.isEmpty() ? QStringLiteral("Fisierul %1 este gol: primul rand trebuie sa dea numele coloanelor.").arg(m_path)
-                                        : m_failure);
+        return fail(m_failure.isEmpty() ? empty : m_failure);
     // The names taken, folded as they compare, and for each name repeated the next number to try:
     // a header of thousands of columns, or of one name thousands of times, must not compare each
     // name with every other.
@@ -186,6 +278,66 @@ bool CsvReader::open(const QString &path, QString *error)
     return true;
 }
 
+// Read aside with pread, so the reads of the rows go on from where they are.
+bool CsvReader::wholeFileIsUtf8() const
+{
+    std::vector<unsigned char> chunk(BlockSize + 4);
+    std::size_t carried = 0; // the start of a character the last block cut
+    for (qint64 offset = 0;;) {
+        const ssize_t got = ::pread(m_fd, chunk.data() + carried, BlockSize, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) // a fault in reading is told when the rows reach it
+            return carried == 0;
+        offset += got;
+        const std::size_t size = carried + std::size_t(got);
+        if (!hasHighBytes(reinterpret_cast<const char *>(chunk.data()), size)) {
+            carried = 0;
+            continue;
+        }
+        if (!isUtf8(chunk.data(), size, true))
+            return false;
+        carried = cutCharacter(chunk.data(), size);
+        std::memmove(chunk.data(), chunk.data() + size - carried, carried);
+    }
+}
+
+char CsvReader::guessSeparator() const
+{
+    const std::size_t end = std::max(std::min(m_end, ProbeSize), m_pos);
+    const bool whole = m_eof && m_end <= ProbeSize;
+    char best = ','; // for a single column, which any separator reads alike
+    std::pair<bool, int> bestScore{false, 1};
+    for (const char candidate : {';', '\t', ','}) {
+        std::vector<int> counts = cellCounts(m_buffer.data() + m_pos, end - m_pos, whole, candidate, SampleRows);
+        if (counts.empty()) // a first line longer than the sample: what the buffer holds of it
+            counts = cellCounts(m_buffer.data() + m_pos, m_end - m_pos, true, candidate, 1);
+        const int header = counts.empty() ? 1 : counts.front();
+        const bool regular = header > 1 && std::all_of(counts.begin(), counts.end(), [&](int n) { return n == header; });
+        const std::pair<bool, int> score{regular, header};
+        if (score > bestScore) {
+            best = candidate;
+            bestScore = score;
+        }
+    }
+    return best;
+}
+
+QString CsvReader::longRowsWarning() const
+{
+    if (m_longRows == 0)
+        return QString();
+    QStringList lines;
+    for (const qint64 line : m_longLines)
+        lines.append(QString::number(line));
+    QString which = (m_longRows == 1 ? QStringLiteral("linia ") : QStringLiteral("liniile ")) + lines.join(QStringLiteral(", "));
+    if (m_longRows > qint64(m_longLines.size()))
+        which += QStringLiteral(" si inca %1").arg(m_longRows - qint64(m_longLines.size()));
+    return QStringLiteral("Fisierul %1: %2 %3 mai multe celule decat coloanele tabelei (%4); celulele in plus nu se citesc.")
+        .arg(m_path, which, m_longRows == 1 ? QStringLiteral("are") : QStringLiteral("au"))
+        .arg(m_columns.size());
+}
+
 bool CsvReader::fill()
 {
     if (m_eof)
@@ -196,6 +348,8 @@ bool CsvReader::fill()
         m_offset += qint64(m_pos);
         m_pos = 0;
     }
+    if (m_utf16.isValid())
+        return fillUtf16();
     if (m_end == m_buffer.size())
         m_buffer.resize(m_buffer.size() * 2); // one field longer than a block
     ssize_t got;
@@ -213,6 +367,35 @@ bool CsvReader::fill()
     }
     m_end += std::size_t(got);
     return true;
+}
+
+// A block of UTF-16 appended as UTF-8; the decoder keeps a character the block cuts for the next.
+bool CsvReader::fillUtf16()
+{
+    m_raw.resize(BlockSize);
+    for (;;) {
+        ssize_t got;
+        do
+            got = ::read(m_fd, m_raw.data(), m_raw.size());
+        while (got < 0 && errno == EINTR);
+        if (got <= 0) {
+            if (got < 0)
+                m_failure = QStringLiteral("Fisierul %1 nu a putut fi citit dupa linia %2: %3.")
+                                .arg(m_path)
+                                .arg(m_line)
+                                .arg(readReason(errno));
+            m_eof = true;
+            return false;
+        }
+        const QByteArray text = QString(m_utf16.decode(QByteArrayView(m_raw.data(), got))).toUtf8();
+        if (text.isEmpty())
+            continue;
+        if (m_buffer.size() < m_end + std::size_t(text.size()))
+            m_buffer.resize(std::max(m_buffer.size() * 2, m_end + std::size_t(text.size())));
+        std::memcpy(m_buffer.data() + m_end, text.constData(), std::size_t(text.size()));
+        m_end += std::size_t(text.size());
+        return true;
+    }
 }
 
 bool CsvReader::changed() const
@@ -257,6 +440,7 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
     std::size_t cells = 0;
     for (;;) {
         const std::size_t start = out.size();
+        const qint64 fieldLine = m_line;
         bool high = false;
         if (peek() == '"') {
             const qint64 opened = m_line;
@@ -304,10 +488,17 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
             if (p < end)
                 break;
         }
-        if (high && (!m_utf8 || !isUtf8(reinterpret_cast<const unsigned char *>(out.data() + start), out.size() - start, false))) {
-            const QString decoded = m_windows1250.decode(QByteArrayView(out.data() + start, qsizetype(out.size() - start)));
+        if (high && m_eightBit.isValid()) {
+            const QString decoded = m_eightBit.decode(QByteArrayView(out.data() + start, qsizetype(out.size() - start)));
             out.resize(start);
             out += decoded.toStdString();
+        } else if (high && !m_utf16.isValid()
+                   && !isUtf8(reinterpret_cast<const unsigned char *>(out.data() + start), out.size() - start, false)) {
+            m_failure = QStringLiteral("Fisierul %1: linia %2 nu este scrisa in UTF-8. Alegeti codificarea fisierului "
+                                       "(de exemplu Windows-1250) cand il incarcati.")
+                            .arg(m_path)
+                            .arg(fieldLine);
+            return false;
         }
         if (cells < columns) {
             if (fields) {
@@ -321,7 +512,7 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
         }
         ++cells;
         const int next = peek();
-        if (next == m_separator) {
+        if (next == m_options.separator) {
             ++m_pos;
             continue;
         }
@@ -336,6 +527,8 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
         }
         break;
     }
+    if (!fields && cells > columns && ++m_longRows <= 5)
+        m_longLines.push_back(rowLine);
     for (; !fields && cells < columns; ++cells)
         ends->push_back(quint32(out.size()));
     return true;

@@ -16,6 +16,7 @@ public:
         : BufferedCursor(path, QStringLiteral("Fisierul"), table, reader->columnNames()), m_reader(std::move(reader))
     {
     }
+    ~CsvCursor() override { tell(); }
 
 protected:
     bool readRow(std::string &text, std::vector<quint32> &ends) override
@@ -24,23 +25,44 @@ protected:
             return true;
         if (!m_reader->failure().isEmpty())
             failWith(m_reader->failure());
+        tell();
         return false;
     }
     bool changedSinceOpened() override { return m_reader->changed(); }
 
 private:
+    // The long rows, once: when the rows end, or when the cursor goes before.
+    void tell()
+    {
+        if (const QString warning = m_reader->longRowsWarning(); !m_told && !warning.isEmpty()) {
+            m_told = true;
+            warnAboutCsv(path(), warning);
+        }
+    }
+
     std::unique_ptr<CsvReader> m_reader;
+    bool m_told = false;
 };
 
 } // namespace
 
 std::unique_ptr<CsvSource> CsvSource::open(const QString &path, QString *error)
 {
+    std::unique_ptr<CsvSource> source = open(path, csvOptionsFor(path), error);
+    if (source)
+        source->m_remembered = true;
+    return source;
+}
+
+std::unique_ptr<CsvSource> CsvSource::open(const QString &path, const CsvOptions &options, QString *error)
+{
     CsvReader probe;
-    if (!probe.open(path, error))
+    if (!probe.open(path, options, error))
         return nullptr;
     std::unique_ptr<CsvSource> source(new CsvSource);
     source->m_path = path;
+    source->m_given = options;
+    source->m_options = probe.options();
     const QFileInfo info(path);
     source->m_table = info.completeBaseName();
     source->m_size = info.size();
@@ -49,6 +71,11 @@ std::unique_ptr<CsvSource> CsvSource::open(const QString &path, QString *error)
 }
 
 bool CsvSource::changedOnDisk() const
+{
+    return fileChanged() || (m_remembered && csvOptionsFor(m_path) != m_given);
+}
+
+bool CsvSource::fileChanged() const
 {
     const QFileInfo info(m_path);
     return !info.exists() || info.size() != m_size || info.lastModified() != m_modified;
@@ -61,8 +88,11 @@ std::unique_ptr<RecordCursor> CsvSource::openTable(const QString &name, QString 
             *error = QStringLiteral("Fisierul %1 are doar tabela %2.").arg(m_path, m_table);
         return nullptr;
     }
+    // The guess made on opening holds while the file and the options asked for are the same,
+    // and costs nothing again.
+    const CsvOptions asked = m_remembered ? csvOptionsFor(m_path) : m_given;
     auto reader = std::make_unique<CsvReader>();
-    if (!reader->open(m_path, error))
+    if (!reader->open(m_path, asked != m_given || fileChanged() ? asked : m_options, error))
         return nullptr;
     return std::make_unique<CsvCursor>(std::move(reader), m_path, m_table);
 }
@@ -80,6 +110,12 @@ SourceKind csvSourceKind()
         return source;
     };
     return kind;
+}
+
+bool isTextTable(const QString &path)
+{
+    const SourceKind *kind = sourceKindOf(path);
+    return kind && kind->name == csvSourceKind().name;
 }
 
 } // namespace formulix

@@ -53,6 +53,9 @@ public:
     virtual QString text(qint64 row, int column) const = 0;
     // True for a NULL (or empty spreadsheet) cell and for a row or column out of range.
     virtual bool isNull(qint64 row, int column) const = 0;
+    // What the grid shows: text(), or for a cell holding what no text shows (a picture, a file),
+    // which is NULL and prints nothing, a placeholder naming it.
+    virtual QString displayText(qint64 row, int column) const { return text(row, column); }
 };
 
 // Why opening gave nothing: a database with a password is opened only with that password.

@@ -2,6 +2,7 @@
 
 #include "core/text/Units.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QHash>
 #include <QImage>
@@ -34,6 +35,7 @@ struct DeviceFont
     QFont font;
     double ascent;
     double height;
+    double exact; // the true size over the whole pixels Qt gives the font
 };
 
 const DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device)
@@ -49,7 +51,10 @@ const DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerM
         sizes.clear();
     const QFont font = fontForDevice(face, points, pixelsPerMm, device);
     const QFontMetricsF metrics(font, device);
-    sizes.append({points, pixelsPerMm, dpi, font, metrics.ascent(), metrics.height()});
+    const int given = QFontInfo(device ? QFont(font, device) : font).pixelSize();
+    const double wanted = points / PointsPerInch * MmPerInch * pixelsPerMm;
+    sizes.append({points, pixelsPerMm, dpi, font, metrics.ascent(), metrics.height(),
+                  given > 0 ? wanted / given : 1.0});
     return sizes.constLast();
 }
 
@@ -65,23 +70,34 @@ QStringList textLines(const QString &text)
 }
 
 double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, const QString &text,
-                  const QFont &face, double points, const QColor &color)
+                  const QFont &face, double points, const QColor &color, bool exactSize)
 {
     const DeviceFont &font = deviceFont(face, points, pixelsPerMm, painter.device());
+    const double scale = exactSize && qAbs(font.exact - 1) > 1e-4 ? font.exact : 1.0;
     const QStringList lines = textLines(text);
     if (!text.isEmpty() && points > 0) {
         if (painter.font() != font.font)
             painter.setFont(font.font);
         if (painter.pen().color() != color)
             painter.setPen(color);
-        double y = topLeftMm.y() * pixelsPerMm + font.ascent;
+        const QTransform given = painter.transform();
+        double y = topLeftMm.y() * pixelsPerMm + font.ascent * scale;
         for (const QString &line : lines) {
-            if (!line.isEmpty())
-                painter.drawText(QPointF(topLeftMm.x() * pixelsPerMm, y), line);
-            y += font.height;
+            const QPointF at(topLeftMm.x() * pixelsPerMm, y);
+            y += font.height * scale;
+            if (line.isEmpty())
+                continue;
+            if (scale == 1.0) {
+                painter.drawText(at, line);
+                continue;
+            }
+            painter.translate(at);
+            painter.scale(scale, scale);
+            painter.drawText(QPointF(0, 0), line);
+            painter.setTransform(given);
         }
     }
-    return lines.size() * font.height / pixelsPerMm;
+    return lines.size() * font.height * scale / pixelsPerMm;
 }
 
 QSizeF textExtentMm(const QString &text, const QFont &face, double points)

@@ -148,7 +148,7 @@ void frmEcranPrincipal::createMenus()
     mnuSeteazaPag = add(mnuFile, QStringLiteral("Seteaza Pagina"), QKeySequence(Qt::CTRL | Qt::Key_P));
     mnuTipareste = add(mnuFile, QStringLiteral("Tipareste"), QKeySequence(Qt::CTRL | Qt::Key_W));
     mnuExit = add(mnuFile, QStringLiteral("Exit"), QKeySequence(Qt::Key_F4));
-    // Printing many records, the preview and PDF, after "Tipareste"; their keys take none of
+    // Printing many records, the preview, PDF and images, after "Tipareste"; their keys take none of
     // the menus' own.
     auto insert = [this](const QString &caption, const QKeySequence &shortcut) {
         auto *action = new QAction(caption, this);
@@ -160,6 +160,7 @@ void frmEcranPrincipal::createMenus()
     printRecordsAction = insert(QStringLiteral("Tipareste Inregistrari..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_W));
     previewAction = insert(QStringLiteral("Previzualizare"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     exportPdfAction = insert(QStringLiteral("Exporta PDF..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    exportPngAction = insert(QStringLiteral("Exporta imagini PNG..."), QKeySequence());
     calibrationSheetAction = insert(QStringLiteral("Pagina de calibrare"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
     calibrateAction = insert(QStringLiteral("Calibrare..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K));
     addAction(calibrationSheetAction);
@@ -217,6 +218,7 @@ void frmEcranPrincipal::connectHandlers()
     connectCommand(printRecordsAction, &frmEcranPrincipal::printRecords);
     connectCommand(previewAction, &frmEcranPrincipal::showPreview);
     connectCommand(exportPdfAction, &frmEcranPrincipal::exportPdf);
+    connectCommand(exportPngAction, &frmEcranPrincipal::exportPng);
     connectCommand(scaleTemplateAction, &frmEcranPrincipal::correctTemplateScale);
     // Not through the menu's enabling: calibrating needs no template.
     connect(calibrationSheetAction, &QAction::triggered, this, &frmEcranPrincipal::printCalibrationSheet);

@@ -57,10 +57,11 @@ public:
     QAction *mnuSeteazaPag = nullptr;
     QAction *mnuTipareste = nullptr;
     QAction *mnuExit = nullptr;
-    // Beside "Tipareste": many records, the preview, PDF (src/print/BatchCommands.cpp)
+    // Beside "Tipareste": many records, the preview, PDF, images (src/print/BatchCommands.cpp)
     QAction *printRecordsAction = nullptr;
     QAction *previewAction = nullptr;
     QAction *exportPdfAction = nullptr;
+    QAction *exportPngAction = nullptr;
     // Calibrating the printer (src/print/CalibrationCommands.cpp); their keys work before a
     // template is loaded, when the menu cannot be opened yet.
     QAction *calibrationSheetAction = nullptr;
@@ -190,6 +191,7 @@ public:
     void printRecords();
     void showPreview();
     void exportPdf();
+    void exportPng();
     PreviewWindow *previewWindow() const { return m_preview; }
     void printCalibrationSheet();
     void calibrate();
@@ -297,6 +299,9 @@ private:
     QString m_chosenLabel;
     // True, having told the user, while a job runs.
     bool refuseSecondJob();
+    // Before a job of the table's records: fields whose column the table lacks are named, and the
+    // user goes on or stops (false).
+    bool goOnWithoutColumns(const RecordChoice &choice);
     QPointer<frmAjutor> m_frmAjutor;
     QPointer<frmMutaCamp> m_frmMutaCamp;
     QPointer<frmSelectie> m_frmSelectie;
@@ -333,9 +338,14 @@ private:
         quint8 fontSize = 0;
         QList<QPointF> points;
     } m_boxes;
-    // Sends the chosen pages to `job`, with a progress dialog that can stop it; true when every
-    // page went out. Says how it ended.
-    bool runPageJob(PageJob &job, const JobRequest &request, bool toPdf);
+    // What a job's pages go to: a printer, a PDF file (always a PageJob), a folder of images.
+    enum class JobOutput { Printer, Pdf, Png };
+    // Sends the chosen pages (`pages` when opened already) to `sink`, with a progress dialog that
+    // can stop it; true when every page went out. Says how it ended.
+    bool runPageJob(PageSink &sink, const JobRequest &request, JobOutput output,
+                    std::unique_ptr<RecordPages> pages = nullptr);
+    // What a stopped export of images leaves in its folder, for the message that tells it.
+    static QString pagesLeftInFolder(const PageSink &sink, qint64 total);
     // A PDF export stopped before its end: the file asked for stays as it was, and the user may
     // keep the finished pages in a file of their own.
     void offerFinishedPages(PageJob &job, const QString &why);

@@ -2,8 +2,11 @@
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/files/FileSafety.h"
+#include "core/records/CsvSource.h"
 #include "core/records/ColumnMatch.h"
 #include "core/records/RecordSources.h"
+#include "gui/data/TextTableDialog.h"
 #include "widgets/Units.h"
 
 #include <QAction>
@@ -21,6 +24,16 @@ void frmEcranPrincipal::mnuIncarcaBaza_Click()
     const QString fileName = CommonDialog1.FileName;
     if (fileName.isEmpty() || !isSourceFileName(fileName))
         return;
+    // A text table is read as the user says, remembered for the file; "Anulare" loads nothing.
+    // What is no file to read (a FIFO, a folder) goes on to be told why.
+    if (isTextTable(fileName) && notRegularFile(fileName).isEmpty()) {
+        const CsvOptions remembered = rememberedCsvOptions(fileName);
+        const std::optional<CsvOptions> chosen = TextTableDialog::ask(this, fileName, remembered);
+        if (!chosen)
+            return;
+        if (*chosen != remembered)
+            rememberCsvOptions(fileName, *chosen);
+    }
 
     const QString previousName = Data1->DatabaseName, previousSource = Data1->RecordSource;
     Data1->DatabaseName = fileName;

@@ -1,17 +1,21 @@
-// "Tipareste Inregistrari...", "Previzualizare" and "Exporta PDF...": the page "Tipareste" prints,
-// for many records in one job, on screen, or into a PDF file.
+// "Tipareste Inregistrari...", "Previzualizare", "Exporta PDF..." and "Exporta imagini PNG...":
+// the page "Tipareste" prints, for many records in one job, on screen, into a PDF file or into
+// a folder of images.
 
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/records/ColumnMatch.h"
+#include "core/records/RecordSource.h"
 #include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
 #include "core/files/FileSafety.h"
+#include "core/page/PageLoop.h"
+#include "core/page/PngSink.h"
 #include "core/text/TextRules.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPageLayout>
 #include <QPointer>
 #include <QPrinter>
@@ -66,20 +70,17 @@ RecordChoice frmEcranPrincipal::currentRecordRead(const RecordChoice &choice) co
     return record;
 }
 
-bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool toPdf)
+bool frmEcranPrincipal::runPageJob(PageSink &sink, const JobRequest &request, JobOutput output,
+                                    std::unique_ptr<RecordPages> pages)
 {
     if (refuseSecondJob())
         return false;
     m_jobRunning = true;
     const auto jobEnded = qScopeGuard([this] { m_jobRunning = false; });
     QString error;
-    const std::unique_ptr<RecordPages> pages = recordPages(request.choice, &error);
+    if (!pages)
+        pages = recordPages(request.choice, &error);
     if (!pages) {
-        MessageBox::information(this, applicationTitle(), error);
-        return false;
-    }
-    pages->setOnePass(true);
-    if (!job.begin(pageOrientation(), applicationTitle(), &error)) {
         MessageBox::information(this, applicationTitle(), error);
         return false;
     }
@@ -93,67 +94,98 @@ bool frmEcranPrincipal::runPageJob(PageJob &job, const JobRequest &request, bool
     progress.setMinimumDuration(400);
     progress.setWindowModality(Qt::ApplicationModal);
     const Picture form = Picture2->picture();
-    const QSizeF pageMm = jobCanvasMm(request.choice);
+    PageLoopOptions options;
+    options.orientation = pageOrientation();
+    options.documentName = applicationTitle();
+    options.pageMm = jobCanvasMm(request.choice);
+    options.offsetLeft = m.PozStanga;
+    options.offsetUp = m.PozSus;
+    options.form = request.withForm ? &form : nullptr;
+    PageLoopCallbacks callbacks;
+    callbacks.progress = [&](qint64 done) {
+        if (done < total)
+            progress.setLabelText(QStringLiteral("Se tipareste inregistrarea %1 din %2").arg(done / copies + 1).arg(records));
+        progress.setValue(int(qMin<qint64>(done, progress.maximum())));
+    };
+    callbacks.cancelRequested = [&] { return progress.wasCanceled(); };
+    const PageLoopResult result = runPages(*pages, sink, options, callbacks);
 
-    bool cancelled = false;
-    qint64 page = 0;
-    // The box is brought up to date a few times a second: laying its label out again for every
-    // page would cost as much as drawing the page.
-    QElapsedTimer sinceShown;
-    for (; page < total; ++page) {
-        if (page == 0 || sinceShown.hasExpired(100)) {
-            sinceShown.start();
-            progress.setLabelText(QStringLiteral("Se tipareste inregistrarea %1 din %2").arg(page / copies + 1).arg(records));
-            progress.setValue(int(page));
-        }
-        if (progress.wasCanceled() || (JobSeam::cancelAfter() >= 0 && page >= JobSeam::cancelAfter())) {
-            cancelled = true;
-            break;
-        }
-        PageContent texts;
-        if (!pages->page(page, &texts, &error)
-            || !job.addPage(texts, pageMm, m.PozStanga, m.PozSus, request.withForm ? &form : nullptr, &error)) {
-            progress.reset();
-            QString ignored;
-            job.cancel(&ignored);
-            const qint64 record = pages->recordOf(page);
-            const QString told = record > 0 ? QStringLiteral("Inregistrarea %1: %2 Lucrarea a fost oprita.").arg(record).arg(error)
-                                            : error;
-            if (toPdf)
-                offerFinishedPages(job, told);
-            else
-                MessageBox::information(this, applicationTitle(), told);
-            return false;
-        }
-        JobSeam::afterPage(page + 1);
-    }
-    progress.setValue(progress.maximum());
-    const bool ended = cancelled ? job.cancel(&error) : job.finish(&error);
-    if (!ended) {
-        if (toPdf)
-            offerFinishedPages(job, error);
+    // A job that did not end as asked: the user told, and for a PDF offered its finished pages.
+    const auto stopped = [&](const QString &why) {
+        progress.reset();
+        if (auto *pdf = output == JobOutput::Pdf ? dynamic_cast<PageJob *>(&sink) : nullptr)
+            offerFinishedPages(*pdf, why);
+        else if (output == JobOutput::Png)
+            MessageBox::information(this, applicationTitle(), why + QLatin1Char(' ') + pagesLeftInFolder(sink, total));
         else
-            MessageBox::information(this, applicationTitle(), error);
+            MessageBox::information(this, applicationTitle(), why);
         return false;
+    };
+    switch (result.end) {
+    case PageLoopResult::NotBegun:
+        progress.reset();
+        MessageBox::information(this, applicationTitle(), result.error);
+        return false;
+    case PageLoopResult::RecordUnread:
+    case PageLoopResult::PageRefused:
+        return stopped(result.record > 0
+                           ? QStringLiteral("Inregistrarea %1: %2 Lucrarea a fost oprita.").arg(result.record).arg(result.error)
+                           : result.error);
+    case PageLoopResult::Cancelled:
+    case PageLoopResult::Finished:
+        break;
     }
-    const qint64 sent = job.pagesDone();
+    if (!result.ok)
+        return stopped(result.error);
+    const bool cancelled = result.end == PageLoopResult::Cancelled;
+    if (cancelled && output != JobOutput::Printer)
+        return stopped(QStringLiteral("Oprit la cerere."));
+    const qint64 sent = sink.pagesDone();
     QString message;
-    if (cancelled && toPdf) {
-        offerFinishedPages(job, QStringLiteral("Oprit la cerere."));
-        return false;
-    }
     if (cancelled)
-        message = QStringLiteral("Tiparirea a fost anulata: nicio pagina nu a ajuns la imprimanta %1.").arg(job.printerName());
-    else if (toPdf)
+        message = QStringLiteral("Tiparirea a fost anulata: nicio pagina nu a ajuns la imprimanta %1.").arg(sink.destination());
+    else if (output == JobOutput::Pdf)
         message = QStringLiteral("In fisierul %1: %2.")
-                      .arg(job.printerName(), countOf(sent, QStringLiteral("pagina"), QStringLiteral("pagini")));
+                      .arg(sink.destination(), countOf(sent, QStringLiteral("pagina"), QStringLiteral("pagini")));
+    else if (output == JobOutput::Png)
+        message = QStringLiteral("In folderul %1: %2.")
+                      .arg(sink.destination(), countOf(sent, QStringLiteral("pagina"), QStringLiteral("pagini")));
     else
         message = QStringLiteral("La imprimanta %1: %2.")
-                      .arg(job.printerName(), countOf(sent, QStringLiteral("pagina trimisa"), QStringLiteral("pagini trimise")));
-    if (!job.notice().isEmpty())
-        message += QLatin1Char(' ') + job.notice();
+                      .arg(sink.destination(), countOf(sent, QStringLiteral("pagina trimisa"), QStringLiteral("pagini trimise")));
+    if (!sink.notice().isEmpty())
+        message += QLatin1Char(' ') + sink.notice();
     MessageBox::information(this, applicationTitle(), message);
     return !cancelled;
+}
+
+QString frmEcranPrincipal::pagesLeftInFolder(const PageSink &sink, qint64 total)
+{
+    const qint64 done = sink.pagesDone();
+    if (done == 0)
+        return QStringLiteral("Nicio pagina nu a fost scrisa in folderul %1.").arg(sink.destination());
+    const QString pages = done == 1 ? QStringLiteral("a ramas pagina terminata")
+                                    : QStringLiteral("au ramas cele %1 terminate")
+                                          .arg(countOf(done, QStringLiteral("pagina"), QStringLiteral("pagini")));
+    return QStringLiteral("In folderul %1 %2 (%3); celelalte fisiere au ramas cum erau.")
+        .arg(sink.destination(), pages, PngSink::pageSpan(done, total));
+}
+
+bool frmEcranPrincipal::goOnWithoutColumns(const RecordChoice &choice)
+{
+    // Only pages that read the table's records can lack its columns.
+    const RecordChoice read = currentRecordRead(choice);
+    const RecordCursor *rows = TabelaAleasa ? Data1->recordset() : nullptr;
+    if (!rows || read.kind == RecordChoice::Current || read.kind == RecordChoice::Calibration)
+        return true;
+    const QStringList missing = missingColumns(m, rows->columnNames());
+    if (missing.isEmpty())
+        return true;
+    return MessageBox::question(this, applicationTitle(),
+                                QStringLiteral("Tabela %1 nu are coloanele campurilor %2: acestea vor ramane goale pe "
+                                               "fiecare pagina. Continuati?")
+                                    .arg(m.NumeTabela, missing.join(QStringLiteral(", "))))
+        == MessageBox::Answer::Yes;
 }
 
 bool frmEcranPrincipal::refuseSecondJob()
@@ -211,12 +243,14 @@ void frmEcranPrincipal::printRecords()
         BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Print, tableRecordCount(), gridSelection());
     if (!request)
         return;
+    if (!goOnWithoutColumns(request->choice))
+        return;
     // "Print to file" in the print dialog is an export like "Exporta PDF...", under its rules.
     if (QPrinter *printer = request->printer.get();
         printer && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
         const QPageLayout paper = printer->pageLayout();
         if (std::unique_ptr<PageJob> job = pdfJob(printer->outputFileName(), &paper))
-            runPageJob(*job, *request, true);
+            runPageJob(*job, *request, JobOutput::Pdf);
         return;
     }
     QString error;
@@ -226,7 +260,7 @@ void frmEcranPrincipal::printRecords()
         MessageBox::information(this, applicationTitle(), error);
         return;
     }
-    runPageJob(*job, *request, false);
+    runPageJob(*job, *request, JobOutput::Printer);
 }
 
 void frmEcranPrincipal::showPreview()
@@ -236,6 +270,8 @@ void frmEcranPrincipal::showPreview()
     const std::optional<JobRequest> request = BatchPrintDialog::ask(
         this, BatchPrintDialog::Purpose::Preview, tableRecordCount(), gridSelection());
     if (!request)
+        return;
+    if (!goOnWithoutColumns(request->choice))
         return;
     QString error;
     std::unique_ptr<RecordPages> pages = recordPages(request->choice, &error);
@@ -259,7 +295,7 @@ void frmEcranPrincipal::showPreview()
         print.withForm = false; // the form is on the paper already
         const QPointer<PreviewWindow> preview = m_preview;
         preview->printButton()->setEnabled(false);
-        runPageJob(*job, print, false);
+        runPageJob(*job, print, JobOutput::Printer);
         if (preview)
             preview->printButton()->setEnabled(true);
     });
@@ -275,6 +311,8 @@ void frmEcranPrincipal::exportPdf()
         BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Pdf, tableRecordCount(), gridSelection());
     if (!request)
         return;
+    if (!goOnWithoutColumns(request->choice))
+        return;
     CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
     CommonDialog1.ShowSave(this);
     QString fileName = CommonDialog1.FileName;
@@ -283,7 +321,56 @@ void frmEcranPrincipal::exportPdf()
     if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fileName += QStringLiteral(".pdf");
     if (std::unique_ptr<PageJob> job = pdfJob(fileName, nullptr))
-        runPageJob(*job, *request, true);
+        runPageJob(*job, *request, JobOutput::Pdf);
+}
+
+void frmEcranPrincipal::exportPng()
+{
+    if (refuseSecondJob())
+        return;
+    const std::optional<JobRequest> request =
+        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Png, tableRecordCount(), gridSelection());
+    if (!request)
+        return;
+    if (!goOnWithoutColumns(request->choice))
+        return;
+    CommonDialog1.prepare(QString());
+    CommonDialog1.ShowFolder(this);
+    const QString folder = CommonDialog1.FileName;
+    if (folder.isEmpty())
+        return;
+    QString error;
+    std::unique_ptr<RecordPages> pages = recordPages(request->choice, &error);
+    if (!pages) {
+        MessageBox::information(this, applicationTitle(), error);
+        return;
+    }
+    // Pages of an earlier export are replaced only when the user says so; never a file this
+    // window reads (a template saved as 0001.png).
+    const qint64 total = pages->pageCount();
+    const QStringList there = PngSink::existingPages(folder, total);
+    bool readOnly = false;
+    for (const QString &name : there) {
+        const QString path = QDir(folder).filePath(name);
+        if (const QString input = inputAt(path); !input.isEmpty()) {
+            MessageBox::information(this, applicationTitle(),
+                                    QStringLiteral("Fisierul %1 nu poate fi scris: este chiar %2 folosita.")
+                                        .arg(QDir::toNativeSeparators(path), input));
+            return;
+        }
+        readOnly = readOnly || isReadOnlyFile(path);
+    }
+    if (!there.isEmpty()) {
+        QString question = QStringLiteral("Folderul %1 contine deja imagini ale paginilor (%2...).")
+                               .arg(QDir::toNativeSeparators(folder), there.first());
+        if (readOnly)
+            question += QStringLiteral(" Unele pot fi doar citite.");
+        if (MessageBox::question(this, applicationTitle(), question + QStringLiteral(" Le inlocuiti?"))
+            != MessageBox::Answer::Yes)
+            return;
+    }
+    PngSink sink(folder, total, PageJob::pdfPaper(pageOrientation()), PngSink::DefaultDpi, !there.isEmpty());
+    runPageJob(sink, *request, JobOutput::Png, std::move(pages));
 }
 
 std::unique_ptr<PageJob> frmEcranPrincipal::pdfJob(const QString &fileName, const QPageLayout *paper)

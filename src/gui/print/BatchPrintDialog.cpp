@@ -35,43 +35,6 @@ Seam &seam()
 
 } // namespace
 
-namespace {
-qint64 &cancelPages()
-{
-    static qint64 pages = -1;
-    return pages;
-}
-} // namespace
-
-void JobSeam::setCancelAfter(qint64 pages)
-{
-    cancelPages() = pages;
-}
-
-qint64 JobSeam::cancelAfter()
-{
-    return cancelPages();
-}
-
-namespace {
-std::function<void(qint64)> &afterPageCall()
-{
-    static std::function<void(qint64)> call;
-    return call;
-}
-} // namespace
-
-void JobSeam::setAfterPage(std::function<void(qint64)> call)
-{
-    afterPageCall() = std::move(call);
-}
-
-void JobSeam::afterPage(qint64 pagesDone)
-{
-    if (afterPageCall())
-        afterPageCall()(pagesDone);
-}
-
 void BatchPrintDialog::queueAnswer(const JobRequest &request)
 {
     seam().answers.append(request);
@@ -109,7 +72,8 @@ BatchPrintDialog::BatchPrintDialog(QWidget *parent, Purpose purpose, qint64 reco
 {
     setWindowTitle(purpose == Purpose::Print     ? QStringLiteral("Tipareste Inregistrari")
                    : purpose == Purpose::Preview ? QStringLiteral("Previzualizare")
-                                                 : QStringLiteral("Exporta PDF"));
+                   : purpose == Purpose::Pdf     ? QStringLiteral("Exporta PDF")
+                                                 : QStringLiteral("Exporta imagini PNG"));
     auto *layout = new QVBoxLayout(this);
     auto *grid = new QGridLayout;
     m_current = new QRadioButton(QStringLiteral("Inregistrarea curenta"), this);
@@ -156,7 +120,7 @@ BatchPrintDialog::BatchPrintDialog(QWidget *parent, Purpose purpose, qint64 reco
         printerRow->addWidget(m_printerName, 1);
         printerRow->addWidget(choose);
         layout->addLayout(printerRow);
-    } else if (purpose == Purpose::Pdf) {
+    } else if (purpose == Purpose::Pdf || purpose == Purpose::Png) {
         m_withForm = new QCheckBox(QStringLiteral("Cu macheta dedesubt (proba pentru aprobare)"), this);
         layout->addWidget(m_withForm);
     }
@@ -175,7 +139,7 @@ BatchPrintDialog::BatchPrintDialog(QWidget *parent, Purpose purpose, qint64 reco
     m_all->setEnabled(table);
     m_range->setEnabled(table && records > 0);
     m_rows->setEnabled(table && !selectedRows.isEmpty());
-    // A print of many records is what this dialog is for; a preview or a PDF starts from the
+    // A print of many records is what this dialog is for; a preview or an export starts from the
     // record on the canvas.
     (purpose == Purpose::Print && table ? m_all : m_current)->setChecked(true);
     for (QRadioButton *button : {m_current, m_all, m_range, m_rows, m_calibration})

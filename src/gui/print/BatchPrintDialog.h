@@ -2,8 +2,9 @@
 // Chooses what a job of many pages takes: the current record, every record, a range of records
 // numbered as the record window numbers them, the rows selected in its grid, or the calibration
 // sheet; how many copies
-// of each page; and, for a print, the printer; for a PDF, whether the form goes beneath.
+// of each page; and, for a print, the printer; for a PDF or images, whether the form goes beneath.
 
+#include "core/page/PageLoop.h" // JobSeam: tests stop the jobs this dialog starts
 #include "core/page/RecordChoice.h"
 
 #include <QDialog>
@@ -23,25 +24,15 @@ namespace formulix {
 struct JobRequest
 {
     RecordChoice choice;
-    bool withForm = false;            // the template beneath the texts (PDF proofs)
+    bool withForm = false;            // the template beneath the texts (PDF and image proofs)
     std::shared_ptr<QPrinter> printer; // set up in the print dialog; none: the default printer
 };
-
-namespace JobSeam {
-// Tests: a job stops as if "Anulare" were pressed once this many pages went out; -1 never.
-void setCancelAfter(qint64 pages);
-qint64 cancelAfter();
-// Tests: called with the count of pages done after each page of a job, as if something else
-// happened meanwhile (a table rewritten); empty for none.
-void setAfterPage(std::function<void(qint64)> call);
-void afterPage(qint64 pagesDone);
-} // namespace JobSeam
 
 class BatchPrintDialog : public QDialog
 {
     Q_OBJECT
 public:
-    enum class Purpose { Print, Preview, Pdf };
+    enum class Purpose { Print, Preview, Pdf, Png };
 
     // What the user chose, or nothing on "Anulare". `records` is the table's record count (-1
     // when there is no table: only the current record can be chosen); `selectedRows` are the

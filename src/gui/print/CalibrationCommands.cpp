@@ -28,7 +28,7 @@ void frmEcranPrincipal::printCalibrationSheet()
     }
     JobRequest request;
     request.choice.kind = RecordChoice::Calibration;
-    runPageJob(*job, request, false);
+    runPageJob(*job, request, JobOutput::Printer);
 }
 
 void frmEcranPrincipal::calibrate()
