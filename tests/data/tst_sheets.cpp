@@ -393,6 +393,11 @@ void TestSheets::damagedFilesSayWhy_data()
                                               "<table:table-cell office:value-type=\"float\" office:value=\"1\"/></table:table-row>"
                                               "</table:table>"), true)
         << "" << "" << "foaia Foaie1 are mai mult de 1048576 randuri" << 0;
+    QTest::newRow("ods: a header past the last row")
+        << "a.ods" << zipped(odsParts("<table:table table:name=\"Foaie1\"><table:table-row table:number-rows-repeated=\"2000000\"/>"
+                                      "<table:table-row><table:table-cell office:value-type=\"float\" office:value=\"1\"/>"
+                                      "</table:table-row></table:table>"), true)
+        << "" << "foaia Foaie1 are mai mult de 1048576 randuri" << "" << 0;
 }
 
 void TestSheets::damagedFilesSayWhy()

@@ -83,6 +83,11 @@ std::unique_ptr<RecordCursor> SheetCursor::open(std::unique_ptr<SheetRows> rows,
             return nullptr;
         }
     } while (header.cells.empty());
+    if (header.index >= MaxRows) {
+        if (error)
+            *error = QStringLiteral("Fisierul %1 este deteriorat: foaia %2 are mai mult de %3 randuri.").arg(path, sheet).arg(MaxRows);
+        return nullptr;
+    }
     putInOrder(header);
     QStringList cells(header.cells.back().first + 1);
     quint32 start = 0;
@@ -94,7 +99,7 @@ std::unique_ptr<RecordCursor> SheetCursor::open(std::unique_ptr<SheetRows> rows,
     cursor->m_rows = std::move(rows);
     cursor->m_next = header.index + 1;
     // A header kept as a repeated row repeats as records.
-    cursor->m_left = std::min(header.repeat, MaxRows - header.index) - 1;
+    cursor->m_left = std::max<qint64>(std::min(header.repeat, MaxRows - header.index) - 1, 0);
     cursor->m_row = std::move(header);
     return cursor;
 }
@@ -102,7 +107,7 @@ std::unique_ptr<RecordCursor> SheetCursor::open(std::unique_ptr<SheetRows> rows,
 bool SheetCursor::readRow(std::string &text, std::vector<quint32> &ends)
 {
     const int columns = int(columnNames().size());
-    if (m_left == 0) {
+    if (m_left <= 0) {
         do {
             if (!m_rows->nextRow(m_row, columns)) {
                 if (!m_rows->fault().isEmpty())
