@@ -352,9 +352,18 @@ bool CsvReader::fill()
         return fillUtf16();
     if (m_end == m_buffer.size())
         m_buffer.resize(m_buffer.size() * 2); // one field longer than a block
+    const ssize_t got = readBlock(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (got <= 0)
+        return false;
+    m_end += std::size_t(got);
+    return true;
+}
+
+ssize_t CsvReader::readBlock(char *into, std::size_t size)
+{
     ssize_t got;
     do
-        got = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+        got = ::read(m_fd, into, size);
     while (got < 0 && errno == EINTR);
     if (got <= 0) {
         if (got < 0)
@@ -363,10 +372,8 @@ bool CsvReader::fill()
                             .arg(m_line)
                             .arg(readReason(errno));
         m_eof = true;
-        return false;
     }
-    m_end += std::size_t(got);
-    return true;
+    return got;
 }
 
 // A block of UTF-16 appended as UTF-8; the decoder keeps a character the block cuts for the next.
@@ -374,19 +381,9 @@ bool CsvReader::fillUtf16()
 {
     m_raw.resize(BlockSize);
     for (;;) {
-        ssize_t got;
-        do
-            got = ::read(m_fd, m_raw.data(), m_raw.size());
-        while (got < 0 && errno == EINTR);
-        if (got <= 0) {
-            if (got < 0)
-                m_failure = QStringLiteral("Fisierul %1 nu a putut fi citit dupa linia %2: %3.")
-                                .arg(m_path)
-                                .arg(m_line)
-                                .arg(readReason(errno));
-            m_eof = true;
+        const ssize_t got = readBlock(m_raw.data(), m_raw.size());
+        if (got <= 0)
             return false;
-        }
         const QByteArray text = QString(m_utf16.decode(QByteArrayView(m_raw.data(), got))).toUtf8();
         if (text.isEmpty())
             continue;

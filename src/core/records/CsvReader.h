@@ -18,6 +18,7 @@
 #include "core/records/CsvOptions.h"
 
 #include <QString>
+#include <sys/types.h>
 #include <QStringDecoder>
 #include <QStringList>
 #include <array>
@@ -64,6 +65,8 @@ public:
 private:
     bool fill();                      // more bytes after the ones not yet parsed; false at the end
     bool fillUtf16();
+    // Up to `size` bytes of the file; at its end or on a fault (told) 0 or less, and no more reads.
+    ssize_t readBlock(char *into, std::size_t size);
     bool atEnd() { return m_pos >= m_end && !fill(); } // no byte left to parse
     int peek() { return atEnd() ? -1 : static_cast<unsigned char>(m_buffer[m_pos]); } // -1 at the end
     bool readFields(std::vector<std::string> *fields, std::string *text, std::vector<quint32> *ends);

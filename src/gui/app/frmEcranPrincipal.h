@@ -302,6 +302,9 @@ private:
     // Before a job of the table's records: fields whose column the table lacks are named, and the
     // user goes on or stops (false).
     bool goOnWithoutColumns(const RecordChoice &choice);
+    // What a job of many pages takes, asked in its dialog, the fields without a column named:
+    // nothing when the user stops.
+    std::optional<JobRequest> askJob(BatchPrintDialog::Purpose purpose);
     QPointer<frmAjutor> m_frmAjutor;
     QPointer<frmMutaCamp> m_frmMutaCamp;
     QPointer<frmSelectie> m_frmSelectie;

@@ -171,6 +171,14 @@ QString frmEcranPrincipal::pagesLeftInFolder(const PageSink &sink, qint64 total)
         .arg(sink.destination(), pages, PngSink::pageSpan(done, total));
 }
 
+std::optional<JobRequest> frmEcranPrincipal::askJob(BatchPrintDialog::Purpose purpose)
+{
+    std::optional<JobRequest> request = BatchPrintDialog::ask(this, purpose, tableRecordCount(), gridSelection());
+    if (request && !goOnWithoutColumns(request->choice))
+        request.reset();
+    return request;
+}
+
 bool frmEcranPrincipal::goOnWithoutColumns(const RecordChoice &choice)
 {
     // Only pages that read the table's records can lack its columns.
@@ -239,11 +247,8 @@ void frmEcranPrincipal::printRecords()
         return;
     if (!TabelaAleasa)
         return;
-    const std::optional<JobRequest> request =
-        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Print, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Print);
     if (!request)
-        return;
-    if (!goOnWithoutColumns(request->choice))
         return;
     // "Print to file" in the print dialog is an export like "Exporta PDF...", under its rules.
     if (QPrinter *printer = request->printer.get();
@@ -267,11 +272,8 @@ void frmEcranPrincipal::showPreview()
 {
     if (refuseSecondJob())
         return;
-    const std::optional<JobRequest> request = BatchPrintDialog::ask(
-        this, BatchPrintDialog::Purpose::Preview, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Preview);
     if (!request)
-        return;
-    if (!goOnWithoutColumns(request->choice))
         return;
     QString error;
     std::unique_ptr<RecordPages> pages = recordPages(request->choice, &error);
@@ -307,11 +309,8 @@ void frmEcranPrincipal::exportPdf()
 {
     if (refuseSecondJob())
         return;
-    const std::optional<JobRequest> request =
-        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Pdf, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Pdf);
     if (!request)
-        return;
-    if (!goOnWithoutColumns(request->choice))
         return;
     CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
     CommonDialog1.ShowSave(this);
@@ -328,11 +327,8 @@ void frmEcranPrincipal::exportPng()
 {
     if (refuseSecondJob())
         return;
-    const std::optional<JobRequest> request =
-        BatchPrintDialog::ask(this, BatchPrintDialog::Purpose::Png, tableRecordCount(), gridSelection());
+    const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Png);
     if (!request)
-        return;
-    if (!goOnWithoutColumns(request->choice))
         return;
     CommonDialog1.prepare(QString());
     CommonDialog1.ShowFolder(this);
