@@ -1,9 +1,9 @@
-// Any bytes as an Access database (or, built as csv_fuzz, as a CSV table; as xls_fuzz, as an
-// Excel workbook), through the whole open path: the catalog, then every table's columns and every
-// row's values as text. A CSV row never holds more characters than the longest line the reader
-// takes has bytes. libmdb and libfreexl are linked as Debian built them, so only our code carries
-// the fuzzer's instrumentation; a crash or a hang inside either still stops the run. libmdb
-// reports damage on stderr, so run with -close_fd_mask=2.
+// Any bytes as an Access database (or, built as csv_fuzz, xlsx_fuzz, ods_fuzz or xls_fuzz, as a
+// CSV table or a workbook), through the whole open path: the catalog, then every table's columns
+// and every row's values as text. A CSV row never holds more characters than the longest line the
+// reader takes has bytes. libmdb and libfreexl are linked as Debian built them, so only our code
+// carries the fuzzer's instrumentation; a crash or a hang inside either still stops the run.
+// libmdb reports damage on stderr, so run with -close_fd_mask=2.
 
 #include "core/records/RecordSources.h"
 #include "core/records/CsvReader.h"

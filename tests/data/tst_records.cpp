@@ -194,7 +194,8 @@ void TestRecords::loadingListsEveryTable()
     QCOMPARE(shown[0].title, QStringLiteral("Formulix"));
     QCOMPARE(shown[0].text, QStringLiteral("Selectati tabela din care preluati date!"));
     const CommonDialog::Shown dialog = CommonDialog::shown().constLast();
-    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb|Registre Excel 97-2003|*.xls|Tabele text|*.csv;*.txt"));
+    QCOMPARE(dialog.filter, QStringLiteral("Access Date|*.mdb;*.accdb|Registre Excel|*.xlsx|Registre OpenDocument|*.ods|"
+                                          "Registre Excel 97-2003|*.xls|Tabele text|*.csv;*.txt"));
     QVERIFY(!dialog.save);
     QVERIFY(InputBox::shown().isEmpty()); // no password to ask for
 }

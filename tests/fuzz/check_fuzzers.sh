@@ -14,8 +14,11 @@ trap 'rm -rf "$work"' EXIT
 if [ ! -f "$build/CMakeCache.txt" ]; then
     CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build" -DFORMULIX_FUZZ=ON -DCMAKE_BUILD_TYPE=Fuzz \
         -DCMAKE_CXX_FLAGS_FUZZ="-O1 -g" >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; fail "configure"; }
+else
+    # Regenerated, so a target added since the folder was made is known to make.
+    cmake "$build" >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; fail "configure"; }
 fi
-targets=(schema_fuzz mdb_fuzz csv_fuzz xls_fuzz picture_fuzz)
+targets=(schema_fuzz mdb_fuzz csv_fuzz xlsx_fuzz ods_fuzz xls_fuzz picture_fuzz)
 cmake --build "$build" --target "${targets[@]}" -j2 >"$work/build.log" 2>&1 || { tail -40 "$work/build.log"; fail "build"; }
 
 # Each target's seeds, copied: the fuzzer adds what it finds to its first folder.
@@ -26,6 +29,8 @@ seeds() {
         schema_fuzz) cp "$source_dir/examples/certificat.tip" "$dir/" ;;
         mdb_fuzz) cp "$source_dir/examples/elevi.mdb" "$dir/" ;;
         csv_fuzz) cp "$source_dir/examples/elevi.csv" "$dir/" ;;
+        xlsx_fuzz) cp "$source_dir"/tests/fixtures/sheets/{registru,tipuri}.xlsx "$dir/" ;;
+        ods_fuzz) cp "$source_dir"/tests/fixtures/sheets/{registru,tipuri}.ods "$dir/" ;;
         xls_fuzz) cp "$source_dir/tests/fixtures/sheets/foi.xls" "$dir/" ;;
         picture_fuzz)
             cp "$source_dir/examples/certificat.jpg" "$dir/"

@@ -233,7 +233,7 @@ void TestBatch::openExample(const QString &source, const QString &form)
     QCOMPARE(m_model->NrCampuriBD, qint16(16));
     if (!source.isEmpty()) {
         loadDatabase(*m_window, QDir(Examples).filePath(source));
-        QVERIFY(chooseTable(*m_window, source.endsWith(QStringLiteral(".csv")) ? QStringLiteral("elevi") : QStringLiteral("Elevi")));
+        QVERIFY(chooseTable(*m_window, source.endsWith(QStringLiteral(".mdb")) ? QStringLiteral("Elevi") : QStringLiteral("elevi")));
         QVERIFY(m_window->printRecordsAction->isEnabled());
     }
     DialogSeam::reset();
@@ -277,6 +277,13 @@ void TestBatch::pagesFollowTheChosenRecords_data()
     QTest::newRow("range 3-5 from the spreadsheet, printed") << int(RecordChoice::Range) << 3LL << 5LL
                                                              << QList<qint64>() << 1 << false
                                                              << QList<qint64>({3, 4, 5}) << csv;
+    // The same pupils as LibreOffice saved them in its workbooks: the window and the command line.
+    const QString sheets = QStringLiteral(FORMULIX_SOURCE_DIR "/tests/fixtures/sheets/");
+    QTest::newRow("all from an Excel workbook, PDF") << int(RecordChoice::All) << 1LL << 1LL << QList<qint64>() << 1
+                                                     << true << all << sheets + QStringLiteral("elevi.xlsx");
+    QTest::newRow("range 3-5 from an OpenDocument sheet, printed")
+        << int(RecordChoice::Range) << 3LL << 5LL << QList<qint64>() << 1 << false << QList<qint64>({3, 4, 5})
+        << sheets + QStringLiteral("elevi.ods");
 }
 
 void TestBatch::pagesFollowTheChosenRecords()
@@ -321,6 +328,22 @@ void TestBatch::pagesFollowTheChosenRecords()
     QCOMPARE(layoutSnapshot(*m_model), layoutBefore);
     QCOMPARE(m_model->CampuriBD.at(1)->Text.raw(), canvasBefore);
     QCOMPARE(m_window->Picture1->printedTexts().size(), drawnBefore);
+
+    if (!source.contains(u'/'))
+        return;
+    // A schema on the workbook prints the same pages from the command line.
+    const QString schema = m_dir->filePath(QStringLiteral("foaie.tip"));
+    m_model->CaleBazaDate = source;
+    QVERIFY(saveSchemaFile(schema, *m_model));
+    const QString printed = m_dir->filePath(QStringLiteral("linie.pdf"));
+    QProcess line;
+    line.start(QStringLiteral(FORMULIX_BINARY), {QStringLiteral("--pdf"), printed, QStringLiteral("--records"),
+                                                 QStringLiteral("%1-%2").arg(pages.first()).arg(pages.last()), schema});
+    QVERIFY(line.waitForFinished(60000));
+    QCOMPARE(line.exitCode(), 0);
+    QCOMPARE(pdfPages(printed), int(pages.size()));
+    for (int page = 0; page < pages.size(); ++page)
+        QCOMPARE(pdfPageText(printed, page + 1), pdfPageText(pdf, page + 1));
 }
 
 void TestBatch::gridSelectionIsOffered()

@@ -2,6 +2,8 @@
 
 #include "core/records/AccessSource.h"
 #include "core/records/CsvSource.h"
+#include "core/records/OdsSource.h"
+#include "core/records/XlsxSource.h"
 #include "core/records/XlsSource.h"
 
 #include "core/files/FileSafety.h"
@@ -17,6 +19,8 @@ const QList<SourceKind> &sourceKinds()
     // One line a kind. Kinds told by content come before those known by their extension alone.
     static const QList<SourceKind> kinds = {
         accessSourceKind(),
+        xlsxSourceKind(),
+        odsSourceKind(),
         xlsSourceKind(),
         csvSourceKind(),
     };
