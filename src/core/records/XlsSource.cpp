@@ -1222,10 +1222,9 @@ std::unique_ptr<RecordCursor> XlsSource::openTable(const QString &name, QString 
 
 SourceKind xlsSourceKind()
 {
+    // Word and PowerPoint files are OLE2 too; an encrypted Excel 2007 one is the .xlsx kind's.
     const auto recognises = [](QByteArrayView head, const QString &path) {
-        static const QStringList named = {QStringLiteral("xls"), QStringLiteral("xlsx"), QStringLiteral("xlsm"),
-                                          QStringLiteral("xlsb")};
-        return head.startsWith(QByteArrayView(Ole2Magic, 8)) && named.contains(QFileInfo(path).suffix().toLower());
+        return head.startsWith(QByteArrayView(Ole2Magic, 8)) && QFileInfo(path).suffix().compare(u"xls", Qt::CaseInsensitive) == 0;
     };
     const auto open = [](const QString &path, const QString &, QString *error,
                          OpenFailure *failure) -> std::unique_ptr<RecordSource> {

@@ -52,8 +52,7 @@ private:
     Stamp m_stamp; // of the file whose sheets are listed
 };
 
-// For the registry: an OLE2 file named .xls, or named as an Excel 2007 workbook (which it then is
-// only when encrypted, or renamed).
+// For the registry: an OLE2 file named .xls.
 SourceKind xlsSourceKind();
 
 } // namespace formulix
