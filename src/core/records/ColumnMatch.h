@@ -14,6 +14,10 @@ namespace formulix {
 // more than one column.
 int findColumn(const QStringList &columns, const QString &stored);
 
+// A table's column names from its header row, as every kind of text table and workbook makes
+// them: trimmed, an empty one "Coloana N", a repeated one (ignoring case) with "_2", "_3"...
+QStringList headerNames(const QStringList &cells);
+
 class Module1;
 // The columns the layout's database fields name that `columns` lacks, each once, in field order,
 // as the layout shows them: those fields print nothing.

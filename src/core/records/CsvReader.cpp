@@ -1,5 +1,7 @@
 #include "core/records/CsvReader.h"
 
+#include "core/records/ColumnMatch.h"
+
 #include "core/files/FileSafety.h"
 
 #include <QDir>
@@ -249,32 +251,11 @@ bool CsvReader::open(const QString &path, const CsvOptions &options, QString *er
     std::vector<std::string> names;
     if (!readFields(&names, nullptr, nullptr))
         return fail(m_failure.isEmpty() ? empty : m_failure);
-    // The names taken, folded as they compare, and for each name repeated the next number to try:
-    // a header of thousands of columns, or of one name thousands of times, must not compare each
-    // name with every other.
-    QSet<QString> taken;
-    QHash<QString, int> nextNumber;
-    taken.reserve(qsizetype(names.size()));
-    m_columns.reserve(qsizetype(names.size()));
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        QString name = QString::fromUtf8(names[i]).trimmed();
-        if (name.isEmpty())
-            name = QStringLiteral("Coloana %1").arg(i + 1);
-        QString folded = name.toCaseFolded();
-        if (taken.contains(folded)) {
-            const QString base = name;
-            auto next = nextNumber.find(folded);
-            if (next == nextNumber.end())
-                next = nextNumber.insert(folded, 2);
-            int &n = *next;
-            do {
-                name = QStringLiteral("%1_%2").arg(base).arg(n++);
-                folded = name.toCaseFolded();
-            } while (taken.contains(folded));
-        }
-        taken.insert(folded);
-        m_columns.append(name);
-    }
+    QStringList header;
+    header.reserve(qsizetype(names.size()));
+    for (const std::string &name : names)
+        header.append(QString::fromUtf8(name));
+    m_columns = headerNames(header);
     return true;
 }
 

@@ -38,32 +38,6 @@ void putInOrder(SheetRows::Row &row)
 
 } // namespace
 
-QStringList headerNames(const QStringList &cells)
-{
-    // The names taken, folded as they compare, and for each name repeated the next number to try.
-    QSet<QString> taken;
-    QHash<QString, int> nextNumber;
-    QStringList names;
-    names.reserve(cells.size());
-    for (qsizetype i = 0; i < cells.size(); ++i) {
-        QString name = cells[i].trimmed();
-        if (name.isEmpty())
-            name = QStringLiteral("Coloana %1").arg(i + 1);
-        QString folded = name.toCaseFolded();
-        if (taken.contains(folded)) {
-            const QString base = name;
-            int &n = nextNumber.insert(folded, nextNumber.value(folded, 2)).value();
-            do {
-                name = QStringLiteral("%1_%2").arg(base).arg(n++);
-                folded = name.toCaseFolded();
-            } while (taken.contains(folded));
-        }
-        taken.insert(folded);
-        names.append(name);
-    }
-    return names;
-}
-
 SheetCursor::SheetCursor(const QString &path, const QString &sheet, const QStringList &columns)
     : BufferedCursor(path, QStringLiteral("Fisierul"), sheet, columns)
 {

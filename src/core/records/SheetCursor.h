@@ -9,6 +9,7 @@
 // A format's reader gives the sheet's rows, sparse, to the cursor here, which lays them out.
 
 #include "core/records/BufferedCursor.h"
+#include "core/records/ColumnMatch.h"
 
 #include <memory>
 #include <string>
@@ -83,8 +84,5 @@ private:
     qint64 m_next = 0;    // the sheet's row the next record is
 };
 
-// A header's names: trimmed, an empty one "Coloana N", a repeated one (ignoring case) with
-// "_2", "_3"... as a text table's header gives them.
-QStringList headerNames(const QStringList &cells);
 
 } // namespace formulix

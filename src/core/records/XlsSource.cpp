@@ -1,5 +1,7 @@
 #include "core/records/XlsSource.h"
 
+#include "core/records/ColumnMatch.h"
+
 #include "core/records/BufferedCursor.h"
 #include "core/records/AccessFormat.h"
 #include "core/files/FileSafety.h"
@@ -1073,36 +1075,6 @@ std::unique_ptr<Workbook> load(const QString &path, const QString *wanted, int *
     return book;
 }
 
-// The header's names as a text table makes them: trimmed, an empty one "Coloana N", a repeated
-// one (ignoring case) with "_2", "_3"... Folded names are kept in a set so that thousands of
-// columns are not each compared with every other.
-QStringList columnNames(const QStringList &header)
-{
-    QSet<QString> taken;
-    QHash<QString, int> nextNumber;
-    QStringList names;
-    for (qsizetype i = 0; i < header.size(); ++i) {
-        QString name = header[i].trimmed();
-        if (name.isEmpty())
-            name = QStringLiteral("Coloana %1").arg(i + 1);
-        QString folded = name.toCaseFolded();
-        if (taken.contains(folded)) {
-            const QString base = name;
-            auto next = nextNumber.find(folded);
-            if (next == nextNumber.end())
-                next = nextNumber.insert(folded, 2);
-            int &n = *next;
-            do {
-                name = QStringLiteral("%1_%2").arg(base).arg(n++);
-                folded = name.toCaseFolded();
-            } while (taken.contains(folded));
-        }
-        taken.insert(folded);
-        names.append(name);
-    }
-    return names;
-}
-
 class XlsCursor final : public BufferedCursor
 {
 public:
@@ -1217,7 +1189,7 @@ std::unique_ptr<RecordCursor> XlsSource::openTable(const QString &name, QString 
     QStringList header;
     for (quint16 column = 0; column < columns; ++column)
         header.append(hasValue(0, column) ? QString::fromStdString(scratch) : QString());
-    return std::make_unique<XlsCursor>(m_path, table, columnNames(header), std::move(book), rows, std::move(format));
+    return std::make_unique<XlsCursor>(m_path, table, headerNames(header), std::move(book), rows, std::move(format));
 }
 
 SourceKind xlsSourceKind()
