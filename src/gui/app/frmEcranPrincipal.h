@@ -303,7 +303,7 @@ private:
     // user goes on or stops (false).
     bool goOnWithoutColumns(const RecordChoice &choice);
     // What a job of many pages takes, asked in its dialog, the fields without a column named:
-    // nothing when the user stops.
+    // nothing when the user stops, or when a job runs already (the user told).
     std::optional<JobRequest> askJob(BatchPrintDialog::Purpose purpose);
     QPointer<frmAjutor> m_frmAjutor;
     QPointer<frmMutaCamp> m_frmMutaCamp;

@@ -173,6 +173,8 @@ QString frmEcranPrincipal::pagesLeftInFolder(const PageSink &sink, qint64 total)
 
 std::optional<JobRequest> frmEcranPrincipal::askJob(BatchPrintDialog::Purpose purpose)
 {
+    if (refuseSecondJob())
+        return std::nullopt;
     std::optional<JobRequest> request = BatchPrintDialog::ask(this, purpose, tableRecordCount(), gridSelection());
     if (request && !goOnWithoutColumns(request->choice))
         request.reset();
@@ -243,8 +245,6 @@ void frmEcranPrincipal::offerFinishedPages(PageJob &job, const QString &why)
 
 void frmEcranPrincipal::printRecords()
 {
-    if (refuseSecondJob())
-        return;
     if (!TabelaAleasa)
         return;
     const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Print);
@@ -270,8 +270,6 @@ void frmEcranPrincipal::printRecords()
 
 void frmEcranPrincipal::showPreview()
 {
-    if (refuseSecondJob())
-        return;
     const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Preview);
     if (!request)
         return;
@@ -307,8 +305,6 @@ void frmEcranPrincipal::showPreview()
 
 void frmEcranPrincipal::exportPdf()
 {
-    if (refuseSecondJob())
-        return;
     const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Pdf);
     if (!request)
         return;
@@ -325,8 +321,6 @@ void frmEcranPrincipal::exportPdf()
 
 void frmEcranPrincipal::exportPng()
 {
-    if (refuseSecondJob())
-        return;
     const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Png);
     if (!request)
         return;
