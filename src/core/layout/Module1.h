@@ -3,6 +3,7 @@
 // page settings and the selection. One instance lives for the whole run and every window reads
 // and writes it directly.
 
+#include "core/layout/FieldStyle.h"
 #include "core/text/TextRules.h"
 
 #include <QString>
@@ -21,6 +22,11 @@ struct Camp
     qint16 Y = 0;          // whole millimetres from the template's top edge
     quint8 RangMin = 0;    // first character printed, 1-based; 0 prints the whole value
     quint8 RangMax = 0;    // last character printed, inclusive
+
+    // Beyond the fixed record: the look and format of the text, and a column's whole name when
+    // it is longer than NumeCamp holds (empty otherwise).
+    FieldStyle style;
+    QString fullColumn;
 
     bool operator==(const Camp &other) const = default;
 };
@@ -73,6 +79,18 @@ public:
 
     SelectieCamp CampSelectat;
 
+    // The template the layout was made on, as the schema remembers it: its file (absolute), the
+    // page of a many-page PDF or TIFF (0 is the first), and the factor "Corecteaza Scara
+    // Machetei" applied to its size (1: none). Empty when no template is loaded.
+    struct TemplateMemory
+    {
+        QString file;
+        int page = 0;
+        double scale = 1.0;
+        bool operator==(const TemplateMemory &other) const = default;
+    };
+    TemplateMemory templ;
+
     // The field a selection names, or nothing when the selection is empty or names an entry
     // that is not in use (the table shrank, or a schema replaced it).
     Camp *campSelectat();
@@ -85,6 +103,12 @@ public:
 
 // A database field takes a record's value: the whole value, or its range of characters. Returns
 // the text to show, or nothing when the range is empty (the field then keeps its text).
+// The column a database field reads: its whole name when the record had to cut it.
+inline QString columnName(const Camp &camp)
+{
+    return camp.fullColumn.isEmpty() ? camp.NumeCamp.shown() : camp.fullColumn;
+}
+
 std::optional<QString> takeRecordValue(Camp &camp, const QString &value);
 
 } // namespace formulix
