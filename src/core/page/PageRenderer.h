@@ -9,6 +9,7 @@
 #include <QList>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 
 class QPainter;
 
@@ -38,6 +39,9 @@ struct PageGeometry
     QRectF printableMm; // on the paper, from its top-left corner
     double offsetLeft = 0;
     double offsetUp = 0;
+    // The printer's correction (PrinterProfile::correction), in millimetres of the paper: on top
+    // of the placing above, so that the printer puts each point where the placing meant it.
+    QTransform correctionMm;
 
     // Where the image's origin lands, from the printable area's top-left corner.
     QPointF shiftMm() const;
@@ -63,6 +67,9 @@ struct PageContent
     }
     QList<PrintedText> texts;
     QList<TargetMark> targets;
+    // Placed from the paper's top-left corner and cut to the printable area only, whatever the
+    // page image and its offsets (the calibration sheet, which measures the printer alone).
+    bool onPaper = false;
 };
 
 // Draws the page with the painter's origin at the printable area's top-left corner and
