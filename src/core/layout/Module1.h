@@ -101,14 +101,20 @@ public:
     int usedBD() const { return qBound(0, int(NrCampuriBD), MaxCampuriBD); }
 };
 
-// A database field takes a record's value: the whole value, or its range of characters. Returns
-// the text to show, or nothing when the range is empty (the field then keeps its text).
 // The column a database field reads: its whole name when the record had to cut it.
 inline QString columnName(const Camp &camp)
 {
     return camp.fullColumn.isEmpty() ? camp.NumeCamp.shown() : camp.fullColumn;
 }
 
+// What Camp::fullColumn keeps for a field placed on `column`: empty when NumeCamp holds it all.
+inline QString fullColumnFor(const QString &column)
+{
+    return column.size() > decltype(Camp::NumeCamp)::Width ? column : QString();
+}
+
+// A database field takes a record's value: the whole value, or its range of characters. Returns
+// the text to show, or nothing when the range is empty (the field then keeps its text).
 std::optional<QString> takeRecordValue(Camp &camp, const QString &value);
 
 } // namespace formulix

@@ -47,7 +47,7 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
     // Each database field's column, found as the record window finds it.
     const QStringList names = m_rows->columnNames();
     for (int i = 1; i <= m_model.usedBD(); ++i) {
-        m_columns.push_back(findColumn(names, m_model.CampuriBD.at(i)->NumeCamp.raw()));
+        m_columns.push_back(findColumn(names, columnName(*m_model.CampuriBD.at(i))));
     }
     m_missing = formulix::missingColumns(m_model, names);
 

@@ -130,6 +130,7 @@ bool frmEcranPrincipal::takeBoxPoint(int button, QPointF mm)
             return true;
         Camp camp;
         camp.NumeCamp = boxes.column;
+        camp.fullColumn = fullColumnFor(boxes.column);
         camp.X = qint16(x);
         camp.Y = qint16(y);
         camp.MarimeFont = boxes.fontSize;

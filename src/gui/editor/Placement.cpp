@@ -121,6 +121,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
         camp.RangMin = *rangMin;
         camp.RangMax = *rangMax;
         camp.NumeCamp = column;
+        camp.fullColumn = fullColumnFor(column);
         Picture1->setCurrentX(X);
         Picture1->setCurrentY(Y);
         Picture1->setFontSize(typedFontSize(Text3->text()));
