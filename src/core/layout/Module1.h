@@ -107,11 +107,17 @@ inline QString columnName(const Camp &camp)
     return camp.fullColumn.isEmpty() ? camp.NumeCamp.shown() : camp.fullColumn;
 }
 
+// What Camp::fullColumn keeps for a field placed on `column`: empty when NumeCamp holds it all.
+inline QString fullColumnFor(const QString &column)
+{
+    return column.size() > decltype(Camp::NumeCamp)::Width ? column : QString();
+}
+
 // Names the column a database field reads, keeping its whole name when NumeCamp cuts it.
 inline void setColumn(Camp &camp, const QString &column)
 {
     camp.NumeCamp = column;
-    camp.fullColumn = column.size() > decltype(Camp::NumeCamp)::Width ? column : QString();
+    camp.fullColumn = fullColumnFor(column);
 }
 
 // A database field takes a record's value: the value written in the field's format, then the

@@ -120,7 +120,7 @@ void frmSelectie::PreiaInregistrarea()
     for (int i = 1; i <= m.usedBD(); ++i) {
         Camp &camp = *m.CampuriBD.at(i);
         // Without a current record or such a column the field keeps its text and is not drawn.
-        const std::optional<QString> value = Data1->value(columnName(camp));
+        const std::optional<QString> value = Data1->value(trimBlanks(columnName(camp)));
         if (!value)
             continue;
         const std::optional<QString> shown = takeRecordValue(camp, *value);
