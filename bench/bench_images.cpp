@@ -42,7 +42,7 @@ qint64 bareExport(const QList<QList<PrintedText>> &composed, const PaperArea &pa
 {
     const double scale = PngSink::DefaultDpi / 25.4;
     const QSize size = (paper.paperMm * scale).toSize();
-    const PageGeometry geometry{PageMm, paper.printableMm, OffsetLeft, OffsetUp, {}};
+    const PageGeometry geometry{PageMm, paper.printableMm, OffsetLeft, OffsetUp};
     const QPointF origin = paper.printableMm.topLeft() + geometry.shiftMm();
     qint64 written = 0;
     for (const QList<PrintedText> &texts : composed) {

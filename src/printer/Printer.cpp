@@ -327,7 +327,7 @@ bool PageJob::addPage(const PageContent &content, QSizeF pageMm, double offsetLe
         m_painter.save();
         m_painter.translate(m_origin * pixelsPerMm());
     }
-    renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp, correctionMm()}, content, form);
+    renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, content, form, correctionMm());
     if (moved)
         m_painter.restore();
     if (m_pdf ? m_file->failure() != 0 : m_printer->printerState() == QPrinter::Error) {

@@ -394,7 +394,7 @@ void TestCalibration::simulatedPrinterIsCorrected()
     // Each field's ink against where an exact printer puts it.
     const QImage exact = render(paper, layout, form, RecordChoice::Current, {});
     const QImage corrected = printedBy(render(paper, layout, form, RecordChoice::Current, profile), printer);
-    const PageGeometry geometry{form, paper.printableMm, double(layout.PozStanga), double(layout.PozSus), {}};
+    const PageGeometry geometry{form, paper.printableMm, double(layout.PozStanga), double(layout.PozSus)};
     for (int i = 1; i <= layout.NrCampuriGen; ++i) {
         const Camp &camp = *layout.CampuriGen.at(i);
         const QPointF at = paper.printableMm.topLeft() + geometry.shiftMm() + QPointF(camp.X, camp.Y);

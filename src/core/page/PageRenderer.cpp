@@ -20,17 +20,17 @@ QRectF PageGeometry::visibleMm() const
 }
 
 void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geometry,
-                const PageContent &content, const Picture *form)
+                const PageContent &content, const Picture *form, const QTransform &correctionMm)
 {
     painter.save();
-    if (!geometry.correctionMm.isIdentity()) {
+    if (!correctionMm.isIdentity()) {
         // The painter's units are device pixels from the printable area's corner.
         const QPointF corner = geometry.printableMm.topLeft();
         const QTransform toPaper = QTransform::fromScale(1 / pixelsPerMm, 1 / pixelsPerMm)
             * QTransform::fromTranslate(corner.x(), corner.y());
         const QTransform back = QTransform::fromTranslate(-corner.x(), -corner.y())
             * QTransform::fromScale(pixelsPerMm, pixelsPerMm);
-        painter.setWorldTransform(toPaper * geometry.correctionMm * back, true);
+        painter.setWorldTransform(toPaper * correctionMm * back, true);
     }
     if (form && !form->isNull()) {
         painter.save();

@@ -39,9 +39,6 @@ struct PageGeometry
     QRectF printableMm; // on the paper, from its top-left corner
     double offsetLeft = 0;
     double offsetUp = 0;
-    // The printer's correction (PrinterProfile::correction), in millimetres of the paper: on top
-    // of the placing above, so that the printer puts each point where the placing meant it.
-    QTransform correctionMm;
 
     // Where the image's origin lands, from the printable area's top-left corner.
     QPointF shiftMm() const;
@@ -75,8 +72,11 @@ struct PageContent
 // Draws the page with the painter's origin at the printable area's top-left corner and
 // `pixelsPerMm` painter units to the millimetre. `form`, when given, is drawn faintly beneath
 // where the paper form lies (its top-left at the paper's top-left); it is for the screen and
-// for proofs, never for a print on the form itself.
+// for proofs, never for a print on the form itself. `correctionMm`, the printer's correction
+// (PrinterProfile::correction) in millimetres of the paper, goes on top of the placing, so that
+// the printer puts each point where the placing meant it.
 void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geometry,
-                const PageContent &content, const Picture *form = nullptr);
+                const PageContent &content, const Picture *form = nullptr,
+                const QTransform &correctionMm = QTransform());
 
 } // namespace formulix

@@ -228,8 +228,8 @@ void PreviewWindow::paintPage(QPainter &painter, double pixelsPerMm) const
     if (m_error.isEmpty()) {
         const QTransform correction = correctionShown() ? m_profile.correction(m_paperMm) : QTransform();
         renderPage(painter, pixelsPerMm,
-                   {m_layout.pageMm, m_printableMm, m_layout.offsetLeft, m_layout.offsetUp, correction}, m_texts,
-                   formShown() ? &m_form : nullptr);
+                   {m_layout.pageMm, m_printableMm, m_layout.offsetLeft, m_layout.offsetUp}, m_texts,
+                   formShown() ? &m_form : nullptr, correction);
     } else {
         painter.setPen(Qt::darkRed);
         painter.drawText(QRectF(QPointF(0, 0), m_printableMm.size() * pixelsPerMm), Qt::AlignCenter | Qt::TextWordWrap,
