@@ -1,16 +1,13 @@
 #include "core/page/PageComposer.h"
 
-#include <QGuiApplication>
+#include "core/page/FieldText.h"
 
 namespace formulix {
 
 PageContent composePage(const Module1 &layout, const FieldValues *record)
 {
     PageContent page;
-    const QFont face = QGuiApplication::font();
-    auto print = [&](const Camp &camp) {
-        page.texts.append({QPointF(camp.X, camp.Y), camp.Text.shown(), double(camp.MarimeFont), face, Qt::black});
-    };
+    auto print = [&](const Camp &camp) { page.texts.append(printedField(camp, camp.Text.shown())); };
     for (int i = 1; i <= layout.usedGen(); ++i)
         print(*layout.CampuriGen.at(i));
     for (int i = 1; i <= layout.usedBD(); ++i) {

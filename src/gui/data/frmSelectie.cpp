@@ -8,6 +8,7 @@
 #include "widgets/Dialogs.h"
 #include "widgets/Units.h"
 #include "core/records/RecordSource.h"
+#include "core/page/FieldText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -112,10 +113,7 @@ void frmSelectie::PreiaInregistrarea()
         const std::optional<QString> shown = takeRecordValue(camp, *value);
         if (!shown)
             continue;
-        canvas->setCurrentX(camp.X);
-        canvas->setCurrentY(camp.Y);
-        canvas->setFontSize(camp.MarimeFont);
-        canvas->printText(*shown);
+        canvas->printText(printedField(camp, *shown));
     }
 }
 

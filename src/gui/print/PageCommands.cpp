@@ -19,12 +19,8 @@ void frmEcranPrincipal::mnuSeteazaPag_Click()
 
 void frmEcranPrincipal::CompunePagina()
 {
-    for (const PrintedText &text : composePage(m).texts) {
-        Picture3->setCurrentX(text.topLeftMm.x());
-        Picture3->setCurrentY(text.topLeftMm.y());
-        Picture3->setFontSize(text.points);
-        Picture3->printText(text.text);
-    }
+    for (const PrintedText &text : composePage(m).texts)
+        Picture3->printText(text);
 }
 
 void frmEcranPrincipal::mnuTipareste_Click()
