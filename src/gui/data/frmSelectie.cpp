@@ -7,6 +7,7 @@
 #include "widgets/DataGrid.h"
 #include "widgets/Dialogs.h"
 #include "widgets/Units.h"
+#include "core/page/PageComposer.h"
 #include "core/records/RecordSource.h"
 
 #include <QAction>
@@ -100,22 +101,32 @@ void frmSelectie::PreiaInregistrarea()
         m_main.recordTaken(row + 1, label);
     }
     canvas->setPicture(m_main.Picture2->picture());
-    for (int i = 1; i <= m.usedGen(); ++i)
-        m_main.DeseneazaCamp(*m.CampuriGen.at(i), true);
+    const auto draw = [canvas](const Camp &camp, const QString &text) {
+        canvas->setCurrentX(camp.X);
+        canvas->setCurrentY(camp.Y);
+        canvas->setFontSize(camp.MarimeFont);
+        canvas->printText(text);
+    };
+    // A composed text shows the record's values, as it prints.
+    const ColumnLookup columns = [this](const QString &column) { return Data1->value(column); };
+    for (int i = 1; i <= m.usedGen(); ++i) {
+        const Camp &camp = *m.CampuriGen.at(i);
+        if (const QString text = generalText(camp, columns); text != camp.Text.shown())
+            draw(camp, text);
+        else
+            m_main.DeseneazaCamp(camp, true);
+    }
 
     for (int i = 1; i <= m.usedBD(); ++i) {
         Camp &camp = *m.CampuriBD.at(i);
         // Without a current record or such a column the field keeps its text and is not drawn.
-        const std::optional<QString> value = Data1->value(trimBlanks(camp.NumeCamp.raw()));
+        const std::optional<QString> value = Data1->value(trimBlanks(columnName(camp)));
         if (!value)
             continue;
         const std::optional<QString> shown = takeRecordValue(camp, *value);
         if (!shown)
             continue;
-        canvas->setCurrentX(camp.X);
-        canvas->setCurrentY(camp.Y);
-        canvas->setFontSize(camp.MarimeFont);
-        canvas->printText(*shown);
+        draw(camp, *shown);
     }
 }
 
