@@ -50,10 +50,12 @@ void frmEcranPrincipal::mnuTipareste_Click()
     }
     const PageOrientation orientation = pageOrientation();
     const QSizeF pageMm(Picture3->widthMm(), Picture3->heightMm());
-    const std::unique_ptr<PageJob> paper = PageJob::forPreview(); // the default printer's paper
-    paper->prepare(orientation);
-    if (!goOnOutsidePaper(PageContent(texts), pageMm, paper->printableMm()))
-        return;
+    // Without a printer there is no paper to check against: printPage says so.
+    if (const std::unique_ptr<PageJob> paper = PageJob::toDefaultPrinter(nullptr)) {
+        paper->prepare(orientation);
+        if (!goOnOutsidePaper(PageContent(texts), pageMm, paper->printableMm()))
+            return;
+    }
     const PrintResult result = printPage(texts, pageMm, m.PozStanga, m.PozSus, orientation, applicationTitle());
     if (!result.ok || !result.notice.isEmpty())
         MessageBox::information(this, applicationTitle(), result.ok ? result.notice : result.error);
