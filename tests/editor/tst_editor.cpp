@@ -131,6 +131,7 @@ void TestEditor::scaleCorrectionFromAKnownDistance()
              qPrintable(QStringLiteral("%1 x %2 mm").arg(after.width()).arg(after.height())));
     QCOMPARE(m_window->Picture1->widthMm(), after.width());
     QCOMPARE(m_window->Picture2->picture().sizeMm, after);
+    QVERIFY(qAbs(m_model->templ.scale - (factor > 0 ? factor : 1.0)) < 1e-4); // the schema keeps it
     // The fields stay where they were, in millimetres, and are drawn there.
     QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(40));
     QCOMPARE(m_model->CampuriGen.at(1)->Y, qint16(60));

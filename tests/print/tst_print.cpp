@@ -237,7 +237,12 @@ void TestPrint::textIsCutAtTheCanvasEdge()
     m_model->PozStanga = 0;
     m_model->PozSus = 0;
     addGeneral(QString(30, u'W'), 60, 10, 20);
-    print();
+    // The user is asked first, the field named; "Da" prints it as far as the page goes.
+    QFile::remove(m_pdf);
+    MessageBox::queueAnswer(MessageBox::Answer::Yes);
+    m_window->mnuTipareste->trigger();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(MessageBox::shown()[0].question && MessageBox::shown()[0].text.contains(QString(30, u'W')));
     const QRectF ink = inkOf(m_pdf);
     QVERIFY(!ink.isEmpty());
     QVERIFY2(qAbs(ink.right() - (devicePrintable().left() + m_window->Picture1->widthMm())) < 0.6,

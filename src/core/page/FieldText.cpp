@@ -1,4 +1,5 @@
 #include "core/page/FieldText.h"
+#include "core/text/ValueFormat.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -8,21 +9,24 @@ namespace formulix {
 
 QFont fieldFace(const FieldStyle &style)
 {
-    QFont face = QGuiApplication::font();
-    if (!style.family.isEmpty()) {
-        // Asked once a family: a page of many fields names a few families many times.
-        static QHash<QString, bool> installed;
-        auto known = installed.constFind(style.family);
-        if (known == installed.constEnd())
-            known = installed.insert(style.family, QFontDatabase::hasFamily(style.family));
-        if (*known)
+    if (style.family.isEmpty() && !style.bold && !style.italic)
+        return QGuiApplication::font();
+    // Made once a face: a page of many fields names a few faces many times, and the same font
+    // object is compared and hashed faster further on.
+    static QHash<QString, QFont> faces;
+    const QString key = style.family + QChar(u'0' + int(style.bold) + 2 * int(style.italic));
+    auto known = faces.constFind(key);
+    if (known == faces.constEnd()) {
+        QFont face = QGuiApplication::font();
+        if (!style.family.isEmpty() && QFontDatabase::hasFamily(style.family))
             face.setFamilies({style.family});
+        face.setBold(style.bold);
+        face.setItalic(style.italic);
+        if (faces.size() >= 256)
+            faces.clear();
+        known = faces.insert(key, face);
     }
-    if (style.bold)
-        face.setBold(true);
-    if (style.italic)
-        face.setItalic(true);
-    return face;
+    return *known;
 }
 
 TextPlacement fieldPlacement(const FieldStyle &style)
@@ -40,29 +44,12 @@ TextPlacement fieldPlacement(const FieldStyle &style)
     return placement;
 }
 
-QString withCase(const QString &text, TextCase textCase)
-{
-    switch (textCase) {
-    case TextCase::AsWritten: return text;
-    case TextCase::Upper: return text.toUpper();
-    case TextCase::Title: break;
-    }
-    QString titled = text.toLower();
-    bool wordStart = true;
-    for (QChar &c : titled) {
-        if (wordStart && c.isLetter())
-            c = c.toUpper();
-        wordStart = !c.isLetterOrNumber() && c != u'\'';
-    }
-    return titled;
-}
-
 PrintedText printedField(const Camp &camp, const QString &text)
 {
     const FieldStyle &style = camp.style;
     if (style.isPlain()) // most fields: nothing to look up
         return {QPointF(camp.X, camp.Y), text, double(camp.MarimeFont), QGuiApplication::font(), Qt::black};
-    return {QPointF(camp.X, camp.Y), withCase(text, style.textCase), double(camp.MarimeFont), fieldFace(style),
+    return {QPointF(camp.X, camp.Y), applyCase(style.textCase, text), double(camp.MarimeFont), fieldFace(style),
             Qt::black, fieldPlacement(style)};
 }
 

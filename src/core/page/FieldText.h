@@ -14,9 +14,6 @@ QFont fieldFace(const FieldStyle &style);
 
 TextPlacement fieldPlacement(const FieldStyle &style);
 
-// `text` written in the style's case: as it is, in capitals, or each word capitalised.
-QString withCase(const QString &text, TextCase textCase);
-
 // The field showing `text` at its point, in black.
 PrintedText printedField(const Camp &camp, const QString &text);
 

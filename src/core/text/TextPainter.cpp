@@ -40,14 +40,28 @@ struct DeviceFont
     double height;
     double exact; // the true size over the whole pixels Qt gives the font
     QFontMetricsF metrics;
+    // Lines aligned right or centred are measured at every redraw; shaping costs more than
+    // drawing, and a canvas draws the same lines again and again.
+    QHash<QString, double> advances;
+
+    double advance(const QString &line)
+    {
+        auto known = advances.constFind(line);
+        if (known == advances.constEnd()) {
+            if (advances.size() >= 2048)
+                advances.clear();
+            known = advances.insert(line, metrics.horizontalAdvance(line));
+        }
+        return *known;
+    }
 };
 
-const DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device)
+DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device)
 {
     static QHash<QFont, QList<DeviceFont>> cache;
     const int dpi = device ? device->logicalDpiY() : 96;
     QList<DeviceFont> &sizes = cache[face];
-    for (const DeviceFont &known : sizes) {
+    for (DeviceFont &known : sizes) {
         if (known.points == points && known.pixelsPerMm == pixelsPerMm && known.dpi == dpi)
             return known;
     }
@@ -58,8 +72,8 @@ const DeviceFont &deviceFont(const QFont &face, double points, double pixelsPerM
     const int given = QFontInfo(device ? QFont(font, device) : font).pixelSize();
     const double wanted = points / PointsPerInch * MmPerInch * pixelsPerMm;
     sizes.append({points, pixelsPerMm, dpi, font, metrics.ascent(), metrics.height(),
-                  given > 0 ? wanted / given : 1.0, metrics});
-    return sizes.constLast();
+                  given > 0 ? wanted / given : 1.0, metrics, {}});
+    return sizes.last();
 }
 
 // The canvas's resolution: what it is laid out and measured at.
@@ -228,12 +242,10 @@ TextBlock breakText(const QString &text, const QFont &face, double points, const
     return block;
 }
 
-} // namespace
-
-TextBlock layoutText(QPointF pointMm, const QString &text, const QFont &face, double points,
-                     const TextPlacement &placement, TextMeasure measure)
+// The lines of a text, laid out once: a page of fields, and every redraw of the canvas, lays out
+// the same texts again. The reference holds until the next call.
+const TextBlock &brokenText(const QString &text, const QFont &face, double points, const TextPlacement &placement)
 {
-    // A page of fields, and every redraw of the canvas, lays out the same texts again.
     static QHash<LayoutKey, TextBlock> laidOut;
     const LayoutKey key{text, face, points, placement};
     auto found = laidOut.constFind(key);
@@ -242,7 +254,15 @@ TextBlock layoutText(QPointF pointMm, const QString &text, const QFont &face, do
             laidOut.clear();
         found = laidOut.insert(key, breakText(text, face, points, placement));
     }
-    TextBlock block = *found;
+    return *found;
+}
+
+} // namespace
+
+TextBlock layoutText(QPointF pointMm, const QString &text, const QFont &face, double points,
+                     const TextPlacement &placement, TextMeasure measure)
+{
+    TextBlock block = brokenText(text, face, points, placement);
     if (measure == TextMeasure::Screen) {
         QImage &probe = screenProbe();
         const double pxPerMm = pixelsPerMm(probe.logicalDpiX());
@@ -272,12 +292,12 @@ double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, cons
                   const TextPlacement &placement)
 {
     const bool plain = placement.isPlain();
-    const TextBlock block = plain ? TextBlock() : layoutText(topLeftMm, text, face, points, placement);
+    const TextBlock *block = plain ? nullptr : &brokenText(text, face, points, placement);
     if (!plain)
-        points = block.points;
-    const DeviceFont &font = deviceFont(face, points, pixelsPerMm, painter.device());
+        points = block->points;
+    DeviceFont &font = deviceFont(face, points, pixelsPerMm, painter.device());
     const double scale = exactSize && qAbs(font.exact - 1) > 1e-4 ? font.exact : 1.0;
-    const QStringList lines = plain ? textLines(text) : block.lines;
+    const QStringList lines = plain ? textLines(text) : block->lines;
     const double step = !plain && placement.lineHeightMm > 0 ? placement.lineHeightMm * pixelsPerMm : font.height * scale;
     if (!text.isEmpty() && points > 0) {
         if (painter.font() != font.font)
@@ -290,7 +310,7 @@ double drawTextMm(QPainter &painter, double pixelsPerMm, QPointF topLeftMm, cons
         for (const QString &line : lines) {
             double x = topLeftMm.x();
             if (measured)
-                x = alignedLeft(x, font.metrics.horizontalAdvance(line) * scale / pixelsPerMm, placement);
+                x = alignedLeft(x, font.advance(line) * scale / pixelsPerMm, placement);
             const QPointF at(x * pixelsPerMm, y);
             y += step;
             if (line.isEmpty())

@@ -152,7 +152,7 @@ bool frmEcranPrincipal::takeBoxPoint(int button, QPointF mm)
               && y >= std::numeric_limits<qint16>::min() && y <= std::numeric_limits<qint16>::max()))
             return true;
         Camp camp;
-        camp.NumeCamp = boxes.column;
+        setColumn(camp, boxes.column);
         camp.X = qint16(x);
         camp.Y = qint16(y);
         camp.MarimeFont = boxes.fontSize;

@@ -120,7 +120,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
         camp.MarimeFont = *fontSize;
         camp.RangMin = *rangMin;
         camp.RangMax = *rangMax;
-        camp.NumeCamp = column;
+        setColumn(camp, column);
         Picture1->setCurrentX(X);
         Picture1->setCurrentY(Y);
         Picture1->setFontSize(typedFontSize(Text3->text()));
