@@ -215,7 +215,14 @@ void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
             expected.append(camp);
     }
     QCOMPARE(expected.size(), 13);
-    addDatabase(databaseField(QStringLiteral("Nume"), 20, 20));
+    // The boxes are written as the column's field is: its font and case, not its box.
+    Camp source = databaseField(QStringLiteral("CNP"), 20, 20);
+    source.style.family = QStringLiteral("DejaVu Serif");
+    source.style.bold = true;
+    source.style.textCase = TextCase::Upper;
+    source.style.align = TextAlign::Right;
+    source.style.boxWidthMm = 40;
+    addDatabase(source);
 
     chooseColumn(QStringLiteral("CNP"), QStringLiteral("12"));
     InputBox::queueAnswer(QStringLiteral("13"));
@@ -238,6 +245,8 @@ void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
         QCOMPARE(made.MarimeFont, want.MarimeFont);
         QCOMPARE(made.RangMin, want.RangMin);
         QCOMPARE(made.RangMax, want.RangMax);
+        QVERIFY(made.style.family == source.style.family && made.style.bold && made.style.textCase == TextCase::Upper);
+        QVERIFY(made.style.align == TextAlign::Left && made.style.boxWidthMm == 0);
         QVERIFY2(qAbs(made.X - want.X) <= 1 && qAbs(made.Y - want.Y) <= 1,
                  qPrintable(QStringLiteral("box %1 at %2, %3").arg(i + 1).arg(made.X).arg(made.Y)));
     }

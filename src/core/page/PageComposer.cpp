@@ -1,22 +1,20 @@
 #include "core/page/PageComposer.h"
 
-#include <QGuiApplication>
+#include "core/page/FieldText.h"
 
 namespace formulix {
 
 QString generalText(const Camp &camp, const ColumnLookup &columns)
 {
+    // The case is the drawing's (printedField), as for every field.
     const QString text = camp.Text.shown();
-    return applyCase(camp.style.textCase, columns ? composeText(text, columns) : text);
+    return columns ? composeText(text, columns) : text;
 }
 
 PageContent composePage(const Module1 &layout, const FieldValues *record, const ColumnLookup &columns)
 {
     PageContent page;
-    const QFont face = QGuiApplication::font();
-    auto print = [&](const Camp &camp, const QString &text) {
-        page.texts.append({QPointF(camp.X, camp.Y), text, double(camp.MarimeFont), face, Qt::black});
-    };
+    auto print = [&](const Camp &camp, const QString &text) { page.texts.append(printedField(camp, text)); };
     for (int i = 1; i <= layout.usedGen(); ++i) {
         const Camp &camp = *layout.CampuriGen.at(i);
         print(camp, generalText(camp, columns));

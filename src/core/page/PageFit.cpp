@@ -1,13 +1,8 @@
 #include "core/page/PageFit.h"
 
-#include "core/text/TextPainter.h"
+#include "core/page/PageRenderer.h"
 
 namespace formulix {
-
-QRectF printedRectMm(const PrintedText &text)
-{
-    return QRectF(text.topLeftMm, textExtentMm(text.text, text.face, text.points));
-}
 
 QStringList fieldsOutside(const Module1 &layout, const PageContent &page, const PageGeometry &geometry)
 {
@@ -24,7 +19,7 @@ QStringList fieldsOutside(const Module1 &layout, const PageContent &page, const 
         const bool database = byField && i >= gen;
         if (text.text.isEmpty() && !database)
             continue;
-        const QRectF rect = printedRectMm(text).translated(shift);
+        const QRectF rect = textRectMm(text).translated(shift);
         if (rect.left() >= area.left() - Slack && rect.top() >= area.top() - Slack
             && rect.right() <= area.right() + Slack && rect.bottom() <= area.bottom() + Slack)
             continue;

@@ -10,10 +10,6 @@
 
 namespace formulix {
 
-// Where a printed text lies on its page image, in millimetres: the one place a text's rectangle
-// is worked out.
-QRectF printedRectMm(const PrintedText &text);
-
 // The fields of `layout` whose texts on `page` (composed from it) would not print whole on the
 // paper of `geometry`, named as the user knows them (a general field by its text in quotes, a
 // database field by its column), each once. A database field without a value on this page

@@ -212,6 +212,8 @@ public:
     static QString displayText(const Camp &camp, bool esteGeneral);
     void DeseneazaCamp(const Camp &camp, bool esteGeneral);
     void RedeseneazaCampuri();
+    // What the field covers on the canvas, in millimetres: where a click picks it.
+    static QRectF fieldRect(const Camp &camp, bool esteGeneral);
 
     // Placing and selecting (src/editor/Placement.cpp)
     void Picture1_MouseDown(int Button, int Shift, float X, float Y);
@@ -366,6 +368,7 @@ private:
         int first = 1;
         quint8 fontSize = 0;
         QList<QPointF> points;
+        FieldStyle style; // of the field the boxes are made from
     } m_boxes;
     // What a job's pages go to: a printer, a PDF file (always a PageJob), a folder of images.
     enum class JobOutput { Printer, Pdf, Png };

@@ -9,6 +9,7 @@
 #include "widgets/Units.h"
 #include "core/page/PageComposer.h"
 #include "core/records/RecordSource.h"
+#include "core/page/FieldText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -101,21 +102,10 @@ void frmSelectie::PreiaInregistrarea()
         m_main.recordTaken(row + 1, label);
     }
     canvas->setPicture(m_main.Picture2->picture());
-    const auto draw = [canvas](const Camp &camp, const QString &text) {
-        canvas->setCurrentX(camp.X);
-        canvas->setCurrentY(camp.Y);
-        canvas->setFontSize(camp.MarimeFont);
-        canvas->printText(text);
-    };
     // A composed text shows the record's values, as it prints.
     const ColumnLookup columns = [this](const QString &column) { return Data1->value(column); };
-    for (int i = 1; i <= m.usedGen(); ++i) {
-        const Camp &camp = *m.CampuriGen.at(i);
-        if (const QString text = generalText(camp, columns); text != camp.Text.shown())
-            draw(camp, text);
-        else
-            m_main.DeseneazaCamp(camp, true);
-    }
+    for (int i = 1; i <= m.usedGen(); ++i)
+        canvas->printText(printedField(*m.CampuriGen.at(i), generalText(*m.CampuriGen.at(i), columns)));
 
     for (int i = 1; i <= m.usedBD(); ++i) {
         Camp &camp = *m.CampuriBD.at(i);
@@ -126,7 +116,7 @@ void frmSelectie::PreiaInregistrarea()
         const std::optional<QString> shown = takeRecordValue(camp, *value);
         if (!shown)
             continue;
-        draw(camp, *shown);
+        canvas->printText(printedField(camp, *shown));
     }
 }
 
