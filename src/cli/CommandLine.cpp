@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include "core/records/ColumnMatch.h"
 #include "core/Product.h"
 #include "core/layout/Module1.h"
 #include "core/layout/SchemaCodec.h"
@@ -400,8 +401,8 @@ int run(const Given &given, RecordChoice choice)
         return failWith(RunDatabase, error);
     // A form printed with fields left blank, or with no page at all, is no success.
     if (const QStringList missing = pages.missingColumns(); !missing.isEmpty() && !given.has("--allow-missing"))
-        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are coloanele campurilor %2; --allow-missing le tipareste goale")
-                                         .arg(model.NumeTabela, missing.join(QStringLiteral(", "))));
+        return failWith(RunDatabase, QStringLiteral("tabela %1 nu are coloanele campurilor %2; --allow-missing le tipareste goale%3")
+                                         .arg(model.NumeTabela, missing.join(QStringLiteral(", ")), bracedNote(missing)));
     if (pages.pageCount() == 0)
         return failWith(RunDatabase, QStringLiteral("tabela %1 nu are nicio inregistrare de tiparit").arg(model.NumeTabela));
     // Fields the paper does not hold whole, told as the window asks about them; the first page

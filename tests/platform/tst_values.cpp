@@ -279,7 +279,10 @@ void TestValues::chosenRecordShowsAndPrintsTheSameText()
     request.choice.kind = RecordChoice::Current;
     BatchPrintDialog::queueAnswer(request);
     CommonDialog::queueAnswer(pdf);
+    MessageBox::queueAnswer(MessageBox::Answer::Yes); // "{Lipsa}" is named before the export
     m_window->exportPdfAction->trigger();
+    QVERIFY(std::any_of(MessageBox::shown().cbegin(), MessageBox::shown().cend(),
+                        [](const auto &shown) { return shown.question && shown.text.contains(QStringLiteral("{Lipsa}")); }));
     const QString page = pdfPageText(pdf, 1).simplified();
     for (const QString &text : expected)
         QVERIFY2(page.contains(text), qPrintable(page));

@@ -1019,9 +1019,12 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
         *layout.CampuriBD.at(i + 1) = databaseField(columns.at(i), 20, 30 + 15 * i);
         layout.NrCampuriBD = qint16(i + 1);
     }
-    // And a field of a column the table lacks, which the status line names.
+    // And a field of a column the table lacks, and a composed text naming another, which the
+    // status line names.
     layout.NrCampuriBD = qint16(layout.NrCampuriBD + 1);
     *layout.CampuriBD.at(layout.NrCampuriBD) = databaseField(QStringLiteral("Clasa"), 20, 120);
+    layout.NrCampuriGen = 1;
+    *layout.CampuriGen.at(1) = generalField(QStringLiteral("Grupa {Grupa}"), 20, 135);
     const QString schema = m_dir->filePath(QStringLiteral("elevi.tip"));
     QVERIFY(writeFile(schema, encodeRecords(layout))); // the records alone, as other programs write them
 
@@ -1034,7 +1037,7 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     QVERIFY(m_window->recordWindow());
     for (int i = 0; i < columns.size(); ++i)
         QCOMPARE(m_model->CampuriBD.at(i + 1)->Text.shown(), values.at(i));
-    QVERIFY2(m_window->recordStatus->text().endsWith(QStringLiteral("Campuri fara coloana in tabela elevi: Clasa")),
+    QVERIFY2(m_window->recordStatus->text().endsWith(QStringLiteral("Campuri fara coloana in tabela elevi: Clasa, {Grupa}")),
              qPrintable(m_window->recordStatus->text()));
 
     // The export names the field without a column before it starts; "Nu" stops it.
@@ -1043,7 +1046,7 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     MessageBox::queueAnswer(MessageBox::Answer::No);
     exportPdf(job(RecordChoice::All), QFileInfo(pdf).fileName());
     QVERIFY(!QFile::exists(pdf));
-    QVERIFY(!MessageBox::shown().isEmpty() && MessageBox::shown().constFirst().text.contains(QStringLiteral("Clasa")));
+    QVERIFY(!MessageBox::shown().isEmpty() && MessageBox::shown().constFirst().text.contains(QStringLiteral("Clasa, {Grupa}")));
 
     // The command line refuses such a layout unless told to print the field blank.
     const auto commandLine = [&](const QStringList &options) {
@@ -1054,9 +1057,10 @@ void TestBatch::valuesPrintAsTheTableHoldsThem()
     };
     const auto refused = commandLine({});
     QCOMPARE(refused.first, int(RunDatabase));
-    QVERIFY2(refused.second.contains(QStringLiteral("Clasa")) && !QFile::exists(pdf), qPrintable(refused.second));
+    QVERIFY2(refused.second.contains(QStringLiteral("Clasa, {Grupa}")) && !QFile::exists(pdf), qPrintable(refused.second));
     QCOMPARE(commandLine({QStringLiteral("--allow-missing")}).first, 0);
     const QString text = pdfPageText(pdf, 1);
+    QVERIFY2(text.contains(QStringLiteral("Grupa {Grupa}")), qPrintable(text));
     for (const QString &value : values.mid(0, 3))
         QVERIFY2(text.contains(value), qPrintable(text));
     // The address's second line starts where its first does, one line lower.

@@ -2,8 +2,11 @@
 
 #include "core/layout/Module1.h"
 #include "core/text/TextRules.h"
+#include "core/text/ValueFormat.h"
 
 #include <QHash>
+
+#include <algorithm>
 #include <QSet>
 
 namespace formulix {
@@ -91,7 +94,21 @@ QStringList missingColumns(const Module1 &layout, const QStringList &columns)
         if (findColumn(columns, column) < 0 && !missing.contains(column))
             missing.append(column);
     }
+    // A composed text's {Name} the table lacks prints as written, in braces.
+    for (int i = 1; i <= layout.usedGen(); ++i) {
+        for (const QString &name : composedColumns(layout.CampuriGen.at(i)->Text.shown())) {
+            const QString shown = u'{' + name + u'}';
+            if (findColumn(columns, name) < 0 && !missing.contains(shown))
+                missing.append(shown);
+        }
+    }
     return missing;
+}
+
+QString bracedNote(const QStringList &missing)
+{
+    const bool braced = std::any_of(missing.cbegin(), missing.cend(), [](const QString &name) { return name.startsWith(u'{'); });
+    return braced ? QStringLiteral(" (un nume intre acolade se tipareste asa cum e scris)") : QString();
 }
 
 } // namespace formulix

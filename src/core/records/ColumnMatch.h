@@ -20,7 +20,10 @@ QStringList headerNames(const QStringList &cells);
 
 class Module1;
 // The columns the layout's database fields name that `columns` lacks, each once, in field order,
-// as the layout shows them: those fields print nothing.
+// as the layout shows them: those fields print nothing. Then the names in braces of general
+// fields' composed texts that `columns` lacks, as "{Name}": those print as written.
 QStringList missingColumns(const Module1 &layout, const QStringList &columns);
+// What the messages add when `missing` has a name in braces: those are not left blank.
+QString bracedNote(const QStringList &missing);
 
 } // namespace formulix

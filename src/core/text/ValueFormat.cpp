@@ -170,4 +170,14 @@ QString composeText(const QString &text, const ColumnLookup &lookup)
     return composed;
 }
 
+QStringList composedColumns(const QString &text)
+{
+    QStringList names;
+    composeText(text, [&names](const QString &name) -> std::optional<QString> {
+        names.append(name);
+        return std::nullopt;
+    });
+    return names;
+}
+
 } // namespace formulix

@@ -5,6 +5,7 @@
 #include "core/layout/FieldStyle.h"
 
 #include <QDate>
+#include <QStringList>
 #include <functional>
 #include <optional>
 
@@ -44,5 +45,8 @@ using ColumnLookup = std::function<std::optional<QString>(const QString &column)
 // blanks; "{{" and "}}" stand for "{" and "}". A column the record lacks, or a brace left open,
 // stays as written.
 QString composeText(const QString &text, const ColumnLookup &lookup);
+
+// The columns a text names in braces, as composeText reads them, in order.
+QStringList composedColumns(const QString &text);
 
 } // namespace formulix

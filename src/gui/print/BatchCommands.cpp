@@ -242,8 +242,8 @@ bool frmEcranPrincipal::goOnWithoutColumns(const RecordChoice &choice)
         return true;
     return MessageBox::question(this, applicationTitle(),
                                 QStringLiteral("Tabela %1 nu are coloanele campurilor %2: acestea vor ramane goale pe "
-                                               "fiecare pagina. Continuati?")
-                                    .arg(m.NumeTabela, missing.join(QStringLiteral(", "))))
+                                               "fiecare pagina%3. Continuati?")
+                                    .arg(m.NumeTabela, missing.join(QStringLiteral(", ")), bracedNote(missing)))
         == MessageBox::Answer::Yes;
 }
 
