@@ -107,6 +107,13 @@
     </message>
 </context>
 <context>
+    <name>QAbstractFileIconProvider</name>
+    <message>
+        <source>File</source>
+        <translation>Fisier</translation>
+    </message>
+</context>
+<context>
     <name>QFileDialog</name>
     <message>
         <source>Back</source>
@@ -608,7 +615,7 @@ Verificati numele fisierului.</translation>
     </message>
     <message>
         <source>Landscape</source>
-        <translation>Vedere</translation>
+        <translation>Peisaj</translation>
     </message>
     <message>
         <source>Margins</source>
@@ -664,7 +671,7 @@ Verificati numele fisierului.</translation>
     </message>
     <message>
         <source>Reverse landscape</source>
-        <translation>Vedere inversata</translation>
+        <translation>Peisaj inversat</translation>
     </message>
     <message>
         <source>Reverse portrait</source>
@@ -882,7 +889,7 @@ Dezactivati una dintre ele.</translation>
     </message>
     <message>
         <source>Landscape</source>
-        <translation>Vedere</translation>
+        <translation>Peisaj</translation>
     </message>
     <message>
         <source>Last page</source>

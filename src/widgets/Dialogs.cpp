@@ -1,8 +1,10 @@
 #include "widgets/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProgressDialog>
@@ -11,6 +13,8 @@
 #include <QPushButton>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QtGlobal>
 
 #include <memory>
@@ -33,6 +37,7 @@ struct SeamState
     QList<QStringList> choicesShown;
     int cancelAtStep = 0; // of the next load; 0: never
     QStringList progressShown;
+    QString programFolder;
 };
 
 SeamState &seam()
@@ -68,6 +73,11 @@ void DialogSeam::reset()
     seam().testMode = mode;
 }
 
+void DialogSeam::setProgramFolder(const QString &folder)
+{
+    seam().programFolder = folder;
+}
+
 QString toQtNameFilter(const QString &filter)
 {
     // "Description|*.a;*.b|Other|*.c": pairs of a description and its patterns.
@@ -86,9 +96,40 @@ QString toQtNameFilter(const QString &filter)
     return filters.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// Files of one kind share a remembered folder: the kind is the filter's first pattern's
+// extension ("tip", "pdf"), a folder choice's "folder".
+QString folderKey(const QString &filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QString kind = pattern.match(filter).captured(1).toLower();
+    return QStringLiteral("Foldere/") + (kind.isEmpty() ? QStringLiteral("folder") : kind);
+}
+
+QSettings userSettings()
+{
+    return QSettings(QStringLiteral("Formulix"), QStringLiteral("Formulix"));
+}
+
+QString startFolder(const QString &filter)
+{
+    const QString program = seam().programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : seam().programFolder;
+    const QFileInfo programInfo(program);
+    if (programInfo.isDir() && programInfo.isWritable())
+        return program;
+    const QString last = userSettings().value(folderKey(filter)).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+} // namespace
+
 void CommonDialog::prepare(const QString &filter)
 {
-    InitDir = QCoreApplication::applicationDirPath();
+    InitDir = startFolder(filter);
     Filter = filter;
     FileName.clear();
 }
@@ -110,9 +151,15 @@ void CommonDialog::ShowFolder(QWidget *parent)
 
 void CommonDialog::show(QWidget *parent, Mode mode)
 {
+    // The folder chosen in is where the next dialog for files of the kind starts.
+    const auto remember = [this, mode] {
+        if (!FileName.isEmpty())
+            userSettings().setValue(folderKey(Filter), mode == Mode::Folder ? FileName : QFileInfo(FileName).absolutePath());
+    };
     if (seam().testMode) {
         seam().fileShown.append({mode == Mode::Save, InitDir, Filter, FileName, mode == Mode::Folder});
         FileName = takeAnswer(seam().fileAnswers).value_or(QString());
+        remember();
         return;
     }
     QFileDialog dialog(parent, QString(), InitDir, toQtNameFilter(Filter));
@@ -128,6 +175,7 @@ void CommonDialog::show(QWidget *parent, Mode mode)
         return;
     }
     FileName = dialog.selectedFiles().constFirst();
+    remember();
 }
 
 void CommonDialog::queueAnswer(const QString &path)

@@ -17,6 +17,8 @@ void setTestMode(bool on);
 bool testMode();
 // Forgets every queued answer and every record of what was shown.
 void reset();
+// Tests: the folder taken as the program's own (empty: the real one).
+void setProgramFolder(const QString &folder);
 } // namespace DialogSeam
 
 // Turns "description|patterns[|description|patterns...]" (patterns separated by ';', blanks allowed)
@@ -30,8 +32,11 @@ public:
     QString Filter;   // "description|patterns"
     QString FileName; // empty before showing; the chosen full path after, empty on cancel
 
-    // What every use sets first: the program's own folder, the filter, no file name; so no
-    // setting carries over from one command to the next.
+    // What every use sets first: the start folder, the filter, no file name; so no setting
+    // carries over from one command to the next. A dialog starts in the program's own folder
+    // when the user may write there (a program run from its own folder); otherwise in the folder
+    // a file of the filter's kind was last chosen in (remembered in the user's settings), else
+    // in the user's documents.
     void prepare(const QString &filter);
 
     void ShowOpen(QWidget *parent);

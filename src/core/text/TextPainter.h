@@ -11,6 +11,10 @@
 
 namespace formulix {
 
+// `face` drawn letter by letter: a PDF's text then extracts as the record's characters ("fi",
+// not the one ligature glyph U+FB01).
+QFont withoutLigatures(const QFont &face);
+
 // The font that renders `points` at true size on `device` when the painter maps one
 // millimetre to `pixelsPerMm` of that device's pixels.
 QFont fontForDevice(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device);

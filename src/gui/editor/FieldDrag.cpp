@@ -103,7 +103,7 @@ void frmEcranPrincipal::finishDrag(QPointF point)
         clearSelection();
         RedeseneazaCampuri();
         markField(drag.esteGeneral, drag.index);
-        recordEdit(edit, QStringLiteral("Muta camp"));
+        recordEdit(edit, QStringLiteral("mutarea campului"));
     } else {
         RedeseneazaCampuri();
     }
@@ -154,7 +154,7 @@ bool frmEcranPrincipal::nudgeSelection(int dxMm, int dyMm)
     camp->Y = *y;
     RedeseneazaCampuri();
     mm::move(Label8, camp->X, camp->Y);
-    recordEdit(edit, QStringLiteral("Muta camp"));
+    recordEdit(edit, QStringLiteral("mutarea campului"));
     return true;
 }
 

@@ -53,7 +53,7 @@ void frmEcranPrincipal::calibrate()
     const PendingEdit edit = beginEdit();
     m.PozStanga = qint16(result->offsetLeft);
     m.PozSus = qint16(result->offsetUp);
-    recordEdit(edit, QStringLiteral("Calibrare"));
+    recordEdit(edit, QStringLiteral("calibrarea"));
 }
 
 } // namespace formulix

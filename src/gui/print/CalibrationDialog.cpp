@@ -102,6 +102,7 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, const CalibrationSetup &se
 
     auto *buttons = new QDialogButtonBox(this);
     m_apply = buttons->addButton(QStringLiteral("Aplica"), QDialogButtonBox::AcceptRole);
+    m_apply->setDefault(true);
     buttons->addButton(QStringLiteral("Anulare"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
