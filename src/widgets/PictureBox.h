@@ -65,6 +65,13 @@ public:
     // Prints one line with its top-left corner at the current position, then moves the
     // position to the start of the next line.
     void printText(const QString &text);
+    // Prints a text as a page draws it: at its own point, size, face and placement. The current
+    // position stays where it is.
+    void printText(const PrintedText &text);
+
+    // A faint outline of each printed text's box, for the screen: the box a text is aligned in
+    // or fitted to is otherwise invisible.
+    void setBoxOutlines(bool shown) { m_boxOutlines = shown; }
 
     // Extent of a text in the box's current font, in millimetres.
     double textWidthMm(const QString &text) const;
@@ -89,11 +96,14 @@ signals:
     void mouseUp(int button, int shift, float x, float y);
     // While a button is held; `buttons` is the mask of those held.
     void mouseMove(int buttons, int shift, float x, float y);
+    // After the mouseDown of a double click's second press.
+    void doubleClick(int button, int shift, float x, float y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
@@ -104,6 +114,7 @@ private:
     void ensureImage(qsizetype upTo = -1) const;
     // Draws the text printed last, the image being current with all before it; its line height.
     double rasterizeLast();
+    double rasterize(const PrintedText &text) const;
     // Prints in a row share one painter; it is ended before the image is read or replaced.
     void endPainting() const;
     double devicePixelRatioForImage() const;
@@ -119,6 +130,7 @@ private:
     mutable bool m_imageValid = false;
     mutable qsizetype m_rasterized = 0; // printed texts already drawn on m_image
     mutable std::unique_ptr<QPainter> m_painter;
+    bool m_boxOutlines = false;
     QList<PrintedText> m_printed;
 };
 
