@@ -213,15 +213,28 @@ MessageBox::Answer MessageBox::question(QWidget *parent, const QString &title, c
         seam().messagesShown.append({title, text, true});
         return seam().questionAnswers.isEmpty() ? Answer::Cancel : seam().questionAnswers.takeFirst();
     }
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                    parent);
-    box.setTextFormat(Qt::PlainText);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Da"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Nu"));
-    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Anulare"));
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    const std::unique_ptr<QMessageBox> box = questionBox(parent, title, text);
+    box->exec();
+    return answerOf(*box);
+}
+
+std::unique_ptr<QMessageBox> MessageBox::questionBox(QWidget *parent, const QString &title, const QString &text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, title, text,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("Da"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("Nu"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("Anulare"));
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::Cancel);
+    return box;
+}
+
+MessageBox::Answer MessageBox::answerOf(const QMessageBox &box)
+{
+    // Closed by its title bar's button, the box answers as its escape button.
+    switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     default: return Answer::Cancel;

@@ -6,10 +6,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class QBoxLayout;
 class QDialog;
+class QMessageBox;
 class QPushButton;
 
 class QWidget;
@@ -78,6 +80,10 @@ public:
     enum class Answer { Yes, No, Cancel };
     // A question with "Da", "Nu" and "Anulare"; closing the box answers Cancel.
     static Answer question(QWidget *parent, const QString &title, const QString &text);
+    // The box question() shows, and what its user answered: a test shows one itself to look at
+    // it and work its keys (Enter "Da", Esc "Anulare").
+    static std::unique_ptr<QMessageBox> questionBox(QWidget *parent, const QString &title, const QString &text);
+    static Answer answerOf(const QMessageBox &box);
 
     struct Shown
     {

@@ -5,8 +5,15 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
+#include <QListView>
 #include <QLocale>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTreeView>
+
+#include <utility>
 
 namespace formulix {
 
@@ -39,12 +46,12 @@ public:
         }
     }
 
-private:
     static QString date(const QDateTime &time)
     {
         return time.isValid() ? time.toString(QStringLiteral("dd.MM.yyyy HH:mm")) : QString();
     }
 
+private:
     static QString size(qint64 bytes)
     {
         if (bytes < 1024)
@@ -59,7 +66,45 @@ private:
     }
 };
 
-// Gives a file dialog the columns before it first shows.
+// Qt sizes the type and date columns for English texts and the places for English names: the
+// Romanian ones ("Fisier JPEG", "28.12.2000 20:28", "Calculator") would show cut.
+void fitColumns(QFileDialog &dialog)
+{
+    // First the places, whose room the files' view gives up.
+    auto *places = dialog.findChild<QListView *>(QStringLiteral("sidebar"));
+    auto *splitter = dialog.findChild<QSplitter *>(QStringLiteral("splitter"));
+    if (places && splitter && splitter->count() >= 2) {
+        QList<int> sizes = splitter->sizes();
+        const int wanted = places->sizeHintForColumn(0) + 2 * places->frameWidth()
+                         + places->verticalScrollBar()->sizeHint().width();
+        const int more = qMin(wanted - sizes.at(0), sizes.at(1) / 3);
+        if (more > 0) {
+            sizes[0] += more;
+            sizes[1] -= more;
+            splitter->setSizes(sizes);
+        }
+    }
+    auto *files = dialog.findChild<QTreeView *>(QStringLiteral("treeView"));
+    if (!files || files->header()->count() <= Date)
+        return;
+    QHeaderView *header = files->header();
+    const QFontMetrics metrics(files->font());
+    const auto room = [&](const QString &text) { return metrics.horizontalAdvance(text) + 2 * metrics.averageCharWidth(); };
+    const int type = room(QCoreApplication::translate("QFileDialog", "%1 File").arg(QStringLiteral("JPEG")));
+    const int date = room(RomanianColumns::date(QDateTime(QDate(2000, 12, 28), QTime(20, 28))));
+    for (const auto &[column, wanted] : {std::pair{Type, type}, std::pair{Date, date}}) {
+        if (header->sectionSize(column) < wanted)
+            header->resizeSection(column, wanted);
+    }
+    // The names take what the other columns leave of the view, so that no column lies past it, as
+    // far as a name of twenty letters keeps its room.
+    int others = 0;
+    for (int column = Size; column < header->count(); ++column)
+        others += header->isSectionHidden(column) ? 0 : header->sectionSize(column);
+    header->resizeSection(Name, qMax(files->viewport()->width() - others, 20 * metrics.averageCharWidth()));
+}
+
+// Gives a file dialog the columns before it first shows, and their room as it shows.
 class FileDialogWatcher final : public QObject
 {
 public:
@@ -71,6 +116,9 @@ protected:
         if (event->type() == QEvent::Polish) {
             if (auto *dialog = qobject_cast<QFileDialog *>(watched); dialog && !dialog->proxyModel())
                 dialog->setProxyModel(new RomanianColumns(dialog));
+        } else if (event->type() == QEvent::Show) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(watched))
+                fitColumns(*dialog);
         }
         return QObject::eventFilter(watched, event);
     }

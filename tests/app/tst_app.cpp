@@ -1,7 +1,9 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmAjutor.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/Product.h"
 #include "gui/data/TextTableDialog.h"
+#include "gui/editor/FieldPropertiesDialog.h"
 #include "gui/print/CalibrationDialog.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
@@ -10,12 +12,19 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFontComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QSizeGrip>
 #include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTextBlock>
 #include <QTextBrowser>
@@ -128,6 +137,7 @@ private:
     // A window a user meets, opened as the user opens it; a dialog of a command shown on its own.
     QWidget *openNamed(const QString &name);
     std::unique_ptr<QDialog> m_dialog;
+    std::unique_ptr<QPrinter> m_printer; // the print dialog's
 };
 
 namespace {
@@ -135,7 +145,8 @@ namespace {
 const QStringList WindowNames = {"Completeaza Act, campuri generale", "Completeaza Act, campuri din baza de date",
                                  "Seteaza pozitie", "Muta Camp", "Tabel cu inregistrari", "Explicatii",
                                  "Ghid de utilizare", "Previzualizare", "Tipareste Inregistrari", "Exporta PDF",
-                                 "Calibrare", "Tabel text"};
+                                 "Calibrare", "Tabel text", "Proprietati Camp", "Incarc macheta salvata cu schema?",
+                                 "Incarca Macheta (Qt)", "Alege imprimanta (Qt)"};
 
 QString caption(QString text)
 {
@@ -163,7 +174,9 @@ QStringList crowding(QWidget *window)
         for (QWidget *other : std::as_const(widgets)) {
             if (other <= widget || other->parentWidget() != widget->parentWidget())
                 continue;
-            if (other->geometry().intersects(widget->geometry()))
+            // A size grip sits in its window's corner over whatever lies there, as everywhere.
+            if (other->geometry().intersects(widget->geometry()) && !qobject_cast<QSizeGrip *>(widget)
+                && !qobject_cast<QSizeGrip *>(other))
                 found << name(widget) + QStringLiteral(" over ") + name(other);
             // Controls of a kind one under the other: a column, unless a pixel or three off.
             const int left = qAbs(other->x() - widget->x()), width = qAbs(other->width() - widget->width());
@@ -171,15 +184,41 @@ QStringList crowding(QWidget *window)
                 && ((left > 0 && left <= 3) || (left == 0 && width > 0 && width <= 3)))
                 found << name(widget) + QStringLiteral(" out of line with ") + name(other);
         }
+        // A list's entries whole: the folder's files and the places of a file dialog.
+        if (const auto *tree = qobject_cast<const QTreeView *>(widget)) {
+            const QAbstractItemView *view = tree; // whose sizeHintForColumn() is public
+            for (int column = 0; column < tree->header()->count(); ++column) {
+                if (!tree->isColumnHidden(column) && view->sizeHintForColumn(column) > tree->columnWidth(column))
+                    found << name(widget) + QStringLiteral(" column %1 cut: %2 in %3").arg(column)
+                                                .arg(view->sizeHintForColumn(column)).arg(tree->columnWidth(column));
+            }
+        } else if (const auto *list = qobject_cast<const QListView *>(widget); list && list->viewMode() == QListView::ListMode
+                   && list->flow() == QListView::TopToBottom && list->sizeHintForColumn(0) > list->viewport()->width()) {
+            found << name(widget) + QStringLiteral(" cut: %1 in %2").arg(list->sizeHintForColumn(0)).arg(list->viewport()->width());
+        }
         if (const auto *frame = qobject_cast<const QGroupBox *>(widget->parentWidget());
             frame && !frame->contentsRect().contains(widget->geometry()))
             found << name(widget) + QStringLiteral(" on the border of ") + name(frame);
         const QFontMetrics metrics(widget->font());
         QRect room;
         QString text;
-        if (const auto *label = qobject_cast<const QLabel *>(widget); label && !label->wordWrap() && !label->text().contains(u'<')) {
+        if (const auto *label = qobject_cast<const QLabel *>(widget); label && label->wordWrap()) {
+            if (label->heightForWidth(label->width()) > label->height())
+                found << name(widget) + QStringLiteral(" cut: %1 high in %2").arg(label->heightForWidth(label->width())).arg(label->height());
+        } else if (label && !label->text().contains(u'<')) {
             text = caption(label->text());
             room = label->contentsRect();
+        } else if (const auto *box = qobject_cast<const QComboBox *>(widget); box && !box->isEditable()
+                   && !qobject_cast<const QFontComboBox *>(box)) {
+            // Each choice, as the box shows it once chosen; a font list names the system's fonts,
+            // whole in its open list.
+            QStyleOptionComboBox option;
+            option.initFrom(box);
+            room = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+            for (int i = 0; i < box->count(); ++i) {
+                if (metrics.horizontalAdvance(box->itemText(i)) > metrics.horizontalAdvance(text))
+                    text = box->itemText(i);
+            }
         } else if (const auto *button = qobject_cast<const QAbstractButton *>(widget); button && !button->text().isEmpty()) {
             text = caption(button->text());
             QStyleOptionButton option;
@@ -211,6 +250,7 @@ void TestApp::init()
 void TestApp::cleanup()
 {
     m_dialog.reset();
+    m_printer.reset();
     closeWindow();
 }
 
@@ -668,6 +708,10 @@ void TestApp::qtDialogsSpeakRomanian_data()
     QTest::newRow("file dialog: a file's type") << "column 2" << "Fisier PDF";
     QTest::newRow("file dialog: a file's date, no month name") << "column 3" << "15.03.2024 10:30";
     QTest::newRow("page setup: landscape") << "QPageSetupWidget|Landscape" << "Peisaj";
+    // The paper sizes the print dialog lists for a PDF file, and its questions of the print server.
+    QTest::newRow("print dialog: an envelope") << "paper size" << "Plic DL";
+    QTest::newRow("print server: a password") << "QCupsPrinterSupport|Authentication Needed" << "Autentificare necesara";
+    QTest::newRow("spin box menu") << "QAbstractSpinBox|&Select All" << "&Selecteaza tot";
 }
 
 void TestApp::qtDialogsSpeakRomanian()
@@ -682,6 +726,8 @@ void TestApp::qtDialogsSpeakRomanian()
         {"Yes", QMessageBox::Yes}, {"No", QMessageBox::No}, {"Cancel", QMessageBox::Cancel}};
     if (buttons.contains(control)) {
         QCOMPARE(box.button(buttons[control])->text(), text);
+    } else if (control == QStringLiteral("paper size")) {
+        QCOMPARE(QPageSize(QPageSize::EnvelopeDL).name(), text);
     } else if (control.contains(u'|')) {
         QCOMPARE(QCoreApplication::translate(qPrintable(control.section(u'|', 0, 0)), qPrintable(control.section(u'|', 1))), text);
     } else if (control.startsWith(QStringLiteral("column"))) {
@@ -733,6 +779,9 @@ QWidget *TestApp::openNamed(const QString &name)
         return w.pageWindow();
     }
     if (name == QStringLiteral("Muta Camp")) {
+        addGeneral(generalField(QStringLiteral("Liceul Teoretic"), 40, 50, 12));
+        w.RedeseneazaCampuri();
+        w.markField(true, 1);
         w.mnuCorecteazaPoz_Click();
         return w.correctionWindow();
     }
@@ -769,6 +818,35 @@ QWidget *TestApp::openNamed(const QString &name)
         m_dialog.reset(dialog);
     } else if (name == QStringLiteral("Tabel text")) {
         m_dialog = std::make_unique<TextTableDialog>(&w, examples + QStringLiteral("elevi.csv"), CsvOptions());
+    } else if (name == QStringLiteral("Proprietati Camp")) {
+        // A box that shrinks and a number format: every control in use.
+        FieldLook look;
+        look.size = 12;
+        look.style.boxWidthMm = 60;
+        look.style.fit = TextFit::Shrink;
+        look.style.format.kind = ValueKind::Number;
+        m_dialog = std::make_unique<FieldPropertiesDialog>(&w, look, QStringLiteral("Numele si prenumele elevului"));
+    } else if (name == QStringLiteral("Incarc macheta salvata cu schema?")) {
+        m_dialog = MessageBox::questionBox(&w, applicationTitle(), name);
+    } else if (name == QStringLiteral("Incarca Macheta (Qt)")) {
+        // Qt's own dialog, as the program opens it, on a folder of a scan and a folder.
+        const QString folder = m_dir->filePath(QStringLiteral("Sabloane"));
+        if (!QDir().mkpath(folder + QStringLiteral("/Scanari vechi"))
+            || !QFile::copy(examples + QStringLiteral("certificat.jpg"), folder + QStringLiteral("/certificat.jpg")))
+            return nullptr;
+        auto *files = new QFileDialog(&w, QString(), folder, toQtNameFilter(QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp")));
+        files->setOption(QFileDialog::DontUseNativeDialog);
+        m_dialog.reset(files);
+        m_dialog->show();
+        auto *view = files->findChild<QTreeView *>(QStringLiteral("treeView"));
+        if (!QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) == 2; }))
+            return nullptr;
+        return files;
+    } else if (name == QStringLiteral("Alege imprimanta (Qt)")) {
+        // Qt's own dialog on a PDF file, the printer every machine has.
+        m_printer = std::make_unique<QPrinter>();
+        m_printer->setOutputFileName(m_dir->filePath(QStringLiteral("clasa.pdf")));
+        m_dialog = std::make_unique<QPrintDialog>(m_printer.get(), &w);
     } else {
         return nullptr;
     }
@@ -868,7 +946,8 @@ void TestApp::escapeCancelsAndEnterConfirms_data()
     QTest::addColumn<QString>("window");
     QTest::addColumn<QString>("key");
     for (const char *window : {"Seteaza pozitie", "Muta Camp", "Explicatii", "Ghid de utilizare", "Previzualizare",
-                               "Tipareste Inregistrari", "Calibrare", "Tabel text"}) {
+                               "Tipareste Inregistrari", "Calibrare", "Tabel text", "Proprietati Camp",
+                               "Incarc macheta salvata cu schema?"}) {
         for (const char *key : {"Esc", "Enter"}) {
             if (QByteArray(key) == "Enter" && (QByteArray(window) == "Explicatii" || QByteArray(window) == "Ghid de utilizare"
                                                || QByteArray(window) == "Previzualizare"))
@@ -889,12 +968,18 @@ void TestApp::escapeCancelsAndEnterConfirms()
     const bool enter = key == QStringLiteral("Enter");
     if (window == QStringLiteral("Seteaza pozitie"))
         m_window->pageWindow()->Text1->setText(QStringLiteral("7"));
+    if (window == QStringLiteral("Muta Camp"))
+        m_window->correctionWindow()->Command3->click(); // the marker 1 mm to the right
     QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : shown.data();
     QTest::keyClick(focus, enter ? Qt::Key_Return : Qt::Key_Escape);
     QTRY_VERIFY(!shown || !shown->isVisible());
     if (window == QStringLiteral("Seteaza pozitie"))
         QCOMPARE(m_model->PozStanga, qint16(enter ? 7 : 20));
-    if (m_dialog)
+    if (window == QStringLiteral("Muta Camp"))
+        QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(enter ? 41 : 40));
+    if (const auto *box = qobject_cast<QMessageBox *>(m_dialog.get()))
+        QCOMPARE(MessageBox::answerOf(*box), enter ? MessageBox::Answer::Yes : MessageBox::Answer::Cancel);
+    else if (m_dialog)
         QCOMPARE(m_dialog->result(), enter ? QDialog::Accepted : QDialog::Rejected);
 }
 
