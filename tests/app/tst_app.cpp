@@ -2,6 +2,7 @@
 #include "gui/app/frmAjutor.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "core/Product.h"
+#include "core/page/PrinterProfile.h"
 #include "gui/data/TextTableDialog.h"
 #include "gui/editor/FieldPropertiesDialog.h"
 #include "gui/print/CalibrationDialog.h"
@@ -251,6 +252,7 @@ void TestApp::cleanup()
 {
     m_dialog.reset();
     m_printer.reset();
+    ProfileStore::setSettingsFile(QString());
     closeWindow();
 }
 
@@ -809,12 +811,17 @@ QWidget *TestApp::openNamed(const QString &name)
         const auto purpose = name == QStringLiteral("Exporta PDF") ? BatchPrintDialog::Purpose::Pdf : BatchPrintDialog::Purpose::Print;
         m_dialog = std::make_unique<BatchPrintDialog>(&w, purpose, 10, QList<qint64>{2, 3});
     } else if (name == QStringLiteral("Calibrare")) {
+        // The files' profile, on A4 with margins, from crosses that landed 1 mm right of their place.
+        ProfileStore::setSettingsFile(m_dir->filePath(QStringLiteral("profile.ini")));
         CalibrationSetup setup;
-        setup.intended1 = {30, 30};
-        setup.intended4 = {267, 180};
-        setup.paperMm = {297, 210};
+        setup.printers = {QString()};
+        const PaperArea paper{{210, 297}, QRectF(5, 5, 200, 287)};
+        setup.paperOf = [paper](const QString &) { return paper; };
         auto *dialog = new CalibrationDialog(&w, setup);
-        dialog->setMeasurements({"30,5", "29,5", "267", "180,25"});
+        QStringList measured;
+        for (const CalibrationTarget &target : calibrationTargets(paper))
+            measured << QString::number(target.positionMm.x() + 1) << QString::number(target.positionMm.y());
+        dialog->setMeasurements(measured);
         m_dialog.reset(dialog);
     } else if (name == QStringLiteral("Tabel text")) {
         m_dialog = std::make_unique<TextTableDialog>(&w, examples + QStringLiteral("elevi.csv"), CsvOptions());
@@ -972,6 +979,13 @@ void TestApp::escapeCancelsAndEnterConfirms()
         m_window->correctionWindow()->Command3->click(); // the marker 1 mm to the right
     QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : shown.data();
     QTest::keyClick(focus, enter ? Qt::Key_Return : Qt::Key_Escape);
+    if (enter && window == QStringLiteral("Calibrare")) {
+        // "Aplica" keeps the profile and leaves the dialog open for the next printer.
+        const auto *calibration = qobject_cast<CalibrationDialog *>(m_dialog.get());
+        QVERIFY(calibration->saved() && shown->isVisible());
+        QCOMPARE(qRound(calibration->saved()->shiftXMm * 10), 10);
+        return;
+    }
     QTRY_VERIFY(!shown || !shown->isVisible());
     if (window == QStringLiteral("Seteaza pozitie"))
         QCOMPARE(m_model->PozStanga, qint16(enter ? 7 : 20));

@@ -111,6 +111,8 @@ bool frmEcranPrincipal::runPageJob(PageSink &sink, const JobRequest &request, Jo
         progress.setValue(int(qMin<qint64>(done, progress.maximum())));
     };
     callbacks.cancelRequested = [&] { return progress.wasCanceled(); };
+    const bool corrected = request.choice.kind != RecordChoice::Calibration || request.confirmation;
+    sink.setProfile(corrected ? ProfileStore::load(sink.profileOwner()) : PrinterProfile());
     const PageLoopResult result = runPages(*pages, sink, options, callbacks);
 
     // A job that did not end as asked: the user told, and for a PDF offered its finished pages.
@@ -355,15 +357,21 @@ void frmEcranPrincipal::exportPdf()
     const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Pdf);
     if (!request)
         return;
+    const QString fileName = askPdfFileName();
+    if (fileName.isEmpty())
+        return;
+    if (std::unique_ptr<PageJob> job = pdfJob(fileName, nullptr))
+        runPageJob(*job, *request, JobOutput::Pdf);
+}
+
+QString frmEcranPrincipal::askPdfFileName()
+{
     CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
     CommonDialog1.ShowSave(this);
     QString fileName = CommonDialog1.FileName;
-    if (fileName.isEmpty())
-        return;
-    if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+    if (!fileName.isEmpty() && !fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fileName += QStringLiteral(".pdf");
-    if (std::unique_ptr<PageJob> job = pdfJob(fileName, nullptr))
-        runPageJob(*job, *request, JobOutput::Pdf);
+    return fileName;
 }
 
 void frmEcranPrincipal::exportPng()
