@@ -107,6 +107,37 @@
     </message>
 </context>
 <context>
+    <name>QAbstractFileIconProvider</name>
+    <message>
+        <source>File</source>
+        <translation>Fisier</translation>
+    </message>
+    <message>
+        <source>Alias</source>
+        <translation>Alias</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Unitate</translation>
+    </message>
+    <message>
+        <source>File Folder</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <translation>Necunoscut</translation>
+    </message>
+    <message>
+        <source>Shortcut</source>
+        <translation>Scurtatura</translation>
+    </message>
+</context>
+<context>
     <name>QFileDialog</name>
     <message>
         <source>Back</source>
@@ -608,7 +639,7 @@ Verificati numele fisierului.</translation>
     </message>
     <message>
         <source>Landscape</source>
-        <translation>Vedere</translation>
+        <translation>Peisaj</translation>
     </message>
     <message>
         <source>Margins</source>
@@ -664,7 +695,7 @@ Verificati numele fisierului.</translation>
     </message>
     <message>
         <source>Reverse landscape</source>
-        <translation>Vedere inversata</translation>
+        <translation>Peisaj inversat</translation>
     </message>
     <message>
         <source>Reverse portrait</source>
@@ -882,7 +913,7 @@ Dezactivati una dintre ele.</translation>
     </message>
     <message>
         <source>Landscape</source>
-        <translation>Vedere</translation>
+        <translation>Peisaj</translation>
     </message>
     <message>
         <source>Last page</source>
@@ -1131,6 +1162,300 @@ Dezactivati una dintre ele.</translation>
     <message>
         <source>Type:</source>
         <translation>Tip:</translation>
+    </message>
+</context>
+<context>
+    <name>QPageSize</name>
+    <message>
+        <source>Note</source>
+        <translation>Nota</translation>
+    </message>
+    <message>
+        <source>Envelope Monarch</source>
+        <translation>Plic Monarch</translation>
+    </message>
+    <message>
+        <source>Architect A</source>
+        <translation>Arhitect A</translation>
+    </message>
+    <message>
+        <source>Architect B</source>
+        <translation>Arhitect B</translation>
+    </message>
+    <message>
+        <source>Architect C</source>
+        <translation>Arhitect C</translation>
+    </message>
+    <message>
+        <source>Architect D</source>
+        <translation>Arhitect D</translation>
+    </message>
+    <message>
+        <source>Architect E</source>
+        <translation>Arhitect E</translation>
+    </message>
+    <message>
+        <source>Letter Small</source>
+        <translation>Letter mic</translation>
+    </message>
+    <message>
+        <source>Envelope You 4</source>
+        <translation>Plic You 4</translation>
+    </message>
+    <message>
+        <source>Envelope US 10</source>
+        <translation>Plic US 10</translation>
+    </message>
+    <message>
+        <source>Envelope US 11</source>
+        <translation>Plic US 11</translation>
+    </message>
+    <message>
+        <source>Envelope US 12</source>
+        <translation>Plic US 12</translation>
+    </message>
+    <message>
+        <source>Envelope US 14</source>
+        <translation>Plic US 14</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 1</source>
+        <translation>Plic PRC 1</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 2</source>
+        <translation>Plic PRC 2</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 3</source>
+        <translation>Plic PRC 3</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 4</source>
+        <translation>Plic PRC 4</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 5</source>
+        <translation>Plic PRC 5</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 6</source>
+        <translation>Plic PRC 6</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 7</source>
+        <translation>Plic PRC 7</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 8</source>
+        <translation>Plic PRC 8</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 9</source>
+        <translation>Plic PRC 9</translation>
+    </message>
+    <message>
+        <source>Envelope C65</source>
+        <translation>Plic C65</translation>
+    </message>
+    <message>
+        <source>Envelope DL</source>
+        <translation>Plic DL</translation>
+    </message>
+    <message>
+        <source>Envelope B4</source>
+        <translation>Plic B4</translation>
+    </message>
+    <message>
+        <source>Envelope B5</source>
+        <translation>Plic B5</translation>
+    </message>
+    <message>
+        <source>Envelope B6</source>
+        <translation>Plic B6</translation>
+    </message>
+    <message>
+        <source>Envelope C0</source>
+        <translation>Plic C0</translation>
+    </message>
+    <message>
+        <source>Envelope C1</source>
+        <translation>Plic C1</translation>
+    </message>
+    <message>
+        <source>Envelope C2</source>
+        <translation>Plic C2</translation>
+    </message>
+    <message>
+        <source>Envelope C3</source>
+        <translation>Plic C3</translation>
+    </message>
+    <message>
+        <source>Envelope C4</source>
+        <translation>Plic C4</translation>
+    </message>
+    <message>
+        <source>Envelope C5</source>
+        <translation>Plic C5</translation>
+    </message>
+    <message>
+        <source>Envelope C6</source>
+        <translation>Plic C6</translation>
+    </message>
+    <message>
+        <source>Envelope C7</source>
+        <translation>Plic C7</translation>
+    </message>
+    <message>
+        <source>Custom</source>
+        <translation>Personalizat</translation>
+    </message>
+    <message>
+        <source>PRC 32K Big</source>
+        <translation>PRC 32K mare</translation>
+    </message>
+    <message>
+        <source>A4 Small</source>
+        <translation>A4 mic</translation>
+    </message>
+    <message>
+        <source>Postcard</source>
+        <translation>Carte postala</translation>
+    </message>
+    <message>
+        <source>Envelope Invite</source>
+        <translation>Plic invitatie</translation>
+    </message>
+    <message>
+        <source>Envelope Chou 3</source>
+        <translation>Plic Chou 3</translation>
+    </message>
+    <message>
+        <source>Envelope Chou 4</source>
+        <translation>Plic Chou 4</translation>
+    </message>
+    <message>
+        <source>Fan-fold German (8.5 x 12 in)</source>
+        <translation>Hartie continua germana (8.5 x 12 in)</translation>
+    </message>
+    <message>
+        <source>Envelope PRC 10</source>
+        <translation>Plic PRC 10</translation>
+    </message>
+    <message>
+        <source>Envelope Kaku 2</source>
+        <translation>Plic Kaku 2</translation>
+    </message>
+    <message>
+        <source>Envelope Kaku 3</source>
+        <translation>Plic Kaku 3</translation>
+    </message>
+    <message>
+        <source>Envelope US 9</source>
+        <translation>Plic US 9</translation>
+    </message>
+    <message>
+        <source>Fan-fold US (14.875 x 11 in)</source>
+        <translation>Hartie continua US (14.875 x 11 in)</translation>
+    </message>
+    <message>
+        <source>Fan-fold German Legal (8.5 x 13 in)</source>
+        <translation>Hartie continua germana Legal (8.5 x 13 in)</translation>
+    </message>
+    <message>
+        <source>Custom (%1in x %2in)</source>
+        <translation>Personalizat (%1in x %2in)</translation>
+    </message>
+    <message>
+        <source>Custom (%1mm x %2mm)</source>
+        <translation>Personalizat (%1mm x %2mm)</translation>
+    </message>
+    <message>
+        <source>Custom (%1CC x %2CC)</source>
+        <translation>Personalizat (%1CC x %2CC)</translation>
+    </message>
+    <message>
+        <source>Custom (%1DD x %2DD)</source>
+        <translation>Personalizat (%1DD x %2DD)</translation>
+    </message>
+    <message>
+        <source>Custom (%1pc x %2pc)</source>
+        <translation>Personalizat (%1pc x %2pc)</translation>
+    </message>
+    <message>
+        <source>Custom (%1pt x %2pt)</source>
+        <translation>Personalizat (%1pt x %2pt)</translation>
+    </message>
+    <message>
+        <source>Envelope Italian</source>
+        <translation>Plic italian</translation>
+    </message>
+    <message>
+        <source>Double Postcard</source>
+        <translation>Carte postala dubla</translation>
+    </message>
+    <message>
+        <source>Envelope Personal</source>
+        <translation>Plic personal</translation>
+    </message>
+</context>
+<context>
+    <name>QCupsPrinterSupport</name>
+    <message>
+        <source>Authentication needed to use %1 on %2.</source>
+        <translation>Este nevoie de autentificare pentru a folosi %1 pe %2.</translation>
+    </message>
+    <message>
+        <source>Authentication needed to use %1.</source>
+        <translation>Este nevoie de autentificare pentru a folosi %1.</translation>
+    </message>
+    <message>
+        <source>Authentication Needed</source>
+        <translation>Autentificare necesara</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Parola:</translation>
+    </message>
+    <message>
+        <source>Username:</source>
+        <translation>Utilizator:</translation>
+    </message>
+</context>
+<context>
+    <name>QAbstractSpinBox</name>
+    <message>
+        <source>Step &amp;down</source>
+        <translation>Pas in &amp;jos</translation>
+    </message>
+    <message>
+        <source>&amp;Step up</source>
+        <translation>Pas in &amp;sus</translation>
+    </message>
+    <message>
+        <source>&amp;Select All</source>
+        <translation>&amp;Selecteaza tot</translation>
+    </message>
+</context>
+<context>
+    <name>QProgressDialog</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Anulare</translation>
+    </message>
+</context>
+<context>
+    <name>Print Device Input Slot</name>
+    <message>
+        <source>Automatic</source>
+        <translation>Automat</translation>
+    </message>
+</context>
+<context>
+    <name>Print Device Output Bin</name>
+    <message>
+        <source>Automatic</source>
+        <translation>Automat</translation>
     </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QShortcut>
 
 namespace formulix {
 
@@ -31,6 +32,18 @@ inline void setButtonColor(QAbstractButton *button, const QColor &color)
     palette.setColor(QPalette::Button, color);
     button->setPalette(palette);
     button->setAutoFillBackground(true);
+}
+
+// A dialog's keys for a window that is no QDialog: Esc closes it as its close box does, Enter
+// and Return press `defaultButton` when there is one.
+inline void giveDialogKeys(QWidget *window, QAbstractButton *defaultButton = nullptr)
+{
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_Escape), window), &QShortcut::activated, window, &QWidget::close);
+    if (!defaultButton)
+        return;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter})
+        QObject::connect(new QShortcut(QKeySequence(key), window), &QShortcut::activated, defaultButton,
+                         &QAbstractButton::click);
 }
 
 } // namespace formulix

@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
 #include <QProgressDialog>
@@ -14,6 +16,8 @@
 #include <QPushButton>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QtGlobal>
 
 #include <memory>
@@ -36,6 +40,7 @@ struct SeamState
     QList<QStringList> choicesShown;
     int cancelAtStep = 0; // of the next load; 0: never
     QStringList progressShown;
+    QString programFolder;
 };
 
 SeamState &seam()
@@ -71,6 +76,11 @@ void DialogSeam::reset()
     seam().testMode = mode;
 }
 
+void DialogSeam::setProgramFolder(const QString &folder)
+{
+    seam().programFolder = folder;
+}
+
 QString toQtNameFilter(const QString &filter)
 {
     // "Description|*.a;*.b|Other|*.c": pairs of a description and its patterns.
@@ -89,9 +99,40 @@ QString toQtNameFilter(const QString &filter)
     return filters.join(QStringLiteral(";;"));
 }
 
+namespace {
+
+// Files of one kind share a remembered folder: the kind is the filter's first pattern's
+// extension ("tip", "pdf"), a folder choice's "folder".
+QString folderKey(const QString &filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QString kind = pattern.match(filter).captured(1).toLower();
+    return QStringLiteral("Foldere/") + (kind.isEmpty() ? QStringLiteral("folder") : kind);
+}
+
+QSettings userSettings()
+{
+    return QSettings(QStringLiteral("Formulix"), QStringLiteral("Formulix"));
+}
+
+QString startFolder(const QString &filter)
+{
+    const QString program = seam().programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : seam().programFolder;
+    const QFileInfo programInfo(program);
+    if (programInfo.isDir() && programInfo.isWritable())
+        return program;
+    const QString last = userSettings().value(folderKey(filter)).toString();
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+} // namespace
+
 void CommonDialog::prepare(const QString &filter)
 {
-    InitDir = QCoreApplication::applicationDirPath();
+    InitDir = startFolder(filter);
     Filter = filter;
     FileName.clear();
 }
@@ -113,9 +154,15 @@ void CommonDialog::ShowFolder(QWidget *parent)
 
 void CommonDialog::show(QWidget *parent, Mode mode)
 {
+    // The folder chosen in is where the next dialog for files of the kind starts.
+    const auto remember = [this, mode] {
+        if (!FileName.isEmpty())
+            userSettings().setValue(folderKey(Filter), mode == Mode::Folder ? FileName : QFileInfo(FileName).absolutePath());
+    };
     if (seam().testMode) {
         seam().fileShown.append({mode == Mode::Save, InitDir, Filter, FileName, mode == Mode::Folder});
         FileName = takeAnswer(seam().fileAnswers).value_or(QString());
+        remember();
         return;
     }
     QFileDialog dialog(parent, QString(), InitDir, toQtNameFilter(Filter));
@@ -131,6 +178,7 @@ void CommonDialog::show(QWidget *parent, Mode mode)
         return;
     }
     FileName = dialog.selectedFiles().constFirst();
+    remember();
 }
 
 void CommonDialog::queueAnswer(const QString &path)
@@ -165,15 +213,28 @@ MessageBox::Answer MessageBox::question(QWidget *parent, const QString &title, c
         seam().messagesShown.append({title, text, true});
         return seam().questionAnswers.isEmpty() ? Answer::Cancel : seam().questionAnswers.takeFirst();
     }
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                    parent);
-    box.setTextFormat(Qt::PlainText);
-    box.button(QMessageBox::Yes)->setText(QStringLiteral("Da"));
-    box.button(QMessageBox::No)->setText(QStringLiteral("Nu"));
-    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Anulare"));
-    box.setDefaultButton(QMessageBox::Yes);
-    box.setEscapeButton(QMessageBox::Cancel);
-    switch (box.exec()) {
+    const std::unique_ptr<QMessageBox> box = questionBox(parent, title, text);
+    box->exec();
+    return answerOf(*box);
+}
+
+std::unique_ptr<QMessageBox> MessageBox::questionBox(QWidget *parent, const QString &title, const QString &text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, title, text,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+    box->setTextFormat(Qt::PlainText);
+    box->button(QMessageBox::Yes)->setText(QStringLiteral("Da"));
+    box->button(QMessageBox::No)->setText(QStringLiteral("Nu"));
+    box->button(QMessageBox::Cancel)->setText(QStringLiteral("Anulare"));
+    box->setDefaultButton(QMessageBox::Yes);
+    box->setEscapeButton(QMessageBox::Cancel);
+    return box;
+}
+
+MessageBox::Answer MessageBox::answerOf(const QMessageBox &box)
+{
+    // Closed by its title bar's button, the box answers as its escape button.
+    switch (box.standardButton(box.clickedButton())) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     default: return Answer::Cancel;

@@ -6,10 +6,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 class QBoxLayout;
 class QDialog;
+class QMessageBox;
 class QPushButton;
 
 class QWidget;
@@ -21,6 +23,8 @@ void setTestMode(bool on);
 bool testMode();
 // Forgets every queued answer and every record of what was shown.
 void reset();
+// Tests: the folder taken as the program's own (empty: the real one).
+void setProgramFolder(const QString &folder);
 } // namespace DialogSeam
 
 // Turns "description|patterns[|description|patterns...]" (patterns separated by ';', blanks allowed)
@@ -34,8 +38,11 @@ public:
     QString Filter;   // "description|patterns"
     QString FileName; // empty before showing; the chosen full path after, empty on cancel
 
-    // What every use sets first: the program's own folder, the filter, no file name; so no
-    // setting carries over from one command to the next.
+    // What every use sets first: the start folder, the filter, no file name; so no setting
+    // carries over from one command to the next. A dialog starts in the program's own folder
+    // when the user may write there (a program run from its own folder); otherwise in the folder
+    // a file of the filter's kind was last chosen in (remembered in the user's settings), else
+    // in the user's documents.
     void prepare(const QString &filter);
 
     void ShowOpen(QWidget *parent);
@@ -73,6 +80,10 @@ public:
     enum class Answer { Yes, No, Cancel };
     // A question with "Da", "Nu" and "Anulare"; closing the box answers Cancel.
     static Answer question(QWidget *parent, const QString &title, const QString &text);
+    // The box question() shows, and what its user answered: a test shows one itself to look at
+    // it and work its keys (Enter "Da", Esc "Anulare").
+    static std::unique_ptr<QMessageBox> questionBox(QWidget *parent, const QString &title, const QString &text);
+    static Answer answerOf(const QMessageBox &box);
 
     struct Shown
     {

@@ -1,11 +1,36 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmAjutor.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/Product.h"
+#include "core/page/PrinterProfile.h"
+#include "gui/data/TextTableDialog.h"
+#include "gui/editor/FieldPropertiesDialog.h"
+#include "gui/print/CalibrationDialog.h"
+#include "support/TestSupport.h"
 #include "support/WindowTest.h"
 #include "widgets/TextBox.h"
 #include "widgets/Units.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSizeGrip>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionGroupBox>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTreeView>
+#include <QTreeWidget>
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
@@ -98,12 +123,125 @@ private slots:
     void windowSystemGetsTheExactTitles();
     void qtDialogsSpeakRomanian_data();
     void qtDialogsSpeakRomanian();
+    void fileDialogsStartWhereTheUserCanWrite_data();
+    void fileDialogsStartWhereTheUserCanWrite();
+    void guideShowsTheFileTheReadmePointsTo();
+    void escapeCancelsAndEnterConfirms_data();
+    void escapeCancelsAndEnterConfirms();
+    void windowsFitTheirCaptions_data();
+    void windowsFitTheirCaptions();
     // Last: once the program is told to end, no dialog's event loop runs in this process.
     void exitClosesEveryWindow();
 
 private:
     void activate();
+    // A window a user meets, opened as the user opens it; a dialog of a command shown on its own.
+    QWidget *openNamed(const QString &name);
+    std::unique_ptr<QDialog> m_dialog;
+    std::unique_ptr<QPrinter> m_printer; // the print dialog's
 };
+
+namespace {
+
+const QStringList WindowNames = {"Completeaza Act, campuri generale", "Completeaza Act, campuri din baza de date",
+                                 "Seteaza pozitie", "Muta Camp", "Tabel cu inregistrari", "Explicatii",
+                                 "Ghid de utilizare", "Previzualizare", "Tipareste Inregistrari", "Exporta PDF",
+                                 "Calibrare", "Tabel text", "Proprietati Camp", "Incarc macheta salvata cu schema?",
+                                 "Incarca Macheta (Qt)", "Alege imprimanta (Qt)"};
+
+QString caption(QString text)
+{
+    return text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+}
+
+// What a user would see wrong in `window`: visible widgets of one parent lying over each other, a
+// control over its frame's border or caption, a caption wider than its room.
+QStringList crowding(QWidget *window)
+{
+    QStringList found;
+    const auto name = [](const QWidget *widget) {
+        QString text = widget->objectName();
+        if (const auto *label = qobject_cast<const QLabel *>(widget))
+            text = label->text();
+        else if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+            text = button->text();
+        else if (const auto *frame = qobject_cast<const QGroupBox *>(widget))
+            text = frame->title();
+        return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(widget->metaObject()->className()), caption(text));
+    };
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.removeIf([window](QWidget *widget) { return !widget->isVisible() || widget->window() != window; });
+    for (QWidget *widget : std::as_const(widgets)) {
+        for (QWidget *other : std::as_const(widgets)) {
+            if (other <= widget || other->parentWidget() != widget->parentWidget())
+                continue;
+            // A size grip sits in its window's corner over whatever lies there, as everywhere.
+            if (other->geometry().intersects(widget->geometry()) && !qobject_cast<QSizeGrip *>(widget)
+                && !qobject_cast<QSizeGrip *>(other))
+                found << name(widget) + QStringLiteral(" over ") + name(other);
+            // Controls of a kind one under the other: a column, unless a pixel or three off.
+            const int left = qAbs(other->x() - widget->x()), width = qAbs(other->width() - widget->width());
+            if (other->metaObject() == widget->metaObject() && !qobject_cast<QLabel *>(widget)
+                && ((left > 0 && left <= 3) || (left == 0 && width > 0 && width <= 3)))
+                found << name(widget) + QStringLiteral(" out of line with ") + name(other);
+        }
+        // A list's entries whole: the folder's files and the places of a file dialog.
+        if (const auto *tree = qobject_cast<const QTreeView *>(widget)) {
+            const QAbstractItemView *view = tree; // whose sizeHintForColumn() is public
+            for (int column = 0; column < tree->header()->count(); ++column) {
+                if (!tree->isColumnHidden(column) && view->sizeHintForColumn(column) > tree->columnWidth(column))
+                    found << name(widget) + QStringLiteral(" column %1 cut: %2 in %3").arg(column)
+                                                .arg(view->sizeHintForColumn(column)).arg(tree->columnWidth(column));
+            }
+        } else if (const auto *list = qobject_cast<const QListView *>(widget); list && list->viewMode() == QListView::ListMode
+                   && list->flow() == QListView::TopToBottom && list->sizeHintForColumn(0) > list->viewport()->width()) {
+            found << name(widget) + QStringLiteral(" cut: %1 in %2").arg(list->sizeHintForColumn(0)).arg(list->viewport()->width());
+        }
+        if (const auto *frame = qobject_cast<const QGroupBox *>(widget->parentWidget());
+            frame && !frame->contentsRect().contains(widget->geometry()))
+            found << name(widget) + QStringLiteral(" on the border of ") + name(frame);
+        const QFontMetrics metrics(widget->font());
+        QRect room;
+        QString text;
+        if (const auto *label = qobject_cast<const QLabel *>(widget); label && label->wordWrap()) {
+            if (label->heightForWidth(label->width()) > label->height())
+                found << name(widget) + QStringLiteral(" cut: %1 high in %2").arg(label->heightForWidth(label->width())).arg(label->height());
+        } else if (label && !label->text().contains(u'<')) {
+            text = caption(label->text());
+            room = label->contentsRect();
+        } else if (const auto *box = qobject_cast<const QComboBox *>(widget); box && !box->isEditable()
+                   && !qobject_cast<const QFontComboBox *>(box)) {
+            // Each choice, as the box shows it once chosen; a font list names the system's fonts,
+            // whole in its open list.
+            QStyleOptionComboBox option;
+            option.initFrom(box);
+            room = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+            for (int i = 0; i < box->count(); ++i) {
+                if (metrics.horizontalAdvance(box->itemText(i)) > metrics.horizontalAdvance(text))
+                    text = box->itemText(i);
+            }
+        } else if (const auto *button = qobject_cast<const QAbstractButton *>(widget); button && !button->text().isEmpty()) {
+            text = caption(button->text());
+            QStyleOptionButton option;
+            option.initFrom(button);
+            option.text = button->text();
+            const QStyle::SubElement element = qobject_cast<const QRadioButton *>(button) ? QStyle::SE_RadioButtonContents
+                : qobject_cast<const QCheckBox *>(button)                                 ? QStyle::SE_CheckBoxContents
+                                                                                          : QStyle::SE_PushButtonContents;
+            room = button->style()->subElementRect(element, &option, button);
+        } else if (const auto *frame = qobject_cast<const QGroupBox *>(widget)) {
+            text = frame->title();
+            room = QRect(0, 0, frame->width() - 2 * metrics.averageCharWidth(), frame->height());
+        }
+        if (!text.isEmpty() && (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height()))
+            found << name(widget) + QStringLiteral(" cut: %1x%2 in %3x%4")
+                                        .arg(metrics.horizontalAdvance(text)).arg(metrics.height())
+                                        .arg(room.width()).arg(room.height());
+    }
+    return found;
+}
+
+} // namespace
 
 void TestApp::init()
 {
@@ -112,6 +250,9 @@ void TestApp::init()
 
 void TestApp::cleanup()
 {
+    m_dialog.reset();
+    m_printer.reset();
+    ProfileStore::setSettingsFile(QString());
     closeWindow();
 }
 
@@ -143,6 +284,7 @@ void TestApp::startsWaitingForATemplate_data()
     QTest::newRow("Proprietati Camp...") << "Proprietati Camp..." << "F6" << false;
     QTest::newRow("Despre") << "Despre" << "" << true;
     QTest::newRow("Explicatii") << "Explicatii" << "F1" << true;
+    QTest::newRow("Ghid de utilizare") << "Ghid de utilizare" << "" << true;
 }
 
 void TestApp::startsWaitingForATemplate()
@@ -563,6 +705,15 @@ void TestApp::qtDialogsSpeakRomanian_data()
     QTest::newRow("message box: Yes") << "Yes" << "&Da";
     QTest::newRow("message box: No") << "No" << "&Nu";
     QTest::newRow("message box: Cancel") << "Cancel" << "Anulare";
+    // The columns Qt fills in the system's language, here with a file of the test's.
+    QTest::newRow("file dialog: a file's size") << "column 1" << "2,9 KB";
+    QTest::newRow("file dialog: a file's type") << "column 2" << "Fisier PDF";
+    QTest::newRow("file dialog: a file's date, no month name") << "column 3" << "15.03.2024 10:30";
+    QTest::newRow("page setup: landscape") << "QPageSetupWidget|Landscape" << "Peisaj";
+    // The paper sizes the print dialog lists for a PDF file, and its questions of the print server.
+    QTest::newRow("print dialog: an envelope") << "paper size" << "Plic DL";
+    QTest::newRow("print server: a password") << "QCupsPrinterSupport|Authentication Needed" << "Autentificare necesara";
+    QTest::newRow("spin box menu") << "QAbstractSpinBox|&Select All" << "&Selecteaza tot";
 }
 
 void TestApp::qtDialogsSpeakRomanian()
@@ -577,11 +728,301 @@ void TestApp::qtDialogsSpeakRomanian()
         {"Yes", QMessageBox::Yes}, {"No", QMessageBox::No}, {"Cancel", QMessageBox::Cancel}};
     if (buttons.contains(control)) {
         QCOMPARE(box.button(buttons[control])->text(), text);
+    } else if (control == QStringLiteral("paper size")) {
+        QCOMPARE(QPageSize(QPageSize::EnvelopeDL).name(), text);
+    } else if (control.contains(u'|')) {
+        QCOMPARE(QCoreApplication::translate(qPrintable(control.section(u'|', 0, 0)), qPrintable(control.section(u'|', 1))), text);
+    } else if (control.startsWith(QStringLiteral("column"))) {
+        const QString file = m_dir->filePath(QStringLiteral("clasa.pdf"));
+        QVERIFY(writeFile(file, QByteArray(3000, 'x')));
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadWrite)
+                && written.setFileTime(QDateTime(QDate(2024, 3, 15), QTime(10, 30)), QFileDevice::FileModificationTime));
+        written.close();
+        files.ensurePolished();
+        files.setDirectory(m_dir->path());
+        const QAbstractItemModel *model = files.findChild<QTreeView *>(QStringLiteral("treeView"))->model();
+        const auto cell = [&] {
+            const QModelIndex folder = files.findChild<QTreeView *>(QStringLiteral("treeView"))->rootIndex();
+            for (int row = 0; row < model->rowCount(folder); ++row) {
+                if (model->index(row, 0, folder).data().toString() == QStringLiteral("clasa.pdf"))
+                    return model->index(row, control.section(u' ', 1).toInt(), folder).data().toString();
+            }
+            return QString();
+        };
+        QTRY_COMPARE(cell(), text);
     } else {
         auto *label = files.findChild<QLabel *>(control);
         QVERIFY(label);
         QCOMPARE(label->text(), text);
     }
+}
+
+QWidget *TestApp::openNamed(const QString &name)
+{
+    frmEcranPrincipal &w = *m_window;
+    const QString examples = QStringLiteral(FORMULIX_SOURCE_DIR "/examples/");
+    if (name != QStringLiteral("Explicatii") && name != QStringLiteral("Ghid de utilizare"))
+        loadTemplate(w, examples + QStringLiteral("certificat.jpg"));
+    if (name.startsWith(QStringLiteral("Completeaza Act"))) {
+        // Every control of the panel shown, the ones a selection brings up too.
+        if (name.endsWith(QStringLiteral("generale"))) {
+            w.mnuDefCampGen->trigger();
+            w.Command7->show();
+            w.Command9->show();
+        } else {
+            loadDatabase(w, examples + QStringLiteral("elevi.mdb"));
+            w.Command6->show();
+        }
+        return &w;
+    }
+    if (name == QStringLiteral("Seteaza pozitie")) {
+        w.mnuSeteazaPag->trigger();
+        return w.pageWindow();
+    }
+    if (name == QStringLiteral("Muta Camp")) {
+        addGeneral(generalField(QStringLiteral("Liceul Teoretic"), 40, 50, 12));
+        w.RedeseneazaCampuri();
+        w.markField(true, 1);
+        w.mnuCorecteazaPoz_Click();
+        return w.correctionWindow();
+    }
+    if (name == QStringLiteral("Tabel cu inregistrari")) {
+        loadDatabase(w, examples + QStringLiteral("elevi.mdb"));
+        if (!chooseTable(w, QStringLiteral("Elevi")))
+            return nullptr;
+        w.mnuSelInreg->trigger();
+        return w.recordWindow();
+    }
+    if (name == QStringLiteral("Explicatii")) {
+        w.mnuExplicatii->trigger();
+        return w.helpWindow();
+    }
+    if (name == QStringLiteral("Ghid de utilizare")) {
+        w.guideAction->trigger();
+        return w.guideWindow();
+    }
+    if (name == QStringLiteral("Previzualizare")) {
+        BatchPrintDialog::queueAnswer(JobRequest());
+        w.previewAction->trigger();
+        return w.previewWindow();
+    }
+    if (name == QStringLiteral("Tipareste Inregistrari") || name == QStringLiteral("Exporta PDF")) {
+        const auto purpose = name == QStringLiteral("Exporta PDF") ? BatchPrintDialog::Purpose::Pdf : BatchPrintDialog::Purpose::Print;
+        m_dialog = std::make_unique<BatchPrintDialog>(&w, purpose, 10, QList<qint64>{2, 3});
+    } else if (name == QStringLiteral("Calibrare")) {
+        // The files' profile, on A4 with margins, from crosses that landed 1 mm right of their place.
+        ProfileStore::setSettingsFile(m_dir->filePath(QStringLiteral("profile.ini")));
+        CalibrationSetup setup;
+        setup.printers = {QString()};
+        const PaperArea paper{{210, 297}, QRectF(5, 5, 200, 287)};
+        setup.paperOf = [paper](const QString &) { return paper; };
+        auto *dialog = new CalibrationDialog(&w, setup);
+        QStringList measured;
+        for (const CalibrationTarget &target : calibrationTargets(paper))
+            measured << QString::number(target.positionMm.x() + 1) << QString::number(target.positionMm.y());
+        dialog->setMeasurements(measured);
+        m_dialog.reset(dialog);
+    } else if (name == QStringLiteral("Tabel text")) {
+        m_dialog = std::make_unique<TextTableDialog>(&w, examples + QStringLiteral("elevi.csv"), CsvOptions());
+    } else if (name == QStringLiteral("Proprietati Camp")) {
+        // A box that shrinks and a number format: every control in use.
+        FieldLook look;
+        look.size = 12;
+        look.style.boxWidthMm = 60;
+        look.style.fit = TextFit::Shrink;
+        look.style.format.kind = ValueKind::Number;
+        m_dialog = std::make_unique<FieldPropertiesDialog>(&w, look, QStringLiteral("Numele si prenumele elevului"));
+    } else if (name == QStringLiteral("Incarc macheta salvata cu schema?")) {
+        m_dialog = MessageBox::questionBox(&w, applicationTitle(), name);
+    } else if (name == QStringLiteral("Incarca Macheta (Qt)")) {
+        // Qt's own dialog, as the program opens it, on a folder of a scan and a folder.
+        const QString folder = m_dir->filePath(QStringLiteral("Sabloane"));
+        if (!QDir().mkpath(folder + QStringLiteral("/Scanari vechi"))
+            || !QFile::copy(examples + QStringLiteral("certificat.jpg"), folder + QStringLiteral("/certificat.jpg")))
+            return nullptr;
+        auto *files = new QFileDialog(&w, QString(), folder, toQtNameFilter(QStringLiteral("(jpeg, bmp)|*.jpg; *.bmp")));
+        files->setOption(QFileDialog::DontUseNativeDialog);
+        m_dialog.reset(files);
+        m_dialog->show();
+        auto *view = files->findChild<QTreeView *>(QStringLiteral("treeView"));
+        if (!QTest::qWaitFor([view] { return view->model()->rowCount(view->rootIndex()) == 2; }))
+            return nullptr;
+        return files;
+    } else if (name == QStringLiteral("Alege imprimanta (Qt)")) {
+        // Qt's own dialog on a PDF file, the printer every machine has.
+        m_printer = std::make_unique<QPrinter>();
+        m_printer->setOutputFileName(m_dir->filePath(QStringLiteral("clasa.pdf")));
+        m_dialog = std::make_unique<QPrintDialog>(m_printer.get(), &w);
+    } else {
+        return nullptr;
+    }
+    m_dialog->show();
+    return m_dialog.get();
+}
+
+void TestApp::fileDialogsStartWhereTheUserCanWrite_data()
+{
+    QTest::addColumn<bool>("programFolderWritable");
+    QTest::addColumn<QString>("chosenBefore"); // the filter of a dialog answered in the folder "ales" before
+    QTest::addColumn<bool>("folderGone");      // "ales" removed since
+    QTest::addColumn<QString>("startsIn");     // "program", "ales" or "documents"
+    const QString templates = QStringLiteral("*.jpg");
+    QTest::newRow("run from its own folder") << true << templates << false << "program";
+    QTest::newRow("installed, first time") << false << QString() << false << "documents";
+    QTest::newRow("installed, a template chosen before") << false << templates << false << "ales";
+    QTest::newRow("installed, that folder gone") << false << templates << true << "documents";
+    QTest::newRow("installed, only a schema chosen before") << false << QStringLiteral("(tip file)|*.tip") << false
+                                                           << "documents";
+    QTest::newRow("installed, a template chosen in the folder dialog") << false << QString("folder") << false << "documents";
+}
+
+void TestApp::fileDialogsStartWhereTheUserCanWrite()
+{
+    QFETCH(bool, programFolderWritable);
+    QFETCH(QString, chosenBefore);
+    QFETCH(bool, folderGone);
+    QFETCH(QString, startsIn);
+    QSettings(QStringLiteral("Formulix"), QStringLiteral("Formulix")).remove(QStringLiteral("Foldere"));
+    const QString program = m_dir->filePath(programFolderWritable ? QStringLiteral("program") : QStringLiteral("usr/bin"));
+    const QString chosen = m_dir->filePath(QStringLiteral("ales"));
+    QVERIFY(QDir().mkpath(chosen));
+    if (programFolderWritable)
+        QVERIFY(QDir().mkpath(program));
+    DialogSeam::setProgramFolder(program);
+    const auto restore = qScopeGuard([] { DialogSeam::setProgramFolder(QString()); });
+    if (!chosenBefore.isEmpty()) {
+        CommonDialog earlier;
+        earlier.prepare(chosenBefore == QStringLiteral("folder") ? QString() : chosenBefore);
+        CommonDialog::queueAnswer(chosen + QStringLiteral("/ales.jpg"));
+        chosenBefore == QStringLiteral("folder") ? earlier.ShowFolder(m_window.get()) : earlier.ShowOpen(m_window.get());
+    }
+    if (folderGone)
+        QVERIFY(QDir(chosen).removeRecursively());
+
+    CommonDialog::queueCancel();
+    m_window->mnuIncarcaMacheta->trigger();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString expected = startsIn == QStringLiteral("program") ? program
+        : startsIn == QStringLiteral("ales")                       ? chosen
+        : QFileInfo(documents).isDir()                             ? documents
+                                                                   : QDir::homePath();
+    QCOMPARE(CommonDialog::shown().constLast().initDir, expected);
+}
+
+void TestApp::guideShowsTheFileTheReadmePointsTo()
+{
+    QVERIFY(QString::fromUtf8(readFile(QStringLiteral(FORMULIX_SOURCE_DIR "/README.md"))).contains(QStringLiteral("](docs/ghid.md)")));
+    const QString file = QString::fromUtf8(readFile(QStringLiteral(FORMULIX_SOURCE_DIR "/docs/ghid.md")));
+    m_window->guideAction->trigger();
+    m_window->guideAction->trigger();
+    GuideWindow *guide = m_window->guideWindow();
+    QVERIFY(guide && QTest::qWaitForWindowExposed(guide));
+    int guides = 0;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        guides += qobject_cast<GuideWindow *>(window) && window->isVisible();
+    QCOMPARE(guides, 1);
+    QCOMPARE(guide->windowTitle(), QStringLiteral("Ghid de utilizare"));
+    // Every chapter and section of the file is in the contents, in its order; the notes to its
+    // writers are not shown.
+    QStringList headings, listed;
+    for (const QString &line : file.split(u'\n')) {
+        if (line.startsWith(QStringLiteral("## ")) || line.startsWith(QStringLiteral("### ")))
+            headings << line.section(u' ', 1);
+    }
+    for (QTreeWidgetItemIterator it(guide->contents()); *it; ++it)
+        listed << (*it)->text(0);
+    QVERIFY(headings.size() >= 8);
+    QCOMPARE(listed, headings);
+    QVERIFY(guide->contents()->header()->sectionSize(0) <= guide->contents()->viewport()->width()); // no entry cut
+    const QString shown = guide->text()->toPlainText();
+    QVERIFY(shown.contains(QStringLiteral("Ghid de utilizare Formulix")) && shown.contains(QStringLiteral("Anuleaza mutarea campului")));
+    QVERIFY(!shown.contains(QStringLiteral("<!--")) && !shown.contains(QStringLiteral("Pentru cei care scriu")));
+    // A click on an entry brings its heading to the top.
+    guide->resize(900, 400);
+    QTreeWidget *contents = guide->contents();
+    QTreeWidgetItem *last = contents->topLevelItem(contents->topLevelItemCount() - 1);
+    contents->scrollToItem(last);
+    QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, contents->visualItemRect(last).center());
+    const QTextCursor top = guide->text()->cursorForPosition(QPoint(5, 5));
+    QCOMPARE(top.block().text(), last->text(0));
+}
+
+void TestApp::escapeCancelsAndEnterConfirms_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("key");
+    for (const char *window : {"Seteaza pozitie", "Muta Camp", "Explicatii", "Ghid de utilizare", "Previzualizare",
+                               "Tipareste Inregistrari", "Calibrare", "Tabel text", "Proprietati Camp",
+                               "Incarc macheta salvata cu schema?"}) {
+        for (const char *key : {"Esc", "Enter"}) {
+            if (QByteArray(key) == "Enter" && (QByteArray(window) == "Explicatii" || QByteArray(window) == "Ghid de utilizare"
+                                               || QByteArray(window) == "Previzualizare"))
+                continue; // no button to confirm with
+            QTest::addRow("%s, %s", window, key) << QString::fromLatin1(window) << QString::fromLatin1(key);
+        }
+    }
+}
+
+void TestApp::escapeCancelsAndEnterConfirms()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, key);
+    QPointer<QWidget> shown = openNamed(window);
+    QVERIFY(shown);
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    const bool enter = key == QStringLiteral("Enter");
+    if (window == QStringLiteral("Seteaza pozitie"))
+        m_window->pageWindow()->Text1->setText(QStringLiteral("7"));
+    if (window == QStringLiteral("Muta Camp"))
+        m_window->correctionWindow()->Command3->click(); // the marker 1 mm to the right
+    QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : shown.data();
+    QTest::keyClick(focus, enter ? Qt::Key_Return : Qt::Key_Escape);
+    if (enter && window == QStringLiteral("Calibrare")) {
+        // "Aplica" keeps the profile and leaves the dialog open for the next printer.
+        const auto *calibration = qobject_cast<CalibrationDialog *>(m_dialog.get());
+        QVERIFY(calibration->saved() && shown->isVisible());
+        QCOMPARE(qRound(calibration->saved()->shiftXMm * 10), 10);
+        return;
+    }
+    QTRY_VERIFY(!shown || !shown->isVisible());
+    if (window == QStringLiteral("Seteaza pozitie"))
+        QCOMPARE(m_model->PozStanga, qint16(enter ? 7 : 20));
+    if (window == QStringLiteral("Muta Camp"))
+        QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(enter ? 41 : 40));
+    if (const auto *box = qobject_cast<QMessageBox *>(m_dialog.get()))
+        QCOMPARE(MessageBox::answerOf(*box), enter ? MessageBox::Answer::Yes : MessageBox::Answer::Cancel);
+    else if (m_dialog)
+        QCOMPARE(m_dialog->result(), enter ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void TestApp::windowsFitTheirCaptions_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QSize>("screen");
+    for (const QSize screen : {QSize(1024, 768), QSize(1920, 1080)}) {
+        for (const QString &window : WindowNames)
+            QTest::addRow("%s, %dx%d", qPrintable(window), screen.width(), screen.height()) << window << screen;
+    }
+}
+
+void TestApp::windowsFitTheirCaptions()
+{
+    QFETCH(QString, window);
+    QFETCH(QSize, screen);
+    QWidget *shown = openNamed(window);
+    QVERIFY(shown);
+    QVERIFY(QTest::qWaitForWindowExposed(shown));
+    // A window the user may size opens to the screen; a dialog keeps its own size, which fits.
+    if (shown->minimumSize() != shown->maximumSize() && !qobject_cast<QDialog *>(shown)
+        && !qobject_cast<frmPozitie *>(shown) && !qobject_cast<frmMutaCamp *>(shown))
+        shown->resize(screen - (shown->frameGeometry().size() - shown->size()));
+    QApplication::processEvents();
+    QVERIFY2(shown->frameGeometry().width() <= screen.width() && shown->frameGeometry().height() <= screen.height(),
+             qPrintable(QStringLiteral("%1x%2").arg(shown->frameGeometry().width()).arg(shown->frameGeometry().height())));
+    const QStringList found = crowding(shown);
+    QVERIFY2(found.isEmpty(), qPrintable(found.join(QStringLiteral("\n"))));
 }
 
 int main(int argc, char **argv)

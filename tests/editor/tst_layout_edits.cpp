@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
+#include <tuple>
 #include <memory>
 
 using namespace formulix;
@@ -385,29 +386,31 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("selectedAfterUndo"); // the field the step was about is marked again
-    for (const auto &[change, selected] : std::initializer_list<std::pair<const char *, bool>>{
-             {"place a text", false},
-             {"place a column", false},
-             {"delete a text", true},
-             {"delete a column", true},
-             {"edit a text", true},
-             {"drag", false},
-             {"nudge", true},
-             {"Corecteaza Pozitie", true},
-             {"boxed fields", false},
-             {"Sterge Ultimul Camp", false},
-             {"Undo of the column panel", false},
-             {"open a schema", false},
-             {"page offsets and orientation", false},
-             {"delete a text, at 200 texts", true},
-             {"place a column, the 50th", false}})
-        QTest::newRow(change) << QString::fromLatin1(change) << selected;
+    QTest::addColumn<QString>("step");           // as the menu names it
+    for (const auto &[change, selected, step] : std::initializer_list<std::tuple<const char *, bool, const char *>>{
+             {"place a text", false, "crearea campului"},
+             {"place a column", false, "crearea campului din baza de date"},
+             {"delete a text", true, "stergerea campului"},
+             {"delete a column", true, "stergerea campului"},
+             {"edit a text", true, "editarea campului"},
+             {"drag", false, "mutarea campului"},
+             {"nudge", true, "mutarea campului"},
+             {"Corecteaza Pozitie", true, "corectarea pozitiei"},
+             {"boxed fields", false, "crearea campurilor pe casute"},
+             {"Sterge Ultimul Camp", false, "stergerea ultimului camp"},
+             {"Undo of the column panel", false, "stergerea ultimului camp din baza de date"},
+             {"open a schema", false, "deschiderea schemei"},
+             {"page offsets and orientation", false, "setarea paginii"},
+             {"delete a text, at 200 texts", true, "stergerea campului"},
+             {"place a column, the 50th", false, "crearea campului din baza de date"}})
+        QTest::newRow(change) << QString::fromLatin1(change) << selected << QString::fromLatin1(step);
 }
 
 void TestLayoutEdits::everyChangeUndoesAndRedoes()
 {
     QFETCH(QString, change);
     QFETCH(bool, selectedAfterUndo);
+    QFETCH(QString, step);
     addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
     addGeneral(generalField(QStringLiteral("Scoala"), 30, 80, 12));
     addDatabase(databaseField(QStringLiteral("CNP"), 80, 120, 1, 1));
@@ -427,8 +430,12 @@ void TestLayoutEdits::everyChangeUndoesAndRedoes()
     QCOMPARE(history->count(), 1);
     QVERIFY(m_window->undoAction->isEnabled());
     QVERIFY(!m_window->redoAction->isEnabled());
+    QCOMPARE(m_window->undoAction->text(), QStringLiteral("Anuleaza ") + step);
+    QCOMPARE(m_window->redoAction->text(), QStringLiteral("Reface"));
 
     m_window->undoAction->trigger();
+    QCOMPARE(m_window->undoAction->text(), QStringLiteral("Anuleaza"));
+    QCOMPARE(m_window->redoAction->text(), QStringLiteral("Reface ") + step);
     QCOMPARE(captureLayout(*m_model), start);
     QCOMPARE(m_window->Picture1->printedTexts().size(), m_model->usedGen() + m_model->usedBD());
     QCOMPARE(!m_window->Label8->isHidden(), selectedAfterUndo);
@@ -613,7 +620,7 @@ void TestLayoutEdits::fieldPropertiesAreOneStep()
     QCOMPARE(QPoint(camp.X, camp.Y), general ? QPoint(30, 40) : QPoint(80, 120));
     if (changes) {
         const LayoutState changed = captureLayout(*m_model);
-        QCOMPARE(m_window->layoutHistory()->undoText(), QStringLiteral("Modificare proprietati camp"));
+        QCOMPARE(m_window->undoAction->text(), QStringLiteral("Anuleaza modificarea proprietatilor campului"));
         m_window->undoAction->trigger();
         QCOMPARE(captureLayout(*m_model), start);
         m_window->redoAction->trigger();

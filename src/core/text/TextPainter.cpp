@@ -16,9 +16,18 @@
 
 namespace formulix {
 
+QFont withoutLigatures(const QFont &face)
+{
+    // Any letter spacing makes Qt shape without ligatures; a hundred-thousandth of a letter's
+    // width moves nothing, while kerning stays.
+    QFont font(face);
+    font.setLetterSpacing(QFont::PercentageSpacing, 100.001);
+    return font;
+}
+
 QFont fontForDevice(const QFont &face, double points, double pixelsPerMm, QPaintDevice *device)
 {
-    QFont font(face);
+    QFont font = withoutLigatures(face);
     const int dpi = device ? device->logicalDpiY() : 96;
     // Qt sizes a point by the device's own dpi; rescale when the painter's millimetre differs.
     const double scale = pixelsPerMm * MmPerInch / (dpi > 0 ? dpi : 96);
@@ -111,7 +120,8 @@ const QFontMetricsF &referenceMetrics(const QFont &face)
     static QHash<QFont, std::shared_ptr<ReferenceFace>> faces;
     std::shared_ptr<ReferenceFace> &known = faces[face];
     if (!known) {
-        QFont font(face);
+        // Measured as drawn: letter by letter.
+        QFont font = withoutLigatures(face);
         font.setHintingPreference(QFont::PreferNoHinting);
         font.setPixelSize(ReferencePixels);
         known = std::make_shared<ReferenceFace>(font);

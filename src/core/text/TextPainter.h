@@ -14,6 +14,10 @@
 
 namespace formulix {
 
+// `face` drawn letter by letter: a PDF's text then extracts as the record's characters ("fi",
+// not the one ligature glyph U+FB01).
+QFont withoutLigatures(const QFont &face);
+
 // How a text stands against its point and fits its box: the part of a field's style that moves
 // ink. The default is today's plain text, its top-left corner at the point.
 struct TextPlacement

@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "core/layout/Module1.h"
+#include "widgets/FileDialogColumns.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -63,6 +64,7 @@ void prepareApplication(QApplication &app)
     static QTranslator qtRomanian;
     if (qtRomanian.load(QStringLiteral(":/translations/qt_ro.qm")))
         app.installTranslator(&qtRomanian);
+    romanianFileDialogColumns(app);
 }
 
 int runFormulix(int &argc, char **argv, bool quitWhenIdle)

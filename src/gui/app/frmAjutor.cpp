@@ -1,6 +1,7 @@
 #include "gui/app/frmAjutor.h"
 
 #include "widgets/ActivationTracker.h"
+#include "widgets/Controls.h"
 #include "widgets/TextBox.h"
 #include "widgets/Units.h"
 
@@ -90,6 +91,7 @@ frmAjutor::frmAjutor(QWidget *parent) : QWidget(parent, Qt::Window)
     QFont font = QApplication::font();
     font.setPointSizeF(12);
     Text1->setFont(font);
+    giveDialogKeys(this);
 }
 
 void frmAjutor::resizeEvent(QResizeEvent *event)

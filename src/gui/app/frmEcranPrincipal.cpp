@@ -43,6 +43,19 @@ QGroupBox *makeFrame(const QString &caption, QWidget *parent)
     return frame;
 }
 
+// The design places a frame's controls from its top as if its caption sat on the frame's line;
+// here the caption stands above the frame, so the controls move down together to clear it.
+void keepBelowCaption(QGroupBox *frame)
+{
+    const QList<QWidget *> controls = frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    int top = frame->height();
+    for (const QWidget *control : controls)
+        top = qMin(top, control->y());
+    const int shift = frame->contentsRect().top() + 1 - top;
+    for (QWidget *control : controls)
+        control->move(control->x(), control->y() + qMax(0, shift));
+}
+
 // The controls' design places assume an 8 pt interface font.
 QFont controlFont()
 {
@@ -121,6 +134,7 @@ frmEcranPrincipal::~frmEcranPrincipal()
 {
     qApp->removeEventFilter(this);
     delete m_frmAjutor.data();
+    delete m_guide.data();
     delete m_frmMutaCamp.data();
     delete m_frmSelectie.data();
     delete m_frmPozitie.data();
@@ -191,6 +205,8 @@ void frmEcranPrincipal::createMenus()
     mnuAjutor = menuBar()->addMenu(QStringLiteral("Ajutor"));
     mnuDespre = mnuAjutor->addAction(QStringLiteral("Despre"));
     mnuExplicatii = add(mnuAjutor, QStringLiteral("Explicatii"), QKeySequence(Qt::Key_F1));
+    // The whole program explained, beside the usage text of the first version.
+    guideAction = mnuAjutor->addAction(QStringLiteral("Ghid de utilizare"));
 
     // F10 opens the first menu that can be chosen, as desktop programs do; Alt works through Qt.
     auto *menuKey = new QAction(this);
@@ -212,6 +228,7 @@ void frmEcranPrincipal::connectHandlers()
     connectCommand(mnuExit, &frmEcranPrincipal::mnuExit_Click);
     connectCommand(mnuDespre, &frmEcranPrincipal::mnuDespre_Click);
     connectCommand(mnuExplicatii, &frmEcranPrincipal::mnuExplicatii_Click);
+    connectCommand(guideAction, &frmEcranPrincipal::showGuide);
     connectCommand(mnuSalveazaSch, &frmEcranPrincipal::mnuSalveazaSch_Click);
     connectCommand(mnuDeschSch, &frmEcranPrincipal::mnuDeschSch_Click);
     connectCommand(mnuIncarcaMacheta, &frmEcranPrincipal::mnuIncarcaMacheta_Click);
@@ -236,9 +253,14 @@ void frmEcranPrincipal::connectHandlers()
     redoAction->setEnabled(false);
     connect(m_history, &QUndoStack::canUndoChanged, undoAction, &QAction::setEnabled);
     connect(m_history, &QUndoStack::canRedoChanged, redoAction, &QAction::setEnabled);
-    // The menu names the step each item would take back or do again.
-    connect(m_history, &QUndoStack::undoTextChanged, undoAction, &QAction::setStatusTip);
-    connect(m_history, &QUndoStack::redoTextChanged, redoAction, &QAction::setStatusTip);
+    // The menu names the step each item would take back or do again: "Anuleaza mutarea campului".
+    const auto naming = [](QAction *command) {
+        return [command, verb = command->text()](const QString &step) {
+            command->setText(step.isEmpty() ? verb : verb + u' ' + step);
+        };
+    };
+    connect(m_history, &QUndoStack::undoTextChanged, undoAction, naming(undoAction));
+    connect(m_history, &QUndoStack::redoTextChanged, redoAction, naming(redoAction));
     connect(boxedFieldsButton, &QPushButton::clicked, this, &frmEcranPrincipal::boxedFields_Click);
     connect(Picture1, &PictureBox::mouseMove, this, &frmEcranPrincipal::Picture1_MouseMove);
 
@@ -345,11 +367,13 @@ void frmEcranPrincipal::createGeneralPanel()
     Command1 = makeColouredButton(QStringLiteral("Creaza Camp"), PanelButtonColor, Frame1, 870, 300, 1575, 435);
     Command3 = makeColouredButton(QStringLiteral("Sterge Ultimul Camp"), PanelButtonColor, Frame1, 870, 840, 1575, 435);
     Command2 = makeColouredButton(QStringLiteral("Terminat"), PanelButtonColor, Frame1, 870, 1410, 1575, 435);
-    Command7 = makeButton(QStringLiteral("Sterge Camp"), Frame1, 2640, 840, 1545, 435);
+    // As wide as "Editeaza Camp" under it (the design's 1545 left them two pixels apart).
+    Command7 = makeButton(QStringLiteral("Sterge Camp"), Frame1, 2640, 840, 1575, 435);
     Command9 = makeButton(QStringLiteral("Editeaza Camp"), Frame1, 2640, 1440, 1575, 435);
     Command8 = makeButton(QStringLiteral("Sterge TextBox"), Frame1, 7920, 1080, 1575, 495);
     Command7->hide();
     Command9->hide();
+    keepBelowCaption(Frame1);
 }
 
 void frmEcranPrincipal::createDatabasePanel()
@@ -365,15 +389,18 @@ void frmEcranPrincipal::createDatabasePanel()
     Label6 = makeLabel(QStringLiteral("Min"), Frame2, 5580, 1170, 825, 195);
     Text4 = makeTextBox(QString(), Frame2, 6480, 1080, 945, 345);
     Label7 = makeLabel(QStringLiteral("Max"), Frame2, 5580, 1680, 825, 195);
-    Text5 = makeTextBox(QString(), Frame2, 6480, 1590, 975, 345);
+    // "Min" and "Max" as wide as the font size above them, and the buttons in one column: the
+    // design's 975 and 7830 left them two pixels off.
+    Text5 = makeTextBox(QString(), Frame2, 6480, 1590, 945, 345);
     Command4 = makeColouredButton(QStringLiteral("Undo"), PanelButtonColor, Frame2, 7800, 390, 1665, 435);
     Command6 = makeButton(QStringLiteral("Sterge Camp"), Frame2, 7800, 930, 1665, 495);
-    Command5 = makeColouredButton(QStringLiteral("Terminat"), PanelButtonColor, Frame2, 7830, 1560, 1665, 435);
+    Command5 = makeColouredButton(QStringLiteral("Terminat"), PanelButtonColor, Frame2, 7800, 1560, 1665, 435);
     Command6->hide();
     // Under the frame's top line, above the font size: the one free strip of the panel.
     boxedFieldsButton = makeButton(QStringLiteral("Campuri pe casute"), Frame2, 5550, 360, 1875, 255);
     boxedFieldsButton->setToolTip(QStringLiteral("Cate un camp pentru fiecare casuta: alegeti coloana, apoi dati clic "
                                                  "pe centrul primei si al ultimei casute"));
+    keepBelowCaption(Frame2);
     Frame2->hide();
 }
 
@@ -476,6 +503,7 @@ bool frmEcranPrincipal::eventFilter(QObject *watched, QEvent *event)
 void frmEcranPrincipal::closeSecondaryWindows()
 {
     delete m_frmAjutor.data();
+    delete m_guide.data();
     delete m_frmMutaCamp.data();
     delete m_frmSelectie.data();
     delete m_frmPozitie.data();
@@ -518,6 +546,11 @@ void frmEcranPrincipal::mnuDespre_Click()
 void frmEcranPrincipal::mnuExplicatii_Click()
 {
     showWindow(m_frmAjutor, [] { return new frmAjutor(); });
+}
+
+void frmEcranPrincipal::showGuide()
+{
+    showWindow(m_guide, [] { return new GuideWindow(); });
 }
 
 } // namespace formulix

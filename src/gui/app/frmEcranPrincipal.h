@@ -4,6 +4,7 @@
 // the folder of their subsystem; this header declares every control and handler once.
 
 #include "gui/app/frmAjutor.h"
+#include "gui/app/GuideWindow.h"
 #include "gui/data/frmSelectie.h"
 #include "gui/print/frmPozitie.h"
 #include "gui/editor/frmMutaCamp.h"
@@ -87,6 +88,7 @@ public:
     QMenu *mnuAjutor = nullptr;
     QAction *mnuDespre = nullptr;
     QAction *mnuExplicatii = nullptr;
+    QAction *guideAction = nullptr; // "Ghid de utilizare", after them
 
     // General-field panel
     QGroupBox *Frame1 = nullptr;
@@ -146,6 +148,8 @@ public:
     void mnuExit_Click();
     void mnuDespre_Click();
     void mnuExplicatii_Click();
+    void showGuide();
+    GuideWindow *guideWindow() const { return m_guide; }
 
     // Schema files (src/model/SchemaCommands.cpp)
     void mnuSalveazaSch_Click();
@@ -237,6 +241,7 @@ public:
 
     // The history of the layout (src/editor/LayoutEdits.cpp). A handler takes beginEdit() before
     // it changes the layout and hands it to recordEdit() after: a change becomes one undo step.
+    // `text` names the step after "Anuleaza" and "Reface" in the menu: "mutarea campului".
     struct PendingEdit
     {
         LayoutState before;
@@ -330,6 +335,7 @@ private:
     // nothing when the user stops, or when a job runs already (the user told).
     std::optional<JobRequest> askJob(BatchPrintDialog::Purpose purpose);
     QPointer<frmAjutor> m_frmAjutor;
+    QPointer<GuideWindow> m_guide;
     QPointer<frmMutaCamp> m_frmMutaCamp;
     QPointer<frmSelectie> m_frmSelectie;
     QPointer<frmPozitie> m_frmPozitie;

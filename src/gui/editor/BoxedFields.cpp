@@ -166,7 +166,7 @@ bool frmEcranPrincipal::takeBoxPoint(int button, QPointF mm)
         *m.CampuriBD.at(m.NrCampuriBD) = camp;
     }
     RedeseneazaCampuri();
-    recordEdit(edit, QStringLiteral("Campuri pe casute"));
+    recordEdit(edit, QStringLiteral("crearea campurilor pe casute"));
     return true;
 }
 

@@ -34,7 +34,7 @@ void frmEcranPrincipal::Command4_Click()
     if (!m.CampSelectat.EsteGeneral && m.CampSelectat.Index > m.NrCampuriBD)
         clearSelection();
     RedeseneazaCampuri();
-    recordEdit(edit, QStringLiteral("Undo"));
+    recordEdit(edit, QStringLiteral("stergerea ultimului camp din baza de date"));
 }
 
 void frmEcranPrincipal::Command5_Click()

@@ -40,7 +40,7 @@ void frmEcranPrincipal::StergeCampSelectat()
     count = qint16(n - 1);
     clearSelection();
     RedeseneazaCampuri();
-    recordEdit(edit, QStringLiteral("Sterge Camp"));
+    recordEdit(edit, QStringLiteral("stergerea campului"));
 }
 
 void frmEcranPrincipal::EditeazaCampSelectat()
@@ -58,7 +58,7 @@ void frmEcranPrincipal::EditeazaCampSelectat()
         camp->Text = previous;
     clearSelection();
     RedeseneazaCampuri();
-    recordEdit(edit, QStringLiteral("Editeaza Camp"));
+    recordEdit(edit, QStringLiteral("editarea campului"));
 }
 
 } // namespace formulix

@@ -101,7 +101,7 @@ void frmEcranPrincipal::finishDrag(QPointF point)
         clearSelection();
         RedeseneazaCampuri();
         markField(drag.esteGeneral, drag.index);
-        recordEdit(edit, QStringLiteral("Muta camp"));
+        recordEdit(edit, QStringLiteral("mutarea campului"));
     } else {
         RedeseneazaCampuri();
     }
@@ -153,7 +153,7 @@ bool frmEcranPrincipal::nudgeSelection(int dxMm, int dyMm)
     RedeseneazaCampuri();
     const QRectF drawn = fieldRect(*camp, selected.EsteGeneral);
     mm::move(Label8, drawn.left(), drawn.top());
-    recordEdit(edit, QStringLiteral("Muta camp"));
+    recordEdit(edit, QStringLiteral("mutarea campului"));
     return true;
 }
 

@@ -25,7 +25,7 @@ void frmEcranPrincipal::editFieldProperties()
     clearSelection();
     RedeseneazaCampuri();
     markField(selected.EsteGeneral, selected.Index); // the marker takes the field's new look
-    recordEdit(edit, QStringLiteral("Modificare proprietati camp"));
+    recordEdit(edit, QStringLiteral("modificarea proprietatilor campului"));
 }
 
 void frmEcranPrincipal::notePress(int button, int, float x, float y)

@@ -43,7 +43,7 @@ void frmEcranPrincipal::Command3_Click()
     if (m.CampSelectat.EsteGeneral && m.CampSelectat.Index > m.NrCampuriGen)
         clearSelection();
     RedeseneazaCampuri();
-    recordEdit(edit, QStringLiteral("Sterge Ultimul Camp"));
+    recordEdit(edit, QStringLiteral("stergerea ultimului camp"));
 }
 
 void frmEcranPrincipal::Command8_Click()

@@ -92,7 +92,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
         Picture1->setCurrentY(Y);
         Picture1->setFontSize(typedFontSize(Text2->text()));
         Picture1->printText(Text1->text());
-        recordEdit(edit, QStringLiteral("Creaza Camp"));
+        recordEdit(edit, QStringLiteral("crearea campului"));
         AsteaptaCampGen = false;
         setMousePointer(this, MousePointer::Arrow);
     }
@@ -126,7 +126,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
         Picture1->setFontSize(typedFontSize(Text3->text()));
         const bool ranged = !Text4->text().isEmpty() && !Text5->text().isEmpty();
         Picture1->printText(ranged ? camp.NumeCamp.raw().left(1) : column);
-        recordEdit(edit, QStringLiteral("Camp din baza de date"));
+        recordEdit(edit, QStringLiteral("crearea campului din baza de date"));
         AsteaptaCampBD = false;
         setMousePointer(this, MousePointer::Arrow);
     }

@@ -72,6 +72,7 @@ frmMutaCamp::frmMutaCamp(frmEcranPrincipal &main) : QWidget(nullptr, Qt::Window)
     connect(Command3, &QPushButton::clicked, this, &frmMutaCamp::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &frmMutaCamp::Command4_Click);
     connect(Command5, &QPushButton::clicked, this, &frmMutaCamp::Command5_Click);
+    giveDialogKeys(this, Command5);
 
     if (QScreen *screen = main.screen())
         move(screen->availableGeometry().center() - rect().center());
@@ -121,7 +122,7 @@ void frmMutaCamp::Command5_Click()
     m_main.Label8->hide();
     m_main.mnuCorecteazaPoz->setEnabled(false);
     m_main.RedeseneazaCampuri();
-    m_main.recordEdit(edit, QStringLiteral("Corecteaza Pozitie"));
+    m_main.recordEdit(edit, QStringLiteral("corectarea pozitiei"));
     close();
 }
 

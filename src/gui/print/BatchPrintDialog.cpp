@@ -129,7 +129,8 @@ BatchPrintDialog::BatchPrintDialog(QWidget *parent, Purpose purpose, qint64 reco
     buttons->addButton(purpose == Purpose::Print     ? QStringLiteral("Tipareste")
                        : purpose == Purpose::Preview ? QStringLiteral("Previzualizeaza")
                                                      : QStringLiteral("Exporta"),
-                       QDialogButtonBox::AcceptRole);
+                       QDialogButtonBox::AcceptRole)
+        ->setDefault(true);
     buttons->addButton(QStringLiteral("Anulare"), QDialogButtonBox::RejectRole);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -166,7 +166,9 @@ CalibrationDialog::CalibrationDialog(QWidget *parent, const CalibrationSetup &se
     m_apply = buttons->addButton(QStringLiteral("Aplica"), QDialogButtonBox::ApplyRole);
     m_clear = buttons->addButton(QStringLiteral("Sterge corectia"), QDialogButtonBox::ResetRole);
     QPushButton *close = buttons->addButton(QStringLiteral("Inchide"), QDialogButtonBox::RejectRole);
+    // Enter keeps the profile the measurements just typed give; no button takes it by focus.
     m_apply->setAutoDefault(false);
+    m_apply->setDefault(true);
     m_clear->setAutoDefault(false);
     close->setAutoDefault(false);
     connect(m_apply, &QPushButton::clicked, this, &CalibrationDialog::apply);

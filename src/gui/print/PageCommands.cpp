@@ -12,7 +12,7 @@ void frmEcranPrincipal::mnuSeteazaPag_Click()
     showWindow(m_frmPozitie, [this] {
         auto *window = new frmPozitie(m);
         connect(window, &frmPozitie::aboutToStore, this, [this] { m_pageEdit = beginEdit(); });
-        connect(window, &frmPozitie::stored, this, [this] { recordEdit(m_pageEdit, QStringLiteral("Seteaza Pagina")); });
+        connect(window, &frmPozitie::stored, this, [this] { recordEdit(m_pageEdit, QStringLiteral("setarea paginii")); });
         return window;
     });
 }

@@ -1,5 +1,6 @@
 #include "gui/print/PreviewWindow.h"
 
+#include "widgets/Controls.h"
 #include "widgets/Units.h"
 
 #include <QCheckBox>
@@ -120,6 +121,7 @@ PreviewWindow::PreviewWindow(std::unique_ptr<RecordPages> pages, const Layout &l
     connect(m_showCorrection, &QCheckBox::toggled, m_view, qOverload<>(&QWidget::update));
     connect(m_print, &QPushButton::clicked, this, &PreviewWindow::printRequested);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
+    giveDialogKeys(this);
 
     resize(900, 700);
     showPage(0);

@@ -57,6 +57,7 @@ frmPozitie::frmPozitie(Module1 &model) : QWidget(nullptr, Qt::Window), m(model)
     setTabOrder(Option2, Command1);
 
     connect(Command1, &QPushButton::clicked, this, &frmPozitie::Command1_Click);
+    giveDialogKeys(this, Command1);
     ActivationTracker::registerWindow(this);
     connect(&ActivationTracker::instance(), &ActivationTracker::activated, this, [this](QWidget *window) {
         if (window == this)

@@ -114,7 +114,7 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     // The fields were replaced: a marker left over one would name another field.
     clearSelection();
     RedeseneazaCampuri();
-    recordEdit(edit, QStringLiteral("Deschide Schema"));
+    recordEdit(edit, QStringLiteral("deschiderea schemei"));
     m_document->markSaved();
     offerSchemaTemplate(result.schema);
 }
