@@ -23,7 +23,7 @@ for path in ./usr/bin/formulix \
     grep -q " $path\$" <<<"$contents" || fail "the package lacks $path"
 done
 depends="$(dpkg-deb -f "$deb" Depends)"
-for needed in libqt6widgets6 libqt6printsupport6 libmdb3 libpoppler-qt6-3 libcups2 qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6printsupport6 libmdb3 libpoppler-qt6-3 libcups2 libzip4 qt6-qpa-plugins; do
     grep -q "$needed" <<<"$depends" || fail "the package does not depend on $needed: $depends"
 done
 

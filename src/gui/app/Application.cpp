@@ -8,7 +8,6 @@
 #include <QIcon>
 #include <QIconEngine>
 #include <QPainter>
-#include <QTimer>
 #include <QTranslator>
 
 namespace formulix {
@@ -65,7 +64,7 @@ void prepareApplication(QApplication &app)
         app.installTranslator(&qtRomanian);
 }
 
-int runFormulix(int &argc, char **argv, bool quitWhenIdle)
+int runFormulix(int &argc, char **argv, const std::function<void(QWidget &)> &beforeShow)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -85,9 +84,9 @@ int runFormulix(int &argc, char **argv, bool quitWhenIdle)
     prepareApplication(app);
     Module1 model;
     frmEcranPrincipal window(model);
+    if (beforeShow)
+        beforeShow(window);
     window.showAtStart();
-    if (quitWhenIdle)
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return app.exec();
 }
 
