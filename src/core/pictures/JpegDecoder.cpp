@@ -2,6 +2,8 @@
 
 #include "core/pictures/RowScaler.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -22,6 +24,25 @@ namespace {
 uchar clampByte(int value)
 {
     return uchar(std::clamp(value, 0, 255));
+}
+
+// A picture made smaller by less than half on each side is sampled bilinearly: each target pixel
+// then weighs the at most two source pixels of its box, as an area filter would, in half the time.
+// Further down, bilinear sampling would skip pixels and Qt's area filter takes over.
+QImage shrink(const QImage &image, QSize size)
+{
+    if (size == image.size())
+        return image;
+    if (image.width() >= 2 * size.width() || image.height() >= 2 * size.height())
+        return image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage smaller(size, QImage::Format_RGB32);
+    if (smaller.isNull())
+        return smaller;
+    QPainter painter(&smaller);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(QPointF(0, 0), QSizeF(size)), image);
+    return smaller;
 }
 
 // ---- libjpeg ------------------------------------------------------------------------------
@@ -129,13 +150,27 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit,
     };
     while (eighths < 8 && !covers(eighths))
         ++eighths;
+    // The decoder has fast (vector) code for halves, quarters and eighths only: 4/8 and a scale
+    // down take half the time of 3/8, 8/8 less than 5/8 to 7/8. Taken when the picture is to be
+    // scaled down anyway and still fits the whole decode; the row-by-row route pays for every
+    // extra row.
+    const int power = eighths <= 1 ? 1 : eighths <= 2 ? 2 : eighths <= 4 ? 4 : 8;
+    const bool cmyk = s->info.jpeg_color_space == JCS_CMYK || s->info.jpeg_color_space == JCS_YCCK;
+    const bool exact = (qint64(full.width()) * eighths + 7) / 8 == target.width()
+        && (qint64(full.height()) * eighths + 7) / 8 == target.height();
+    if (power != eighths && !cmyk && !exact) {
+        s->info.scale_num = unsigned(power);
+        s->info.scale_denom = 8;
+        jpeg_calc_output_dimensions(&s->info);
+        if (qint64(s->info.output_width) * s->info.output_height <= wholeLimit)
+            eighths = power;
+    }
     s->info.scale_num = unsigned(eighths);
     s->info.scale_denom = 8;
-    const bool cmyk = s->info.jpeg_color_space == JCS_CMYK || s->info.jpeg_color_space == JCS_YCCK;
     jpeg_calc_output_dimensions(&s->info);
     const QSize decoded(int(s->info.output_width), int(s->info.output_height));
     // A picture of screen size is decoded whole, straight into the image's own pixel layout, and
-    // made smaller by Qt's area filter: half the time of summing it row by row. Larger ones are
+    // made smaller by Qt's filters: half the time of summing it row by row. Larger ones are
     // summed as they come, so that they never exist whole.
     const bool whole = !cmyk && qint64(decoded.width()) * decoded.height() <= wholeLimit;
     s->info.out_color_space = cmyk ? JCS_CMYK : whole ? (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB) : JCS_RGB;
@@ -158,7 +193,7 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit,
             return Route::Decoded;
         }
         const QSize size = target.boundedTo(decoded);
-        *result = size == decoded ? s->image : s->image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        *result = shrink(s->image, size);
         return Route::Decoded;
     }
 
@@ -650,7 +685,7 @@ private:
         }
         if (!whole)
             return scaler->finish();
-        return size == eighth ? image : image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return shrink(image, size);
     }
 
     const uchar *m_data;
