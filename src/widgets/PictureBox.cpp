@@ -229,6 +229,15 @@ void PictureBox::mousePressEvent(QMouseEvent *event)
                    float(event->position().y() / ppm));
 }
 
+void PictureBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click stays a press, as it was before the double click had a use.
+    mousePressEvent(event);
+    const double ppm = pixelsPerMm();
+    emit doubleClick(buttonCode(event->button()), shiftCode(event->modifiers()), float(event->position().x() / ppm),
+                     float(event->position().y() / ppm));
+}
+
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
     const double ppm = pixelsPerMm();

@@ -89,11 +89,14 @@ signals:
     void mouseUp(int button, int shift, float x, float y);
     // While a button is held; `buttons` is the mask of those held.
     void mouseMove(int buttons, int shift, float x, float y);
+    // After the mouseDown of a double click's second press.
+    void doubleClick(int button, int shift, float x, float y);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:

@@ -140,6 +140,7 @@ void TestApp::startsWaitingForATemplate_data()
     QTest::newRow("Defineste campuri din baza de date") << "Defineste campuri din baza de date" << "Ctrl+C" << false;
     QTest::newRow("Corecteaza Pozitie") << "Corecteaza Pozitie" << "F5" << false;
     QTest::newRow("Selecteaza Inregistrare") << "Selecteaza Inregistrare" << "F2" << false;
+    QTest::newRow("Proprietati Camp...") << "Proprietati Camp..." << "F6" << false;
     QTest::newRow("Despre") << "Despre" << "" << true;
     QTest::newRow("Explicatii") << "Explicatii" << "F1" << true;
 }
@@ -158,6 +159,9 @@ void TestApp::startsWaitingForATemplate()
     }
     QVERIFY(found);
     QCOMPARE(found->shortcut().toString(), shortcut);
+    // No other command of the window answers the same keys.
+    for (const QAction *other : m_window->findChildren<QAction *>())
+        QVERIFY2(other == found || shortcut.isEmpty() || other->shortcut() != found->shortcut(), qPrintable(other->text()));
     QCOMPARE(m_window->commandAvailable(found), available);
     if (available || shortcut.isEmpty())
         return;

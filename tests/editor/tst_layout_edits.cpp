@@ -6,9 +6,14 @@
 #include "gui/editor/frmMutaCamp.h"
 #include "core/layout/SchemaCodec.h"
 #include "gui/print/frmPozitie.h"
+#include "gui/editor/FieldPropertiesDialog.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +27,8 @@
 
 using namespace formulix;
 using namespace formulix::test;
+
+Q_DECLARE_METATYPE(FieldLook)
 
 class TestLayoutEdits : public WindowTest
 {
@@ -41,6 +48,13 @@ private slots:
     void everyChangeUndoesAndRedoes();
     void undoAndRedoByKeysAndMenu();
     void savingMarksTheCleanState();
+    void fieldPropertiesAreOneStep_data();
+    void fieldPropertiesAreOneStep();
+    void propertiesDialogKeepsWhatItShows_data();
+    void propertiesDialogKeepsWhatItShows();
+    void propertiesDialogReadsDistances_data();
+    void propertiesDialogReadsDistances();
+    void propertiesDialogFitsAndAnswersKeys();
 
 private:
     QPoint pixel(QPointF mm) const;
@@ -53,6 +67,7 @@ void TestLayoutEdits::init()
 {
     QVERIFY(openWindow(QSize(1000, 800)));
     QVERIFY(loadScan(QSize(1240, 1754)));
+    FieldPropertiesDialog::reset();
 }
 
 void TestLayoutEdits::cleanup()
@@ -496,6 +511,208 @@ void TestLayoutEdits::savingMarksTheCleanState()
     m_window->close();
     QVERIFY(m_window->isVisible());
     QCOMPARE(MessageBox::shown().size(), shown + 1);
+}
+
+void TestLayoutEdits::fieldPropertiesAreOneStep_data()
+{
+    QTest::addColumn<QString>("where"); // "general", "database": on the field; "armed", "empty": not
+    QTest::addColumn<QString>("open");  // "menu", "F6", "double click"
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("changes");
+    QTest::newRow("general, menu, style") << "general" << "menu" << "style" << true;
+    QTest::newRow("database, double click, style") << "database" << "double click" << "style" << true;
+    QTest::newRow("general, F6, size") << "general" << "F6" << "size" << true;
+    QTest::newRow("database, menu, cancelled") << "database" << "menu" << "cancel" << false;
+    QTest::newRow("general, double click, OK unchanged") << "general" << "double click" << "unchanged" << false;
+    QTest::newRow("general, menu, a box no number") << "general" << "menu" << "wrong box" << false;
+    QTest::newRow("armed: the first click places, no dialog") << "armed" << "double click" << "style" << false;
+    QTest::newRow("empty canvas: no dialog") << "empty" << "double click" << "style" << false;
+}
+
+void TestLayoutEdits::fieldPropertiesAreOneStep()
+{
+    QFETCH(QString, where);
+    QFETCH(QString, open);
+    QFETCH(QString, answer);
+    QFETCH(bool, changes);
+    addGeneral(generalField(QStringLiteral("Nume"), 30, 40, 12));
+    addDatabase(databaseField(QStringLiteral("Prenume"), 80, 120));
+    m_window->RedeseneazaCampuri();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    const bool general = where != QStringLiteral("database"), armed = where == QStringLiteral("armed");
+    const bool onField = !armed && where != QStringLiteral("empty");
+    const QPointF at = !onField ? QPointF(150, 150) : general ? QPointF(31, 41) : QPointF(81, 121);
+    QAction *command = m_window->fieldPropertiesAction;
+    QVERIFY(!command->isEnabled());
+    if (armed) {
+        m_window->mnuDefCampGen_Click();
+        m_window->Text1->setText(QStringLiteral("Nou"));
+        m_window->Command1->click();
+    }
+    if (open != QStringLiteral("double click")) {
+        m_window->Picture1_MouseUp(RightButton, 0, float(at.x()), float(at.y()));
+        QVERIFY(command->isEnabled());
+    }
+    const LayoutState start = captureLayout(*m_model);
+    const int stepsBefore = m_window->layoutHistory()->count();
+    const FieldLook opened{FieldStyle(), quint8(general ? 12 : 10)};
+    FieldLook wanted = opened;
+    if (answer == QStringLiteral("cancel"))
+        FieldPropertiesDialog::queueCancel();
+    else
+        FieldPropertiesDialog::queueAnswer([&](FieldPropertiesDialog &dialog) {
+            auto choose = [&](const char *name, int index) { dialog.findChild<QComboBox *>(name)->setCurrentIndex(index); };
+            auto type = [&](const char *name, const char *text) { dialog.findChild<QLineEdit *>(name)->setText(text); };
+            if (answer == QStringLiteral("style")) {
+                choose("family", 1);
+                dialog.findChild<QCheckBox *>("bold")->setChecked(true);
+                dialog.findChild<QSpinBox *>("decimals")->setValue(2);
+                choose("align", 2), type("box", "40,5"), choose("fit", 2), type("lineHeight", "6");
+                choose("case", 1), choose("kind", 3), choose("unit", 1);
+                wanted.style = {dialog.findChild<QComboBox *>("family")->currentText(), true, false, TextAlign::Right,
+                                40.5, TextFit::Wrap, 6, 6, TextCase::Upper,
+                                {ValueKind::Words, QString(), 2, false, true, WordsUnit::Lei}};
+            } else if (answer == QStringLiteral("size")) {
+                dialog.findChild<QSpinBox *>("size")->setValue(18), wanted.size = 18;
+            } else if (answer == QStringLiteral("wrong box")) {
+                type("box", "lat");
+            }
+        });
+    QWidget *canvas = m_window->Picture1;
+    if (open == QStringLiteral("menu")) {
+        command->trigger();
+    } else if (open == QStringLiteral("F6")) {
+        QTest::keyClick(canvas, Qt::Key_F6);
+    } else { // as the system delivers one: press, release, double click, release
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, pixel(at));
+        QTest::mouseDClick(canvas, Qt::LeftButton, {}, pixel(at));
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, pixel(at));
+    }
+    QCOMPARE(FieldPropertiesDialog::shown(), onField ? QList<FieldLook>{opened} : QList<FieldLook>());
+    // The armed click placed its one field; no press placed another or moved one.
+    QCOMPARE(m_model->NrCampuriGen, qint16(armed ? 2 : 1));
+    QCOMPARE(m_window->layoutHistory()->count(), stepsBefore + (changes || armed ? 1 : 0));
+    if (!onField)
+        return;
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{general, 1}));
+    QVERIFY(!m_window->dragging());
+    const Camp &camp = general ? *m_model->CampuriGen.at(1) : *m_model->CampuriBD.at(1);
+    QCOMPARE((FieldLook{camp.style, camp.MarimeFont}), wanted);
+    QCOMPARE(QPoint(camp.X, camp.Y), general ? QPoint(30, 40) : QPoint(80, 120));
+    if (changes) {
+        const LayoutState changed = captureLayout(*m_model);
+        QCOMPARE(m_window->layoutHistory()->undoText(), QStringLiteral("Modificare proprietati camp"));
+        m_window->undoAction->trigger();
+        QCOMPARE(captureLayout(*m_model), start);
+        m_window->redoAction->trigger();
+        QCOMPARE(captureLayout(*m_model), changed);
+        QCOMPARE(m_window->Picture1->printedTexts().size(), 2);
+    }
+    QVERIFY(command->isEnabled());
+    m_window->clearSelection();
+    QVERIFY(!command->isEnabled());
+}
+
+void TestLayoutEdits::propertiesDialogKeepsWhatItShows_data()
+{
+    QTest::addColumn<FieldLook>("look");
+    const FieldFormat number{ValueKind::Number, QString(), 2, true, false, WordsUnit::None};
+    const FieldFormat date{ValueKind::Date, QStringLiteral("d MMMM yyyy"), -1, false, true, WordsUnit::None};
+    const FieldFormat words{ValueKind::Words, QString(), 12, false, true, WordsUnit::Lei}; // 12: past the box
+    QTest::newRow("plain") << FieldLook{FieldStyle(), 8};
+    QTest::newRow("every choice away from the first")
+        << FieldLook{{QString(), true, true, TextAlign::Centre, 25.75, TextFit::Shrink, 7.5, 0, TextCase::Title, number}, 255};
+    QTest::newRow("a family this system lacks, a line finer than shown")
+        << FieldLook{{"Nu Exista Deloc", false, false, TextAlign::Right, 60, TextFit::Wrap, 6, 4.23333, TextCase::AsWritten, date}, 11};
+    QTest::newRow("out of the boxes' range")
+        << FieldLook{{QString(), false, false, TextAlign::Left, 0, TextFit::None, 0.3, 0, TextCase::AsWritten, words}, 0};
+}
+
+void TestLayoutEdits::propertiesDialogKeepsWhatItShows()
+{
+    QFETCH(FieldLook, look);
+    FieldPropertiesDialog dialog(nullptr, look, QStringLiteral("Nume"));
+    QCOMPARE(dialog.look(), look); // so "OK" on an untouched dialog changes nothing
+    QVERIFY(dialog.okButton()->isEnabled());
+    QCOMPARE(dialog.findChild<QFontComboBox *>("family")->currentIndex() == 0, look.style.family.isEmpty());
+}
+
+void TestLayoutEdits::propertiesDialogReadsDistances_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("fit");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("ok"); // "OK" can be pressed, giving these two:
+    QTest::addColumn<double>("boxMm");
+    QTest::addColumn<double>("lineMm");
+    QTest::newRow("a comma") << "12,5" << 0 << "0" << true << 12.5 << 0.0;
+    QTest::newRow("not a number") << "lat" << 0 << "0" << false << 0.0 << 0.0;
+    QTest::newRow("past any paper") << "2500" << 0 << "0" << false << 0.0 << 0.0;
+    QTest::newRow("wrapped, a line height") << "80" << 2 << "5,5" << true << 80.0 << 5.5;
+    QTest::newRow("wrapped, a wrong line height") << "80" << 2 << "x" << false << 80.0 << 0.0;
+    QTest::newRow("a wrong line height unused") << "80" << 1 << "x" << true << 80.0 << 0.0;
+}
+
+void TestLayoutEdits::propertiesDialogReadsDistances()
+{
+    QFETCH(QString, box);
+    QFETCH(int, fit);
+    QFETCH(QString, line);
+    QFETCH(bool, ok);
+    QFETCH(double, boxMm);
+    QFETCH(double, lineMm);
+    FieldPropertiesDialog dialog(nullptr, FieldLook{FieldStyle(), 10}, QString());
+    dialog.findChild<QLineEdit *>("box")->setText(box);
+    dialog.findChild<QComboBox *>("fit")->setCurrentIndex(fit);
+    dialog.findChild<QLineEdit *>("lineHeight")->setText(line);
+    QCOMPARE(dialog.okButton()->isEnabled(), ok);
+    if (ok)
+        QCOMPARE(QPointF(dialog.look().style.boxWidthMm, dialog.look().style.lineHeightMm), QPointF(boxMm, lineMm));
+    // What a fitting needs is offered only where it applies.
+    QCOMPARE(dialog.findChild<QComboBox *>("fit")->isEnabled(), boxMm > 0);
+    QCOMPARE(dialog.findChild<QLineEdit *>("lineHeight")->isEnabled(), boxMm > 0 && fit == 2);
+}
+
+void TestLayoutEdits::propertiesDialogFitsAndAnswersKeys()
+{
+    FieldPropertiesDialog dialog(m_window.get(), FieldLook{FieldStyle(), 10}, QStringLiteral("Nume"));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    // A 1024 x 768 screen, less a title bar and a panel.
+    QVERIFY2(dialog.width() <= 1024 && dialog.height() <= 768 - 80, qPrintable(QString::number(dialog.height())));
+    QList<QWidget *> controls; // the parts of a combo or spin box are the box itself
+    for (QWidget *w : dialog.findChildren<QWidget *>()) {
+        if (w->isVisibleTo(&dialog) && !w->isWindow() && !qobject_cast<QComboBox *>(w->parentWidget())
+            && !qobject_cast<QAbstractSpinBox *>(w->parentWidget()) && QByteArray(w->metaObject()->className()) != "QWidget")
+            controls.append(w);
+    }
+    QVERIFY(controls.size() > 20);
+    auto area = [&](QWidget *w) { return QRect(w->mapTo(&dialog, QPoint(0, 0)), w->size()); };
+    for (QWidget *a : controls) {
+        const auto *label = qobject_cast<QLabel *>(a);
+        const auto *button = qobject_cast<QAbstractButton *>(a);
+        const QString caption = label ? label->text() : button ? button->text() : QString();
+        const int indicator = qobject_cast<QCheckBox *>(a) ? a->style()->pixelMetric(QStyle::PM_IndicatorWidth) : 0;
+        QVERIFY2(a->fontMetrics().horizontalAdvance(caption) + indicator <= a->width(), qPrintable(caption + " is cut"));
+        if (auto *box = qobject_cast<QComboBox *>(a); box && !qobject_cast<QFontComboBox *>(a)) {
+            for (int i = 0; i < box->count(); ++i)
+                QVERIFY2(box->fontMetrics().horizontalAdvance(box->itemText(i)) < box->width(), qPrintable(box->itemText(i)));
+        }
+        QVERIFY(dialog.rect().contains(area(a)));
+        for (QWidget *b : controls)
+            QVERIFY2(a == b || a->isAncestorOf(b) || b->isAncestorOf(a) || !area(a).intersects(area(b)),
+                     qPrintable(a->objectName() + caption + " overlaps " + b->objectName()));
+    }
+    // Enter presses "OK", also from a text box; Esc cancels.
+    auto *box = dialog.findChild<QLineEdit *>("box");
+    box->setText(QStringLiteral("30"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.look().style.boxWidthMm, 30.0);
+    dialog.show();
+    QTest::keyClick(dialog.findChild<QFontComboBox *>("family"), Qt::Key_Escape);
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
 }
 
 int main(int argc, char **argv)

@@ -181,6 +181,12 @@ void frmEcranPrincipal::createMenus()
     mnuSelInreg = add(mnuInstrumente, QStringLiteral("Selecteaza Inregistrare"), QKeySequence(Qt::Key_F2));
     scaleTemplateAction = add(mnuInstrumente, QStringLiteral("Corecteaza Scara Machetei"),
                               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M));
+    // Beside "Corecteaza Pozitie", the other command on the selected field; F6 after its F5.
+    fieldPropertiesAction = new QAction(QStringLiteral("Proprietati Camp..."), this);
+    fieldPropertiesAction->setShortcut(QKeySequence(Qt::Key_F6));
+    fieldPropertiesAction->setShortcutContext(Qt::WindowShortcut);
+    fieldPropertiesAction->setEnabled(false);
+    mnuInstrumente->insertAction(mnuSelInreg, fieldPropertiesAction);
 
     mnuAjutor = menuBar()->addMenu(QStringLiteral("Ajutor"));
     mnuDespre = mnuAjutor->addAction(QStringLiteral("Despre"));
@@ -257,6 +263,9 @@ void frmEcranPrincipal::connectHandlers()
     onChoice(List1, &frmEcranPrincipal::List1_Click);
     onChoice(List2, &frmEcranPrincipal::List2_Click);
     connect(Picture1, &PictureBox::mouseDown, this, &frmEcranPrincipal::Picture1_MouseDown);
+    connect(Picture1, &PictureBox::mouseDown, this, &frmEcranPrincipal::notePress); // after the press is handled
+    connect(Picture1, &PictureBox::doubleClick, this, &frmEcranPrincipal::Picture1_DblClick);
+    connectCommand(fieldPropertiesAction, &frmEcranPrincipal::editFieldProperties);
     connect(Picture1, &PictureBox::mouseUp, this, &frmEcranPrincipal::Picture1_MouseUp);
 }
 
@@ -429,6 +438,9 @@ void frmEcranPrincipal::Form_KeyDown(int keyCode, int shift)
 
 bool frmEcranPrincipal::eventFilter(QObject *watched, QEvent *event)
 {
+    // "Proprietati Camp..." can be chosen while a field is marked, however the marker came or went.
+    if (watched == Label8 && (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent))
+        fieldPropertiesAction->setEnabled(event->type() == QEvent::ShowToParent);
     // A menu shortcut wins over a text box's own use of the key (Ctrl+C runs its command,
     // it does not copy), as long as the command can run.
     if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()

@@ -80,6 +80,8 @@ public:
     QAction *mnuSelInreg = nullptr;
     // After them: a scan not made at 100 % (src/editor/TemplateScale.cpp)
     QAction *scaleTemplateAction = nullptr;
+    // After "Corecteaza Pozitie": the selected field's style and format (src/editor/FieldProperties.cpp)
+    QAction *fieldPropertiesAction = nullptr;
     // Menu "Ajutor"
     QMenu *mnuAjutor = nullptr;
     QAction *mnuDespre = nullptr;
@@ -253,6 +255,11 @@ public:
     bool pickingBoxes() const { return m_boxes.active; }
     void cancelBoxes();
 
+    // "Proprietati Camp...": the selected field's look in one dialog, one undo step; a double
+    // click on a field opens it for that field (src/editor/FieldProperties.cpp)
+    void editFieldProperties();
+    void Picture1_DblClick(int Button, int Shift, float X, float Y);
+
     // Position correction (src/editor/frmMutaCamp.cpp)
     void mnuCorecteazaPoz_Click();
     frmMutaCamp *correctionWindow() const { return m_frmMutaCamp; }
@@ -328,6 +335,10 @@ private:
         SelectieCamp shown; // the selection marked when the button went down
     } m_drag;
     FieldGhost *m_ghost = nullptr;
+    // The fields the last two presses on the canvas took hold of, as a drag would (none: the
+    // press placed a field, picked a point or missed): a double click acts only when both did.
+    SelectieCamp m_pressHeld[2];
+    void notePress(int button, int shift, float x, float y);
     // Draws the layout leaving out one field: the one being dragged.
     void redrawWithout(bool esteGeneral, int index);
     bool beginDragAt(QPointF mm);
