@@ -7,6 +7,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace formulix::bench {
@@ -35,6 +36,19 @@ inline double medianMs(int runs, const std::function<void()> &work)
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
     return median(times);
+}
+
+// The median wall times of `ours` and of `floor`, run turn about `runs` times each, so both see
+// the same load of a shared machine.
+inline std::pair<double, double> medianMsTurnAbout(int runs, const std::function<void()> &ours,
+                                                   const std::function<void()> &floor)
+{
+    std::vector<double> ourTimes, floorTimes;
+    for (int i = 0; i < runs; ++i) {
+        ourTimes.push_back(medianMs(1, ours));
+        floorTimes.push_back(medianMs(1, floor));
+    }
+    return {median(ourTimes), median(floorTimes)};
 }
 
 // Prints "what: formulix X ms, <floor name> Y ms, ratio R (goal <= G) PASS|FAIL"; true on PASS.

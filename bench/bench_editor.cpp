@@ -93,24 +93,21 @@ int main(int argc, char *argv[])
     frmEcranPrincipal window(model);
     window.show();
 
-    // Loading the template, against libjpeg decoding it to the size the canvas shows it at, turn
-    // about so both see the same load.
+    // Loading the template, against libjpeg decoding it to the size the canvas shows it at.
     CommonDialog::queueAnswer(scan);
     window.mnuIncarcaMacheta_Click();
     const QSize shown = window.Picture1->picture().image.size();
-    std::vector<double> loads, decodes;
     QSize decoded;
-    for (int run = 0; run < 21; ++run) {
-        loads.push_back(medianMs(1, [&] {
+    const auto [load, decode] = bench::medianMsTurnAbout(
+        41,
+        [&] {
             CommonDialog::queueAnswer(scan);
             window.mnuIncarcaMacheta_Click();
-        }));
-        decodes.push_back(medianMs(1, [&] { decoded = libjpegScaledDecode(scan, shown).size(); }));
-    }
+        },
+        [&] { decoded = libjpegScaledDecode(scan, shown).size(); });
     bool ok = bench::report(QStringLiteral("Incarca Macheta, 300 dpi A4 JPEG shown %1 x %2").arg(shown.width()).arg(shown.height()),
-                            bench::median(loads),
-                            QStringLiteral("libjpeg scaled decode to %1 x %2").arg(decoded.width()).arg(decoded.height()),
-                            bench::median(decodes), 1.1);
+                            load, QStringLiteral("libjpeg scaled decode to %1 x %2").arg(decoded.width()).arg(decoded.height()),
+                            decode, 1.1);
     ok = window.Picture1->picture().image.size() == shown && ok;
 
     // A full redraw, against copying the clean picture and drawing the same texts at the same
@@ -138,20 +135,16 @@ int main(int argc, char *argv[])
     for (int i = 1; i <= 50; ++i)
         place(*model.CampuriBD.at(i), frmEcranPrincipal::displayText(*model.CampuriBD.at(i), false));
     QImage canvas;
-    std::vector<double> redraws, bare;
-    for (int run = 0; run < 31; ++run) { // turn about, as above
-        redraws.push_back(medianMs(1, [&] { window.RedeseneazaCampuri(); }));
-        bare.push_back(medianMs(1, [&] {
-            canvas = clean.copy();
-            QPainter painter(&canvas);
-            for (const Placed &placed : texts) {
-                painter.setFont(placed.font);
-                painter.drawText(placed.baseline, placed.text);
-            }
-        }));
-    }
-    ok = bench::report(QStringLiteral("RedeseneazaCampuri, 250 fields on 300 dpi A4"), bench::median(redraws),
-                       QStringLiteral("copy and bare QPainter::drawText"), bench::median(bare), 1.3) && ok;
+    const auto [redraw, bare] = bench::medianMsTurnAbout(31, [&] { window.RedeseneazaCampuri(); }, [&] {
+        canvas = clean.copy();
+        QPainter painter(&canvas);
+        for (const Placed &placed : texts) {
+            painter.setFont(placed.font);
+            painter.drawText(placed.baseline, placed.text);
+        }
+    });
+    ok = bench::report(QStringLiteral("RedeseneazaCampuri, 250 fields on 300 dpi A4"), redraw,
+                       QStringLiteral("copy and bare QPainter::drawText"), bare, 1.3) && ok;
 
     // Dragging: each pointer move with the repaint it causes, against a full redraw with its
     // repaint. Both reach the screen, as the user sees them.
