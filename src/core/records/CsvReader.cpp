@@ -61,6 +61,12 @@ std::size_t validUtf8Prefix(const unsigned char *bytes, std::size_t size)
             continue;
         }
         const unsigned char c = bytes[i];
+        if (c >= 0xC2 && c <= 0xDF) { // two bytes, the letters of most European languages
+            if (i + 1 >= size || (bytes[i + 1] & 0xC0) != 0x80)
+                return i;
+            i += 2;
+            continue;
+        }
         const int more = followingBytes(c);
         if (more == 0) {
             ++i;
@@ -453,6 +459,10 @@ bool CsvReader::changed() const
 
 bool CsvReader::readRow(std::string &text, std::vector<quint32> &ends)
 {
+    // A row that starts here, not after blank lines, tried on the buffer first.
+    if (m_pos < m_end && m_buffer[m_pos] != '\n' && m_buffer[m_pos] != '\r' && m_failure.isEmpty()
+        && readWholeLine(text, ends))
+        return true;
     return readFields(nullptr, &text, &ends);
 }
 
@@ -528,7 +538,8 @@ bool CsvReader::readWholeLine(std::string &text, std::vector<quint32> &ends)
         if (p < lineEnd && *p == '\r')
             return giveUp();
         if (cells < columns) {
-            text.append(from, std::size_t(p - from));
+            if (p != from)
+                text.append(from, std::size_t(p - from));
             ends.push_back(quint32(text.size()));
         } else {
             text.resize(start); // past the header's columns
