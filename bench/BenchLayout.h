@@ -29,4 +29,28 @@ inline void fillLayout(Module1 &model)
     model.NrCampuriBD = Module1::MaxCampuriBD;
 }
 
+// Every field styled, in turn: right and centred about X, right in a box, shrunk into a box,
+// wrapped in a box, in bold, italic, capitals and another family.
+inline void styleLayout(Module1 &model)
+{
+    auto style = [](Camp &camp, int i) {
+        FieldStyle &style = camp.style;
+        style.bold = i % 3 == 0;
+        style.italic = i % 4 == 1;
+        style.family = i % 2 ? QStringLiteral("DejaVu Serif") : QString();
+        style.textCase = i % 5 == 2 ? TextCase::Upper : TextCase::AsWritten;
+        switch (i % 5) {
+        case 0: style.align = TextAlign::Right; break;
+        case 1: style.align = TextAlign::Centre; break;
+        case 2: style.align = TextAlign::Right; style.boxWidthMm = 45; break;
+        case 3: style.boxWidthMm = 25; style.fit = TextFit::Shrink; break;
+        case 4: style.boxWidthMm = 30; style.fit = TextFit::Wrap; style.lineHeightMm = 3.5; break;
+        }
+    };
+    for (int i = 1; i <= model.usedGen(); ++i)
+        style(*model.CampuriGen.at(i), i);
+    for (int i = 1; i <= model.usedBD(); ++i)
+        style(*model.CampuriBD.at(i), i);
+}
+
 } // namespace formulix::bench

@@ -4,6 +4,8 @@
 #include "BenchLayout.h"
 #include "BenchSupport.h"
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/page/FieldText.h"
+#include "core/text/TextPainter.h"
 
 #include <QApplication>
 #include <QFile>
@@ -145,6 +147,47 @@ int main(int argc, char *argv[])
     });
     ok = bench::report(QStringLiteral("RedeseneazaCampuri, 250 fields on 300 dpi A4"), redraw,
                        QStringLiteral("copy and bare QPainter::drawText"), bare, 1.3) && ok;
+
+    // The same with every field styled, against drawing the very lines it draws, laid out
+    // beforehand, in their fonts at their places.
+    Module1 plain = model;
+    bench::styleLayout(model);
+    struct Line
+    {
+        QFont font;
+        QPointF at;
+        QString text;
+    };
+    QList<Line> lines;
+    auto layOut = [&](const Camp &camp, bool general) {
+        const PrintedText text = printedField(camp, frmEcranPrincipal::displayText(camp, general));
+        const TextBlock block = layoutText(text.topLeftMm, text.text, text.face, text.points, text.placement,
+                                           TextMeasure::Screen);
+        const QFont font = fontForDevice(text.face, block.points, ppm, &canvas);
+        const double ascent = QFontMetricsF(font, &canvas).ascent();
+        for (qsizetype i = 0; i < block.lines.size(); ++i)
+            lines.append({font, QPointF(block.leftMm.at(i) * ppm, (text.topLeftMm.y() + i * block.lineHeightMm) * ppm + ascent),
+                          block.lines.at(i)});
+    };
+    for (int i = 1; i <= 200; ++i)
+        layOut(*model.CampuriGen.at(i), true);
+    for (int i = 1; i <= 50; ++i)
+        layOut(*model.CampuriBD.at(i), false);
+    const auto [styledRedraw, styledFloor] = bench::medianMsTurnAbout(
+        60, [&] { window.RedeseneazaCampuri(); },
+        [&] {
+            canvas = clean.copy();
+            QPainter painter(&canvas);
+            for (const Line &line : std::as_const(lines)) {
+                if (painter.font() != line.font)
+                    painter.setFont(line.font);
+                painter.drawText(line.at, line.text);
+            }
+        });
+    ok = bench::report(QStringLiteral("RedeseneazaCampuri, 250 styled fields on 300 dpi A4"), styledRedraw,
+                       QStringLiteral("copy and QPainter lines"), styledFloor, 1.3) && ok;
+    model = plain; // the drag below grips a field by its plain place
+    window.RedeseneazaCampuri();
 
     // Dragging: each pointer move with the repaint it causes, against a full redraw with its
     // repaint. Both reach the screen, as the user sees them.

@@ -8,6 +8,7 @@
 #include "core/pictures/PictureLoader.h"
 #include "printer/Printer.h"
 #include "core/text/TextRules.h"
+#include "core/page/PageFit.h"
 #include "core/page/PageLoop.h"
 #include "core/page/PngSink.h"
 #include "core/page/RecordPages.h"
@@ -45,8 +46,10 @@ const Option Table[] = {
     {"--records", "all|N|N-M", Kind::Optional, "toate inregistrarile (implicit), a N-a sau de la a N-a la a M-a"},
     {"--copies", "K", Kind::Optional, "fiecare pagina in K exemplare, de la 1 la 99 (implicit 1)"},
     {"--template", "IMAGINE", Kind::Optional,
-     "pagina ia marimea machetei, ca pe ecran (fara ea, zona tiparibila a hartiei)"},
-    {"--portrait", nullptr, Kind::Optional, "orientare portret (implicit peisaj)"},
+     "pagina ia marimea machetei, ca pe ecran (fara ea, a machetei salvate cu schema, altfel zona tiparibila a "
+     "hartiei)"},
+    {"--portrait", nullptr, Kind::Optional, "orientare portret (implicit cea salvata cu schema, altfel peisaj)"},
+    {"--landscape", nullptr, Kind::Optional, "orientare peisaj, oricare ar fi cea salvata cu schema"},
     {"--password", "PAROLA", Kind::Optional, "parola bazei de date"},
     {"--dpi", "N", Kind::Optional, "rezolutia imaginilor PNG, de la 72 la 1200 de puncte pe inch (implicit 300)"},
     {"--force", nullptr, Kind::Optional,
@@ -140,8 +143,9 @@ QString help()
     return text
         + QStringLiteral("\nO valoare se poate lipi de optiune cu \"=\" (--pdf=clasa.pdf); asa se scrie si una\n"
                          "care incepe cu \"-\". Baza de date si tabela sunt cele din schema; o cale relativa\n"
-                         "se cauta intai in folderul schemei. Fisierul PDF, sau o imagine PNG, nu poate fi\n"
-                         "schema, baza de date sau macheta.\n\n"
+                         "se cauta intai in folderul schemei. Fara --template se foloseste macheta salvata\n"
+                         "cu schema, cu pagina si scara ei, cand exista. Fisierul PDF, sau o imagine PNG,\n"
+                         "nu poate fi schema, baza de date sau macheta.\n\n"
                          "Un tabel text se citeste cu codificarea si separatorul alese pentru el in fereastra,\n"
                          "altfel cu cele ghicite din continut; --csv-encoding si --csv-separator le inlocuiesc.\n"
                          "Randurile cu mai multe celule decat coloanele tabelei sunt semnalate, iar celulele\n"
@@ -214,6 +218,10 @@ std::optional<Given> parse(const QStringList &arguments, QString *error)
     }
     if (given.schema.isEmpty()) {
         *error = QStringLiteral("lipseste schema (.tip)");
+        return std::nullopt;
+    }
+    if (given.has("--portrait") && given.has("--landscape")) {
+        *error = QStringLiteral("alegeti fie --portrait, fie --landscape");
         return std::nullopt;
     }
     if (given.has("--copies")) {
@@ -298,8 +306,7 @@ int run(const Given &given, RecordChoice choice)
     const QString pdf = given.value("--pdf");
     const QString png = given.value("--png");
     const bool print = given.has("--print");
-    const bool portrait = given.has("--portrait");
-    const QString templatePath = given.value("--template");
+    QString templatePath = given.value("--template");
     const QString schemaName = QDir::toNativeSeparators(given.schema);
     const SchemaResult loaded = loadSchemaFile(given.schema);
     if (!loaded.ok()) {
@@ -307,8 +314,27 @@ int run(const Given &given, RecordChoice choice)
                                        + (loaded.reason.isEmpty() ? QString() : QStringLiteral(": ") + loaded.reason));
     }
     Module1 model;
-    applySchema(loaded.schema, model);
-    model.Orientare = portrait ? 2 : 1;
+    applySchema(loaded.schema, model); // with the orientation saved with it, if any
+    if (given.has("--portrait"))
+        model.Orientare = 2;
+    else if (given.has("--landscape") || !loaded.schema.extended)
+        model.Orientare = 1;
+    // The template saved with the schema, at its page and scale, unless another is given.
+    const Schema &schema = loaded.schema;
+    int templatePage = 0;
+    double templateScale = 1.0;
+    const QString remembered = findSchemaTemplate(schema, given.schema);
+    if (!remembered.isEmpty() && (templatePath.isEmpty() || sameFile(templatePath, remembered))) {
+        templatePath = templatePath.isEmpty() ? remembered : templatePath;
+        templatePage = schema.templ.page;
+        templateScale = schema.templ.scale;
+    } else if (templatePath.isEmpty() && !(schema.templ.file.isEmpty() && schema.templateRelative.isEmpty())) {
+        QTextStream(stderr) << "formulix: "
+                            << QStringLiteral("macheta %1 salvata cu schema nu exista; pagina ia zona tiparibila a hartiei")
+                                   .arg(QDir::toNativeSeparators(schema.templ.file.isEmpty() ? schema.templateRelative
+                                                                                             : schema.templ.file))
+                            << '\n';
+    }
     model.NumeTabela = loaded.schema.shownNumeTabela();
     if (!model.NumeTabela.isEmpty()) {
         model.CaleBazaDate = findSchemaDatabase(loaded.schema.shownCaleBazaDate(), given.schema);
@@ -340,7 +366,9 @@ int run(const Given &given, RecordChoice choice)
     if (!pdf.isEmpty() && !given.has("--force") && isReadOnlyFile(outputTarget(pdf, nullptr)))
         return failWith(RunOutput, QStringLiteral("fisierul %1 poate fi doar citit; --force il inlocuieste")
                                        .arg(QDir::toNativeSeparators(pdf)));
-    const PageOrientation orientation = portrait ? PageOrientation::Portrait : PageOrientation::Landscape;
+    const PageOrientation orientation = model.Orientare == 1 ? PageOrientation::Landscape
+                                      : model.Orientare == 2 ? PageOrientation::Portrait
+                                                             : PageOrientation::Unchanged;
     std::unique_ptr<PageJob> job;
     PaperArea paper;
     if (png.isEmpty()) {
@@ -355,10 +383,10 @@ int run(const Given &given, RecordChoice choice)
     // The page image is the template's size, as on the canvas; without one, the printable area.
     QSizeF pageMm = paper.printableMm.size();
     if (!templatePath.isEmpty()) {
-        const std::optional<Picture> form = loadPicture(templatePath, 1.0, &error);
+        const std::optional<Picture> form = loadPicture(templatePath, 1.0, &error, templatePage);
         if (!form)
             return failWith(RunSchema, error);
-        pageMm = form->sizeMm;
+        pageMm = form->sizeMm * templateScale;
     }
 
     RecordPages pages(model, pageMm, given.value("--password"));
@@ -370,6 +398,13 @@ int run(const Given &given, RecordChoice choice)
                                          .arg(model.NumeTabela, missing.join(QStringLiteral(", "))));
     if (pages.pageCount() == 0)
         return failWith(RunDatabase, QStringLiteral("tabela %1 nu are nicio inregistrare de tiparit").arg(model.NumeTabela));
+    // Fields the paper does not hold whole, told as the window asks about them; the first page
+    // stands for the others.
+    if (PageContent first; pages.page(0, &first, nullptr)) {
+        const PageGeometry geometry{pageMm, paper.printableMm, double(model.PozStanga), double(model.PozSus)};
+        if (const QStringList outside = fieldsOutside(model, first, geometry); !outside.isEmpty())
+            QTextStream(stderr) << "formulix: " << fieldsOutsideMessage(outside, orientation) << '\n';
+    }
     std::optional<PngSink> images;
     if (!png.isEmpty()) {
         const QStringList there = PngSink::existingPages(png, pages.pageCount());

@@ -4,7 +4,7 @@
 // display.
 //
 //   formulix --pdf OUT.pdf [--records all|N|N-M] [--copies K] [--template IMAGE]
-//            [--portrait] [--password P] SCHEMA.tip
+//            [--portrait | --landscape] [--password P] SCHEMA.tip
 //   formulix --print [same options] SCHEMA.tip
 //   formulix --png FOLDER [--dpi N] [same options] SCHEMA.tip
 //   formulix --help | --version

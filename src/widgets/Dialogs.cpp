@@ -1,6 +1,9 @@
 #include "widgets/Dialogs.h"
 
+#include <QBoxLayout>
 #include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -356,6 +359,18 @@ void LoadProgress::queueCancel(int step)
 QStringList LoadProgress::shown()
 {
     return seam().progressShown;
+}
+
+QPushButton *addOkCancel(QDialog *dialog, QBoxLayout *layout)
+{
+    auto *buttons = new QDialogButtonBox(dialog);
+    QPushButton *ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(QStringLiteral("Anulare"), QDialogButtonBox::RejectRole);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    return ok;
 }
 
 } // namespace formulix

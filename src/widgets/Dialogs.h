@@ -8,6 +8,10 @@
 #include <QStringList>
 #include <optional>
 
+class QBoxLayout;
+class QDialog;
+class QPushButton;
+
 class QWidget;
 
 namespace formulix {
@@ -145,5 +149,8 @@ private:
     Load *m_load;
     bool m_owner;
 };
+
+// Adds "OK" (the default button) and "Anulare" under a dialog's contents; returns "OK".
+QPushButton *addOkCancel(QDialog *dialog, QBoxLayout *layout);
 
 } // namespace formulix

@@ -109,10 +109,8 @@ void PictureBox::ensureImage(qsizetype upTo) const
             m_painter = std::make_unique<QPainter>(&m_image);
             m_painter->setRenderHint(QPainter::TextAntialiasing);
         }
-        for (; m_rasterized < upTo; ++m_rasterized) {
-            const PrintedText &text = m_printed.at(m_rasterized);
-            drawTextMm(*m_painter, pixelsPerMm(), text.topLeftMm, text.text, text.face, text.points, text.color);
-        }
+        for (; m_rasterized < upTo; ++m_rasterized)
+            rasterize(m_printed.at(m_rasterized));
     }
     if (m_image.isNull())
         m_rasterized = upTo;
@@ -178,9 +176,38 @@ double PictureBox::rasterizeLast()
         m_painter = std::make_unique<QPainter>(&m_image);
         m_painter->setRenderHint(QPainter::TextAntialiasing);
     }
-    const PrintedText &text = m_printed.constLast();
     ++m_rasterized;
-    return drawTextMm(*m_painter, pixelsPerMm(), text.topLeftMm, text.text, text.face, text.points, text.color);
+    return rasterize(m_printed.constLast());
+}
+
+double PictureBox::rasterize(const PrintedText &text) const
+{
+    if (m_boxOutlines && text.placement.boxWidthMm > 0) {
+        // Four lines of single pixels: a stroked or dashed outline costs a page of them as much
+        // as their texts.
+        const QRectF lines = textRectMm(text);
+        const double ppm = pixelsPerMm();
+        const QRect box = QRectF(QPointF(text.topLeftMm.x(), lines.top()) * ppm,
+                                 QSizeF(text.placement.boxWidthMm, lines.height()) * ppm)
+                              .toRect();
+        const QColor faint(200, 210, 255);
+        m_painter->fillRect(QRect(box.left(), box.top(), box.width(), 1), faint);
+        m_painter->fillRect(QRect(box.left(), box.bottom(), box.width(), 1), faint);
+        m_painter->fillRect(QRect(box.left(), box.top(), 1, box.height()), faint);
+        m_painter->fillRect(QRect(box.right(), box.top(), 1, box.height()), faint);
+    }
+    return drawTextMm(*m_painter, pixelsPerMm(), text.topLeftMm, text.text, text.face, text.points, text.color, false,
+                      text.placement);
+}
+
+void PictureBox::printText(const PrintedText &text)
+{
+    m_printed.append(text);
+    if (isVisible()) {
+        ensureImage(m_printed.size() - 1);
+        rasterizeLast();
+    }
+    update();
 }
 
 double PictureBox::textWidthMm(const QString &text) const

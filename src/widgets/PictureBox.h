@@ -65,6 +65,13 @@ public:
     // Prints one line with its top-left corner at the current position, then moves the
     // position to the start of the next line.
     void printText(const QString &text);
+    // Prints a text as a page draws it: at its own point, size, face and placement. The current
+    // position stays where it is.
+    void printText(const PrintedText &text);
+
+    // A faint outline of each printed text's box, for the screen: the box a text is aligned in
+    // or fitted to is otherwise invisible.
+    void setBoxOutlines(bool shown) { m_boxOutlines = shown; }
 
     // Extent of a text in the box's current font, in millimetres.
     double textWidthMm(const QString &text) const;
@@ -107,6 +114,7 @@ private:
     void ensureImage(qsizetype upTo = -1) const;
     // Draws the text printed last, the image being current with all before it; its line height.
     double rasterizeLast();
+    double rasterize(const PrintedText &text) const;
     // Prints in a row share one painter; it is ended before the image is read or replaced.
     void endPainting() const;
     double devicePixelRatioForImage() const;
@@ -122,6 +130,7 @@ private:
     mutable bool m_imageValid = false;
     mutable qsizetype m_rasterized = 0; // printed texts already drawn on m_image
     mutable std::unique_ptr<QPainter> m_painter;
+    bool m_boxOutlines = false;
     QList<PrintedText> m_printed;
 };
 

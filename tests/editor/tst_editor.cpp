@@ -56,6 +56,8 @@ private slots:
     void selectionHitOrderAndBounds_data();
     void selectionHitOrderAndBounds();
     void selectionSwitchesPanelsAndButtons();
+    void styledFieldIsDrawnAndPickedWhereItPrints_data();
+    void styledFieldIsDrawnAndPickedWhereItPrints();
     void deletesTheSelectedField();
     void editsTheSelectedGeneralText_data();
     void editsTheSelectedGeneralText();
@@ -129,6 +131,7 @@ void TestEditor::scaleCorrectionFromAKnownDistance()
              qPrintable(QStringLiteral("%1 x %2 mm").arg(after.width()).arg(after.height())));
     QCOMPARE(m_window->Picture1->widthMm(), after.width());
     QCOMPARE(m_window->Picture2->picture().sizeMm, after);
+    QVERIFY(qAbs(m_model->templ.scale - (factor > 0 ? factor : 1.0)) < 1e-4); // the schema keeps it
     // The fields stay where they were, in millimetres, and are drawn there.
     QCOMPARE(m_model->CampuriGen.at(1)->X, qint16(40));
     QCOMPARE(m_model->CampuriGen.at(1)->Y, qint16(60));
@@ -422,6 +425,51 @@ void TestEditor::selectionHitOrderAndBounds()
     QCOMPARE(m_model->CampSelectat.EsteGeneral, general);
     QCOMPARE(int(m_model->CampSelectat.Index), index);
     QCOMPARE(m_window->Label8->isVisible(), index != 0);
+}
+
+void TestEditor::styledFieldIsDrawnAndPickedWhereItPrints_data()
+{
+    QTest::addColumn<int>("align");
+    QTest::addColumn<double>("box");
+    QTest::addColumn<double>("end"); // where the ink ends (right) or is centred, in mm
+    QTest::newRow("right about X") << int(TextAlign::Right) << 0.0 << 100.0;
+    QTest::newRow("centred about X") << int(TextAlign::Centre) << 0.0 << 100.0;
+    QTest::newRow("right in a box") << int(TextAlign::Right) << 60.0 << 160.0;
+}
+
+// The canvas draws a styled field where the paper has it, and a click on what is seen picks it.
+void TestEditor::styledFieldIsDrawnAndPickedWhereItPrints()
+{
+    QFETCH(int, align);
+    QFETCH(double, box);
+    QFETCH(double, end);
+    Camp camp = generalField(QStringLiteral("Popescu Ion"), 100, 50, 14);
+    camp.style.align = TextAlign(align);
+    camp.style.boxWidthMm = box;
+    addGeneral(camp);
+    m_window->RedeseneazaCampuri();
+    const QImage &image = m_window->Picture1->image();
+    const double scale = m_window->Picture1->pixelsPerMm() * image.devicePixelRatio();
+    QRect ink;
+    for (int y = int(50 * scale); y < int(57 * scale); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 100)
+                ink |= QRect(x, y, 1, 1);
+        }
+    }
+    QVERIFY(!ink.isNull());
+    const double at = TextAlign(align) == TextAlign::Right ? ink.right() + 1 : (ink.left() + ink.right() + 1) / 2.0;
+    QVERIFY2(qAbs(at - end * scale) <= 2, qPrintable(QStringLiteral("ink at %1, expected %2").arg(at).arg(end * scale)));
+
+    rightRelease(ink.center().x() / scale, ink.center().y() / scale);
+    QCOMPARE(m_model->CampSelectat, (SelectieCamp{true, 1}));
+    const QRect marker = m_window->Label8->geometry();
+    QVERIFY2(marker.left() <= ink.left() + 1 && marker.right() >= ink.right() - 1,
+             qPrintable(QStringLiteral("marker %1..%2, ink %3..%4").arg(marker.left()).arg(marker.right())
+                            .arg(ink.left()).arg(ink.right())));
+    // Left of the text and of its box: nothing.
+    rightRelease(qMin(ink.left() / scale, 100.0) - 3, ink.center().y() / scale);
+    QCOMPARE(m_model->CampSelectat.Index, qint16(0));
 }
 
 void TestEditor::selectionSwitchesPanelsAndButtons()

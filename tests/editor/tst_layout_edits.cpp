@@ -215,7 +215,14 @@ void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
             expected.append(camp);
     }
     QCOMPARE(expected.size(), 13);
-    addDatabase(databaseField(QStringLiteral("Nume"), 20, 20));
+    // The boxes are written as the column's field is: its font and case, not its box.
+    Camp source = databaseField(QStringLiteral("CNP"), 20, 20);
+    source.style.family = QStringLiteral("DejaVu Serif");
+    source.style.bold = true;
+    source.style.textCase = TextCase::Upper;
+    source.style.align = TextAlign::Right;
+    source.style.boxWidthMm = 40;
+    addDatabase(source);
 
     chooseColumn(QStringLiteral("CNP"), QStringLiteral("12"));
     InputBox::queueAnswer(QStringLiteral("13"));
@@ -238,6 +245,8 @@ void TestLayoutEdits::boxedFieldsMatchTheExampleNumber()
         QCOMPARE(made.MarimeFont, want.MarimeFont);
         QCOMPARE(made.RangMin, want.RangMin);
         QCOMPARE(made.RangMax, want.RangMax);
+        QVERIFY(made.style.family == source.style.family && made.style.bold && made.style.textCase == TextCase::Upper);
+        QVERIFY(made.style.align == TextAlign::Left && made.style.boxWidthMm == 0);
         QVERIFY2(qAbs(made.X - want.X) <= 1 && qAbs(made.Y - want.Y) <= 1,
                  qPrintable(QStringLiteral("box %1 at %2, %3").arg(i + 1).arg(made.X).arg(made.Y)));
     }
@@ -489,21 +498,23 @@ void TestLayoutEdits::savingMarksTheCleanState()
     m_window->redoLayout();
     QVERIFY(m_window->layoutChanged());
 
-    // The orientation is not kept in the file: changing it alone asks nothing.
+    // The file keeps the orientation: turning the page is a change, turning it back none.
     CommonDialog::queueAnswer(path);
     m_window->mnuSalveazaSch->trigger();
     m_window->mnuSeteazaPag->trigger();
     QVERIFY(QTest::qWaitForWindowActive(m_window->pageWindow()));
-    m_window->pageWindow()->Option2->setChecked(true);
-    m_window->pageWindow()->Command1->click();
-    QVERIFY(!m_window->layoutHistory()->isClean());
-    QVERIFY(!m_window->layoutChanged());
+    for (QRadioButton *option : {m_window->pageWindow()->Option2, m_window->pageWindow()->Option1}) {
+        option->setChecked(true);
+        m_window->pageWindow()->Command1->click();
+        QVERIFY(!m_window->layoutHistory()->isClean());
+        QCOMPARE(m_window->layoutChanged(), option == m_window->pageWindow()->Option2);
+    }
 
-    // Opening a schema is clean; undone past what was saved, closing asks again.
+    // Opening a schema is clean (the same layout again: no step); undone past what was saved,
+    // back to portrait, closing asks again.
     CommonDialog::queueAnswer(path);
     m_window->mnuDeschSch->trigger();
     QVERIFY(m_window->layoutHistory()->isClean());
-    m_window->undoLayout();
     m_window->undoLayout();
     QVERIFY(m_window->layoutChanged());
     MessageBox::queueAnswer(MessageBox::Answer::Cancel);

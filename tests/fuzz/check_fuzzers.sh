@@ -26,7 +26,7 @@ seeds() {
     local dir="$work/$1"
     mkdir -p "$dir"
     case "$1" in
-        schema_fuzz) cp "$source_dir/examples/certificat.tip" "$dir/" ;;
+        schema_fuzz) cp "$source_dir/examples/certificat.tip" "$source_dir"/tests/fuzz/schema-{extended,json}.tip "$dir/" ;;
         mdb_fuzz) cp "$source_dir/examples/elevi.mdb" "$dir/" ;;
         csv_fuzz) cp "$source_dir/examples/elevi.csv" "$dir/" ;;
         xlsx_fuzz) cp "$source_dir"/tests/fixtures/sheets/{registru,tipuri}.xlsx "$dir/" ;;

@@ -1,4 +1,5 @@
 #include "core/layout/Document.h"
+#include "core/layout/SchemaBlock.h"
 #include "core/layout/SchemaCodec.h"
 #include "support/TestSupport.h"
 
@@ -7,6 +8,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <QtTest>
 #include <csignal>
 #include <fcntl.h>
@@ -76,6 +78,48 @@ QByteArray header(int gen, int bd)
     return h + char(gen) + char(bd);
 }
 
+// A layout with everything the records cannot hold: styles and formats, texts beyond the code
+// page, a column, a table and a database path longer than their records, the orientation and a
+// template at a page and scale.
+Module1 extendedLayout(const QString &templateFile)
+{
+    Module1 m = layout(2, 2);
+    m.CampuriGen.at(1)->Text = QStringLiteral("Școala 中");
+    FieldStyle &title = m.CampuriGen.at(1)->style;
+    title.family = QStringLiteral("DejaVu Serif");
+    title.bold = true;
+    title.align = TextAlign::Centre;
+    title.boxWidthMm = 80.5;
+    title.fit = TextFit::Shrink;
+    title.minPoints = 7.25;
+    title.textCase = TextCase::Upper;
+    Camp &name = *m.CampuriBD.at(1);
+    name.NumeCamp = QStringLiteral("Numele și prenumele elevului");
+    name.fullColumn = fullColumnFor(QStringLiteral("Numele și prenumele elevului"));
+    name.style.italic = true;
+    name.style.fit = TextFit::Wrap;
+    name.style.lineHeightMm = 4.5;
+    name.style.format = {ValueKind::Words, QString(), 2, true, false, WordsUnit::Lei};
+    m.CampuriBD.at(2)->style.format = {ValueKind::Date, QStringLiteral("d MMMM yyyy")};
+    m.CaleBazaDate = QStringLiteral("/srv/scoala/") + QString(60, u'a') + QStringLiteral("/elevi.mdb");
+    m.NumeTabela = QStringLiteral("Elevii claselor a VIII-a");
+    m.Orientare = 2;
+    m.templ = {templateFile, 2, 1.25};
+    return m;
+}
+
+// A block's head over another payload, version or records, its checksums made to fit.
+QByteArray blockWith(const QByteArray &payload, QByteArrayView records, quint16 version = SchemaBlockVersion)
+{
+    QByteArray head(SchemaBlockHeadSize, '\0');
+    memcpy(head.data(), SchemaBlockMagic, SchemaBlockMagicSize);
+    qToLittleEndian(version, head.data() + 8);
+    qToLittleEndian(quint32(payload.size()), head.data() + 10);
+    qToLittleEndian(crc32(records), head.data() + 14);
+    qToLittleEndian(crc32(payload), head.data() + 18);
+    return head + payload;
+}
+
 } // namespace
 
 class TestSchema : public QObject
@@ -94,8 +138,15 @@ private slots:
     void roundTrip();
     void decode_data();
     void decode();
+    void everyExtensionComesBack();
+    void damagedBlockIsIgnored_data();
+    void damagedBlockIsIgnored();
+    void lossesAreTold_data();
+    void lossesAreTold();
     void saveKeepsOldTail_data();
     void saveKeepsOldTail();
+    void saveReplacesItsOwnBlock_data();
+    void saveReplacesItsOwnBlock();
     void saveFailure_data();
     void saveFailure();
     void staleTemporariesGoOnTheNextSave();
@@ -111,38 +162,49 @@ void TestSchema::encodeBytes_data()
     QTest::addColumn<int>("size");
     QTest::addColumn<int>("offset");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("block"); // the records cannot hold it all
 
-    QTest::newRow("empty layout: header only, no fields") << Module1() << Rec << 75 << QByteArray(2, 0);
+    QTest::newRow("empty layout: header only, no fields") << Module1() << Rec << 75 << QByteArray(2, 0) << false;
 
     Module1 threeTwo = layout(3, 2);
     threeTwo.CampuriBD.at(1)->NumeCamp = QStringLiteral("NUME");
-    QTest::newRow("3+2: counts") << threeTwo << 462 << 75 << QByteArray::fromHex("0302");
-    QTest::newRow("3+2: first database NumeCamp at 358") << threeTwo << 462 << 358 << "NUME" + blanks(16);
+    QTest::newRow("3+2: counts") << threeTwo << 462 << 75 << QByteArray::fromHex("0302") << false;
+    QTest::newRow("3+2: first database NumeCamp at 358") << threeTwo << 462 << 358 << "NUME" + blanks(16) << false;
 
     Module1 one;
     one.NrCampuriGen = 1;
     *one.CampuriGen.at(1) = camp(QStringLiteral("ABC"), 8, 10, 20);
-    QTest::newRow("start offsets: header") << one << 2 * Rec << 0 << blanks(70) + QByteArray::fromHex("00140005000100");
+    QTest::newRow("start offsets: header") << one << 2 * Rec << 0 << blanks(70) + QByteArray::fromHex("00140005000100") << false;
     QTest::newRow("general field, NumeCamp never set")
         << one << 2 * Rec << Rec
-        << "ABC" + blanks(47) + QByteArray(20, 0) + QByteArray::fromHex("080a0014000000");
+        << "ABC" + blanks(47) + QByteArray(20, 0) + QByteArray::fromHex("080a0014000000") << false;
+    Module1 styled = one;
+    styled.CampuriGen.at(1)->style.bold = true;
+    QTest::newRow("a style: the same record, then a block") << styled << 2 * Rec << Rec << "ABC" + blanks(47) << true;
+    Module1 comma = one;
+    comma.CampuriGen.at(1)->Text = QStringLiteral("Școala");
+    QTest::newRow("a letter the code page lacks: its twin, then a block")
+        << comma << 2 * Rec << Rec << QByteArray("\xaa" "coala") << true;
+    Module1 portrait;
+    portrait.Orientare = 2;
+    QTest::newRow("portrait: a block") << portrait << Rec << 75 << QByteArray(2, 0) << true;
 
     Module1 named;
     named.CaleBazaDate = QString(60, u'p').replace(50, 10, QString(10, u'x'));
     named.NumeTabela = QStringLiteral("Clienti");
-    QTest::newRow("path cut to 50") << named << Rec << 0 << QByteArray(50, 'p') + "Clienti" + blanks(13);
+    QTest::newRow("path cut to 50") << named << Rec << 0 << QByteArray(50, 'p') + "Clienti" + blanks(13) << true;
     named.NumeTabela = QString(25, u't');
-    QTest::newRow("table name cut to 20") << named << Rec << 50 << QByteArray(20, 't') + '\0';
+    QTest::newRow("table name cut to 20") << named << Rec << 50 << QByteArray(20, 't') + '\0' << true;
 
     Module1 negative;
     negative.PozStanga = -1;
     negative.PozSus = -300;
-    QTest::newRow("negative offsets") << negative << Rec << 71 << QByteArray::fromHex("ffffd4fe");
+    QTest::newRow("negative offsets") << negative << Rec << 71 << QByteArray::fromHex("ffffd4fe") << false;
 
     Module1 overfull = layout(3, 2);
     overfull.NrCampuriGen = 250;
     overfull.NrCampuriBD = -4;
-    QTest::newRow("counts clamped to the tables") << overfull << 201 * Rec << 75 << QByteArray::fromHex("c800");
+    QTest::newRow("counts clamped to the tables") << overfull << 201 * Rec << 75 << QByteArray::fromHex("c800") << false;
 }
 
 void TestSchema::encodeBytes()
@@ -151,8 +213,11 @@ void TestSchema::encodeBytes()
     QFETCH(int, size);
     QFETCH(int, offset);
     QFETCH(QByteArray, expected);
+    QFETCH(bool, block);
     const QByteArray bytes = encodeSchema(module);
-    QCOMPARE(bytes.size(), size);
+    QCOMPARE(bytes.left(size), encodeRecords(module));
+    QCOMPARE(encodeRecords(module).size(), size);
+    QCOMPARE(bytes.size() > size, block);
     QCOMPARE(bytes.mid(offset, expected.size()).toHex(' '), expected.toHex(' '));
 }
 
@@ -211,43 +276,57 @@ void TestSchema::roundTrip_data()
 {
     QTest::addColumn<int>("gen");
     QTest::addColumn<int>("bd");
-    QTest::newRow("full tables") << 200 << 50;
-    QTest::newRow("general fields only") << 4 << 0;
-    QTest::newRow("empty") << 0 << 0;
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("block"); // the code page lacks some of the letters
+    QTest::newRow("full tables") << 200 << 50 << "ăâîşţĂÂÎŞŢ " << false;
+    QTest::newRow("general fields only") << 4 << 0 << "ăâîşţ" << false;
+    QTest::newRow("empty") << 0 << 0 << "" << false;
+    QTest::newRow("comma-below letters, full tables") << 200 << 50 << "ăâîșțĂÂÎȘȚ " << true;
+    QTest::newRow("beyond the code page") << 3 << 3 << "中ñ😀" << true;
 }
 
 void TestSchema::roundTrip()
 {
     QFETCH(int, gen);
     QFETCH(int, bd);
+    QFETCH(QString, text);
+    QFETCH(bool, block);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    Module1 saved = layout(gen, bd, QStringLiteral("ăâîșțĂÂÎȘȚ "));
+    Module1 saved = layout(gen, bd, text);
     saved.CaleBazaDate = QStringLiteral("  /date/firme.mdb ");
-    saved.NumeTabela = QStringLiteral("Angajați");
+    saved.NumeTabela = QStringLiteral("Angaja") + text.left(2);
     saved.PozStanga = 17;
     saved.PozSus = -2;
     const QString path = dir.filePath(QStringLiteral("a.tip"));
     QString error;
     QVERIFY2(saveSchemaFile(path, saved, &error), qPrintable(error));
-    QCOMPARE(QFileInfo(path).size(), qint64(1 + gen + bd) * Rec);
+    const QByteArray bytes = readFile(path);
+    const qsizetype records = (1 + gen + bd) * Rec;
+    QCOMPARE(bytes.size() > records, block);
 
+    // Everything comes back, the letters the code page lacks included.
     const SchemaResult loaded = loadSchemaFile(path);
     QCOMPARE(loaded.status, SchemaStatus::Loaded);
     QCOMPARE(loaded.schema.shownCaleBazaDate(), QStringLiteral("/date/firme.mdb"));
-    QCOMPARE(loaded.schema.shownNumeTabela(), QStringLiteral("Angajaţi"));
+    QCOMPARE(loaded.schema.shownNumeTabela(), rightTrimBlanks(saved.NumeTabela));
     Module1 opened;
     applySchema(loaded.schema, opened);
-    const QString cedilla = QStringLiteral("ăâîşţĂÂÎŞŢ ");
-    Module1 expected = layout(gen, bd, cedilla);
+    Module1 expected = layout(gen, bd, text);
     expected.PozStanga = 17;
     expected.PozSus = -2;
     QVERIFY(sameModel(opened, expected));
-
-    // Reading then writing reproduces every record byte for byte.
     opened.CaleBazaDate = saved.CaleBazaDate;
     opened.NumeTabela = saved.NumeTabela;
-    QCOMPARE(encodeSchema(opened), readFile(path));
+    QCOMPARE(encodeSchema(opened, path), bytes);
+
+    // The records alone hold the code page's letters: the cedilla twins, "?" for the rest.
+    Module1 twins = layout(gen, bd, fromCp1250(toCp1250(text)));
+    twins.PozStanga = 17;
+    twins.PozSus = -2;
+    twins.CaleBazaDate = saved.CaleBazaDate;
+    twins.NumeTabela = fromCp1250(toCp1250(saved.NumeTabela));
+    QCOMPARE(bytes.left(records), encodeRecords(twins));
 }
 
 void TestSchema::decode_data()
@@ -281,6 +360,161 @@ void TestSchema::decode()
     }
 }
 
+// A schema saved with every extension opens with all of it back, and a reader of the records
+// alone (ours without the block, and an independent one) sees the same fields at the same places.
+void TestSchema::everyExtensionComesBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("certificat.tip"));
+    const QString form = dir.filePath(QStringLiteral("forme/certificat.tif"));
+    const Module1 saved = extendedLayout(form);
+    QVERIFY(schemaLosses(saved, path).isEmpty());
+    QVERIFY(saveSchemaFile(path, saved));
+
+    const SchemaResult loaded = loadSchemaFile(path);
+    QVERIFY(loaded.ok() && loaded.schema.extended);
+    QCOMPARE(loaded.schema.ignoredBlock, QString());
+    Module1 opened;
+    applySchema(loaded.schema, opened);
+    for (int i = 1; i <= 2; ++i) {
+        QCOMPARE(*opened.CampuriGen.at(i), *saved.CampuriGen.at(i));
+        QCOMPARE(*opened.CampuriBD.at(i), *saved.CampuriBD.at(i));
+    }
+    QCOMPARE(opened.Orientare, qint16(2));
+    QCOMPARE(loaded.schema.shownCaleBazaDate(), saved.CaleBazaDate);
+    QCOMPARE(loaded.schema.shownNumeTabela(), saved.NumeTabela);
+    QCOMPARE(loaded.schema.templ, saved.templ);
+    QCOMPARE(loaded.schema.templateRelative, QStringLiteral("forme/certificat.tif"));
+
+    // The template: from the schema's folder first, so it travels with it; else where it was.
+    QTemporaryDir moved;
+    const QString copy = moved.filePath(QStringLiteral("certificat.tip"));
+    QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("forme"))) && QDir().mkpath(moved.filePath(QStringLiteral("forme"))));
+    QVERIFY(writeFile(form, "scan") && writeFile(moved.filePath(QStringLiteral("forme/certificat.tif")), "scan"));
+    QCOMPARE(findSchemaTemplate(loaded.schema, copy), moved.filePath(QStringLiteral("forme/certificat.tif")));
+    QVERIFY(QFile::remove(moved.filePath(QStringLiteral("forme/certificat.tif"))));
+    QCOMPARE(findSchemaTemplate(loaded.schema, copy), form);
+    QVERIFY(QFile::remove(form));
+    QCOMPARE(findSchemaTemplate(loaded.schema, copy), QString());
+
+    // The records are those of the layout without its extensions, and say where every field is.
+    const QByteArray bytes = readFile(path);
+    const QByteArray records = encodeRecords(saved);
+    QCOMPARE(bytes.left(records.size()), records);
+    const SchemaResult plain = decodeSchema(records);
+    QVERIFY(plain.ok() && !plain.schema.extended);
+    QStringList ours;
+    for (const QList<Camp> *table : {&plain.schema.campuriGen, &plain.schema.campuriBD}) {
+        for (const Camp &c : *table)
+            ours << QStringLiteral("%1|%2|%3|%4|%5|%6|%7").arg(c.X).arg(c.Y).arg(c.MarimeFont).arg(c.RangMin).arg(c.RangMax)
+                        .arg(c.Text.shown(), c.NumeCamp.shown());
+    }
+    for (int i = 0; i < ours.size(); ++i) {
+        const Camp &c = i < 2 ? *saved.CampuriGen.at(i + 1) : *saved.CampuriBD.at(i - 1);
+        QVERIFY(ours[i].startsWith(QStringLiteral("%1|%2|%3|").arg(c.X).arg(c.Y).arg(c.MarimeFont)));
+    }
+    QProcess python;
+    python.start(QStringLiteral("python3"), {QStringLiteral("-c"), QStringLiteral(R"(
+import json, struct, sys, zlib
+d = open(sys.argv[1], 'rb').read()
+for i in range(1, 1 + d[75] + d[76]):
+    t, n, f, x, y, lo, hi = struct.unpack_from('<50s20sBhhBB', d, 77 * i)
+    print(x, y, f, lo, hi, t.decode('cp1250').rstrip(' \0'), n.decode('cp1250').rstrip(' \0'), sep='|')
+e = 77 * (1 + d[75] + d[76])
+magic, version, size, records, data = struct.unpack_from('<8sHIII', d, e)
+p = d[e + 22:e + 22 + size]
+print(magic == b'\x89FXTIP\r\n', version, zlib.crc32(d[:e]) == records, zlib.crc32(p) == data,
+      ','.join(sorted(json.loads(p.decode('utf-8')))), sep='|')
+)"), path});
+    if (!python.waitForFinished(30000) && python.error() == QProcess::FailedToStart)
+        QSKIP("python3 is not installed");
+    QCOMPARE(python.exitCode(), 0);
+    // It finds the block where the head says, with the common CRC-32 and JSON any library reads.
+    ours << QStringLiteral("True|1|True|True|database,databaseFields,generalFields,orientation,template");
+    QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts), ours);
+}
+
+void TestSchema::damagedBlockIsIgnored_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("says"); // the reason the block is ignored; "" read (or none there)
+    QTest::addColumn<bool>("extended");
+
+    Module1 m = layout(2, 1);
+    m.CampuriGen.at(1)->style.bold = true;
+    m.Orientare = 2;
+    const QByteArray records = encodeRecords(m);
+    const QByteArray block = encodeSchema(m).mid(records.size());
+    const QByteArray payload = block.mid(SchemaBlockHeadSize);
+    QByteArray flipped = block;
+    flipped[flipped.size() - 3] = char(flipped[flipped.size() - 3] ^ 0x20);
+    QByteArray rewritten = records;
+    rewritten[Rec + 71] = char(rewritten[Rec + 71] + 1); // another program moved the first field
+    const QString incomplete = QStringLiteral("incomplete"), broken = QStringLiteral("stricate");
+
+    QTest::newRow("read") << records + block << "" << true;
+    QTest::newRow("read, another program's bytes after it") << records + block + "theirs" << "" << true;
+    QTest::newRow("no block, another program's bytes") << records + "theirs" << "" << false;
+    QTest::newRow("the magic through a text-mode copy") << records + block.left(6) + "\n" + block.mid(8)
+                                                          << "semnatura" << false;
+    QTest::newRow("unknown version") << records + blockWith(payload, records, 2) << "versiune (2)" << false;
+    QTest::newRow("cut in its head") << records + block.left(15) << incomplete << false;
+    QTest::newRow("cut in its data") << records + block.chopped(1) << incomplete << false;
+    QTest::newRow("a length past any block") << records + blockWith(payload, records).replace(10, 4, "\xff\xff\xff\x7f")
+                                             << incomplete << false;
+    QTest::newRow("a byte of its data changed") << records + flipped << broken << false;
+    QTest::newRow("not JSON") << records + blockWith("{\"orientation\": 2", records) << broken << false;
+    QTest::newRow("JSON, not an object") << records + blockWith("[2]", records) << broken << false;
+    QTest::newRow("records rewritten by another program, block kept") << rewritten + block << "alt program" << false;
+    // What a later version may add: read as far as this one knows it.
+    QTest::newRow("unknown keys and values")
+        << records
+               + blockWith(R"({"orientation": 2, "viitor": {"x": 1}, "generalFields": [{"index": 1, "culoare": "rosu",
+                   "style": {"bold": true, "align": "diagonal"}}, {"index": 7, "text": "x"}, {"index": 0.5}]})",
+                           records)
+        << "" << true;
+}
+
+void TestSchema::damagedBlockIsIgnored()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, says);
+    QFETCH(bool, extended);
+    const SchemaResult result = decodeSchema(bytes);
+    QVERIFY(result.ok());
+    QCOMPARE(result.schema.extended, extended);
+    QVERIFY2(says.isEmpty() ? result.schema.ignoredBlock.isEmpty() : result.schema.ignoredBlock.contains(says),
+             qPrintable(result.schema.ignoredBlock));
+    // The layout opens all the same: the records as they are, styled only from a block read.
+    Module1 opened;
+    applySchema(result.schema, opened);
+    QCOMPARE(opened.Orientare, qint16(extended ? 2 : 1));
+    QCOMPARE(opened.CampuriGen.at(1)->style.bold, extended);
+    QCOMPARE(opened.CampuriGen.at(1)->style.align, TextAlign::Left);
+    QCOMPARE(encodeRecords(opened).mid(Rec), bytes.mid(Rec, 3 * Rec));
+}
+
+void TestSchema::lossesAreTold_data()
+{
+    QTest::addColumn<Module1>("module");
+    QTest::addColumn<QString>("lost"); // "" nothing
+    QTest::newRow("every extension kept") << extendedLayout(QStringLiteral("/forme/a.tif")) << "";
+    Module1 m = layout(1, 1);
+    m.CampuriGen.at(1)->style.boxWidthMm = qQNaN();
+    QTest::newRow("a width that is no number") << m << "campul general 1 (Camp1)";
+    m = layout(1, 1);
+    m.CampuriBD.at(1)->style.lineHeightMm = qInf();
+    QTest::newRow("an endless line height") << m << "campul 1 din baza de date (Camp1)";
+}
+
+void TestSchema::lossesAreTold()
+{
+    QFETCH(Module1, module);
+    QFETCH(QString, lost);
+    const QString said = schemaLosses(module).join(QStringLiteral("; "));
+    QVERIFY2(lost.isEmpty() ? said.isEmpty() : said.contains(lost), qPrintable(said));
+}
+
 void TestSchema::saveKeepsOldTail_data()
 {
     QTest::addColumn<QString>("name");
@@ -310,6 +544,43 @@ void TestSchema::saveKeepsOldTail()
     const QByteArray records = encodeSchema(module);
     QCOMPARE(readFile(path), records + old.mid(records.size()));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+}
+
+// A block of ours in the old file is replaced, never kept as a tail; what another program left
+// after it stays, as the bytes past the records always did.
+void TestSchema::saveReplacesItsOwnBlock_data()
+{
+    QTest::addColumn<QByteArray>("old");
+    QTest::addColumn<Module1>("module");
+    QTest::addColumn<QByteArray>("tail"); // expected after the new records and block
+
+    Module1 styled = layout(1, 1);
+    styled.CampuriGen.at(1)->style.italic = true;
+    const QByteArray ours = encodeSchema(layout(3, 3, QStringLiteral("ș")));
+    QTest::newRow("our block replaced, their bytes after it kept") << ours + "theirs" << layout(1, 1) << QByteArray("theirs");
+    QTest::newRow("by a block again") << ours + "theirs" << styled << QByteArray("theirs");
+    QTest::newRow("a stale block goes") << encodeRecords(layout(3, 3)) + ours.mid(encodeRecords(layout(3, 3)).size())
+                                        << styled << QByteArray();
+    QByteArray unbounded = ours;
+    unbounded.replace(encodeRecords(layout(3, 3)).size() + 10, 4, "\xff\xff\xff\x7f");
+    QTest::newRow("a block of ours of no length goes whole") << unbounded + "theirs" << styled << QByteArray();
+    const QByteArray plain = encodeRecords(layout(3, 3)) + "theirs";
+    QTest::newRow("no block: past the new records, as always")
+        << plain << styled << plain.mid(encodeRecords(styled).size());
+}
+
+void TestSchema::saveReplacesItsOwnBlock()
+{
+    QFETCH(QByteArray, old);
+    QFETCH(Module1, module);
+    QFETCH(QByteArray, tail);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.tip"));
+    QVERIFY(writeFile(path, old));
+    QVERIFY(saveSchemaFile(path, module));
+    QCOMPARE(readFile(path), encodeSchema(module, path) + tail);
+    const SchemaResult back = loadSchemaFile(path);
+    QVERIFY(back.ok() && back.schema.ignoredBlock.isEmpty());
 }
 
 void TestSchema::saveFailure_data()
@@ -468,14 +739,14 @@ void TestSchema::saveRespectsWhatIsThere()
 void TestSchema::mutatedFiles()
 {
     QRandomGenerator random(20240611);
-    const QByteArray valid = encodeSchema(layout(3, 2)) + "tail";
-    const QByteArray full = encodeSchema(layout(200, 50));
+    const QByteArray samples[] = {encodeSchema(layout(3, 2)) + "tail", encodeSchema(layout(200, 50)),
+                                  encodeSchema(extendedLayout(QStringLiteral("/forme/a.tif")))};
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("m.tip"));
 
     int seen[4] = {}; // by SchemaStatus, so the rounds are known to reach every outcome
     for (int round = 0; round < 400; ++round) {
-        QByteArray bytes = random.bounded(2) ? valid : full;
+        QByteArray bytes = samples[random.bounded(3)];
         switch (round % 4) {
         case 0: // a few bytes changed, the counts included now and then
             for (int n = random.bounded(1, 9); n > 0; --n)
@@ -518,7 +789,7 @@ void TestSchema::mutatedFiles()
         module.NumeTabela = result.schema.numeTabela;
         QByteArray expected = bytes.left((1 + gen + bd) * Rec);
         expected[70] = 0; // the header's font byte is always written as 0
-        QCOMPARE(encodeSchema(module), expected);
+        QCOMPARE(encodeRecords(module), expected);
     }
     QVERIFY(seen[int(SchemaStatus::Loaded)] > 50);
     QVERIFY(seen[int(SchemaStatus::TooManyFields)] > 50);
@@ -561,8 +832,7 @@ void TestSchema::findsTheSchemasDatabase()
     QCOMPARE(result, found.isEmpty() ? QString() : QFileInfo(dir.filePath(found)).absoluteFilePath());
 }
 
-// Without a window: a change is one step; undone back to the saved layout it is no change, and
-// the orientation, which the file does not keep, is none either.
+// Without a window: a change is one step; undone back to the saved layout it is no change.
 void TestSchema::documentKnowsItsSavedState()
 {
     Module1 model;
@@ -585,7 +855,16 @@ void TestSchema::documentKnowsItsSavedState()
     document.history()->undo();
     QVERIFY(!document.hasUnsavedChanges());
     QCOMPARE(model.CampuriGen.at(1)->X, qint16(0));
+    // The file keeps the orientation and the styles, not the template loaded.
     change([&] { model.Orientare = 2; });
+    QVERIFY(document.hasUnsavedChanges());
+    document.history()->undo();
+    change([&] { model.CampuriGen.at(1)->style.align = TextAlign::Right; });
+    QVERIFY(document.hasUnsavedChanges());
+    document.history()->undo();
+    model.templ = {QStringLiteral("/forme/a.tif"), 1, 1.5};
+    change([&] { model.CampuriGen.at(1)->X = 40; });
+    change([&] { model.CampuriGen.at(1)->X = 0; });
     QVERIFY(!document.hasUnsavedChanges());
 }
 

@@ -1,6 +1,8 @@
 #include "gui/app/frmEcranPrincipal.h"
 #include "gui/print/frmPozitie.h"
 #include "printer/Printer.h"
+#include "core/page/PageComposer.h"
+#include "core/page/PngSink.h"
 #include "core/text/TextPainter.h"
 #include "support/TestSupport.h"
 #include "support/WindowTest.h"
@@ -55,12 +57,9 @@ PdfPage readWords(const QString &pdf)
     return page;
 }
 
-// Dark pixels of the first page rendered at 10 pixels a millimetre, as a bounding box in mm.
-QRectF inkOf(const QString &pdf, QSizeF *pageMm = nullptr)
+// Dark pixels of an image at 10 pixels a millimetre, as a bounding box in mm.
+QRectF inkIn(const QImage &image)
 {
-    const QImage image = renderPdfPage(pdf, 1, 254);
-    if (pageMm)
-        *pageMm = QSizeF(image.width() / 10.0, image.height() / 10.0);
     QRect ink;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -69,6 +68,42 @@ QRectF inkOf(const QString &pdf, QSizeF *pageMm = nullptr)
         }
     }
     return ink.isNull() ? QRectF() : QRectF(ink.x() / 10.0, ink.y() / 10.0, ink.width() / 10.0, ink.height() / 10.0);
+}
+
+// The same for the first page of a PDF.
+QRectF inkOf(const QString &pdf, QSizeF *pageMm = nullptr)
+{
+    const QImage image = renderPdfPage(pdf, 1, 254);
+    if (pageMm)
+        *pageMm = QSizeF(image.width() / 10.0, image.height() / 10.0);
+    return inkIn(image);
+}
+
+// The words of a page gathered into lines, top to bottom: each line's text and extent.
+QList<Word> linesOf(const QList<Word> &words)
+{
+    QList<Word> lines;
+    for (const Word &word : words) {
+        auto line = std::find_if(lines.begin(), lines.end(),
+                                 [&](const Word &l) { return qAbs(l.mm.top() - word.mm.top()) < 0.5; });
+        if (line == lines.end()) {
+            lines.append(word);
+            continue;
+        }
+        line->text += u' ' + word.text;
+        line->mm = line->mm.united(word.mm);
+    }
+    std::sort(lines.begin(), lines.end(), [](const Word &a, const Word &b) { return a.mm.top() < b.mm.top(); });
+    return lines;
+}
+
+// The names of the fonts a PDF embeds, as pdffonts lists them.
+QString fontsOf(const QString &pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdffonts"), {pdf});
+    process.waitForFinished(60000);
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 // The area a PDF printer can print on the page turned so, in millimetres on the paper: where
@@ -97,6 +132,10 @@ private slots:
     void textIsCutAtTheCanvasEdge();
     void onlyTheFieldsArePrinted();
     void printingTwiceGivesTheSamePage();
+    void stylesPlaceTheTextOnPaper_data();
+    void stylesPlaceTheTextOnPaper();
+    void stylesChooseTheFace_data();
+    void stylesChooseTheFace();
     void pageDialogConvertsAndKeeps_data();
     void pageDialogConvertsAndKeeps();
     void pageDialogShowsTheStoredValues();
@@ -198,7 +237,12 @@ void TestPrint::textIsCutAtTheCanvasEdge()
     m_model->PozStanga = 0;
     m_model->PozSus = 0;
     addGeneral(QString(30, u'W'), 60, 10, 20);
-    print();
+    // The user is asked first, the field named; "Da" prints it as far as the page goes.
+    QFile::remove(m_pdf);
+    MessageBox::queueAnswer(MessageBox::Answer::Yes);
+    m_window->mnuTipareste->trigger();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(MessageBox::shown()[0].question && MessageBox::shown()[0].text.contains(QString(30, u'W')));
     const QRectF ink = inkOf(m_pdf);
     QVERIFY(!ink.isEmpty());
     QVERIFY2(qAbs(ink.right() - (devicePrintable().left() + m_window->Picture1->widthMm())) < 0.6,
@@ -243,6 +287,134 @@ void TestPrint::printingTwiceGivesTheSamePage()
     }
     QCOMPARE(m_window->Picture3->image(), firstPicture);
     QCOMPARE(m_window->Picture3->widthMm(), m_window->Picture1->widthMm());
+}
+
+void TestPrint::stylesPlaceTheTextOnPaper_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("align"); // TextAlign
+    QTest::addColumn<double>("box");
+    QTest::addColumn<int>("fit"); // TextFit
+    QTest::addColumn<double>("extra"); // Shrink: the smallest size; Wrap: the line height
+    QTest::addColumn<QStringList>("lines");
+    const int L = int(TextAlign::Left), C = int(TextAlign::Centre), R = int(TextAlign::Right);
+    const int none = int(TextFit::None), shrink = int(TextFit::Shrink), wrap = int(TextFit::Wrap);
+    const QString grade = QStringLiteral("9,50 (noua virgula cincizeci)");
+    QTest::newRow("right about X") << grade << R << 0.0 << none << 0.0 << QStringList{grade};
+    QTest::newRow("centred about X") << grade << C << 0.0 << none << 0.0 << QStringList{grade};
+    QTest::newRow("right in a box") << "Popescu" << R << 70.0 << none << 0.0 << QStringList{"Popescu"};
+    QTest::newRow("centred in a box") << "POPESCU ION" << C << 70.0 << none << 0.0 << QStringList{"POPESCU ION"};
+    QTest::newRow("shrunk into its box") << grade << L << 40.0 << shrink << 4.0 << QStringList{grade};
+    QTest::newRow("shrunk, right in its box") << grade << R << 40.0 << shrink << 4.0 << QStringList{grade};
+    QTest::newRow("shrunk to its smallest, runs over") << grade << R << 20.0 << shrink << 9.0 << QStringList{grade};
+    QTest::newRow("an address wrapped on its lines")
+        << "Str. Mihai Eminescu nr. 12, bl. A3, ap. 14, Iasi" << L << 45.0 << wrap << 6.0
+        << QStringList{"Str. Mihai Eminescu", "nr. 12, bl. A3, ap. 14,", "Iasi"};
+    QTest::newRow("wrapped and centred, line breaks kept")
+        << "Liceul Teoretic\nDimitrie Cantemir din Iasi" << C << 50.0 << wrap << 7.0
+        << QStringList{"Liceul Teoretic", "Dimitrie Cantemir din", "Iasi"};
+    QTest::newRow("an overlong word broken") << "0123456789012345678901234567890123456789" << L << 30.0 << wrap
+                                             << 0.0 << QStringList{"01234567890", "12345678901", "23456789012", "3456789"};
+}
+
+// Each style places its lines on the PDF where it says, to 0.2 mm; the page image of the same
+// page has its ink where the PDF has, to 2 pixels.
+void TestPrint::stylesPlaceTheTextOnPaper()
+{
+    QFETCH(QString, text);
+    QFETCH(int, align);
+    QFETCH(double, box);
+    QFETCH(int, fit);
+    QFETCH(double, extra);
+    QFETCH(QStringList, lines);
+    loadTemplate();
+    m_model->PozStanga = 0;
+    m_model->PozSus = 0;
+    const int x = box > 0 ? 40 : 120, y = 30;
+    Camp camp = generalField(QStringLiteral("x"), x, y, 12);
+    camp.Text = text;
+    camp.style.align = TextAlign(align);
+    camp.style.boxWidthMm = box;
+    camp.style.fit = TextFit(fit);
+    (camp.style.fit == TextFit::Shrink ? camp.style.minPoints : camp.style.lineHeightMm) = extra;
+    WindowTest::addGeneral(camp);
+    print();
+    const QRectF printable = devicePrintable();
+    const QList<Word> found = linesOf(readWords(m_pdf).words);
+    QStringList texts;
+    for (const Word &line : found)
+        texts.append(line.text);
+    QVERIFY2(texts == lines, qPrintable(texts.join(QStringLiteral(" | "))));
+    const double left = printable.left() + x, top = printable.top() + y;
+    const double right = box > 0 ? left + box : left;
+    const bool overrun = TextFit(fit) == TextFit::Shrink && extra > 6;
+    for (int i = 0; i < found.size(); ++i) {
+        const QRectF at = found[i].mm;
+        const QString where = QStringLiteral("line %1 from %2 to %3 mm, the point at %4").arg(i + 1).arg(at.left()).arg(at.right()).arg(left);
+        if (overrun)
+            QVERIFY2(qAbs(at.left() - left) < 0.2 && at.right() > right + 5, qPrintable(where));
+        else if (TextAlign(align) == TextAlign::Left)
+            QVERIFY2(qAbs(at.left() - left) < 0.2, qPrintable(where));
+        else if (TextAlign(align) == TextAlign::Right)
+            QVERIFY2(qAbs(at.right() - right) < 0.2, qPrintable(where));
+        else
+            QVERIFY2(qAbs(at.center().x() - (left + right) / 2) < 0.2, qPrintable(where));
+        if (box > 0 && !overrun)
+            QVERIFY2(at.left() > left - 0.2 && at.right() < right + 0.2, qPrintable(where));
+        if (TextFit(fit) == TextFit::Shrink && !overrun)
+            QVERIFY2(at.width() > box * 0.95, qPrintable(where)); // no smaller than it must
+        if (i > 0 && extra > 0 && TextFit(fit) == TextFit::Wrap)
+            QVERIFY2(qAbs(at.top() - found[i - 1].mm.top() - extra) < 0.2, qPrintable(where));
+    }
+    QVERIFY(qAbs(found.first().mm.top() - top) < 0.8);
+
+    // The page as an image of the same paper: its ink where the PDF's is.
+    const QString folder = m_dir->filePath(QStringLiteral("imagine"));
+    QVERIFY(QDir().mkpath(folder));
+    const QSizeF pageMm(m_window->Picture1->widthMm(), m_window->Picture1->heightMm());
+    PngSink sink(folder, 1, {readWords(m_pdf).mm, printable}, 254);
+    QVERIFY(sink.begin(PageOrientation::Landscape, QString(), nullptr));
+    QVERIFY(sink.addPage(composePage(*m_model), pageMm, 0, 0, nullptr, nullptr) && sink.finish(nullptr));
+    const QRectF image = inkIn(QImage(folder + QStringLiteral("/0001.png"))), paper = inkOf(m_pdf);
+    QVERIFY2(qAbs(image.left() - paper.left()) <= 0.2 && qAbs(image.right() - paper.right()) <= 0.2
+                 && qAbs(image.top() - paper.top()) <= 0.2 && qAbs(image.bottom() - paper.bottom()) <= 0.2,
+             qPrintable(QStringLiteral("image ink %1..%2, PDF ink %3..%4").arg(image.left()).arg(image.right())
+                            .arg(paper.left()).arg(paper.right())));
+}
+
+void TestPrint::stylesChooseTheFace_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<QString>("font"); // what pdffonts names beside the plain field's; empty: nothing more
+    QTest::newRow("bold") << "" << true << false << "-Bold";
+    QTest::newRow("italic") << "" << false << true << "-Oblique";
+    QTest::newRow("a family") << "DejaVu Serif" << false << false << "DejaVuSerif";
+    QTest::newRow("a family, bold and italic") << "DejaVu Serif" << true << true << "DejaVuSerif-BoldItalic";
+    QTest::newRow("a family not installed: the program's font") << "Nu Exista Asa Ceva" << false << false << "";
+}
+
+void TestPrint::stylesChooseTheFace()
+{
+    QFETCH(QString, family);
+    QFETCH(bool, bold);
+    QFETCH(bool, italic);
+    QFETCH(QString, font);
+    loadTemplate();
+    m_model->PozStanga = 0;
+    addGeneral(QStringLiteral("Simplu"), 20, 20);
+    Camp styled = generalField(QStringLiteral("Stilat"), 20, 60, 12);
+    styled.style.family = family;
+    styled.style.bold = bold;
+    styled.style.italic = italic;
+    WindowTest::addGeneral(styled);
+    print();
+    QCOMPARE(readWords(m_pdf).words.size(), 2);
+    // The table's rows after its two heading lines, one an embedded font.
+    QStringList fonts = fontsOf(m_pdf).split(u'\n', Qt::SkipEmptyParts).mid(2);
+    QVERIFY2(fonts.size() == (font.isEmpty() ? 1 : 2), qPrintable(fonts.join(u'\n')));
+    QVERIFY2(fonts.join(u'\n').contains(font), qPrintable(fonts.join(u'\n')));
 }
 
 void TestPrint::pageDialogConvertsAndKeeps_data()

@@ -29,7 +29,8 @@ public:
     // The layout as it stands is the one in its file: saved, or just opened.
     void markSaved();
     // Changed since it was saved or opened. Undone back to what was saved, the layout is
-    // unchanged; a step the file does not keep (the orientation) is no change either.
+    // unchanged; what the file keeps is said by layoutSnapshot (the orientation and the
+    // fields' styles are changes, a template or database loaded is none).
     bool hasUnsavedChanges() const;
 
 private:

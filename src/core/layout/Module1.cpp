@@ -1,5 +1,7 @@
 #include "core/layout/Module1.h"
 
+#include "core/text/ValueFormat.h"
+
 #include <utility>
 
 namespace formulix {
@@ -19,15 +21,19 @@ const Camp *Module1::campSelectat() const
 
 std::optional<QString> takeRecordValue(Camp &camp, const QString &value)
 {
-    if (camp.RangMin == 0) {
-        camp.Text = value;
-        return rightTrimBlanks(value);
-    }
-    if (camp.RangMin > camp.RangMax)
+    // The whole value is formatted before the range cuts it, so that a date written "ddMMyyyy"
+    // gives one digit to each box of a boxed field; the case comes last.
+    const QString formatted = formatValue(camp.style.format, value);
+    QString shown;
+    if (camp.RangMin == 0)
+        shown = rightTrimBlanks(formatted);
+    else if (camp.RangMin > camp.RangMax)
         return std::nullopt;
-    const QString part = value.mid(camp.RangMin - 1, camp.RangMax - camp.RangMin + 1);
-    camp.Text = part;
-    return part;
+    else
+        shown = formatted.mid(camp.RangMin - 1, camp.RangMax - camp.RangMin + 1);
+    shown = applyCase(camp.style.textCase, shown);
+    camp.Text = shown;
+    return shown;
 }
 
 } // namespace formulix

@@ -101,14 +101,29 @@ public:
     int usedBD() const { return qBound(0, int(NrCampuriBD), MaxCampuriBD); }
 };
 
-// A database field takes a record's value: the whole value, or its range of characters. Returns
-// the text to show, or nothing when the range is empty (the field then keeps its text).
 // The column a database field reads: its whole name when the record had to cut it.
 inline QString columnName(const Camp &camp)
 {
     return camp.fullColumn.isEmpty() ? camp.NumeCamp.shown() : camp.fullColumn;
 }
 
+// What Camp::fullColumn keeps for a field placed on `column`: empty when NumeCamp holds it all.
+inline QString fullColumnFor(const QString &column)
+{
+    return column.size() > decltype(Camp::NumeCamp)::Width ? column : QString();
+}
+
+// Names the column a database field reads, keeping its whole name when NumeCamp cuts it.
+inline void setColumn(Camp &camp, const QString &column)
+{
+    camp.NumeCamp = column;
+    camp.fullColumn = fullColumnFor(column);
+}
+
+// A database field takes a record's value: the value written in the field's format, then the
+// whole of it or its range of characters, then in the field's case. Returns the text to show
+// (whole: Text keeps only its first 50 characters), or nothing when the range is empty (the field
+// then keeps its text).
 std::optional<QString> takeRecordValue(Camp &camp, const QString &value);
 
 } // namespace formulix

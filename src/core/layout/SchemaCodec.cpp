@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "core/files/FileSafety.h"
+#include "core/layout/SchemaBlock.h"
 
 #include <cerrno>
 #include <QtEndian>
@@ -27,9 +28,9 @@ static_assert(NumeCampOffset == TextOffset + decltype(Camp::Text)::Width);
 static_assert(FontOffset == NumeCampOffset + decltype(Camp::NumeCamp)::Width);
 static_assert(SchemaRecordSize == RangMaxOffset + 1);
 
-// The longest file a reader ever needs to look at: the header and full tables.
-constexpr qsizetype MaxSchemaSize =
-    qsizetype(1 + Module1::MaxCampuriGen + Module1::MaxCampuriBD) * SchemaRecordSize;
+// The longest file a reader ever needs to look at: the header, full tables and the largest block.
+constexpr qsizetype MaxSchemaSize = qsizetype(1 + Module1::MaxCampuriGen + Module1::MaxCampuriBD) * SchemaRecordSize
+    + SchemaBlockHeadSize + MaxSchemaBlockPayload;
 
 // Windows-1250 bytes 0x80..0xFF. The five bytes the code page leaves undefined map to the C1
 // control of the same value, so that no byte is lost on the way through the model.
@@ -149,7 +150,13 @@ QString fromCp1250(QByteArrayView bytes)
     return text;
 }
 
-QByteArray encodeSchema(const Module1 &module)
+QByteArray encodeSchema(const Module1 &module, const QString &schemaFile)
+{
+    const QByteArray records = encodeRecords(module);
+    return records + encodeSchemaBlock(module, records, schemaFile);
+}
+
+QByteArray encodeRecords(const Module1 &module)
 {
     const int gen = module.usedGen();
     const int bd = module.usedBD();
@@ -173,9 +180,52 @@ QByteArray layoutSnapshot(const Module1 &module)
     Module1 layout = module;
     layout.CaleBazaDate.clear();
     layout.NumeTabela.clear();
+    layout.templ = {};
     for (int i = 1; i <= layout.usedBD(); ++i)
         layout.CampuriBD.at(i)->Text = QString();
     return encodeSchema(layout);
+}
+
+QString findSchemaTemplate(const Schema &schema, const QString &schemaFile)
+{
+    const auto existingFile = [](const QString &path) {
+        const QFileInfo info(path);
+        return !path.isEmpty() && info.isFile() ? info.absoluteFilePath() : QString();
+    };
+    if (!schema.templateRelative.isEmpty() && QDir::isRelativePath(schema.templateRelative)) {
+        if (QString found = existingFile(QFileInfo(schemaFile).absoluteDir().filePath(schema.templateRelative));
+            !found.isEmpty())
+            return found;
+    }
+    return QDir::isAbsolutePath(schema.templ.file) ? existingFile(schema.templ.file) : QString();
+}
+
+QStringList schemaLosses(const Module1 &module, const QString &schemaFile)
+{
+    const SchemaResult result = decodeSchema(encodeSchema(module, schemaFile));
+    QStringList lost;
+    if (!result.ok())
+        return {QStringLiteral("campurile")};
+    const Schema &back = result.schema;
+    if (back.shownCaleBazaDate() != trimBlanks(module.CaleBazaDate))
+        lost << QStringLiteral("calea bazei de date");
+    if (back.shownNumeTabela() != rightTrimBlanks(module.NumeTabela))
+        lost << QStringLiteral("numele tabelei");
+    if (back.orientare != module.Orientare)
+        lost << QStringLiteral("orientarea");
+    if (!(back.templ == module.templ))
+        lost << QStringLiteral("macheta");
+    for (int i = 1; i <= module.usedGen() && i <= back.campuriGen.size(); ++i) {
+        if (!(back.campuriGen.at(i - 1) == *module.CampuriGen.at(i)))
+            lost << QStringLiteral("campul general %1 (%2)").arg(i).arg(module.CampuriGen.at(i)->Text.shown());
+    }
+    for (int i = 1; i <= module.usedBD() && i <= back.campuriBD.size(); ++i) {
+        Camp saved = *module.CampuriBD.at(i);
+        saved.Text = back.campuriBD.at(i - 1).Text; // a record's value, not the layout's
+        if (!(back.campuriBD.at(i - 1) == saved))
+            lost << QStringLiteral("campul %1 din baza de date (%2)").arg(i).arg(columnName(saved));
+    }
+    return lost;
 }
 
 QString findSchemaDatabase(const QString &storedPath, const QString &schemaFile)
@@ -241,6 +291,7 @@ SchemaResult decodeSchema(QByteArrayView bytes)
         schema.campuriGen.append(takeCamp(bytes.sliced(at, SchemaRecordSize)));
     for (int i = 0; i < bd; ++i, at += SchemaRecordSize)
         schema.campuriBD.append(takeCamp(bytes.sliced(at, SchemaRecordSize)));
+    readSchemaBlock(bytes.sliced(at), bytes.first(at), schema);
     result.status = SchemaStatus::Loaded;
     return result;
 }
@@ -254,6 +305,8 @@ void applySchema(const Schema &schema, Module1 &module)
     module.NrCampuriBD = qint16(bd);
     module.PozStanga = schema.pozStanga;
     module.PozSus = schema.pozSus;
+    if (schema.extended)
+        module.Orientare = schema.orientare;
     for (int i = 1; i <= gen; ++i)
         *module.CampuriGen.at(i) = schema.campuriGen.at(i - 1);
     for (int i = 1; i <= bd; ++i)
@@ -270,27 +323,32 @@ bool saveSchemaFile(const QString &path, const Module1 &module, QString *error)
 
     if (QFileInfo(path).isDir())
         return fail(systemReason(EISDIR));
-    QByteArray content = encodeSchema(module);
-
-    // The file is rewritten over the old one, so a longer old file keeps its bytes after the
-    // new last record; readers ignore them. Only a regular file is read: a pipe never ends.
     QString reason;
     const QString target = outputTarget(path, &reason);
     if (target.isEmpty())
         return fail(reason);
+    const QByteArray records = encodeRecords(module);
+    QByteArray content = records + encodeSchemaBlock(module, records, QFileInfo(path).absoluteFilePath());
+
+    // The records were always written over the old file, so a longer one keeps its bytes past
+    // them; readers ignore them. A block of ours there is replaced, what follows it is kept.
+    // Only a regular file is read: a pipe never ends.
     QFile old(target);
     if (old.exists()) {
         if (!old.open(QIODevice::ReadOnly))
             return fail(readReason(errno, old.errorString()));
-        if (old.size() > content.size()) {
-            if (!old.seek(content.size()))
-                return fail(readReason(errno, old.errorString()));
-            const QByteArray tail = old.readAll();
-            if (old.error() != QFileDevice::NoError)
-                return fail(readReason(errno, old.errorString()));
-            content += tail;
-        }
+        const QByteArray bytes = old.readAll();
+        if (old.error() != QFileDevice::NoError)
+            return fail(readReason(errno, old.errorString()));
         old.close();
+        qsizetype tail = records.size();
+        if (const SchemaResult was = decodeSchema(bytes); was.ok()) {
+            const qsizetype used = (1 + was.schema.campuriGen.size() + was.schema.campuriBD.size()) * SchemaRecordSize;
+            if (const qsizetype block = schemaBlockExtent(QByteArrayView(bytes).sliced(used)); block > 0)
+                tail = used + block;
+        }
+        if (bytes.size() > tail)
+            content += QByteArrayView(bytes).sliced(tail);
     }
 
     // Written beside the file and renamed onto it when whole; a read-only schema is kept.

@@ -9,6 +9,11 @@
 // The header stores the database path in Text, the table name in NumeCamp, font 0, PozStanga
 // and PozSus in X and Y, and the two field counts in RangMin and RangMax. There is no magic,
 // version or checksum, so the counts and the length are all a reader can check.
+//
+// What the records cannot hold (styles, the template, the orientation, names longer than their
+// records, characters the code page lacks) follows the last counted record in one extension
+// block, which readers of the records alone never reach (see SchemaBlock.h). A layout with
+// nothing beyond its records is written without one, as it always was.
 
 #include "core/layout/Module1.h"
 
@@ -16,6 +21,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace formulix {
 
@@ -32,10 +38,20 @@ struct Schema
     QList<Camp> campuriGen; // at most Module1::MaxCampuriGen
     QList<Camp> campuriBD;  // at most Module1::MaxCampuriBD
 
+    // From the extension block; as without one when the file has none. The fields' styles,
+    // whole column names and exact texts are in the Camps above.
+    bool extended = false;   // a block was read
+    QString fullCaleBazaDate; // the database path and table when their records cut them
+    QString fullNumeTabela;
+    qint16 orientare = 1;
+    Module1::TemplateMemory templ; // templ.file absolute; empty when the layout had none
+    QString templateRelative;      // the same from the schema's folder, when it was known
+    QString ignoredBlock; // why a block that was there was not read, in Romanian; empty otherwise
+
     // The header texts as the user is told them after opening: the path trimmed at both
-    // ends, the table name at its end only.
-    QString shownCaleBazaDate() const { return trimBlanks(caleBazaDate); }
-    QString shownNumeTabela() const { return rightTrimBlanks(numeTabela); }
+    // ends, the table name at its end only; whole when the block has them.
+    QString shownCaleBazaDate() const { return fullCaleBazaDate.isEmpty() ? trimBlanks(caleBazaDate) : fullCaleBazaDate; }
+    QString shownNumeTabela() const { return fullNumeTabela.isEmpty() ? rightTrimBlanks(numeTabela) : fullNumeTabela; }
 };
 
 enum class SchemaStatus {
@@ -54,27 +70,44 @@ struct SchemaResult
     bool ok() const { return status == SchemaStatus::Loaded; }
 };
 
-// The whole model as file bytes: exactly (1 + used general + used database) records.
-QByteArray encodeSchema(const Module1 &module);
+// The whole model as file bytes: exactly (1 + used general + used database) records, then the
+// extension block when the layout has anything the records cannot hold. `schemaFile`, where
+// the bytes will be saved, lets the block name the template from the schema's folder too.
+QByteArray encodeSchema(const Module1 &module, const QString &schemaFile = QString());
+// The records alone, as readers of the specified format see them.
+QByteArray encodeRecords(const Module1 &module);
 
-// What a saved schema would keep of the user's layout work: the fields' places, texts, fonts and
-// ranges and the two offsets. A database field's text is left out (choosing a record rewrites
-// it), and so are the database path and table name (loading a database is not editing the
-// layout). Equal snapshots mean nothing needs saving.
+// What a saved schema would keep of the user's layout work: the fields' places, texts, fonts,
+// ranges, styles and whole column names, the two offsets and the orientation. A database
+// field's text is left out (choosing a record rewrites it), and so are the database path and
+// table name and the template (loading a database or a template is not editing the layout).
+// Equal snapshots mean nothing needs saving.
 QByteArray layoutSnapshot(const Module1 &module);
 
-// Reads the header and the records it counts; bytes after them are ignored.
+// Reads the header and the records it counts, then the extension block right after them: a
+// block that is damaged, or left behind by a program that rewrote the records, is ignored
+// (Schema::ignoredBlock says why) and the records open as they are. Other bytes are ignored.
 SchemaResult decodeSchema(QByteArrayView bytes);
 
-// Sets the counts, the offsets and entries 1..count of both tables. The path and table name
-// stay as they are (the database is loaded separately), and so do the orientation, the
-// selection and the entries past the new counts.
+// Sets the counts, the offsets and entries 1..count of both tables, and with a block the
+// orientation. The path and table name stay as they are (the database is loaded separately),
+// and so do the template, the selection and the entries past the new counts.
 void applySchema(const Schema &schema, Module1 &module);
 
-// Saves atomically: the new records followed by whatever an existing longer file held after
-// them, written to a temporary file beside the target and renamed over it. On failure the
-// old file is untouched and `error` gets the system's reason for the caller's message box.
-// The path is used as given (no extension is added).
+// Where the template a schema remembers is on this computer: the path from the schema's folder
+// when that file exists, else the absolute one when it exists; empty otherwise.
+QString findSchemaTemplate(const Schema &schema, const QString &schemaFile);
+
+// What of the layout a file saved at `schemaFile` would not give back exactly, in Romanian, one
+// entry a field or setting ("campul general 3 (Nume)"); empty when everything comes back.
+QStringList schemaLosses(const Module1 &module, const QString &schemaFile = QString());
+
+// Saves atomically, written to a temporary file beside the target and renamed over it: the new
+// records, the new block, and then what an existing file held after its records that is not
+// ours: after its block, or with none the bytes past the new records' length, as the records
+// were always written over the old ones. On failure the old file is untouched and `error` gets
+// the system's reason for the caller's message box. The path is used as given (no extension is
+// added).
 bool saveSchemaFile(const QString &path, const Module1 &module, QString *error = nullptr);
 
 // Opens and decodes a file; one that cannot be opened or read gives CannotOpen, and so does

@@ -61,7 +61,8 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
             unhinted = given;
             unhinted.setHintingPreference(QFont::PreferNoHinting);
         }
-        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, unhinted, text.points, text.color, exactSize);
+        drawTextMm(painter, pixelsPerMm, text.topLeftMm + shift, text.text, unhinted, text.points, text.color, exactSize,
+                   text.placement);
     }
     painter.restore();
 }

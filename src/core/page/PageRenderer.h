@@ -3,6 +3,7 @@
 // sheet all go through here, so what is seen is what prints.
 
 #include "core/pictures/Picture.h"
+#include "core/text/TextPainter.h"
 
 #include <QColor>
 #include <QFont>
@@ -17,7 +18,8 @@ namespace formulix {
 // How the paper is turned for a job; Unchanged leaves the printer as it is set.
 enum class PageOrientation { Unchanged, Landscape, Portrait };
 
-// One line of text on a page, its top-left corner at a point of the page image.
+// One text on a page: the top of its first line at a point of the page image, its left end
+// there unless its placement aligns it about the point's X or within a box from it.
 struct PrintedText
 {
     QPointF topLeftMm;
@@ -25,7 +27,14 @@ struct PrintedText
     double points;
     QFont face;
     QColor color;
+    TextPlacement placement = {};
 };
+
+// What the text covers on the page image, in millimetres, as drawing it covers it.
+inline QRectF textRectMm(const PrintedText &text, TextMeasure measure = TextMeasure::Paper)
+{
+    return textRectMm(text.topLeftMm, text.text, text.face, text.points, text.placement, measure);
+}
 
 // Where a page image of `pageMm` lands on paper. The image keeps its natural size (one
 // millimetre of it is one on paper) and is cut by the offsets, given in units of a coordinate

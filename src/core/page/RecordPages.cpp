@@ -46,9 +46,9 @@ bool RecordPages::open(const RecordChoice &choice, QString *error)
 
     // Each database field's column, found as the record window finds it.
     const QStringList names = m_rows->columnNames();
-    for (int i = 1; i <= m_model.usedBD(); ++i) {
-        m_columns.push_back(findColumn(names, m_model.CampuriBD.at(i)->NumeCamp.raw()));
-    }
+    m_named.clear();
+    for (int i = 1; i <= m_model.usedBD(); ++i)
+        m_columns.push_back(findColumn(names, columnName(*m_model.CampuriBD.at(i))));
     m_missing = formulix::missingColumns(m_model, names);
 
     if (choice.kind == RecordChoice::Range) {
@@ -151,7 +151,14 @@ bool RecordPages::page(qint64 index, PageContent *content, QString *error)
         FieldValues values;
         for (const int column : m_columns)
             values.append(column >= 0 ? std::optional<QString>(m_rows->text(row, column)) : std::nullopt);
-        *content = composePage(m_model, &values);
+        // The columns a composed text names, found once for the whole job.
+        const ColumnLookup columns = [this, row](const QString &name) -> std::optional<QString> {
+            auto found = m_named.constFind(name);
+            if (found == m_named.cend())
+                found = m_named.insert(name, findColumn(m_rows->columnNames(), name));
+            return *found >= 0 ? std::optional<QString>(m_rows->text(row, *found)) : std::nullopt;
+        };
+        *content = composePage(m_model, &values, columns);
     } else {
         *content = composePage(m_model);
     }

@@ -7,6 +7,7 @@
 #include "core/page/PageRenderer.h"
 #include "core/page/RecordChoice.h"
 
+#include <QHash>
 #include <memory>
 
 namespace formulix {
@@ -51,6 +52,7 @@ private:
     std::unique_ptr<RecordSource> m_database;
     std::unique_ptr<RecordCursor> m_rows;
     std::vector<int> m_columns; // per database field, its column in the table, or -1
+    QHash<QString, int> m_named; // a composed text's column names, each with its column or -1
     QStringList m_missing;
     qint64 m_made = 0;
     bool m_onePass = false;

@@ -87,8 +87,9 @@ QStringList missingColumns(const Module1 &layout, const QStringList &columns)
     QStringList missing;
     for (int i = 1; i <= layout.usedBD(); ++i) {
         const Camp &camp = *layout.CampuriBD.at(i);
-        if (findColumn(columns, camp.NumeCamp.raw()) < 0 && !missing.contains(camp.NumeCamp.shown()))
-            missing.append(camp.NumeCamp.shown());
+        const QString column = columnName(camp);
+        if (findColumn(columns, column) < 0 && !missing.contains(column))
+            missing.append(column);
     }
     return missing;
 }

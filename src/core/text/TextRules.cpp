@@ -74,14 +74,17 @@ std::optional<quint8> toByte(const QString &text, const QLocale &locale)
     return toIntegral<quint8>(text, locale);
 }
 
+bool takesDe(qint64 count)
+{
+    const qint64 rest = count % 100;
+    return count >= 20 && (rest == 0 || rest >= 20);
+}
+
 QString countOf(qint64 count, const QString &one, const QString &many)
 {
     if (count == 1)
         return QStringLiteral("1 %1").arg(one);
-    // From 20 on, but not in 101-119, 201-219 ...: "de" before the noun.
-    const qint64 rest = count % 100;
-    const bool de = count >= 20 && (rest == 0 || rest >= 20);
-    return QStringLiteral("%1 %2%3").arg(count).arg(de ? QStringLiteral("de ") : QString(), many);
+    return QStringLiteral("%1 %2%3").arg(count).arg(takesDe(count) ? QStringLiteral("de ") : QString(), many);
 }
 
 } // namespace formulix

@@ -73,6 +73,10 @@ private:
     QString m_chars;
 };
 
+// Whether Romanian puts "de" between a count and its noun: from 20 on, but not when the count
+// ends in 01..19 ("101 pagini", "120 de pagini").
+bool takesDe(qint64 count);
+
 // A count with its noun as Romanian says it: "1 pagina", "2 pagini", "20 de pagini".
 QString countOf(qint64 count, const QString &one, const QString &many);
 

@@ -300,6 +300,7 @@ void frmEcranPrincipal::createControls()
     Picture1->setBackColor(Qt::white);
     Picture1->moveMm(twipsToMm(180), twipsToMm(2340));
     Picture1->setSizeMm(twipsToMm(5175), twipsToMm(4545));
+    Picture1->setBoxOutlines(true);
 
     Label8 = new QLabel(QStringLiteral("Label8"), Picture1);
     Label8->setTextFormat(Qt::PlainText); // it shows a field's text: data, never markup

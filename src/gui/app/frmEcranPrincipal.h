@@ -10,6 +10,7 @@
 #include "core/layout/Document.h"
 #include "core/layout/LayoutHistory.h"
 #include "core/layout/Module1.h"
+#include "core/layout/SchemaCodec.h"
 #include "widgets/DataControl.h"
 #include "widgets/Dialogs.h"
 #include "widgets/MousePointer.h"
@@ -155,9 +156,15 @@ public:
     // caller may go on (saved, not wanted, or nothing changed); false when the user cancelled
     // or the save did not happen.
     bool confirmLayoutSaved();
+    // After a schema opened: offers the template saved with it, when it is found and not the one
+    // loaded already (a schema that names one that is gone says so).
+    void offerSchemaTemplate(const Schema &schema);
 
     // Template picture (src/editor/TemplatePicture.cpp)
     void mnuIncarcaMacheta_Click();
+    // Loads page `page` (from 0) of a template, its size times `scale`; false, the user told,
+    // when it does not load (the template and the fields then stay as they were).
+    bool loadTemplateFile(const QString &fileName, int page, double scale);
 
     // General-field panel (src/editor/GeneralPanel.cpp)
     void mnuDefCampGen_Click();
@@ -202,6 +209,8 @@ public:
     static QString displayText(const Camp &camp, bool esteGeneral);
     void DeseneazaCamp(const Camp &camp, bool esteGeneral);
     void RedeseneazaCampuri();
+    // What the field covers on the canvas, in millimetres: where a click picks it.
+    static QRectF fieldRect(const Camp &camp, bool esteGeneral);
 
     // Placing and selecting (src/editor/Placement.cpp)
     void Picture1_MouseDown(int Button, int Shift, float X, float Y);
@@ -309,6 +318,11 @@ private:
     // Before a job of the table's records: fields whose column the table lacks are named, and the
     // user goes on or stops (false).
     bool goOnWithoutColumns(const RecordChoice &choice);
+    // Before pages are printed: fields that the paper, turned as it will print, does not hold
+    // whole are named, and the user goes on or stops (false). The first page of `request`
+    // stands for the job's, on the paper its purpose prints on.
+    bool goOnOutsidePaper(const JobRequest &request, BatchPrintDialog::Purpose purpose);
+    bool goOnOutsidePaper(const PageContent &page, QSizeF pageMm, const QRectF &printableMm);
     // What a job of many pages takes, asked in its dialog, the fields without a column named:
     // nothing when the user stops, or when a job runs already (the user told).
     std::optional<JobRequest> askJob(BatchPrintDialog::Purpose purpose);
@@ -351,6 +365,7 @@ private:
         int first = 1;
         quint8 fontSize = 0;
         QList<QPointF> points;
+        FieldStyle style; // of the field the boxes are made from
     } m_boxes;
     // What a job's pages go to: a printer, a PDF file (always a PageJob), a folder of images.
     enum class JobOutput { Printer, Pdf, Png };

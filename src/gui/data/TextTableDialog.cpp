@@ -118,13 +118,7 @@ TextTableDialog::TextTableDialog(QWidget *parent, const QString &path, const Csv
     m_warning->setWordWrap(true);
     layout->addWidget(m_warning);
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Anulare"), QDialogButtonBox::RejectRole);
-    m_ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    m_ok = addOkCancel(this, layout);
 
     // The guess alone, to tell what the user changed; then what the file is read with now.
     CsvReader reader;

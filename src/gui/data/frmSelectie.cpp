@@ -7,7 +7,9 @@
 #include "widgets/DataGrid.h"
 #include "widgets/Dialogs.h"
 #include "widgets/Units.h"
+#include "core/page/PageComposer.h"
 #include "core/records/RecordSource.h"
+#include "core/page/FieldText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,22 +102,21 @@ void frmSelectie::PreiaInregistrarea()
         m_main.recordTaken(row + 1, label);
     }
     canvas->setPicture(m_main.Picture2->picture());
+    // A composed text shows the record's values, as it prints.
+    const ColumnLookup columns = [this](const QString &column) { return Data1->value(column); };
     for (int i = 1; i <= m.usedGen(); ++i)
-        m_main.DeseneazaCamp(*m.CampuriGen.at(i), true);
+        canvas->printText(printedField(*m.CampuriGen.at(i), generalText(*m.CampuriGen.at(i), columns)));
 
     for (int i = 1; i <= m.usedBD(); ++i) {
         Camp &camp = *m.CampuriBD.at(i);
         // Without a current record or such a column the field keeps its text and is not drawn.
-        const std::optional<QString> value = Data1->value(trimBlanks(camp.NumeCamp.raw()));
+        const std::optional<QString> value = Data1->value(trimBlanks(columnName(camp)));
         if (!value)
             continue;
         const std::optional<QString> shown = takeRecordValue(camp, *value);
         if (!shown)
             continue;
-        canvas->setCurrentX(camp.X);
-        canvas->setCurrentY(camp.Y);
-        canvas->setFontSize(camp.MarimeFont);
-        canvas->printText(*shown);
+        canvas->printText(printedField(camp, *shown));
     }
 }
 

@@ -6,7 +6,7 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "widgets/Dialogs.h"
-#include "core/text/TextPainter.h"
+#include "core/page/FieldText.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,6 +16,29 @@
 namespace formulix {
 
 namespace {
+
+// The boxes are written as the field of their column is: the one selected, else the first. They
+// take its font, case and format; a box width or alignment would not fit one character's box.
+FieldStyle boxStyle(const Module1 &m, const QString &column)
+{
+    Camp probe;
+    probe.NumeCamp = column;
+    const Camp *selected = !m.CampSelectat.EsteGeneral ? m.campSelectat() : nullptr;
+    const Camp *source = selected && selected->NumeCamp == probe.NumeCamp ? selected : nullptr;
+    for (int i = 1; !source && i <= m.usedBD(); ++i) {
+        if (m.CampuriBD.at(i)->NumeCamp == probe.NumeCamp)
+            source = m.CampuriBD.at(i);
+    }
+    FieldStyle style;
+    if (source) {
+        style.family = source->style.family;
+        style.bold = source->style.bold;
+        style.italic = source->style.italic;
+        style.textCase = source->style.textCase;
+        style.format = source->style.format;
+    }
+    return style;
+}
 
 // Whole numbers only, as typed in the boxes' questions.
 std::optional<int> typedCount(const QString &text)
@@ -74,7 +97,7 @@ void frmEcranPrincipal::boxedFields_Click()
     }
     // The boxes replace a placement the click on the column armed.
     AsteaptaCampBD = false;
-    m_boxes = Boxes{true, column->text(), *count, *first, *fontSize, {}};
+    m_boxes = Boxes{true, column->text(), *count, *first, *fontSize, {}, boxStyle(m, column->text())};
     setMousePointer(this, MousePointer::Cross);
     Picture1->setFocus();
     MessageBox::information(this, title,
@@ -119,7 +142,7 @@ bool frmEcranPrincipal::takeBoxPoint(int button, QPointF mm)
         return true;
     }
     // Each field's character is centred on its box: a digit's extent at the field's size.
-    const QSizeF glyph = textExtentMm(QStringLiteral("0"), Picture1->face(), boxes.fontSize);
+    const QSizeF glyph = textExtentMm(QStringLiteral("0"), fieldFace(boxes.style), boxes.fontSize);
     QList<Camp> placed;
     for (int i = 0; i < boxes.count; ++i) {
         const QPointF centre = boxes.points.at(0) + span * (double(i) / (boxes.count - 1));
@@ -129,11 +152,12 @@ bool frmEcranPrincipal::takeBoxPoint(int button, QPointF mm)
               && y >= std::numeric_limits<qint16>::min() && y <= std::numeric_limits<qint16>::max()))
             return true;
         Camp camp;
-        camp.NumeCamp = boxes.column;
+        setColumn(camp, boxes.column);
         camp.X = qint16(x);
         camp.Y = qint16(y);
         camp.MarimeFont = boxes.fontSize;
         camp.RangMin = camp.RangMax = quint8(boxes.first + i);
+        camp.style = boxes.style;
         placed.append(camp);
     }
     const PendingEdit edit = beginEdit();

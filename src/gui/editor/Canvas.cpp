@@ -1,6 +1,7 @@
 // Drawing the fields on the canvas: one field, or the whole layout over the clean template.
 
 #include "gui/app/frmEcranPrincipal.h"
+#include "core/page/FieldText.h"
 
 namespace formulix {
 
@@ -16,10 +17,13 @@ QString frmEcranPrincipal::displayText(const Camp &camp, bool esteGeneral)
 
 void frmEcranPrincipal::DeseneazaCamp(const Camp &camp, bool esteGeneral)
 {
-    Picture1->setCurrentX(camp.X);
-    Picture1->setCurrentY(camp.Y);
-    Picture1->setFontSize(camp.MarimeFont);
-    Picture1->printText(displayText(camp, esteGeneral));
+    // As the page draws it: face, case, alignment and box from the field's style.
+    Picture1->printText(printedField(camp, displayText(camp, esteGeneral)));
+}
+
+QRectF frmEcranPrincipal::fieldRect(const Camp &camp, bool esteGeneral)
+{
+    return fieldRectMm(camp, displayText(camp, esteGeneral), TextMeasure::Screen);
 }
 
 void frmEcranPrincipal::RedeseneazaCampuri()

@@ -3,7 +3,7 @@
 
 #include "gui/app/frmEcranPrincipal.h"
 #include "gui/editor/FieldGhost.h"
-#include "core/text/TextPainter.h"
+#include "core/page/FieldText.h"
 #include "widgets/Units.h"
 
 #include <QApplication>
@@ -37,8 +37,7 @@ bool frmEcranPrincipal::beginDragAt(QPointF point)
     auto find = [&](bool esteGeneral, int count) {
         for (int i = 1; i <= count; ++i) {
             const Camp &camp = esteGeneral ? *m.CampuriGen.at(i) : *m.CampuriBD.at(i);
-            const QSizeF extent = textExtentMm(displayText(camp, esteGeneral), Picture1->face(), camp.MarimeFont);
-            if (QRectF(QPointF(camp.X, camp.Y), extent).contains(point))
+            if (fieldRect(camp, esteGeneral).contains(point))
                 return i;
         }
         return 0;
@@ -77,8 +76,7 @@ void frmEcranPrincipal::Picture1_MouseMove(int Buttons, int, float X, float Y)
         redrawWithout(m_drag.esteGeneral, m_drag.index);
         if (!m_ghost)
             m_ghost = new FieldGhost(Picture1);
-        m_ghost->setField(displayText(*camp, m_drag.esteGeneral), Picture1->face(), camp->MarimeFont,
-                          Picture1->pixelsPerMm());
+        m_ghost->setField(printedField(*camp, displayText(*camp, m_drag.esteGeneral)), Picture1->pixelsPerMm());
         m_ghost->raise();
         m_ghost->show();
     }
@@ -153,7 +151,8 @@ bool frmEcranPrincipal::nudgeSelection(int dxMm, int dyMm)
     camp->X = *x;
     camp->Y = *y;
     RedeseneazaCampuri();
-    mm::move(Label8, camp->X, camp->Y);
+    const QRectF drawn = fieldRect(*camp, selected.EsteGeneral);
+    mm::move(Label8, drawn.left(), drawn.top());
     recordEdit(edit, QStringLiteral("Muta camp"));
     return true;
 }

@@ -14,21 +14,21 @@ FieldGhost::FieldGhost(QWidget *canvas) : QWidget(canvas)
     hide();
 }
 
-void FieldGhost::setField(const QString &text, const QFont &face, double points, double pixelsPerMm)
+void FieldGhost::setField(const PrintedText &text, double pixelsPerMm)
 {
     m_text = text;
-    m_face = face;
-    m_points = points;
     m_pixelsPerMm = pixelsPerMm;
-    const QSizeF extent = textExtentMm(text, face, points);
+    const QRectF drawn = textRectMm(text, TextMeasure::Screen);
+    m_cornerMm = drawn.topLeft() - text.topLeftMm;
     // A frame pixel on each side shows where the field will land.
-    resize(int(std::ceil(extent.width() * pixelsPerMm)) + 2, int(std::ceil(extent.height() * pixelsPerMm)) + 2);
+    resize(int(std::ceil(drawn.width() * pixelsPerMm)) + 2, int(std::ceil(drawn.height() * pixelsPerMm)) + 2);
     update();
 }
 
-void FieldGhost::moveToMm(QPointF topLeftMm)
+void FieldGhost::moveToMm(QPointF pointMm)
 {
-    move(int(std::lround(topLeftMm.x() * m_pixelsPerMm)) - 1, int(std::lround(topLeftMm.y() * m_pixelsPerMm)) - 1);
+    const QPointF corner = pointMm + m_cornerMm;
+    move(int(std::lround(corner.x() * m_pixelsPerMm)) - 1, int(std::lround(corner.y() * m_pixelsPerMm)) - 1);
 }
 
 void FieldGhost::paintEvent(QPaintEvent *)
@@ -37,7 +37,8 @@ void FieldGhost::paintEvent(QPaintEvent *)
     painter.setPen(QPen(QColor(0, 0, 255), 1, Qt::DashLine));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     painter.translate(1, 1);
-    drawTextMm(painter, m_pixelsPerMm, QPointF(0, 0), m_text, m_face, m_points, Qt::black);
+    drawTextMm(painter, m_pixelsPerMm, -m_cornerMm, m_text.text, m_text.face, m_text.points, m_text.color, false,
+               m_text.placement);
 }
 
 } // namespace formulix

@@ -2,7 +2,8 @@
 // A field following the pointer while it is dragged: a small widget over the canvas, so each
 // move repaints only the strip it leaves and the one it enters, never the whole page.
 
-#include <QFont>
+#include "core/page/PageRenderer.h"
+
 #include <QWidget>
 
 namespace formulix {
@@ -13,18 +14,17 @@ class FieldGhost : public QWidget
 public:
     explicit FieldGhost(QWidget *canvas);
 
-    // The text as the canvas draws it; `pixelsPerMm` is the canvas's scale.
-    void setField(const QString &text, const QFont &face, double points, double pixelsPerMm);
-    // Top-left corner in millimetres of the canvas.
-    void moveToMm(QPointF topLeftMm);
+    // The field's text as the canvas draws it; `pixelsPerMm` is the canvas's scale.
+    void setField(const PrintedText &text, double pixelsPerMm);
+    // The field's point in millimetres of the canvas (its text's, not the ghost's corner).
+    void moveToMm(QPointF pointMm);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QString m_text;
-    QFont m_face;
-    double m_points = 0;
+    PrintedText m_text;
+    QPointF m_cornerMm; // the drawn text's top-left corner, from its point
     double m_pixelsPerMm = 1;
 };
 

@@ -204,13 +204,7 @@ FieldPropertiesDialog::FieldPropertiesDialog(QWidget *parent, const FieldLook &l
     right->addStretch();
     columns->addLayout(right);
 
-    auto *buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(QStringLiteral("Anulare"), QDialogButtonBox::RejectRole);
-    m_ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    m_ok = addOkCancel(this, layout);
 
     // A number of a few digits needs no row's whole width.
     for (QAbstractSpinBox *box : std::initializer_list<QAbstractSpinBox *>{m_size, m_minPoints, m_decimals})

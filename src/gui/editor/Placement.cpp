@@ -4,7 +4,7 @@
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "widgets/Dialogs.h"
-#include "core/text/TextPainter.h"
+#include "core/page/FieldText.h"
 #include "widgets/Units.h"
 
 #include <QAction>
@@ -120,7 +120,7 @@ void frmEcranPrincipal::Picture1_MouseDown(int Button, int, float X, float Y)
         camp.MarimeFont = *fontSize;
         camp.RangMin = *rangMin;
         camp.RangMax = *rangMax;
-        camp.NumeCamp = column;
+        setColumn(camp, column);
         Picture1->setCurrentX(X);
         Picture1->setCurrentY(Y);
         Picture1->setFontSize(typedFontSize(Text3->text()));
@@ -162,13 +162,20 @@ void frmEcranPrincipal::markField(bool esteGeneral, int index)
     if (!found)
         return;
     const Camp &camp = *found;
-    QFont font = Picture1->face();
-    font.setPointSizeF(qMax(0.01, double(camp.MarimeFont)));
+    // The marker covers the field as it is drawn: its lines, size, alignment and box.
+    const PrintedText text = printedField(camp, displayText(camp, esteGeneral));
+    const TextBlock block = layoutText(text.topLeftMm, text.text, text.face, text.points, text.placement,
+                                       TextMeasure::Screen);
+    QFont font = text.face;
+    font.setPointSizeF(qMax(0.01, block.points));
     Label8->setFont(font);
-    Label8->setText(displayText(camp, esteGeneral));
-    const QSizeF extent = textExtentMm(Label8->text(), Picture1->face(), camp.MarimeFont);
-    mm::resize(Label8, extent.width(), extent.height());
-    mm::move(Label8, camp.X, camp.Y);
+    Label8->setText(block.lines.join(u'\n'));
+    const Qt::Alignment across = camp.style.align == TextAlign::Right ? Qt::AlignRight
+        : camp.style.align == TextAlign::Centre                      ? Qt::AlignHCenter
+                                                                      : Qt::AlignLeft;
+    Label8->setAlignment(across | Qt::AlignTop);
+    mm::resize(Label8, block.rectMm.width(), block.rectMm.height());
+    mm::move(Label8, block.rectMm.left(), block.rectMm.top());
     Label8->show();
     Label8->raise();
     mnuCorecteazaPoz->setEnabled(true);
@@ -194,13 +201,11 @@ void frmEcranPrincipal::markField(bool esteGeneral, int index)
 
 SelectieCamp frmEcranPrincipal::SelecteazaCamp(qint16 xs, qint16 ys)
 {
-    // The marker measures each field by its display text; the first field hit wins, general
-    // fields before database fields, each table in index order.
+    // Each field is where its display text is drawn; the first field hit wins, general fields
+    // before database fields, each table in index order.
     auto hits = [&](const Camp &camp, bool esteGeneral) {
-        const QSizeF extent = textExtentMm(displayText(camp, esteGeneral), Picture1->face(), camp.MarimeFont);
-        const float right = float(camp.X) + float(extent.width());
-        const float bottom = float(camp.Y) + float(extent.height());
-        return xs >= camp.X && xs <= right && ys >= camp.Y && ys <= bottom;
+        const QRectF drawn = fieldRect(camp, esteGeneral);
+        return xs >= drawn.left() && xs <= drawn.right() && ys >= drawn.top() && ys <= drawn.bottom();
     };
     for (int i = 1; i <= m.usedGen(); ++i) {
         if (hits(*m.CampuriGen.at(i), true)) {

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProgressDialog>
 #include <QSocketNotifier>
@@ -101,19 +102,33 @@ void frmEcranPrincipal::mnuIncarcaMacheta_Click()
             return;
         page = *chosen;
     }
+    loadTemplateFile(fileName, page, 1.0);
+}
+
+bool frmEcranPrincipal::loadTemplateFile(const QString &fileName, int page, double scale)
+{
+    QString error;
     TemplateProgress progress(this, QDir::toNativeSeparators(fileName));
-    const std::optional<Picture> picture =
+    std::optional<Picture> picture =
         loadPicture(fileName, Picture1->pixelsPerMm() * Picture1->devicePixelRatioF(), &error, page);
     if (!picture) {
         if (progress.stopped())
             error += MachetaIncarcata ? QStringLiteral(" Macheta de pana acum si campurile au ramas neschimbate.")
                                       : QStringLiteral(" Campurile au ramas neschimbate.");
         MessageBox::information(this, applicationTitle(), error);
-        return;
+        return false;
     }
+    // The scale a schema remembers, unless it would make the template absurd (a file edited by hand).
+    const QSizeF scaled = picture->sizeMm * scale;
+    if (scale > 0 && qMin(scaled.width(), scaled.height()) >= MinTemplateSideMm
+        && qMax(scaled.width(), scaled.height()) <= MaxTemplateSideMm)
+        picture->sizeMm = scaled;
+    else
+        scale = 1.0;
     Picture1->setPicture(*picture);
     Picture2->setPicture(*picture);
     m_templateFile = fileName;
+    m.templ = {QFileInfo(fileName).absoluteFilePath(), page, scale};
     MachetaIncarcata = true;
     PermiteMeniuri = true;
     mnuDefCampGen->setEnabled(PermiteMeniuri);
@@ -121,6 +136,7 @@ void frmEcranPrincipal::mnuIncarcaMacheta_Click()
     mnuFile->setEnabled(true);
     scaleTemplateAction->setEnabled(true);
     m_pickingScale = false; // points picked on the old template mean nothing on this one
+    return true;
 }
 
 } // namespace formulix

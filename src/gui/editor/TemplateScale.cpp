@@ -66,6 +66,7 @@ bool frmEcranPrincipal::takeScalePoint(int button, QPointF mm)
     }
     Picture1->setPicture(picture);
     Picture2->setPicture(picture);
+    m.templ.scale *= *real / measured; // kept with the schema, for the next opening and the command line
     RedeseneazaCampuri();
     return true;
 }

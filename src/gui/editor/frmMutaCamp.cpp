@@ -109,8 +109,10 @@ void frmMutaCamp::Command5_Click()
     const frmEcranPrincipal::PendingEdit edit = m_main.beginEdit();
     // With nothing selected (or a field no longer in use) no field changes.
     if (Camp *camp = m_main.m.campSelectat()) {
-        const double x = roundHalfEven(mm::left(m_main.Label8));
-        const double y = roundHalfEven(mm::top(m_main.Label8));
+        // The marker covers the field as drawn: a right or centred one's point lies off its left.
+        const QPointF drawn = frmEcranPrincipal::fieldRect(*camp, m_main.m.CampSelectat.EsteGeneral).topLeft();
+        const double x = roundHalfEven(mm::left(m_main.Label8) - (drawn.x() - camp->X));
+        const double y = roundHalfEven(mm::top(m_main.Label8) - (drawn.y() - camp->Y));
         if (x >= -32768 && x <= 32767 && y >= -32768 && y <= 32767) {
             camp->X = qint16(x);
             camp->Y = qint16(y);

@@ -9,6 +9,7 @@
 #include "core/records/RecordSources.h"
 #include "widgets/DataGrid.h"
 #include "core/files/FileSafety.h"
+#include "core/page/PageFit.h"
 #include "core/page/PageLoop.h"
 #include "core/page/PngSink.h"
 #include "core/text/TextRules.h"
@@ -22,6 +23,8 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
+
+#include <algorithm>
 
 namespace formulix {
 
@@ -176,9 +179,53 @@ std::optional<JobRequest> frmEcranPrincipal::askJob(BatchPrintDialog::Purpose pu
     if (refuseSecondJob())
         return std::nullopt;
     std::optional<JobRequest> request = BatchPrintDialog::ask(this, purpose, tableRecordCount(), gridSelection());
-    if (request && !goOnWithoutColumns(request->choice))
+    if (request && (!goOnWithoutColumns(request->choice) || !goOnOutsidePaper(*request, purpose)))
         request.reset();
     return request;
+}
+
+bool frmEcranPrincipal::goOnOutsidePaper(const JobRequest &request, BatchPrintDialog::Purpose purpose)
+{
+    if (request.choice.kind == RecordChoice::Calibration)
+        return true; // its targets are placed on the canvas, not by the user
+    // The job's first record alone: a table is not counted through once more for it.
+    RecordChoice first = request.choice;
+    first.copies = 1;
+    if (first.kind == RecordChoice::All)
+        first = {RecordChoice::Range, 1, 1, {}, 1};
+    else if (first.kind == RecordChoice::Range)
+        first.last = first.first;
+    else if (first.kind == RecordChoice::Rows && !first.rows.isEmpty())
+        first.rows = {*std::min_element(first.rows.begin(), first.rows.end())};
+    QString error;
+    PageContent page;
+    const std::unique_ptr<RecordPages> pages = recordPages(first, &error);
+    if (!pages || pages->pageCount() == 0 || !pages->page(0, &page, &error))
+        return true; // the job itself tells why it cannot go
+    QRectF printable;
+    if (request.printer) {
+        const std::unique_ptr<PageJob> job = PageJob::toPrinter(request.printer.get());
+        job->prepare(pageOrientation());
+        printable = job->printableMm();
+    } else if (purpose == BatchPrintDialog::Purpose::Pdf || purpose == BatchPrintDialog::Purpose::Png) {
+        printable = PageJob::pdfPaper(pageOrientation()).printableMm;
+    } else {
+        const std::unique_ptr<PageJob> job = PageJob::forPreview();
+        job->prepare(pageOrientation());
+        printable = job->printableMm();
+    }
+    return goOnOutsidePaper(page, jobCanvasMm(request.choice), printable);
+}
+
+bool frmEcranPrincipal::goOnOutsidePaper(const PageContent &page, QSizeF pageMm, const QRectF &printableMm)
+{
+    const PageGeometry geometry{pageMm, printableMm, double(m.PozStanga), double(m.PozSus)};
+    const QStringList outside = fieldsOutside(m, page, geometry);
+    if (outside.isEmpty())
+        return true;
+    return MessageBox::question(this, applicationTitle(),
+                                fieldsOutsideMessage(outside, pageOrientation()) + QStringLiteral(" Continuati?"))
+        == MessageBox::Answer::Yes;
 }
 
 bool frmEcranPrincipal::goOnWithoutColumns(const RecordChoice &choice)

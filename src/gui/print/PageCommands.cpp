@@ -19,12 +19,8 @@ void frmEcranPrincipal::mnuSeteazaPag_Click()
 
 void frmEcranPrincipal::CompunePagina()
 {
-    for (const PrintedText &text : composePage(m).texts) {
-        Picture3->setCurrentX(text.topLeftMm.x());
-        Picture3->setCurrentY(text.topLeftMm.y());
-        Picture3->setFontSize(text.points);
-        Picture3->printText(text.text);
-    }
+    for (const PrintedText &text : composePage(m).texts)
+        Picture3->printText(text);
 }
 
 void frmEcranPrincipal::mnuTipareste_Click()
@@ -48,11 +44,15 @@ void frmEcranPrincipal::mnuTipareste_Click()
         }
         texts = page.texts;
     }
-    const PageOrientation orientation = m.Orientare == 1 ? PageOrientation::Landscape
-        : m.Orientare == 2                               ? PageOrientation::Portrait
-                                                         : PageOrientation::Unchanged;
-    const PrintResult result = printPage(texts, QSizeF(Picture3->widthMm(), Picture3->heightMm()),
-                                         m.PozStanga, m.PozSus, orientation, applicationTitle());
+    const PageOrientation orientation = pageOrientation();
+    const QSizeF pageMm(Picture3->widthMm(), Picture3->heightMm());
+    // Without a printer there is no paper to check against: printPage says so.
+    if (const std::unique_ptr<PageJob> paper = PageJob::toDefaultPrinter(nullptr)) {
+        paper->prepare(orientation);
+        if (!goOnOutsidePaper(PageContent(texts), pageMm, paper->printableMm()))
+            return;
+    }
+    const PrintResult result = printPage(texts, pageMm, m.PozStanga, m.PozSus, orientation, applicationTitle());
     if (!result.ok || !result.notice.isEmpty())
         MessageBox::information(this, applicationTitle(), result.ok ? result.notice : result.error);
 }

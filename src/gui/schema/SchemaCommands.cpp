@@ -37,12 +37,16 @@ void frmEcranPrincipal::mnuSalveazaSch_Click()
     }
     m_schemaFile = fileName;
     m_document->markSaved();
+    // The records and the block keep everything today; should a later member be missed, it is said.
+    if (const QStringList lost = schemaLosses(m, fileName); !lost.isEmpty())
+        MessageBox::information(this, applicationTitle(),
+                                QStringLiteral("Schema a fost salvata in fisierul %1, dar nu pastreaza exact: %2.")
+                                    .arg(QDir::toNativeSeparators(fileName), lost.join(QStringLiteral("; "))));
 }
 
 bool frmEcranPrincipal::layoutChanged() const
 {
-    // Undone back to what was saved, the layout is unchanged; a step the file does not keep
-    // (the orientation) is no reason to ask either.
+    // Undone back to what was saved, the layout is unchanged.
     return m_document->hasUnsavedChanges();
 }
 
@@ -101,12 +105,40 @@ void frmEcranPrincipal::mnuDeschSch_Click()
     MessageBox::information(this, QStringLiteral("Baza de date utilizata"),
                             QStringLiteral("Schema foloseste tabela: ") + result.schema.shownNumeTabela()
                                 + QStringLiteral(" din baza de date: ") + result.schema.shownCaleBazaDate());
+    if (!result.schema.ignoredBlock.isEmpty())
+        MessageBox::information(this, applicationTitle(),
+                                QStringLiteral("Schema %1 a fost deschisa fara stilurile campurilor, macheta si orientarea "
+                                               "salvate cu ea: %2.")
+                                    .arg(shownName, result.schema.ignoredBlock));
     Picture1->setToolTip(QStringLiteral("Click dreapta pentru selectie/deselectie"));
     // The fields were replaced: a marker left over one would name another field.
     clearSelection();
     RedeseneazaCampuri();
     recordEdit(edit, QStringLiteral("Deschide Schema"));
     m_document->markSaved();
+    offerSchemaTemplate(result.schema);
+}
+
+void frmEcranPrincipal::offerSchemaTemplate(const Schema &schema)
+{
+    const Module1::TemplateMemory &saved = schema.templ;
+    if (saved.file.isEmpty() && schema.templateRelative.isEmpty())
+        return;
+    const QString found = findSchemaTemplate(schema, m_schemaFile);
+    if (found.isEmpty()) {
+        MessageBox::information(this, applicationTitle(),
+                                QStringLiteral("Macheta salvata cu schema, %1, nu a fost gasita; a ramas macheta de pana acum.")
+                                    .arg(QDir::toNativeSeparators(saved.file.isEmpty() ? schema.templateRelative : saved.file)));
+        return;
+    }
+    // Already there as it was saved: nothing to ask.
+    if (m.templ.file == found && m.templ.page == saved.page && m.templ.scale == saved.scale)
+        return;
+    if (MessageBox::question(this, applicationTitle(), QStringLiteral("Incarc macheta salvata cu schema?"))
+        != MessageBox::Answer::Yes)
+        return;
+    if (loadTemplateFile(found, saved.page, saved.scale))
+        RedeseneazaCampuri();
 }
 
 } // namespace formulix
