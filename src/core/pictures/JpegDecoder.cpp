@@ -1,5 +1,6 @@
 #include "core/pictures/JpegDecoder.h"
 
+#include "core/files/LazyLibrary.h"
 #include "core/pictures/RowScaler.h"
 
 #include <QPainter>
@@ -46,6 +47,18 @@ QImage shrink(const QImage &image, QSize size)
 }
 
 // ---- libjpeg ------------------------------------------------------------------------------
+
+// Opened with the first JPEG template.
+#define LIBJPEG_FUNCTIONS(F)                                                                          \
+    F(jpeg_std_error) F(jpeg_CreateDecompress) F(jpeg_destroy_decompress) F(jpeg_mem_src) F(jpeg_read_header) \
+    F(jpeg_calc_output_dimensions) F(jpeg_start_decompress) F(jpeg_read_scanlines) F(jpeg_finish_decompress)
+FORMULIX_LAZY_LIBRARY(LibJpeg, LIBJPEG_FUNCTIONS, FORMULIX_LIBJPEG)
+
+// Only once decodeJpeg() has found the library loaded.
+const LibJpeg &libjpeg()
+{
+    return *loadLibJpeg();
+}
 
 struct ErrorManager
 {
@@ -95,7 +108,7 @@ struct LibjpegState
     ~LibjpegState()
     {
         if (created)
-            jpeg_destroy_decompress(&info);
+            libjpeg().jpeg_destroy_decompress(&info);
     }
 };
 
@@ -122,18 +135,18 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit,
 {
     const auto state = std::make_unique<LibjpegState>();
     LibjpegState *const s = state.get();
-    s->info.err = jpeg_std_error(&s->errors.base);
+    s->info.err = libjpeg().jpeg_std_error(&s->errors.base);
     s->errors.base.error_exit = onError;
     s->errors.base.emit_message = onMessage;
     if (setjmp(s->errors.jump)) {
         *failure = s->errors.outOfMemory ? JpegFailure::TooLarge : JpegFailure::Damaged;
         return Route::Decoded;
     }
-    jpeg_create_decompress(&s->info);
+    libjpeg().jpeg_CreateDecompress(&s->info, JPEG_LIB_VERSION, sizeof(s->info));
     s->created = true;
     s->info.mem->max_memory_to_use = JpegDecodeMemoryLimit;
-    jpeg_mem_src(&s->info, reinterpret_cast<const unsigned char *>(data.constData()), (unsigned long)data.size());
-    jpeg_read_header(&s->info, TRUE);
+    libjpeg().jpeg_mem_src(&s->info, reinterpret_cast<const unsigned char *>(data.constData()), (unsigned long)data.size());
+    libjpeg().jpeg_read_header(&s->info, TRUE);
 
     const QSize full(int(s->info.image_width), int(s->info.image_height));
     if (s->info.progressive_mode && (s->info.num_components == 1 || s->info.num_components == 3)) {
@@ -161,20 +174,20 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit,
     if (power != eighths && !cmyk && !exact) {
         s->info.scale_num = unsigned(power);
         s->info.scale_denom = 8;
-        jpeg_calc_output_dimensions(&s->info);
+        libjpeg().jpeg_calc_output_dimensions(&s->info);
         if (qint64(s->info.output_width) * s->info.output_height <= wholeLimit)
             eighths = power;
     }
     s->info.scale_num = unsigned(eighths);
     s->info.scale_denom = 8;
-    jpeg_calc_output_dimensions(&s->info);
+    libjpeg().jpeg_calc_output_dimensions(&s->info);
     const QSize decoded(int(s->info.output_width), int(s->info.output_height));
     // A picture of screen size is decoded whole, straight into the image's own pixel layout, and
     // made smaller by Qt's filters: half the time of summing it row by row. Larger ones are
     // summed as they come, so that they never exist whole.
     const bool whole = !cmyk && qint64(decoded.width()) * decoded.height() <= wholeLimit;
     s->info.out_color_space = cmyk ? JCS_CMYK : whole ? (Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? JCS_EXT_BGRX : JCS_EXT_XRGB) : JCS_RGB;
-    jpeg_start_decompress(&s->info);
+    libjpeg().jpeg_start_decompress(&s->info);
 
     if (whole) {
         s->image = QImage(decoded, QImage::Format_RGB32);
@@ -184,10 +197,10 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit,
         }
         while (s->info.output_scanline < s->info.output_height) {
             JSAMPROW line = s->image.scanLine(int(s->info.output_scanline));
-            if (jpeg_read_scanlines(&s->info, &line, 1) != 1)
+            if (libjpeg().jpeg_read_scanlines(&s->info, &line, 1) != 1)
                 break;
         }
-        jpeg_finish_decompress(&s->info);
+        libjpeg().jpeg_finish_decompress(&s->info);
         if (s->errors.damaged || s->info.output_scanline < s->info.output_height) {
             *failure = JpegFailure::Damaged;
             return Route::Decoded;
@@ -207,7 +220,7 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit,
                                                    JDIMENSION(decoded.width() * channels), 1);
     s->rgb.resize(size_t(decoded.width()) * 3);
     while (s->info.output_scanline < s->info.output_height) {
-        if (jpeg_read_scanlines(&s->info, row, 1) != 1)
+        if (libjpeg().jpeg_read_scanlines(&s->info, row, 1) != 1)
             break;
         const uchar *in = row[0];
         if (channels == 4) {
@@ -223,7 +236,7 @@ Route decodeWithLibjpeg(const QByteArray &data, QSize target, qint64 wholeLimit,
             s->scaler->addRow(in);
         }
     }
-    jpeg_finish_decompress(&s->info);
+    libjpeg().jpeg_finish_decompress(&s->info);
     if (s->errors.damaged || s->info.output_scanline < s->info.output_height) {
         *failure = JpegFailure::Damaged;
         return Route::Decoded;
@@ -713,11 +726,20 @@ QImage decodeJpeg(const QByteArray &data, QSize target, JpegFailure *failure, qi
         *failure = JpegFailure::Damaged;
         return QImage();
     }
+    if (!loadLibJpeg()) {
+        *failure = JpegFailure::Unsupported;
+        return QImage();
+    }
     QImage image;
     if (decodeWithLibjpeg(data, target, wholeLimit, &image, failure) == Route::Decoded)
         return *failure == JpegFailure::None ? image : QImage();
     image = DcScanReader(data).read(target, wholeLimit, failure);
     return *failure == JpegFailure::None ? image : QImage();
+}
+
+QString missingJpegLibrary()
+{
+    return loadLibJpeg() ? QString() : missingLibraryReason(FORMULIX_LIBJPEG, "libjpeg62-turbo");
 }
 
 } // namespace formulix
