@@ -50,6 +50,9 @@ const Option Table[] = {
      "hartiei)"},
     {"--portrait", nullptr, Kind::Optional, "orientare portret (implicit cea salvata cu schema, altfel peisaj)"},
     {"--landscape", nullptr, Kind::Optional, "orientare peisaj, oricare ar fi cea salvata cu schema"},
+    {"--printer", "NUME", Kind::Optional,
+     "imprimanta: --print tipareste la ea; paginile iau corectia ei (Fisiere > Calibrare...), si in PDF sau PNG"},
+    {"--no-profile", nullptr, Kind::Optional, "fara corectia imprimantei (implicit: a imprimantei, a fisierelor la PDF si PNG)"},
     {"--password", "PAROLA", Kind::Optional, "parola bazei de date"},
     {"--dpi", "N", Kind::Optional, "rezolutia imaginilor PNG, de la 72 la 1200 de puncte pe inch (implicit 300)"},
     {"--force", nullptr, Kind::Optional,
@@ -307,6 +310,7 @@ int run(const Given &given, RecordChoice choice)
     const QString png = given.value("--png");
     const bool print = given.has("--print");
     QString templatePath = given.value("--template");
+    const QString printerName = given.value("--printer");
     const QString schemaName = QDir::toNativeSeparators(given.schema);
     const SchemaResult loaded = loadSchemaFile(given.schema);
     if (!loaded.ok()) {
@@ -372,7 +376,9 @@ int run(const Given &given, RecordChoice choice)
     std::unique_ptr<PageJob> job;
     PaperArea paper;
     if (png.isEmpty()) {
-        job = print ? PageJob::toDefaultPrinter(&error) : PageJob::toPdf(pdf, given.has("--force"));
+        job = !print                ? PageJob::toPdf(pdf, given.has("--force"))
+            : printerName.isEmpty() ? PageJob::toDefaultPrinter(&error)
+                                    : PageJob::toNamedPrinter(printerName, &error);
         if (!job)
             return failWith(RunOutput, error);
         job->prepare(orientation);
@@ -421,6 +427,14 @@ int run(const Given &given, RecordChoice choice)
         images.emplace(png, pages.pageCount(), paper, given.dpi, given.has("--force"));
     }
     PageSink &sink = job ? static_cast<PageSink &>(*job) : *images;
+    // The printer's correction: the one named, or the job's own printer's (files' for a PDF or
+    // images); a file for a printer with no correction kept is a mistyped name.
+    if (!given.has("--no-profile")) {
+        if (!print && given.has("--printer") && !ProfileStore::printers().contains(printerName))
+            return failWith(RunUsage, QStringLiteral("nu este salvata nicio corectie pentru imprimanta %1 (Fisiere > Calibrare...)")
+                                          .arg(printerName));
+        sink.setProfile(ProfileStore::load(given.has("--printer") ? printerName : sink.profileOwner()));
+    }
 
     // A job stopped half-way: the PDF asked for stays as it was, its finished pages only on
     // request; images done stay in their folder.

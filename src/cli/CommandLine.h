@@ -4,7 +4,8 @@
 // display.
 //
 //   formulix --pdf OUT.pdf [--records all|N|N-M] [--copies K] [--template IMAGE]
-//            [--portrait | --landscape] [--password P] SCHEMA.tip
+//            [--portrait | --landscape] [--printer NAME] [--no-profile]
+//            [--password P] SCHEMA.tip
 //   formulix --print [same options] SCHEMA.tip
 //   formulix --png FOLDER [--dpi N] [same options] SCHEMA.tip
 //   formulix --help | --version

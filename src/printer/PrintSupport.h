@@ -7,6 +7,7 @@
 
 #include <QPrinter>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -18,8 +19,12 @@ struct PrintSupport
     QPrinter *(*newPrinter)();
     // The default printer in high resolution; nullptr when the system has none.
     QPrinter *(*newDefaultPrinter)();
+    // The printer so named in high resolution; nullptr when the system has none by that name.
+    QPrinter *(*newNamedPrinter)(const QString &name);
     // The default printer's name; empty when there is none.
     QString (*defaultPrinterName)();
+    // The names of the system's printers.
+    QStringList (*printerNames)();
     // Whether the queue of the printer so named is stopped (paused).
     bool (*printerStopped)(const QString &name);
 

@@ -170,6 +170,51 @@ std::unique_ptr<PageJob> PageJob::toPrinter(QPrinter *printer)
     return job;
 }
 
+std::unique_ptr<PageJob> PageJob::toNamedPrinter(const QString &name, QString *error)
+{
+    const PrintSupport *support = printSupport();
+    if (!support) {
+        if (error)
+            *error = missingPrintSupport();
+        return nullptr;
+    }
+    std::unique_ptr<PageJob> job(new PageJob);
+    job->m_owned.reset(support->newNamedPrinter(name));
+    if (!job->m_owned) {
+        if (error)
+            *error = QStringLiteral("Imprimanta %1 nu exista.").arg(name);
+        return nullptr;
+    }
+    job->m_printer = job->m_owned.get();
+    job->m_name = support->printerName(*job->m_owned);
+    return job;
+}
+
+QString PageJob::defaultProfileOwner()
+{
+    const PrintSupport *support = pdfPath().isEmpty() ? printSupport() : nullptr;
+    return support ? support->defaultPrinterName() : QString();
+}
+
+PaperArea PageJob::paperOf(const QString &profileOwner, PageOrientation orientation)
+{
+    std::unique_ptr<PageJob> job;
+    if (profileOwner.isEmpty())
+        job = pdfPath().isEmpty() ? toPdf(QString()) : toDefaultPrinter(nullptr);
+    else
+        job = toNamedPrinter(profileOwner, nullptr);
+    if (!job)
+        job = toPdf(QString());
+    job->prepare(orientation);
+    return {job->paperMm(), job->printableMm()};
+}
+
+QString PageJob::profileOwner() const
+{
+    return !m_pdf && printing().outputFormat(*m_printer) == QPrinter::NativeFormat ? printing().printerName(*m_printer)
+                                                                                   : QString();
+}
+
 std::unique_ptr<PageJob> PageJob::toPdf(const QString &path, bool replaceReadOnly, const QPageLayout *paper)
 {
     std::unique_ptr<PageJob> job(new PageJob);
@@ -302,7 +347,7 @@ bool PageJob::addPage(const PageContent &content, QSizeF pageMm, double offsetLe
         m_painter.save();
         m_painter.translate(m_origin * pixelsPerMm());
     }
-    renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, content, form);
+    renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, content, form, correctionMm());
     if (moved)
         m_painter.restore();
     if (m_pdf ? m_file->failure() != 0 : printing().printerState(*m_printer) == QPrinter::Error) {
@@ -430,6 +475,7 @@ PrintResult printPage(const QList<PrintedText> &texts, QSizeF pageMm, double off
     if (!job->begin(orientation, documentName, &result.error))
         return result;
     result.printableMm = job->printableMm();
+    job->setProfile(ProfileStore::load(job->profileOwner()));
     if (!job->addPage(texts, pageMm, offsetLeft, offsetUp, nullptr, &result.error))
         return result;
     if (!job->finish(&result.error))

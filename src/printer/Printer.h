@@ -47,6 +47,8 @@ public:
     static std::unique_ptr<PageJob> toDefaultPrinter(QString *error);
     // A printer set up by the user in the print dialog; the job does not own it.
     static std::unique_ptr<PageJob> toPrinter(QPrinter *printer);
+    // The printer of that name; nullptr with the reason when there is none.
+    static std::unique_ptr<PageJob> toNamedPrinter(const QString &name, QString *error);
     // The default printer for a preview, or A4 paper with the whole sheet printable when there is
     // no printer; never nullptr.
     static std::unique_ptr<PageJob> forPreview();
@@ -60,6 +62,11 @@ public:
     // The paper and printable area a PDF of toPdf() gets for the orientation: other exports
     // draw on the same, so their texts land where the PDF's do.
     static PaperArea pdfPaper(PageOrientation orientation);
+    // Whose profile the default printer's pages take: its name, or files' when there is no
+    // printer or the test seam writes its pages to a PDF.
+    static QString defaultProfileOwner();
+    // The paper and printable area a profile's owner prints on (files: those of toPdf()).
+    static PaperArea paperOf(const QString &profileOwner, PageOrientation orientation);
 
     // Sets the printer up for the orientation without starting: the paper and the printable
     // area are then known (a preview shows them).
@@ -81,6 +88,8 @@ public:
     // After finish(): what the user should know although the job went out, in Romanian (a
     // printer stopped, whose queue holds the job); empty when nothing.
     QString notice() const override { return m_notice; }
+    // A printer's name; files' (empty) for a PDF, written here or by Qt's print-to-file.
+    QString profileOwner() const override;
     // Stops the job: a printer's job is withdrawn; a PDF file keeps the pages done aside, under no
     // name, until keepFinishedPages() (a file chosen in the print dialog keeps them in place).
     bool cancel(QString *error) override;
@@ -118,7 +127,7 @@ private:
 };
 
 // Prints the texts of a page image of `pageMm` on one page of the default printer, placed and
-// cut as PageGeometry says (see PageRenderer.h).
+// cut as PageGeometry says (see PageRenderer.h), corrected by the printer's stored profile.
 PrintResult printPage(const QList<PrintedText> &texts, QSizeF pageMm, double offsetLeft,
                       double offsetUp, PageOrientation orientation, const QString &documentName);
 

@@ -12,10 +12,12 @@ const formulix::PrintSupport Table{
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         return info.isNull() ? nullptr : new QPrinter(info, QPrinter::HighResolution);
     },
-    [] {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        return info.isNull() ? QString() : info.printerName();
+    [](const QString &name) -> QPrinter * {
+        const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+        return info.isNull() ? nullptr : new QPrinter(info, QPrinter::HighResolution);
     },
+    [] { return QPrinterInfo::defaultPrinterName(); },
+    [] { return QPrinterInfo::availablePrinterNames(); },
     [](const QString &name) { return QPrinterInfo::printerInfo(name).state() == QPrinter::Error; },
     [](const QPrinter &printer) { return printer.printerName(); },
     [](const QPrinter &printer) { return printer.resolution(); },

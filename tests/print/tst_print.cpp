@@ -1,6 +1,7 @@
 #include "gui/app/frmEcranPrincipal.h"
 #include "gui/print/frmPozitie.h"
 #include "printer/Printer.h"
+#include "core/page/PrinterProfile.h"
 #include "core/page/PageComposer.h"
 #include "core/page/PngSink.h"
 #include "core/text/TextPainter.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace formulix;
@@ -68,6 +70,26 @@ QRectF inkIn(const QImage &image)
         }
     }
     return ink.isNull() ? QRectF() : QRectF(ink.x() / 10.0, ink.y() / 10.0, ink.width() / 10.0, ink.height() / 10.0);
+}
+
+// The darkness-weighted centre of the first page's ink, in millimetres, finer than a pixel.
+QPointF inkCentre(const QString &pdf, QSizeF *pageMm)
+{
+    constexpr int Dpi = 400;
+    const QImage image = renderPdfPage(pdf, 1, Dpi).convertToFormat(QImage::Format_Grayscale8);
+    const double ppm = Dpi / 25.4;
+    *pageMm = image.size() / ppm;
+    double sx = 0, sy = 0, sw = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const uchar *line = image.constScanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const double w = 255 - line[x];
+            sx += w * (x + 0.5);
+            sy += w * (y + 0.5);
+            sw += w;
+        }
+    }
+    return sw > 0 ? QPointF(sx, sy) / sw / ppm : QPointF();
 }
 
 // The same for the first page of a PDF.
@@ -142,6 +164,8 @@ private slots:
     void noDefaultPrinterIsReported();
     void printsThroughTheDefaultQueue_data();
     void printsThroughTheDefaultQueue();
+    void profileMovesInkThroughTheQueue_data();
+    void profileMovesInkThroughTheQueue();
 
 private:
     void loadTemplate(QSize pixels = QSize(1240, 877));
@@ -549,6 +573,54 @@ void TestPrint::printsThroughTheDefaultQueue()
     QVERIFY2(qAbs(ink.left() - expected.x()) < 0.3 && qAbs(ink.top() - expected.y()) < 0.3,
              qPrintable(QStringLiteral("ink at %1, %2; expected %3, %4")
                             .arg(ink.left()).arg(ink.top()).arg(expected.x()).arg(expected.y())));
+}
+
+void TestPrint::profileMovesInkThroughTheQueue_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("portrait") << 2;
+    QTest::newRow("landscape") << 1;
+}
+
+// The queue's profile moves the ink back by its shift, on the sheet as the queue writes it.
+void TestPrint::profileMovesInkThroughTheQueue()
+{
+    QFETCH(int, orientation);
+    if (const QString why = test::testQueueUnavailable(); !why.isEmpty())
+        QSKIP(qPrintable(why));
+    ProfileStore::setSettingsFile(m_dir->filePath(QStringLiteral("profile.ini")));
+    const auto kept = qScopeGuard([] { ProfileStore::setSettingsFile(QString()); });
+    loadTemplate();
+    addGeneral(QStringLiteral("Formulix"), 50, 40, 20);
+    m_model->PozStanga = 0;
+    m_model->PozSus = 0;
+    m_model->Orientare = qint16(orientation);
+    PrinterSeam::setPdfOutput(QString());
+    QSizeF sheet;
+    const auto printed = [&]() -> QPointF {
+        const QStringList before = test::queuedPdfs();
+        m_window->mnuTipareste->trigger();
+        const QString pdf = test::waitForQueuedPdf(before, [](const QString &) { return true; });
+        if (pdf.isEmpty())
+            return {};
+        const QPointF centre = inkCentre(pdf, &sheet);
+        QFile::remove(pdf);
+        return centre;
+    };
+    const QPointF plain = printed();
+    const PrinterProfile profile{3.5, -2.0, 1, 1, 0};
+    ProfileStore::save(QStringLiteral("FormulixTest"), profile);
+    const QPointF corrected = printed();
+    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(!plain.isNull() && !corrected.isNull());
+    // A profile is kept on the sheet upright: there the ink moves back by its shift, whichever
+    // way the page is turned on it. A sheet written turned is the page itself.
+    const QPointF expected = sheet.width() < sheet.height() ? QPointF(-3.5, 2.0) : QPointF(-2.0, -3.5);
+    const QPointF moved = corrected - plain;
+    qInfo("moved %.3f %.3f on %.0f x %.0f", moved.x(), moved.y(), sheet.width(), sheet.height());
+    QVERIFY2(std::hypot(moved.x() - expected.x(), moved.y() - expected.y()) <= 0.2,
+             qPrintable(QStringLiteral("moved by %1, %2 on a sheet of %3 x %4 mm")
+                            .arg(moved.x()).arg(moved.y()).arg(sheet.width()).arg(sheet.height())));
 }
 
 int main(int argc, char **argv)

@@ -3,120 +3,143 @@
 #include "core/text/TextPainter.h"
 
 #include <QGuiApplication>
-#include <QtMath>
 #include <cmath>
-#include <limits>
 
 namespace formulix {
 
 namespace {
 
-constexpr double CornerInsetMm = 30;
 constexpr double LabelPoints = 8;
-constexpr double TextPoints = 10;
-constexpr double TitlePoints = 14;
+constexpr double TextPoints = 9;
+constexpr double TitlePoints = 12;
+constexpr double LabelGapMm = 2; // past the end of a cross, so that a label's ink is no part of its target
+constexpr double BlockGapMm = 3;
 
-QString orientationName(PageOrientation orientation)
+double markExtent()
 {
-    switch (orientation) {
-    case PageOrientation::Landscape: return QStringLiteral("Landscape");
-    case PageOrientation::Portrait: return QStringLiteral("Portrait");
-    case PageOrientation::Unchanged: break;
+    const TargetMark shape;
+    return shape.armMm + shape.lineMm / 2;
+}
+
+// Words set in lines no wider than `widthMm`.
+QStringList wrapped(const QString &text, const QFont &face, double points, double widthMm)
+{
+    QStringList lines;
+    QString line;
+    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
+        const QString longer = line.isEmpty() ? word : line + u' ' + word;
+        if (!line.isEmpty() && textExtentMm(longer, face, points).width() > widthMm) {
+            lines.append(line);
+            line = word;
+        } else {
+            line = longer;
+        }
     }
-    return QStringLiteral("orientarea imprimantei");
+    if (!line.isEmpty())
+        lines.append(line);
+    return lines;
 }
 
 } // namespace
 
-
-QList<CalibrationTarget> calibrationTargets(QSizeF canvasMm)
+QList<CalibrationTarget> calibrationTargets(const PaperArea &paper)
 {
-    const double w = canvasMm.width(), h = canvasMm.height();
-    const double inset = qMin(CornerInsetMm, qMin(w, h) / 4);
-    return {{1, {inset, inset}},
-            {2, {w - inset, inset}},
-            {3, {inset, h - inset}},
-            {4, {w - inset, h - inset}},
-            {5, {w / 2, h / 2}}};
+    const QRectF printable = paper.printableMm;
+    const double inset = MinTargetInsetMm + markExtent();
+    const double left = std::ceil(printable.left() + inset), right = std::floor(printable.right() - inset);
+    const double top = std::ceil(printable.top() + inset), bottom = std::floor(printable.bottom() - inset);
+    const QPointF centre(std::round(paper.paperMm.width() / 2), std::round(paper.paperMm.height() / 2));
+    return {{1, {left, top}}, {2, {right, top}}, {3, {left, bottom}}, {4, {right, bottom}}, {5, centre}};
 }
 
-PageContent calibrationSheet(QSizeF canvasMm, int offsetLeft, int offsetUp, PageOrientation orientation)
+PageContent calibrationSheet(const SheetSetup &setup)
 {
     PageContent sheet;
+    sheet.onPaper = true;
     const QFont face = QGuiApplication::font();
-    const TargetMark shape;
-    for (const CalibrationTarget &target : calibrationTargets(canvasMm)) {
+    const double extent = markExtent();
+    const double labelHeight = textExtentMm(QString(), face, LabelPoints).height();
+    const QList<CalibrationTarget> targets = calibrationTargets(setup.paper);
+    for (const CalibrationTarget &target : targets) {
         TargetMark mark;
         mark.centreMm = target.positionMm;
         sheet.targets.append(mark);
-        // Below the cross, kept on the canvas: right-aligned to it on the right half.
+        // Below the cross: left-aligned to it on the left, right-aligned on the right, centred
+        // in the middle.
         const QString label = QStringLiteral("%1: X %2 mm, Y %3 mm")
                                   .arg(target.number)
                                   .arg(millimetres(target.positionMm.x()), millimetres(target.positionMm.y()));
         const double width = textExtentMm(label, face, LabelPoints).width();
-        const bool rightHalf = target.positionMm.x() > canvasMm.width() / 2 + 1;
-        const QPointF at(rightHalf ? target.positionMm.x() + shape.armMm - width : target.positionMm.x() - shape.armMm,
-                         target.positionMm.y() + shape.armMm + 1);
-        sheet.texts.append({at, label, LabelPoints, face, Qt::black});
+        const double x = target.number == 5 ? target.positionMm.x() - width / 2
+                       : target.number % 2 == 0 ? target.positionMm.x() + extent - width
+                                                : target.positionMm.x() - extent;
+        sheet.texts.append({{x, target.positionMm.y() + extent + LabelGapMm}, label, LabelPoints, face, Qt::black});
     }
 
-    const QStringList lines = {
-        QStringLiteral("Tiparita cu: Deplaseaza la stanga %1 mm, Deplaseaza in sus %2 mm, %3.")
-            .arg(offsetLeft)
-            .arg(offsetUp)
-            .arg(orientationName(orientation)),
-        QStringLiteral("Tipariti pagina pe hartie simpla. Masurati cu rigla, la tintele 1 si 4,"),
-        QStringLiteral("distanta de la marginea din stanga si de la marginea de sus a foii"),
-        QStringLiteral("pana la centrul tintei, in milimetri."),
-        QStringLiteral("Scrieti masuratorile in Fisiere > Calibrare..."),
+    const QSizeF paperMm = setup.paper.paperMm;
+    const QString paper = QStringLiteral("%1, hartie %2 x %3 mm")
+                              .arg(paperMm.width() > paperMm.height() ? QStringLiteral("Landscape") : QStringLiteral("Portrait"),
+                                   millimetres(paperMm.width()), millimetres(paperMm.height()));
+    QStringList paragraphs;
+    if (setup.corrected) {
+        paragraphs << QStringLiteral("Pentru %1, %2, tiparita cu corectia: %3.")
+                          .arg(profileOwnerShown(setup.printer), paper, setup.profile.described())
+                   << QStringLiteral("Centrul fiecarei tinte trebuie sa cada la locul scris sub ea, masurat de la marginea "
+                                     "din stanga si de la marginea de sus a foii. Daca nu, tipariti pagina de calibrare si "
+                                     "masurati-o din nou in Fisiere > Calibrare...");
+    } else {
+        paragraphs << QStringLiteral("Pentru %1, %2, tiparita fara nicio corectie.").arg(profileOwnerShown(setup.printer), paper)
+                   << QStringLiteral("Tipariti pe hartie simpla, la 100 % (fara \"fit to page\"). Masurati cu rigla, la "
+                                     "fiecare din cele cinci tinte, distanta de la marginea din stanga a foii si de la "
+                                     "marginea de sus pana la centrul crucii, in milimetri, cu zecimale (de exemplu 18,5).")
+                   << QStringLiteral("Scrieti masuratorile in Fisiere > Calibrare..., pentru aceeasi imprimanta, si apasati "
+                                     "Aplica: deplasarea, scara si rotirea imprimantei se corecteaza apoi la fiecare tiparire.");
+    }
+
+    // The text goes above the centre target, between it and the labels of the top row, and goes
+    // on below it, above the bottom row: clear of every mark and label.
+    const QRectF printable = setup.paper.printableMm;
+    const QPointF centre = targets.at(4).positionMm;
+    const double topRow = targets.at(0).positionMm.y(), bottomRow = targets.at(2).positionMm.y();
+    const double labelBottom = extent + LabelGapMm + labelHeight + BlockGapMm;
+    const QList<QRectF> room = {
+        QRectF(QPointF(printable.left() + MinTargetInsetMm, topRow + labelBottom),
+               QPointF(printable.right() - MinTargetInsetMm, centre.y() - extent - BlockGapMm)),
+        QRectF(QPointF(printable.left() + MinTargetInsetMm, centre.y() + labelBottom),
+               QPointF(printable.right() - MinTargetInsetMm, bottomRow - extent - BlockGapMm)),
     };
-    const QPointF first = calibrationTargets(canvasMm).first().positionMm;
-    QPointF at(first.x() + 15, first.y() + 16);
-    sheet.texts.append({at, QStringLiteral("Pagina de calibrare"), TitlePoints, face, Qt::black});
-    at.ry() += textExtentMm(QString(), face, TitlePoints).height() + 2;
-    const double line = textExtentMm(QString(), face, TextPoints).height();
-    for (const QString &text : lines) {
-        sheet.texts.append({at, text, TextPoints, face, Qt::black});
-        at.ry() += line;
+    struct Line
+    {
+        QString text;
+        double points;
+        double before; // space above it, mm
+    };
+    QList<Line> lines = {{setup.corrected ? QStringLiteral("Pagina de verificare") : QStringLiteral("Pagina de calibrare"),
+                          TitlePoints, 0}};
+    for (const QString &paragraph : std::as_const(paragraphs)) {
+        bool first = true;
+        for (const QString &text : wrapped(paragraph, face, TextPoints, room.at(0).width())) {
+            lines.append({text, TextPoints, first ? 1.5 : 0});
+            first = false;
+        }
+    }
+    int area = 0;
+    double y = room.at(0).top();
+    for (const Line &line : std::as_const(lines)) {
+        const double height = textExtentMm(line.text, face, line.points).height();
+        double before = line.before;
+        while (area < room.size() && y + before + height > room.at(area).bottom()) {
+            if (++area < room.size())
+                y = room.at(area).top();
+            before = 0;
+        }
+        if (area >= room.size())
+            break; // a paper too small for all of it keeps its targets clear
+        y += before;
+        sheet.texts.append({{room.at(area).left(), y}, line.text, line.points, face, Qt::black});
+        y += height;
     }
     return sheet;
-}
-
-CalibrationResult computeCalibration(const CalibrationInput &input)
-{
-    CalibrationResult result;
-    // A text at canvas point p lands at e + p - offset * k (e: the printer's own margin and
-    // error); the offsets that bring it to p are the ones printed with plus the miss over k.
-    const QPointF miss = ((input.measured1 - input.intended1) + (input.measured4 - input.intended4)) / 2;
-    result.exactLeft = input.offsetLeft + miss.x() / input.kx;
-    result.exactUp = input.offsetUp + miss.y() / input.ky;
-    const auto stored = [](double value) {
-        return int(qBound<double>(std::numeric_limits<qint16>::min(), std::round(value), std::numeric_limits<qint16>::max()));
-    };
-    result.offsetLeft = stored(result.exactLeft);
-    result.offsetUp = stored(result.exactUp);
-    result.residualMm = QPointF((result.exactLeft - result.offsetLeft) * input.kx, (result.exactUp - result.offsetUp) * input.ky);
-
-    const QPointF intended = input.intended4 - input.intended1, measured = input.measured4 - input.measured1;
-    const double intendedLength = std::hypot(intended.x(), intended.y());
-    if (intendedLength > 0) {
-        result.scalePercent = (std::hypot(measured.x(), measured.y()) / intendedLength - 1) * 100;
-        const double turn = std::atan2(intended.x() * measured.y() - intended.y() * measured.x(),
-                                       intended.x() * measured.x() + intended.y() * measured.y());
-        result.skewMm = std::tan(turn) * input.paperHeightMm;
-    }
-    if (std::abs(result.scalePercent) > ScaleLimitPercent) {
-        result.hints.append(QStringLiteral("Imprimanta %1 pagina cu %2 %: dezactivati in setarile imprimantei optiunea "
-                                           "\"fit to page\" (potrivire in pagina) si tipariti la 100 %.")
-                                .arg(result.scalePercent < 0 ? QStringLiteral("micsoreaza") : QStringLiteral("mareste"),
-                                     millimetres(std::abs(result.scalePercent), 2)));
-    }
-    if (std::abs(result.skewMm) > SkewLimitMm) {
-        result.hints.append(QStringLiteral("Hartia intra stramb in imprimanta (%1 mm pe inaltimea foii): indreptati "
-                                           "ghidajul hartiei din tava si tipariti din nou.")
-                                .arg(millimetres(std::abs(result.skewMm))));
-    }
-    return result;
 }
 
 } // namespace formulix

@@ -48,6 +48,9 @@ PageLoopResult runPages(RecordPages &pages, PageSink &sink, const PageLoopOption
     pages.setOnePass(true);
     if (!sink.begin(options.orientation, options.documentName, &result.error))
         return result;
+    // The calibration sheet is drawn for the paper it goes on.
+    pages.setSheet({{sink.paperMm(), sink.printableMm()}, sink.profileOwner(), !sink.profile().isIdentity(),
+                    sink.profile().onPage(sink.paperMm())});
     const qint64 total = pages.pageCount();
     const auto stopped = [&](PageLoopResult::End end, qint64 page) {
         QString ignored;

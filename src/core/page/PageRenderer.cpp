@@ -20,9 +20,18 @@ QRectF PageGeometry::visibleMm() const
 }
 
 void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geometry,
-                const PageContent &content, const Picture *form)
+                const PageContent &content, const Picture *form, const QTransform &correctionMm)
 {
     painter.save();
+    if (!correctionMm.isIdentity()) {
+        // The painter's units are device pixels from the printable area's corner.
+        const QPointF corner = geometry.printableMm.topLeft();
+        const QTransform toPaper = QTransform::fromScale(1 / pixelsPerMm, 1 / pixelsPerMm)
+            * QTransform::fromTranslate(corner.x(), corner.y());
+        const QTransform back = QTransform::fromTranslate(-corner.x(), -corner.y())
+            * QTransform::fromScale(pixelsPerMm, pixelsPerMm);
+        painter.setWorldTransform(toPaper * correctionMm * back, true);
+    }
     if (form && !form->isNull()) {
         painter.save();
         painter.setOpacity(0.35);
@@ -31,10 +40,10 @@ void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geome
         painter.drawImage(QRectF(paperOrigin * pixelsPerMm, form->sizeMm * pixelsPerMm), form->image);
         painter.restore();
     }
-    const QRectF visible = geometry.visibleMm();
+    const QRectF visible = content.onPaper ? QRectF(QPointF(0, 0), geometry.printableMm.size()) : geometry.visibleMm();
     painter.setClipRect(QRectF(visible.topLeft() * pixelsPerMm, visible.size() * pixelsPerMm), Qt::IntersectClip);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    const QPointF shift = geometry.shiftMm();
+    const QPointF shift = content.onPaper ? -geometry.printableMm.topLeft() : geometry.shiftMm();
     if (!content.targets.isEmpty()) {
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 
 class QPainter;
 
@@ -72,13 +73,19 @@ struct PageContent
     }
     QList<PrintedText> texts;
     QList<TargetMark> targets;
+    // Placed from the paper's top-left corner and cut to the printable area only, whatever the
+    // page image and its offsets (the calibration sheet, which measures the printer alone).
+    bool onPaper = false;
 };
 
 // Draws the page with the painter's origin at the printable area's top-left corner and
 // `pixelsPerMm` painter units to the millimetre. `form`, when given, is drawn faintly beneath
 // where the paper form lies (its top-left at the paper's top-left); it is for the screen and
-// for proofs, never for a print on the form itself.
+// for proofs, never for a print on the form itself. `correctionMm`, the printer's correction
+// (PrinterProfile::correction) in millimetres of the paper, goes on top of the placing, so that
+// the printer puts each point where the placing meant it.
 void renderPage(QPainter &painter, double pixelsPerMm, const PageGeometry &geometry,
-                const PageContent &content, const Picture *form = nullptr);
+                const PageContent &content, const Picture *form = nullptr,
+                const QTransform &correctionMm = QTransform());
 
 } // namespace formulix

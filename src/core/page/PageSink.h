@@ -5,6 +5,7 @@
 // leaves no half-written file under a name the user knows.
 
 #include "core/page/PageRenderer.h"
+#include "core/page/PrinterProfile.h"
 
 #include <QRectF>
 #include <QSizeF>
@@ -45,6 +46,19 @@ public:
     virtual bool cancel(QString *error) = 0;
     // After finish(): what the user should know although the job went out; empty when nothing.
     virtual QString notice() const { return QString(); }
+
+    // Whose profile corrects the pages: the printer's name, or empty for files (PDF and PNG).
+    virtual QString profileOwner() const { return QString(); }
+    // The printer's correction drawn into every page from now on; none at first.
+    void setProfile(const PrinterProfile &profile) { m_profile = profile; }
+    const PrinterProfile &profile() const { return m_profile; }
+
+protected:
+    // Once begun: the profile's correction on this sink's paper.
+    QTransform correctionMm() const { return m_profile.correction(paperMm()); }
+
+private:
+    PrinterProfile m_profile;
 };
 
 } // namespace formulix

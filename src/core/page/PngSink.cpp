@@ -142,7 +142,7 @@ bool PngSink::addPage(const PageContent &content, QSizeF pageMm, double offsetLe
         QPainter painter(&image);
         // The painter's origin at the printable area's corner, as on the PDF's page.
         painter.translate(m_paper.printableMm.topLeft() * pixelsPerMm());
-        renderPage(painter, pixelsPerMm(), {pageMm, m_paper.printableMm, offsetLeft, offsetUp}, content, form);
+        renderPage(painter, pixelsPerMm(), {pageMm, m_paper.printableMm, offsetLeft, offsetUp}, content, form, correctionMm());
     }
     OutputFile file;
     file.skipStaleSweep();

@@ -2,7 +2,6 @@
 
 #include "core/records/RecordSources.h"
 #include "core/text/TextRules.h"
-#include "core/page/Calibration.h"
 #include "core/page/PageComposer.h"
 #include "core/records/ColumnMatch.h"
 #include "core/records/RecordSources.h"
@@ -15,6 +14,8 @@ namespace formulix {
 RecordPages::RecordPages(const Module1 &model, QSizeF pageMm, const QString &password)
     : m_model(model), m_pageMm(pageMm), m_password(password)
 {
+    const QSizeF a4 = model.Orientare == 1 ? QSizeF(297, 210) : QSizeF(210, 297);
+    m_sheet.paper = {a4, QRectF(QPointF(0, 0), a4)};
 }
 
 RecordPages::~RecordPages() = default;
@@ -135,10 +136,7 @@ bool RecordPages::page(qint64 index, PageContent *content, QString *error)
     if (index < 0 || index >= pageCount())
         return false;
     if (m_choice.kind == RecordChoice::Calibration) {
-        const PageOrientation orientation = m_model.Orientare == 1 ? PageOrientation::Landscape
-                                          : m_model.Orientare == 2 ? PageOrientation::Portrait
-                                                                   : PageOrientation::Unchanged;
-        *content = calibrationSheet(m_pageMm, m_model.PozStanga, m_model.PozSus, orientation);
+        *content = calibrationSheet(m_sheet);
         ++m_made;
         return true;
     }

@@ -4,6 +4,7 @@
 // the table as pages are asked for, through a handle of the job's own.
 
 #include "core/layout/Module1.h"
+#include "core/page/Calibration.h"
 #include "core/page/PageRenderer.h"
 #include "core/page/RecordChoice.h"
 
@@ -36,6 +37,10 @@ public:
     // After open() of records from the table: the columns the layout's fields name that the table
     // lacks (those fields print nothing).
     const QStringList &missingColumns() const { return m_missing; }
+    // The paper the calibration sheet is drawn for, and whether it goes corrected: the job's
+    // output says, once it has begun (A4 until then).
+    void setSheet(const SheetSetup &sheet) { m_sheet = sheet; }
+    bool isCalibrationSheet() const { return m_choice.kind == RecordChoice::Calibration; }
     // Pages composed so far: a preview composes only those it shows.
     qint64 pagesMade() const { return m_made; }
 
@@ -54,6 +59,7 @@ private:
     std::vector<int> m_columns; // per database field, its column in the table, or -1
     QHash<QString, int> m_named; // a composed text's column names, each with its column or -1
     QStringList m_missing;
+    SheetSetup m_sheet;
     qint64 m_made = 0;
     bool m_onePass = false;
 };

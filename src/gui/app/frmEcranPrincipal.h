@@ -202,7 +202,10 @@ public:
     void exportPdf();
     void exportPng();
     PreviewWindow *previewWindow() const { return m_preview; }
+    // The calibration sheet for the default printer; for a profile's owner (a printer, or ""
+    // for files, as a PDF), plain or, `confirmation`, corrected by the owner's profile.
     void printCalibrationSheet();
+    void printSheetFor(const QString &printer, bool confirmation);
     void calibrate();
 
     // Drawing the fields (src/editor/Canvas.cpp)

@@ -111,6 +111,8 @@ bool frmEcranPrincipal::runPageJob(PageSink &sink, const JobRequest &request, Jo
         progress.setValue(int(qMin<qint64>(done, progress.maximum())));
     };
     callbacks.cancelRequested = [&] { return progress.wasCanceled(); };
+    const bool corrected = request.choice.kind != RecordChoice::Calibration || request.confirmation;
+    sink.setProfile(corrected ? ProfileStore::load(sink.profileOwner()) : PrinterProfile());
     const PageLoopResult result = runPages(*pages, sink, options, callbacks);
 
     // A job that did not end as asked: the user told, and for a PDF offered its finished pages.

@@ -26,6 +26,9 @@ struct JobRequest
     RecordChoice choice;
     bool withForm = false;            // the template beneath the texts (PDF and image proofs)
     std::shared_ptr<QPrinter> printer; // set up in the print dialog; none: the default printer
+    // The calibration sheet goes without the printer's correction, but for this: the sheet that
+    // confirms it. Every other page takes it.
+    bool confirmation = false;
 };
 
 class BatchPrintDialog : public QDialog

@@ -1,11 +1,14 @@
 // "Pagina de calibrare" and "Calibrare...": the sheet goes through the job of many records, so
-// it prints, previews and exports exactly as any page does.
+// it prints, previews and exports exactly as any page does; the profile it gives is the
+// printer's, kept in the user's settings, never in the schema.
 #include "gui/app/Application.h"
 #include "gui/app/frmEcranPrincipal.h"
 #include "widgets/Dialogs.h"
 #include "printer/Printer.h"
 #include "core/page/Calibration.h"
 #include "gui/print/CalibrationDialog.h"
+
+#include "printer/PrintSupport.h"
 
 namespace formulix {
 
@@ -20,40 +23,51 @@ QSizeF frmEcranPrincipal::jobCanvasMm(const RecordChoice &choice) const
 
 void frmEcranPrincipal::printCalibrationSheet()
 {
+    printSheetFor(PageJob::defaultProfileOwner(), false);
+}
+
+void frmEcranPrincipal::printSheetFor(const QString &printer, bool confirmation)
+{
+    JobRequest request;
+    request.choice.kind = RecordChoice::Calibration;
+    request.confirmation = confirmation;
     QString error;
-    std::unique_ptr<PageJob> job = PageJob::toDefaultPrinter(&error);
+    std::unique_ptr<PageJob> job;
+    if (!printer.isEmpty()) {
+        job = PageJob::toNamedPrinter(printer, &error);
+    } else if (!PrinterSeam::pdfOutput().isEmpty()) {
+        job = PageJob::toDefaultPrinter(&error);
+    } else {
+        // Files' sheet is a PDF, printed from wherever the files will be.
+        CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
+        CommonDialog1.ShowSave(this);
+        QString fileName = CommonDialog1.FileName;
+        if (fileName.isEmpty())
+            return;
+        if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+            fileName += QStringLiteral(".pdf");
+        if ((job = pdfJob(fileName, nullptr)))
+            runPageJob(*job, request, JobOutput::Pdf);
+        return;
+    }
     if (!job) {
         MessageBox::information(this, applicationTitle(), error);
         return;
     }
-    JobRequest request;
-    request.choice.kind = RecordChoice::Calibration;
     runPageJob(*job, request, JobOutput::Printer);
 }
 
 void frmEcranPrincipal::calibrate()
 {
-    RecordChoice sheet;
-    sheet.kind = RecordChoice::Calibration;
-    const QSizeF canvas = jobCanvasMm(sheet);
-    std::unique_ptr<PageJob> paper = PageJob::forPreview();
-    paper->prepare(pageOrientation());
-    const QList<CalibrationTarget> targets = calibrationTargets(canvas);
     CalibrationSetup setup;
-    setup.intended1 = targets.at(0).positionMm;
-    setup.intended4 = targets.at(3).positionMm;
-    setup.offsetLeft = m.PozStanga;
-    setup.offsetUp = m.PozSus;
-    setup.kx = paper->printableMm().width() / canvas.width();
-    setup.ky = paper->printableMm().height() / canvas.height();
-    setup.paperMm = paper->paperMm();
-    const std::optional<CalibrationResult> result = CalibrationDialog::ask(this, setup);
-    if (!result)
-        return;
-    const PendingEdit edit = beginEdit();
-    m.PozStanga = qint16(result->offsetLeft);
-    m.PozSus = qint16(result->offsetUp);
-    recordEdit(edit, QStringLiteral("Calibrare"));
+    if (const PrintSupport *support = printSupport())
+        setup.printers = support->printerNames();
+    setup.printers.append(QString());
+    setup.printer = PageJob::defaultProfileOwner();
+    const PageOrientation orientation = pageOrientation();
+    setup.paperOf = [orientation](const QString &printer) { return PageJob::paperOf(printer, orientation); };
+    setup.printSheet = [this](const QString &printer, bool confirmation) { printSheetFor(printer, confirmation); };
+    CalibrationDialog::ask(this, setup);
 }
 
 } // namespace formulix

@@ -55,6 +55,10 @@ PreviewWindow::PreviewWindow(std::unique_ptr<RecordPages> pages, const Layout &l
     paper->prepare(layout.orientation);
     m_paperMm = paper->paperMm();
     m_printableMm = paper->printableMm();
+    // The calibration sheet is drawn for this paper, and never corrected.
+    m_pages->setSheet({{m_paperMm, m_printableMm}, paper->profileOwner(), false, {}});
+    if (!m_pages->isCalibrationSheet())
+        m_profile = ProfileStore::load(paper->profileOwner());
 
     auto *first = new QPushButton(QStringLiteral("|<"), this);
     auto *previous = new QPushButton(QStringLiteral("<"), this);
@@ -76,6 +80,13 @@ PreviewWindow::PreviewWindow(std::unique_ptr<RecordPages> pages, const Layout &l
         m_zoomBox->addItem(QStringLiteral("%1 %").arg(percent), percent / 100.0);
     m_showForm = new QCheckBox(QStringLiteral("Arata macheta"), this);
     m_showForm->setEnabled(!m_form.isNull());
+    m_showCorrection = new QCheckBox(QStringLiteral("Arata corectia imprimantei"), this);
+    m_showCorrection->setEnabled(!m_profile.isIdentity());
+    m_showCorrection->setToolTip(m_profile.isIdentity()
+                                     ? QStringLiteral("Pentru %1 nu este salvata nicio corectie (Fisiere > Calibrare...).")
+                                           .arg(profileOwnerShown(paper->profileOwner()))
+                                     : QStringLiteral("Corectia pentru %1: %2.")
+                                           .arg(profileOwnerShown(paper->profileOwner()), m_profile.described()));
     m_print = new QPushButton(QStringLiteral("Tipareste"), this);
     auto *close = new QPushButton(QStringLiteral("Inchide"), this);
 
@@ -85,6 +96,7 @@ PreviewWindow::PreviewWindow(std::unique_ptr<RecordPages> pages, const Layout &l
     bar->addSpacing(16);
     bar->addWidget(m_zoomBox);
     bar->addWidget(m_showForm);
+    bar->addWidget(m_showCorrection);
     bar->addStretch();
     bar->addWidget(m_print);
     bar->addWidget(close);
@@ -105,6 +117,7 @@ PreviewWindow::PreviewWindow(std::unique_ptr<RecordPages> pages, const Layout &l
     connect(m_pageBox, &QSpinBox::valueChanged, this, [this](int value) { showPage(value - 1); });
     connect(m_zoomBox, &QComboBox::currentIndexChanged, this, [this] { fitZoom(); });
     connect(m_showForm, &QCheckBox::toggled, m_view, qOverload<>(&QWidget::update));
+    connect(m_showCorrection, &QCheckBox::toggled, m_view, qOverload<>(&QWidget::update));
     connect(m_print, &QPushButton::clicked, this, &PreviewWindow::printRequested);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
 
@@ -190,6 +203,16 @@ void PreviewWindow::setFormShown(bool shown)
     m_showForm->setChecked(shown && !m_form.isNull());
 }
 
+bool PreviewWindow::correctionShown() const
+{
+    return m_showCorrection->isChecked();
+}
+
+void PreviewWindow::setCorrectionShown(bool shown)
+{
+    m_showCorrection->setChecked(shown && !m_profile.isIdentity());
+}
+
 void PreviewWindow::paintPage(QPainter &painter, double pixelsPerMm) const
 {
     const QRectF paper(QPointF(0, 0), m_paperMm * pixelsPerMm);
@@ -203,8 +226,10 @@ void PreviewWindow::paintPage(QPainter &painter, double pixelsPerMm) const
     }
     painter.translate(m_printableMm.topLeft() * pixelsPerMm);
     if (m_error.isEmpty()) {
-        renderPage(painter, pixelsPerMm, {m_layout.pageMm, m_printableMm, m_layout.offsetLeft, m_layout.offsetUp},
-                   m_texts, formShown() ? &m_form : nullptr);
+        const QTransform correction = correctionShown() ? m_profile.correction(m_paperMm) : QTransform();
+        renderPage(painter, pixelsPerMm,
+                   {m_layout.pageMm, m_printableMm, m_layout.offsetLeft, m_layout.offsetUp}, m_texts,
+                   formShown() ? &m_form : nullptr, correction);
     } else {
         painter.setPen(Qt::darkRed);
         painter.drawText(QRectF(QPointF(0, 0), m_printableMm.size() * pixelsPerMm), Qt::AlignCenter | Qt::TextWordWrap,

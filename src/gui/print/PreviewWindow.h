@@ -44,6 +44,11 @@ public:
     void setZoom(double zoom);
     bool formShown() const;
     void setFormShown(bool shown);
+    // "Arata corectia imprimantei": the pages as the printer's profile sends them, which only a
+    // profile other than none can show.
+    const PrinterProfile &profile() const { return m_profile; }
+    bool correctionShown() const;
+    void setCorrectionShown(bool shown);
     QSizeF paperMm() const { return m_paperMm; }
     QRectF printableMm() const { return m_printableMm; }
 
@@ -81,6 +86,8 @@ private:
     QLabel *m_pageTotal = nullptr;
     QComboBox *m_zoomBox = nullptr;
     QCheckBox *m_showForm = nullptr;
+    QCheckBox *m_showCorrection = nullptr;
+    PrinterProfile m_profile;
     QPushButton *m_print = nullptr;
     QScrollArea *m_scroll = nullptr;
     QWidget *m_view = nullptr;
