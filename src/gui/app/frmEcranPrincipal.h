@@ -381,6 +381,8 @@ private:
     // A PDF export stopped before its end: the file asked for stays as it was, and the user may
     // keep the finished pages in a file of their own.
     void offerFinishedPages(PageJob &job, const QString &why);
+    // The PDF file the user names in the save dialog, ending in ".pdf"; empty when cancelled.
+    QString askPdfFileName();
     // A PDF job into `fileName` after the checks every export makes (not over an input, a
     // read-only file only when the user agrees); nullptr, the user told, when refused.
     std::unique_ptr<PageJob> pdfJob(const QString &fileName, const QPageLayout *paper);

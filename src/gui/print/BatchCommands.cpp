@@ -357,15 +357,21 @@ void frmEcranPrincipal::exportPdf()
     const std::optional<JobRequest> request = askJob(BatchPrintDialog::Purpose::Pdf);
     if (!request)
         return;
+    const QString fileName = askPdfFileName();
+    if (fileName.isEmpty())
+        return;
+    if (std::unique_ptr<PageJob> job = pdfJob(fileName, nullptr))
+        runPageJob(*job, *request, JobOutput::Pdf);
+}
+
+QString frmEcranPrincipal::askPdfFileName()
+{
     CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
     CommonDialog1.ShowSave(this);
     QString fileName = CommonDialog1.FileName;
-    if (fileName.isEmpty())
-        return;
-    if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+    if (!fileName.isEmpty() && !fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fileName += QStringLiteral(".pdf");
-    if (std::unique_ptr<PageJob> job = pdfJob(fileName, nullptr))
-        runPageJob(*job, *request, JobOutput::Pdf);
+    return fileName;
 }
 
 void frmEcranPrincipal::exportPng()

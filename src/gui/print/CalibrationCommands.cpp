@@ -39,13 +39,9 @@ void frmEcranPrincipal::printSheetFor(const QString &printer, bool confirmation)
         job = PageJob::toDefaultPrinter(&error);
     } else {
         // Files' sheet is a PDF, printed from wherever the files will be.
-        CommonDialog1.prepare(QStringLiteral("PDF|*.pdf"));
-        CommonDialog1.ShowSave(this);
-        QString fileName = CommonDialog1.FileName;
+        const QString fileName = askPdfFileName();
         if (fileName.isEmpty())
             return;
-        if (!fileName.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-            fileName += QStringLiteral(".pdf");
         if ((job = pdfJob(fileName, nullptr)))
             runPageJob(*job, request, JobOutput::Pdf);
         return;
