@@ -18,7 +18,7 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools mdbtools-dev libjpeg62-turbo-dev libexif-dev libtiff-dev libpoppler-qt6-dev libpoppler-private-dev libcups2-dev libzip-dev libfreexl-dev qt6-image-formats-plugins fonts-dejavu-core)
+BUILD_PACKAGES=(g++ make cmake pkg-config qt6-base-dev qt6-tools-dev qt6-l10n-tools mdbtools-dev libjpeg62-turbo-dev libexif-dev libtiff-dev libpoppler-qt6-dev libpoppler-private-dev libcups2-dev libzip-dev libxcb1-dev libfreexl-dev qt6-image-formats-plugins fonts-dejavu-core)
 TEST_PACKAGES=(xvfb python3 xauth x11-utils mdbtools cups printer-driver-cups-pdf poppler-utils qpdf desktop-file-utils appstream dpkg-dev imagemagick libtiff-tools libimage-exiftool-perl clang libclang-rt-14-dev)
 
 configure_and_build() {

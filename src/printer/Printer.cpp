@@ -1,5 +1,6 @@
 #include "printer/Printer.h"
 
+#include "printer/PrintSupport.h"
 #include "core/text/TextRules.h"
 #include "core/text/Units.h"
 
@@ -8,8 +9,6 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <QPageSize>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPdfWriter>
 
 #include <cstdio>
@@ -96,6 +95,12 @@ QString refusal(const ServerAnswer &answer)
     }
 }
 
+// Only where a printer exists, which the module made.
+const PrintSupport &printing()
+{
+    return *printSupport();
+}
+
 } // namespace
 
 void PrinterSeam::setPdfOutput(const QString &path)
@@ -121,7 +126,7 @@ QPagedPaintDevice *PageJob::device() const
 
 int PageJob::resolution() const
 {
-    return m_pdf ? m_pdf->resolution() : m_printer->resolution();
+    return m_pdf ? m_pdf->resolution() : printing().resolution(*m_printer);
 }
 
 QString PageJob::fileFailure() const
@@ -131,21 +136,26 @@ QString PageJob::fileFailure() const
 
 std::unique_ptr<PageJob> PageJob::toDefaultPrinter(QString *error)
 {
+    const PrintSupport *support = printSupport();
+    if (!support) {
+        if (error)
+            *error = missingPrintSupport();
+        return nullptr;
+    }
     std::unique_ptr<PageJob> job(new PageJob);
     if (!pdfPath().isEmpty()) {
-        job->m_owned = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        job->m_owned->setOutputFormat(QPrinter::PdfFormat);
-        job->m_owned->setOutputFileName(pdfPath());
+        job->m_owned.reset(support->newPrinter());
+        support->setOutputFormat(*job->m_owned, QPrinter::PdfFormat);
+        support->setOutputFileName(*job->m_owned, pdfPath());
         job->m_name = pdfPath();
     } else {
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-        if (info.isNull()) {
+        job->m_owned.reset(support->newDefaultPrinter());
+        if (!job->m_owned) {
             if (error)
                 *error = noDefaultPrinter();
             return nullptr;
         }
-        job->m_owned = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-        job->m_name = info.printerName();
+        job->m_name = support->printerName(*job->m_owned);
     }
     job->m_printer = job->m_owned.get();
     return job;
@@ -155,28 +165,35 @@ std::unique_ptr<PageJob> PageJob::toPrinter(QPrinter *printer)
 {
     std::unique_ptr<PageJob> job(new PageJob);
     job->m_printer = printer;
-    job->m_name = printer->outputFormat() == QPrinter::PdfFormat ? printer->outputFileName() : printer->printerName();
+    job->m_name = printing().outputFormat(*printer) == QPrinter::PdfFormat ? printing().outputFileName(*printer)
+                                                                           : printing().printerName(*printer);
     return job;
 }
 
 std::unique_ptr<PageJob> PageJob::toNamedPrinter(const QString &name, QString *error)
 {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
-    if (info.isNull()) {
+    const PrintSupport *support = printSupport();
+    if (!support) {
+        if (error)
+            *error = missingPrintSupport();
+        return nullptr;
+    }
+    std::unique_ptr<PageJob> job(new PageJob);
+    job->m_owned.reset(support->newNamedPrinter(name));
+    if (!job->m_owned) {
         if (error)
             *error = QStringLiteral("Imprimanta %1 nu exista.").arg(name);
         return nullptr;
     }
-    std::unique_ptr<PageJob> job(new PageJob);
-    job->m_owned = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     job->m_printer = job->m_owned.get();
-    job->m_name = info.printerName();
+    job->m_name = support->printerName(*job->m_owned);
     return job;
 }
 
 QString PageJob::defaultProfileOwner()
 {
-    return pdfPath().isEmpty() ? QPrinterInfo::defaultPrinterName() : QString();
+    const PrintSupport *support = pdfPath().isEmpty() ? printSupport() : nullptr;
+    return support ? support->defaultPrinterName() : QString();
 }
 
 PaperArea PageJob::paperOf(const QString &profileOwner, PageOrientation orientation)
@@ -194,7 +211,8 @@ PaperArea PageJob::paperOf(const QString &profileOwner, PageOrientation orientat
 
 QString PageJob::profileOwner() const
 {
-    return !m_pdf && m_printer->outputFormat() == QPrinter::NativeFormat ? m_printer->printerName() : QString();
+    return !m_pdf && printing().outputFormat(*m_printer) == QPrinter::NativeFormat ? printing().printerName(*m_printer)
+                                                                                   : QString();
 }
 
 std::unique_ptr<PageJob> PageJob::toPdf(const QString &path, bool replaceReadOnly, const QPageLayout *paper)
@@ -204,11 +222,13 @@ std::unique_ptr<PageJob> PageJob::toPdf(const QString &path, bool replaceReadOnl
     job->m_file = std::make_unique<OutputFile>();
     job->m_pdf = std::make_unique<QPdfWriter>(job->m_file.get());
     job->m_pdf->setResolution(1200);
-    const QPrinterInfo info = paper ? QPrinterInfo() : QPrinterInfo::defaultPrinter();
+    // Without the print module no printer is known: the PDF takes A4, as without a printer.
+    const PrintSupport *support = paper ? nullptr : printSupport();
+    if (support)
+        job->m_reference.reset(support->newDefaultPrinter());
     if (paper) {
         job->m_pdf->setPageLayout(*paper);
-    } else if (!info.isNull()) {
-        job->m_reference = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    } else if (job->m_reference) {
         job->m_pdf->setPageSize(job->m_reference->pageLayout().pageSize());
     } else {
         job->m_pdf->setPageSize(QPageSize(QPageSize::A4));
@@ -268,7 +288,7 @@ bool PageJob::begin(PageOrientation orientation, const QString &documentName, QS
         m_pdf->setTitle(documentName);
         m_pdf->setCreator(documentName);
     } else {
-        m_printer->setDocName(documentName);
+        printing().setDocName(*m_printer, documentName);
     }
     prepare(orientation);
     keepFreedHeap();
@@ -330,7 +350,7 @@ bool PageJob::addPage(const PageContent &content, QSizeF pageMm, double offsetLe
     renderPage(m_painter, pixelsPerMm(), {pageMm, m_printable, offsetLeft, offsetUp}, content, form, correctionMm());
     if (moved)
         m_painter.restore();
-    if (m_pdf ? m_file->failure() != 0 : m_printer->printerState() == QPrinter::Error) {
+    if (m_pdf ? m_file->failure() != 0 : printing().printerState(*m_printer) == QPrinter::Error) {
         if (error)
             *error = m_pdf ? fileFailure()
                            : QStringLiteral("Imprimanta %1 nu a putut tipari pagina %2.").arg(m_name).arg(m_pages + 1);
@@ -360,15 +380,15 @@ bool PageJob::finish(QString *error)
         }
         return true;
     }
-    const bool ended = m_painter.end() && m_printer->printerState() != QPrinter::Error;
+    const bool ended = m_painter.end() && printing().printerState(*m_printer) != QPrinter::Error;
     if (!ended) {
         if (error)
-            *error = m_printer->outputFormat() == QPrinter::NativeFormat
+            *error = printing().outputFormat(*m_printer) == QPrinter::NativeFormat
                 ? QStringLiteral("Imprimanta %1 nu a putut tipari documentul.").arg(m_name)
                 : QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(m_name);
         return false;
     }
-    if (m_printer->outputFormat() == QPrinter::NativeFormat) {
+    if (printing().outputFormat(*m_printer) == QPrinter::NativeFormat) {
         // Qt hands the spooled job to the print server without looking at the answer: a queue
         // that refuses jobs, or a server gone, would pass for printed.
         if (const ServerAnswer answer = lastServerAnswer(); answer.status > IPP_STATUS_OK_EVENTS_COMPLETE) {
@@ -378,14 +398,14 @@ bool PageJob::finish(QString *error)
             return false;
         }
         // A stopped (paused) queue takes the job and holds it without a word.
-        if (QPrinterInfo::printerInfo(m_printer->printerName()).state() == QPrinter::Error)
+        if (printing().printerStopped(printing().printerName(*m_printer)))
             m_notice = QStringLiteral("Imprimanta %1 este oprita: lucrarea asteapta in coada ei si se tipareste "
                                       "abia cand imprimanta este pornita din nou.")
                            .arg(m_name);
         return true;
     }
     // A file chosen in the print dialog is written in place; at least say when it is cut.
-    const QString file = m_printer->outputFileName();
+    const QString file = printing().outputFileName(*m_printer);
     if (!file.isEmpty() && !endsAsPdf(file)) {
         if (error)
             *error = QStringLiteral("Fisierul %1 nu a putut fi scris in intregime.").arg(QDir::toNativeSeparators(file));
@@ -403,10 +423,10 @@ bool PageJob::cancel(QString *error)
         m_started = false;
         return m_file->failure() == 0;
     }
-    if (m_printer->outputFormat() == QPrinter::PdfFormat)
+    if (printing().outputFormat(*m_printer) == QPrinter::PdfFormat)
         return finish(error);
     m_started = false;
-    m_printer->abort();
+    printing().abort(*m_printer);
     if (m_painter.isActive())
         m_painter.end();
     return true;

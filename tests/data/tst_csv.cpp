@@ -189,6 +189,9 @@ void TestCsv::faultsNameTheFileOrLine_data()
     QTest::newRow("not UTF-8 after the beginning of a long file")
         << longAscii + "2,T\xE2rgu\n3,y\n" << QString()
         << QStringLiteral("linia %1 nu este scrisa in UTF-8").arg(fillerRows + 2) << fillerRows;
+    // Marked UTF-8 and short, so read without the whole-file check: the line is still told.
+    QTest::newRow("not UTF-8 after its mark") << QByteArray("\xEF\xBB\xBF" "A,B\n1,\"x\"\n2,\"T\xE2rgu\"\n3,y\n") << QString()
+                                               << QStringLiteral("linia 3 nu este scrisa in UTF-8") << 1;
     QTest::newRow("quoted line breaks over 1 MB") << "A\n\"" + QByteArray(600 * 1024, '\n') + long1 + "\"\n" << QString()
                                                   << QStringLiteral("linia 2 are peste 1 MB") << 0;
 }

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include <jpeglib.h>
 #include <malloc.h>
@@ -45,6 +46,16 @@ QByteArray encodeJpeg(const QImage &source, const JpegOptions &options)
 {
     const bool gray = source.format() == QImage::Format_Grayscale8;
     const QImage image = gray ? source : source.convertToFormat(QImage::Format_RGB888);
+    const qsizetype rowBytes = qsizetype(image.width()) * (gray ? 1 : 3);
+    return encodeJpeg(image.size(), !gray,
+                      [&image, rowBytes](int y, uchar *row) { memcpy(row, image.constScanLine(y), size_t(rowBytes)); },
+                      options);
+}
+
+QByteArray encodeJpeg(QSize pixels, bool color, const std::function<void(int y, uchar *row)> &fill,
+                      const JpegOptions &options)
+{
+    const bool gray = !color;
     jpeg_compress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
@@ -52,8 +63,8 @@ QByteArray encodeJpeg(const QImage &source, const JpegOptions &options)
     unsigned char *buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = JDIMENSION(image.width());
-    info.image_height = JDIMENSION(image.height());
+    info.image_width = JDIMENSION(pixels.width());
+    info.image_height = JDIMENSION(pixels.height());
     info.input_components = gray ? 1 : 3;
     info.in_color_space = gray ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
@@ -76,8 +87,10 @@ QByteArray encodeJpeg(const QImage &source, const JpegOptions &options)
         jpeg_simple_progression(&info);
     }
     jpeg_start_compress(&info, TRUE);
+    std::vector<uchar> pixelsOfRow(size_t(pixels.width()) * (gray ? 1 : 3));
     while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<uchar *>(image.constScanLine(int(info.next_scanline)));
+        fill(int(info.next_scanline), pixelsOfRow.data());
+        JSAMPROW row = pixelsOfRow.data();
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);

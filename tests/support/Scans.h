@@ -7,6 +7,7 @@
 #include <QString>
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 namespace formulix::test {
 
@@ -29,6 +30,9 @@ struct JpegOptions
 };
 
 QByteArray encodeJpeg(const QImage &image, const JpegOptions &options = {});
+// The same for a picture too large to hold: `row` fills row y (RGB triplets, or grey bytes).
+QByteArray encodeJpeg(QSize pixels, bool color, const std::function<void(int y, uchar *row)> &row,
+                      const JpegOptions &options = {});
 
 // The JPEG with an EXIF block holding `resolution` in `unit` (2 inch, 3 cm); 0 writes a block
 // that records no resolution.

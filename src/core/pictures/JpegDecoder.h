@@ -19,6 +19,9 @@ constexpr qint64 WholeDecodePixels = 8LL * 1024 * 1024;
 
 enum class JpegFailure { None, Damaged, TooLarge, Unsupported };
 
+// Why libjpeg cannot be used, when it is missing from the system; empty once it is loaded.
+QString missingJpegLibrary();
+
 // `data` decoded to `target` pixels (at most the file's own size), as RGB32. A progressive file
 // read from its DC scans may come out smaller than `target`, never larger. A null image with the
 // reason in `failure` when the data is damaged or cut short (the decoder's own warnings of lost

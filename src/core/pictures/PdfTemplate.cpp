@@ -1,12 +1,11 @@
 #include "core/pictures/PdfTemplate.h"
 
+#include "core/files/ProgramModule.h"
 #include "core/pictures/PdfModule.h"
 #include "core/pictures/PictureLoader.h"
 #include "core/text/TextRules.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -40,24 +39,9 @@ bool fail(QString *error, const QString &message)
     return false;
 }
 
-// The module is looked for where the install puts it beside the program; a program run from the
-// build tree that made it (the tests and benchmarks) takes the one built there, an installed one
-// never does.
 PdfOpenFunction pdfModule()
 {
-    static const PdfOpenFunction open = [] {
-        const QString programDir = QCoreApplication::applicationDirPath();
-        QStringList places{QDir(programDir).filePath(QStringLiteral(FORMULIX_PDF_MODULE_RELATIVE))};
-        const QString buildTree = QStringLiteral(FORMULIX_BUILD_TREE);
-        if (programDir == buildTree || programDir.startsWith(buildTree + u'/'))
-            places.append(buildTree + QStringLiteral("/formulix_pdf"));
-        for (const QString &place : places) {
-            QLibrary module(place);
-            if (const auto entry = reinterpret_cast<PdfOpenFunction>(module.resolve(PdfModuleEntry)))
-                return entry; // stays loaded: QLibrary does not unload on destruction
-        }
-        return PdfOpenFunction(nullptr);
-    }();
+    static const auto open = reinterpret_cast<PdfOpenFunction>(programModuleEntry("formulix_pdf", PdfModuleEntry));
     return open;
 }
 

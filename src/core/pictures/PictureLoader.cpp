@@ -1,6 +1,7 @@
 #include "core/pictures/PictureLoader.h"
 
 #include "core/files/FileSafety.h"
+#include "core/files/LazyLibrary.h"
 #include "core/pictures/PdfTemplate.h"
 #include "core/pictures/TiffDecoder.h"
 
@@ -53,39 +54,47 @@ bool saneSize(QSizeF mm)
         && mm.height() <= MaxTemplateSideMm;
 }
 
+// libexif, opened with the first JPEG template.
+#define LIBEXIF_FUNCTIONS(F)                                                                               \
+    F(exif_data_new) F(exif_data_unset_option) F(exif_data_load_data) F(exif_data_get_byte_order) F(exif_data_unref) \
+    F(exif_content_get_entry) F(exif_get_rational) F(exif_get_short)
+FORMULIX_LAZY_LIBRARY(LibExif, LIBEXIF_FUNCTIONS, FORMULIX_LIBEXIF)
+
 // The resolution and the orientation in the EXIF block of an APP1 segment (payload from
 // "Exif\0\0").
 Density exifDensity(const uchar *payload, int length, int *orientation)
 {
     Density density;
-    ExifData *exif = exif_data_new();
+    const LibExif *lib = loadLibExif();
+    ExifData *exif = lib ? lib->exif_data_new() : nullptr;
     if (!exif)
         return density;
     // Left on, the library would invent the "mandatory" 72 dpi of a block that records none.
-    exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
-    exif_data_load_data(exif, payload, unsigned(length));
-    const ExifByteOrder order = exif_data_get_byte_order(exif);
+    lib->exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    lib->exif_data_load_data(exif, payload, unsigned(length));
+    const ExifByteOrder order = lib->exif_data_get_byte_order(exif);
     ExifContent *ifd = exif->ifd[EXIF_IFD_0];
     auto rational = [&](ExifTag tag) {
-        ExifEntry *entry = ifd ? exif_content_get_entry(ifd, tag) : nullptr;
+        ExifEntry *entry = ifd ? lib->exif_content_get_entry(ifd, tag) : nullptr;
         if (!entry || entry->format != EXIF_FORMAT_RATIONAL || entry->components < 1 || entry->size < 8)
             return 0.0;
-        const ExifRational value = exif_get_rational(entry->data, order);
+        const ExifRational value = lib->exif_get_rational(entry->data, order);
         return value.denominator ? double(value.numerator) / value.denominator : 0.0;
     };
     int unit = 2; // inches, the default
-    if (ExifEntry *entry = ifd ? exif_content_get_entry(ifd, EXIF_TAG_RESOLUTION_UNIT) : nullptr) {
+    if (ExifEntry *entry = ifd ? lib->exif_content_get_entry(ifd, EXIF_TAG_RESOLUTION_UNIT) : nullptr) {
         if (entry->format == EXIF_FORMAT_SHORT && entry->size >= 2)
-            unit = exif_get_short(entry->data, order);
+            unit = lib->exif_get_short(entry->data, order);
     }
-    if (ExifEntry *entry = ifd ? exif_content_get_entry(ifd, EXIF_TAG_ORIENTATION) : nullptr) {
-        const int value = entry->format == EXIF_FORMAT_SHORT && entry->size >= 2 ? exif_get_short(entry->data, order) : 1;
+    if (ExifEntry *entry = ifd ? lib->exif_content_get_entry(ifd, EXIF_TAG_ORIENTATION) : nullptr) {
+        const int value =
+            entry->format == EXIF_FORMAT_SHORT && entry->size >= 2 ? lib->exif_get_short(entry->data, order) : 1;
         *orientation = value >= 1 && value <= 8 ? value : 1;
     }
     const double factor = unit == 2 ? 1.0 : unit == 3 ? 2.54 : 0.0;
     density.x = rational(EXIF_TAG_X_RESOLUTION) * factor;
     density.y = rational(EXIF_TAG_Y_RESOLUTION) * factor;
-    exif_data_unref(exif);
+    lib->exif_data_unref(exif);
     return density;
 }
 
@@ -391,6 +400,14 @@ std::optional<Picture> decodePicture(const QByteArray &data, const QString &name
         return std::nullopt;
     };
     const QString damaged = QStringLiteral("Fisierul %1 este deteriorat sau incomplet: imaginea nu poate fi citita in intregime.").arg(name);
+    // The libraries a scan is read with are opened with the first one of its kind.
+    QString missing;
+    if (data.startsWith("\xFF\xD8"))
+        missing = loadLibExif() ? missingJpegLibrary() : missingLibraryReason(FORMULIX_LIBEXIF, "libexif12");
+    else if (isTiff(data))
+        missing = missingTiffLibrary();
+    if (!missing.isEmpty())
+        return fail(QStringLiteral("Imaginea %1 nu poate fi citita: %2.").arg(name, missing));
 
     const std::optional<ImageHeader> header = isTiff(data) ? tiffHeader(data, page) : readImageHeader(data);
     if (!header || header->pixels.isEmpty()) {

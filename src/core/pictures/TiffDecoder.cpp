@@ -1,5 +1,6 @@
 #include "core/pictures/TiffDecoder.h"
 
+#include "core/files/LazyLibrary.h"
 #include "core/pictures/RowScaler.h"
 
 #include <algorithm>
@@ -17,6 +18,20 @@
 namespace formulix {
 
 namespace {
+
+// libtiff, opened with the first TIFF scan.
+#define LIBTIFF_FUNCTIONS(F)                                                                           \
+    F(TIFFClientOpen) F(TIFFClose) F(TIFFGetField) F(TIFFGetFieldDefaulted) F(TIFFIsTiled)               \
+    F(TIFFRGBAImageOK) F(TIFFRGBAImageBegin) F(TIFFRGBAImageGet) F(TIFFRGBAImageEnd) F(TIFFReadDirectory) \
+    F(TIFFReadScanline) F(TIFFScanlineSize) F(TIFFSetDirectory) F(TIFFSetField) F(TIFFSetErrorHandler)    \
+    F(TIFFSetWarningHandler)
+FORMULIX_LAZY_LIBRARY(LibTiff, LIBTIFF_FUNCTIONS, FORMULIX_LIBTIFF)
+
+// Only once a file has been opened, which loaded the library.
+const LibTiff &libtiff()
+{
+    return *loadLibTiff();
+}
 
 // The file's bytes, read by libtiff as if from a file.
 struct Source
@@ -70,18 +85,20 @@ void unmapBytes(thandle_t, tdata_t, toff_t) {}
 
 struct Closer
 {
-    void operator()(TIFF *tiff) const { TIFFClose(tiff); }
+    void operator()(TIFF *tiff) const { libtiff().TIFFClose(tiff); }
 };
 
 using Tiff = std::unique_ptr<TIFF, Closer>;
 
 Tiff openTiff(Source &source)
 {
+    if (!loadLibTiff())
+        return Tiff();
     // The user is told in a message box; libtiff's own words would go to stderr.
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
-    return Tiff(TIFFClientOpen("macheta", "rm", &source, readBytes, writeBytes, seekBytes, closeBytes, sizeOfBytes,
-                               mapBytes, unmapBytes));
+    libtiff().TIFFSetErrorHandler(nullptr);
+    libtiff().TIFFSetWarningHandler(nullptr);
+    return Tiff(libtiff().TIFFClientOpen("macheta", "rm", &source, readBytes, writeBytes, seekBytes, closeBytes,
+                                         sizeOfBytes, mapBytes, unmapBytes));
 }
 
 // Far more pages than any form has; a longer chain is a damaged or hostile file.
@@ -92,23 +109,23 @@ constexpr size_t MaxDirectories = 4096;
 std::vector<tdir_t> pageDirectories(TIFF *tiff)
 {
     std::vector<tdir_t> full, all;
-    if (!TIFFSetDirectory(tiff, 0))
+    if (!libtiff().TIFFSetDirectory(tiff, 0))
         return full;
     tdir_t directory = 0;
     do {
         uint32_t kind = 0;
-        TIFFGetField(tiff, TIFFTAG_SUBFILETYPE, &kind);
+        libtiff().TIFFGetField(tiff, TIFFTAG_SUBFILETYPE, &kind);
         if (!(kind & FILETYPE_REDUCEDIMAGE))
             full.push_back(directory);
         all.push_back(directory++);
-    } while (all.size() < MaxDirectories && TIFFReadDirectory(tiff));
+    } while (all.size() < MaxDirectories && libtiff().TIFFReadDirectory(tiff));
     return full.empty() ? all : full;
 }
 
 bool toPage(TIFF *tiff, int page)
 {
     const std::vector<tdir_t> pages = pageDirectories(tiff);
-    return page >= 0 && size_t(page) < pages.size() && TIFFSetDirectory(tiff, pages[size_t(page)]);
+    return page >= 0 && size_t(page) < pages.size() && libtiff().TIFFSetDirectory(tiff, pages[size_t(page)]);
 }
 
 // The kinds decoded a line at a time, however long their strips: a fax page or a scanner's
@@ -129,19 +146,19 @@ std::optional<LineKind> lineKind(TIFF *tiff)
 {
     uint16_t bits = 1, samples = 1, photometric = 0, planar = PLANARCONFIG_CONTIG, format = SAMPLEFORMAT_UINT;
     uint16_t compression = COMPRESSION_NONE, inks = INKSET_CMYK;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inks);
+    libtiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    libtiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    libtiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_PLANARCONFIG, &planar);
+    libtiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLEFORMAT, &format);
+    libtiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    libtiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_INKSET, &inks);
     // Separate planes would have each line's strips decoded again from their start for every
     // plane: they go by whole strips instead.
     // Floating-point samples from 0 to 1, as image programs write them; libtiff's RGBA
     // conversion takes none.
     const bool real = format == SAMPLEFORMAT_IEEEFP && (bits == 16 || bits == 32);
-    if (!TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) || TIFFIsTiled(tiff) || planar != PLANARCONFIG_CONTIG
-        || (format != SAMPLEFORMAT_UINT && !real) || samples < 1)
+    if (!libtiff().TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) || libtiff().TIFFIsTiled(tiff)
+        || planar != PLANARCONFIG_CONTIG || (format != SAMPLEFORMAT_UINT && !real) || samples < 1)
         return std::nullopt;
     const bool bytes = bits == 8 || bits == 16 || real, fewBits = !real && (bits == 1 || bits == 2 || bits == 4);
     switch (photometric) {
@@ -156,7 +173,7 @@ std::optional<LineKind> lineKind(TIFF *tiff)
         break;
     case PHOTOMETRIC_YCBCR: // the JPEG codec turns it into RGB itself, subsampling and all
         if (compression == COMPRESSION_JPEG && bits == 8 && samples == 3
-            && TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
+            && libtiff().TIFFSetField(tiff, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB))
             return LineKind{Colour::Rgb, 8, 3};
         break;
     case PHOTOMETRIC_PALETTE:
@@ -212,7 +229,7 @@ std::array<uchar, 256 * 3> paletteOf(TIFF *tiff, int bits)
 {
     std::array<uchar, 256 * 3> palette{};
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
-    if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue))
+    if (!libtiff().TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue))
         return palette;
     const int entries = 1 << bits;
     bool eightBits = true;
@@ -229,7 +246,7 @@ std::array<uchar, 256 * 3> paletteOf(TIFF *tiff, int bits)
 
 bool decodeLines(TIFF *tiff, const LineKind &kind, uint32_t width, uint32_t height, RowScaler &scaler)
 {
-    const tmsize_t lineBytes = TIFFScanlineSize(tiff);
+    const tmsize_t lineBytes = libtiff().TIFFScanlineSize(tiff);
     const size_t count = size_t(width) * size_t(kind.samples);
     if (lineBytes <= 0 || quint64(lineBytes) < (quint64(count) * quint64(kind.bits) + 7) / 8)
         return false;
@@ -239,7 +256,7 @@ bool decodeLines(TIFF *tiff, const LineKind &kind, uint32_t width, uint32_t heig
     const auto palette = kind.colour == Colour::Palette ? paletteOf(tiff, kind.bits) : std::array<uchar, 256 * 3>{};
     const size_t step = size_t(kind.samples);
     for (uint32_t row = 0; row < height; ++row) {
-        if (TIFFReadScanline(tiff, line.data(), row, 0) < 0)
+        if (libtiff().TIFFReadScanline(tiff, line.data(), row, 0) < 0)
             return false; // a strip cut short or damaged
         const uchar *in = line.data();
         if (kind.bits != 8) {
@@ -285,22 +302,22 @@ constexpr qint64 MaxBandBytes = 64LL * 1024 * 1024;
 bool decodeBands(TIFF *tiff, uint32_t width, uint32_t height, RowScaler &scaler, TiffOutcome *outcome)
 {
     char message[1024] = {};
-    if (!TIFFRGBAImageOK(tiff, message)) {
+    if (!libtiff().TIFFRGBAImageOK(tiff, message)) {
         *outcome = TiffOutcome::Unsupported;
         return false;
     }
     uint32_t band = 0;
-    if (TIFFIsTiled(tiff))
-        TIFFGetField(tiff, TIFFTAG_TILELENGTH, &band);
+    if (libtiff().TIFFIsTiled(tiff))
+        libtiff().TIFFGetField(tiff, TIFFTAG_TILELENGTH, &band);
     else
-        TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &band);
+        libtiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &band);
     band = std::clamp<uint32_t>(band, 1, height);
     if (qint64(band) * width * 4 > MaxBandBytes) {
         *outcome = TiffOutcome::TooLarge;
         return false;
     }
     TIFFRGBAImage image{};
-    if (!TIFFRGBAImageBegin(&image, tiff, 1, message))
+    if (!libtiff().TIFFRGBAImageBegin(&image, tiff, 1, message))
         return false;
     // The rows as stored: the caller turns the picture, where libtiff would only flip it.
     image.req_orientation = image.orientation;
@@ -311,7 +328,7 @@ bool decodeBands(TIFF *tiff, uint32_t width, uint32_t height, RowScaler &scaler,
         const uint32_t rows = std::min(band, height - row);
         image.row_offset = int(row);
         image.col_offset = 0;
-        whole = TIFFRGBAImageGet(&image, raster.data(), width, rows) != 0;
+        whole = libtiff().TIFFRGBAImageGet(&image, raster.data(), width, rows) != 0;
         for (uint32_t y = 0; y < rows && whole; ++y) {
             const uint32_t *pixel = raster.data() + size_t(y) * width;
             // Premultiplied by its alpha: what shows through lies on white paper.
@@ -324,7 +341,7 @@ bool decodeBands(TIFF *tiff, uint32_t width, uint32_t height, RowScaler &scaler,
             scaler.addRow(rgb.data());
         }
     }
-    TIFFRGBAImageEnd(&image);
+    libtiff().TIFFRGBAImageEnd(&image);
     return whole;
 }
 
@@ -346,12 +363,12 @@ std::optional<ImageHeader> tiffHeader(const QByteArray &data, int page)
     uint32_t width = 0, height = 0;
     float resolution[2] = {0, 0};
     uint16_t unit = RESUNIT_INCH, orientation = ORIENTATION_TOPLEFT;
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
-    TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &resolution[0]);
-    TIFFGetField(tiff.get(), TIFFTAG_YRESOLUTION, &resolution[1]);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
+    libtiff().TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    libtiff().TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    libtiff().TIFFGetField(tiff.get(), TIFFTAG_XRESOLUTION, &resolution[0]);
+    libtiff().TIFFGetField(tiff.get(), TIFFTAG_YRESOLUTION, &resolution[1]);
+    libtiff().TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
+    libtiff().TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_ORIENTATION, &orientation);
     ImageHeader header;
     header.format = "tiff";
     header.pixels = QSize(int(std::min<uint32_t>(width, INT_MAX)), int(std::min<uint32_t>(height, INT_MAX)));
@@ -371,8 +388,8 @@ QImage decodeTiff(const QByteArray &data, int page, QSize expected, QSize target
     if (!tiff || !toPage(tiff.get(), page))
         return QImage();
     uint32_t width = 0, height = 0;
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
+    libtiff().TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width);
+    libtiff().TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height);
     if (width == 0 || height == 0 || target.isEmpty() || QSize(int(std::min<uint32_t>(width, INT_MAX)),
                                                                 int(std::min<uint32_t>(height, INT_MAX))) != expected)
         return QImage();
@@ -382,6 +399,11 @@ QImage decodeTiff(const QByteArray &data, int page, QSize expected, QSize target
         return QImage();
     *outcome = TiffOutcome::Decoded;
     return scaler.finish();
+}
+
+QString missingTiffLibrary()
+{
+    return loadLibTiff() ? QString() : missingLibraryReason(FORMULIX_LIBTIFF, "libtiff6");
 }
 
 } // namespace formulix

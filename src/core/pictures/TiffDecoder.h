@@ -11,6 +11,9 @@
 
 namespace formulix {
 
+// Why libtiff cannot be used, when it is missing from the system; empty once it is loaded.
+QString missingTiffLibrary();
+
 enum class TiffOutcome { Decoded, Damaged, Unsupported, TooLarge };
 
 // The pages a TIFF (classic or BigTIFF) offers: its full-size images, the reduced-resolution

@@ -4,6 +4,7 @@
 
 #include "core/records/AccessFormat.h"
 #include "core/files/FileSafety.h"
+#include "core/files/LazyLibrary.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,19 @@
 namespace formulix {
 
 namespace {
+
+// libmdb, opened with the first Access database.
+#define LIBMDB_FUNCTIONS(F)                                                                            \
+    F(mdb_open) F(mdb_close) F(mdb_free_tabledef) F(mdb_unicode2ascii) F(mdb_read_pg) F(mdb_read_table) \
+    F(mdb_read_columns) F(mdb_rewind_table) F(mdb_read_next_dpg) F(mdb_find_row) F(mdb_find_pg_row)     \
+    F(mdb_crack_row) F(mdb_read_alt_pg) F(mdb_numeric_to_string)
+FORMULIX_LAZY_LIBRARY(LibMdb, LIBMDB_FUNCTIONS, FORMULIX_LIBMDB)
+
+// Only once a database has been opened, which loaded the library.
+const LibMdb &libmdb()
+{
+    return *loadLibMdb();
+}
 
 // Row offsets on a page carry two flag bits above the offset.
 constexpr int RowOffsetMask = 0x1FFF;
@@ -53,11 +67,11 @@ constexpr int ExtendedDateTime = 0x14;
 
 struct HandleCloser
 {
-    void operator()(MdbHandle *mdb) const { mdb_close(mdb); }
+    void operator()(MdbHandle *mdb) const { libmdb().mdb_close(mdb); }
 };
 struct TableFreer
 {
-    void operator()(MdbTableDef *table) const { mdb_free_tabledef(table); }
+    void operator()(MdbTableDef *table) const { libmdb().mdb_free_tabledef(table); }
 };
 using HandlePtr = std::unique_ptr<MdbHandle, HandleCloser>;
 using TablePtr = std::unique_ptr<MdbTableDef, TableFreer>;
@@ -246,7 +260,12 @@ HandlePtr openHandle(const QString &path, QString *error, const QString &passwor
         return nullptr;
     }
 
-    HandlePtr mdb(mdb_open(QFile::encodeName(info.absoluteFilePath()).constData(), MDB_NOFLAGS));
+    if (!loadLibMdb()) {
+        fail(error, QStringLiteral("Baza de date %1 nu poate fi citita: %2.")
+                        .arg(path, missingLibraryReason(FORMULIX_LIBMDB, "libmdb3")));
+        return nullptr;
+    }
+    HandlePtr mdb(libmdb().mdb_open(QFile::encodeName(info.absoluteFilePath()).constData(), MDB_NOFLAGS));
     if (!mdb) {
         fail(error, QStringLiteral("Fisierul %1 nu poate fi deschis.").arg(path));
         return nullptr;
@@ -264,8 +283,8 @@ HandlePtr openHandle(const QString &path, QString *error, const QString &passwor
         QString expected;
         if (jet3) {
             std::string text(3 * std::size_t(stored.size()) + 8, '\0');
-            const int written = mdb_unicode2ascii(mdb.get(), stored.constData(), std::size_t(stored.size()),
-                                                  text.data(), text.size());
+            const int written = libmdb().mdb_unicode2ascii(mdb.get(), stored.constData(), std::size_t(stored.size()),
+                                                           text.data(), text.size());
             expected = QString::fromUtf8(text.data(), std::clamp<int>(written, 0, int(text.size()) - 1));
         } else {
             expected = QString::fromUtf16(reinterpret_cast<const char16_t *>(stored.constData()), stored.size() / 2);
@@ -303,7 +322,7 @@ public:
         m_mdb = mdb;
         const qint64 pageSize = mdb->fmt->pg_size;
         m_pageCount = fileSizeOf(mdb) / pageSize;
-        if (page == 0 || page >= m_pageCount || mdb_read_pg(mdb, page) != pageSize)
+        if (page == 0 || page >= m_pageCount || libmdb().mdb_read_pg(mdb, page) != pageSize)
             return fail(problem, QStringLiteral("definitia tabelei lipseste"));
         const MdbFormatConstants &fmt = *mdb->fmt;
         const unsigned char *buffer = mdb->pg_buf;
@@ -318,16 +337,16 @@ public:
         qstrncpy(m_entry.object_name, name.constData(), sizeof m_entry.object_name);
         m_entry.object_type = MDB_TABLE;
         m_entry.table_pg = page;
-        m_table.reset(mdb_read_table(&m_entry));
+        m_table.reset(libmdb().mdb_read_table(&m_entry));
         // libmdb reads the usage map's first byte even when the map is empty.
         if (!m_table || !m_table->usage_map || m_table->map_sz < 5)
             return fail(problem, QStringLiteral("harta paginilor tabelei lipseste"));
-        if (!mdb_read_columns(m_table.get()) || !m_table->columns || m_table->num_cols != m_table->columns->len
+        if (!libmdb().mdb_read_columns(m_table.get()) || !m_table->columns || m_table->num_cols != m_table->columns->len
             || m_table->num_cols != unsigned(columns))
             return fail(problem, QStringLiteral("coloanele tabelei nu pot fi citite"));
         m_fields.assign(m_table->num_cols, MdbField());
         readColumnFlags(page, columns, indexes);
-        mdb_rewind_table(m_table.get());
+        libmdb().mdb_rewind_table(m_table.get());
         return true;
     }
 
@@ -349,17 +368,17 @@ public:
         const MdbFormatConstants &fmt = *m_mdb->fmt;
         for (;;) {
             if (m_row >= m_rowsOnPage) {
-                if (!mdb_read_next_dpg(m_table.get()))
+                if (!libmdb().mdb_read_next_dpg(m_table.get()))
                     return false;
                 m_page = m_mdb->cur_pg;
                 m_row = 0;
                 m_rowsOnPage = qFromLittleEndian<quint16>(m_mdb->pg_buf + fmt.row_count_offset);
-            } else if (m_mdb->cur_pg != m_page && mdb_read_pg(m_mdb, m_page) != fmt.pg_size) {
+            } else if (m_mdb->cur_pg != m_page && libmdb().mdb_read_pg(m_mdb, m_page) != fmt.pg_size) {
                 return false; // back from a moved row's page
             }
             int start = 0;
             size_t size = 0;
-            if (mdb_find_row(m_mdb, m_row++, &start, &size) != 0 || (start & DeletedRow))
+            if (libmdb().mdb_find_row(m_mdb, m_row++, &start, &size) != 0 || (start & DeletedRow))
                 continue; // a deleted row, or a moved one, read through its pointer
             if ((start & MovedRow) && !followMovedRow(&start, &size))
                 continue;
@@ -393,7 +412,7 @@ public:
         int start = 0;
         size_t length = 0;
         if (lengthAndFlags & 0x40000000) {
-            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &length) != 0)
+            if (libmdb().mdb_find_pg_row(m_mdb, pageRow, &page, &start, &length) != 0)
                 return false;
             raw.assign(static_cast<const char *>(page) + start, std::min<std::size_t>(length, limit));
             return true;
@@ -402,7 +421,7 @@ public:
         // chain may loop; no row is visited twice.
         std::unordered_set<int> seen;
         while (pageRow != 0 && raw.size() < limit && seen.insert(pageRow).second) {
-            if (mdb_find_pg_row(m_mdb, pageRow, &page, &start, &length) != 0 || length < 4)
+            if (libmdb().mdb_find_pg_row(m_mdb, pageRow, &page, &start, &length) != 0 || length < 4)
                 break;
             const char *link = static_cast<const char *>(page) + start;
             pageRow = qFromLittleEndian<qint32>(link);
@@ -432,10 +451,10 @@ private:
             const unsigned char *pointer = m_mdb->pg_buf + (*start & RowOffsetMask);
             const int row = pointer[0];
             const quint32 page = pointer[1] | quint32(pointer[2]) << 8 | quint32(pointer[3]) << 16;
-            if (page == 0 || page >= m_pageCount || mdb_read_pg(m_mdb, page) != fmt.pg_size
+            if (page == 0 || page >= m_pageCount || libmdb().mdb_read_pg(m_mdb, page) != fmt.pg_size
                 || m_mdb->pg_buf[0] != MDB_PAGE_DATA
                 || qFromLittleEndian<quint32>(m_mdb->pg_buf + 4) != m_entry.table_pg
-                || mdb_find_row(m_mdb, row, start, size) != 0)
+                || libmdb().mdb_find_row(m_mdb, row, start, size) != 0)
                 return false;
             // There it is marked deleted; only a further pointer matters.
             if (!(*start & MovedRow))
@@ -449,7 +468,7 @@ private:
     {
         if (size == 0)
             return false;
-        const int rowColumns = mdb_crack_row(m_table.get(), start, size, m_fields.data());
+        const int rowColumns = libmdb().mdb_crack_row(m_table.get(), start, size, m_fields.data());
         if (rowColumns < 0)
             return false;
         const int rowEnd = start + int(size);
@@ -480,7 +499,7 @@ private:
         std::string definition;
         std::unordered_set<quint32> seen;
         while (definition.size() < needed && page != 0 && page < m_pageCount && seen.insert(page).second) {
-            if (mdb_read_alt_pg(m_mdb, page) != fmt.pg_size || m_mdb->alt_pg_buf[0] != MDB_PAGE_TABLE)
+            if (libmdb().mdb_read_alt_pg(m_mdb, page) != fmt.pg_size || m_mdb->alt_pg_buf[0] != MDB_PAGE_TABLE)
                 return;
             const std::size_t from = definition.empty() ? 0 : 8;
             definition.append(reinterpret_cast<const char *>(m_mdb->alt_pg_buf) + from, fmt.pg_size - from);
@@ -524,7 +543,8 @@ void appendText(MdbHandle *mdb, std::string &out, const unsigned char *bytes, st
     const std::size_t start = out.size();
     const std::size_t room = 3 * size + 8;
     out.resize(start + room);
-    const int written = mdb_unicode2ascii(mdb, reinterpret_cast<const char *>(bytes), size, out.data() + start, room);
+    const int written =
+        libmdb().mdb_unicode2ascii(mdb, reinterpret_cast<const char *>(bytes), size, out.data() + start, room);
     out.resize(start + std::size_t(std::clamp<int>(written, 0, int(room) - 1)));
 }
 
@@ -893,8 +913,8 @@ AccessCursor::Cell AccessCursor::appendValue(std::string &out, int column, const
             // libmdb's column fields col_scale and col_prec hold each other's value, and its
             // function swaps them back: passed on as they are, the scale comes out right.
             const MdbColumn *info = m_reader->column(column);
-            char *number = mdb_numeric_to_string(m_reader->handle(), m_reader->field(column).start, info->col_scale,
-                                                 info->col_prec);
+            char *number = libmdb().mdb_numeric_to_string(m_reader->handle(), m_reader->field(column).start,
+                                                          info->col_scale, info->col_prec);
             m_format.appendDecimalText(out, number);
             g_free(number);
         }

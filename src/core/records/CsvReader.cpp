@@ -9,11 +9,15 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace formulix {
 
@@ -22,35 +26,79 @@ namespace {
 constexpr std::size_t BlockSize = 256 * 1024;
 constexpr std::size_t ProbeSize = 64 * 1024; // what decides the separator, and a long file's encoding
 
-bool isUtf8(const unsigned char *bytes, std::size_t size, bool cutAtEnd)
+// How many bytes follow a character's first byte (0 for ASCII), or -1 when no character starts so.
+int followingBytes(unsigned char c)
+{
+    return c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+}
+
+// A first byte no valid character has, or its second byte, when there is one, out of range.
+bool badStart(const unsigned char *bytes, std::size_t size, int more)
+{
+    const unsigned char c = bytes[0];
+    return more < 0 || (more == 1 && c < 0xC2) || (c == 0xF4 && size > 1 && bytes[1] > 0x8F) || c > 0xF4;
+}
+
+// How much of the span's start is whole, valid UTF-8: where the first character that is not
+// valid, or that the span's end cuts, begins.
+std::size_t validUtf8Prefix(const unsigned char *bytes, std::size_t size)
 {
     std::size_t i = 0;
     while (i < size) {
-        // ASCII runs a word at a time: most of a table's text.
+#ifdef __SSE2__
+        // ASCII runs sixteen bytes at a time: most of a table's text.
+        if (i + 16 <= size) {
+            const auto high = unsigned(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + i))));
+            if (high == 0) {
+                i += 16;
+                continue;
+            }
+            i += std::size_t(std::countr_zero(high));
+        }
+#endif
         if (quint64 word; i + 8 <= size && (std::memcpy(&word, bytes + i, 8), (word & 0x8080808080808080ULL) == 0)) {
             i += 8;
             continue;
         }
         const unsigned char c = bytes[i];
-        int more = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-        if (more < 0 || (more == 1 && c < 0xC2) || (c == 0xF4 && i + 1 < size && bytes[i + 1] > 0x8F) || c > 0xF4)
-            return false;
-        if (i + more >= size && more > 0) {
-            for (std::size_t k = i + 1; k < size; ++k) {
-                if ((bytes[k] & 0xC0) != 0x80)
-                    return false;
-            }
-            return cutAtEnd; // a character cut by the span's end
+        if (c >= 0xC2 && c <= 0xDF) { // two bytes, the letters of most European languages
+            if (i + 1 >= size || (bytes[i + 1] & 0xC0) != 0x80)
+                return i;
+            i += 2;
+            continue;
         }
+        const int more = followingBytes(c);
+        if (more == 0) {
+            ++i;
+            continue;
+        }
+        if (badStart(bytes + i, size - i, more) || i + std::size_t(more) >= size)
+            return i;
         for (int k = 1; k <= more; ++k) {
             if ((bytes[i + k] & 0xC0) != 0x80)
-                return false;
+                return i;
         }
         if (more == 2 && ((c == 0xE0 && bytes[i + 1] < 0xA0) || (c == 0xED && bytes[i + 1] > 0x9F)))
-            return false; // overlong, or a UTF-16 surrogate
+            return i; // overlong, or a UTF-16 surrogate
         if (more == 3 && c == 0xF0 && bytes[i + 1] < 0x90)
-            return false;
+            return i;
         i += std::size_t(more) + 1;
+    }
+    return i;
+}
+
+bool isUtf8(const unsigned char *bytes, std::size_t size, bool cutAtEnd)
+{
+    const std::size_t i = validUtf8Prefix(bytes, size);
+    if (i == size)
+        return true;
+    // A character cut by the span's end passes when asked to and what there is of it is right.
+    const int more = followingBytes(bytes[i]);
+    if (!cutAtEnd || more <= 0 || badStart(bytes + i, size - i, more) || i + std::size_t(more) < size)
+        return false;
+    for (std::size_t k = i + 1; k < size; ++k) {
+        if ((bytes[k] & 0xC0) != 0x80)
+            return false;
     }
     return true;
 }
@@ -129,12 +177,39 @@ bool hasHighBytes(const char *bytes, std::size_t size)
     return (any & 0x8080808080808080ULL) != 0;
 }
 
-std::size_t countNewlines(const char *bytes, std::size_t size)
+// Eight bytes at a time: a word with 0x80 in each byte that equals `byte`, and nothing elsewhere.
+constexpr quint64 Ones = 0x0101010101010101ULL, Lows = 0x7F7F7F7F7F7F7F7FULL;
+
+quint64 bytesEqual(quint64 word, quint64 spread)
 {
-    std::size_t lines = 0;
-    for (const char *p = bytes, *end = bytes + size; (p = static_cast<const char *>(std::memchr(p, '\n', std::size_t(end - p))));
-         ++p)
-        ++lines;
+    const quint64 x = word ^ spread;
+    return ~(((x & Lows) + Lows) | x | Lows);
+}
+
+quint64 load(const char *at)
+{
+    quint64 word;
+    std::memcpy(&word, at, 8);
+    return word;
+}
+
+// The line ends of a quoted span, and whether any of its bytes is not ASCII, in one pass.
+std::size_t scanQuoted(const char *bytes, std::size_t size, bool *high)
+{
+    const quint64 newline = Ones * '\n';
+    quint64 any = 0;
+    std::size_t lines = 0, i = 0;
+    for (; i + 8 <= size; i += 8) {
+        const quint64 word = load(bytes + i);
+        any |= word;
+        if (const quint64 ends = bytesEqual(word, newline))
+            lines += std::size_t(std::popcount(ends));
+    }
+    for (; i < size; ++i) {
+        any |= quint8(bytes[i]);
+        lines += bytes[i] == '\n';
+    }
+    *high = *high || (any & 0x8080808080808080ULL) != 0;
     return lines;
 }
 
@@ -384,7 +459,112 @@ bool CsvReader::changed() const
 
 bool CsvReader::readRow(std::string &text, std::vector<quint32> &ends)
 {
+    // A row that starts here, not after blank lines, tried on the buffer first.
+    if (m_pos < m_end && m_buffer[m_pos] != '\n' && m_buffer[m_pos] != '\r' && m_failure.isEmpty()
+        && readWholeLine(text, ends))
+        return true;
     return readFields(nullptr, &text, &ends);
+}
+
+// The common row, read straight from the buffer: one line, there whole, its quoted cells closed
+// on it and its text valid in its encoding. Anything else (a quoted line break, a lone CR, a cell
+// to decode from an 8-bit encoding, a fault to tell) is left, with nothing changed, to the
+// general loop.
+bool CsvReader::readWholeLine(std::string &text, std::vector<quint32> &ends)
+{
+    const char separator = m_options.separator;
+    if (separator == '"' || separator == '\n' || separator == '\r')
+        return false;
+    const char *const buffer = m_buffer.data();
+    const char *const begin = buffer + m_pos;
+    const char *const eol = static_cast<const char *>(std::memchr(begin, '\n', m_end - m_pos));
+    if (!eol || eol - begin > MaxRowBytes)
+        return false;
+    const char *const lineEnd = eol > begin && eol[-1] == '\r' ? eol - 1 : eol;
+    if (m_eightBit.isValid()) {
+        if (hasHighBytes(begin, std::size_t(lineEnd - begin)))
+            return false;
+    } else if (!m_utf16.isValid()) {
+        // UTF-8 is checked a buffer at a time: cut at ASCII bytes, valid text gives valid cells.
+        const qint64 from = m_offset + qint64(m_pos), to = m_offset + (lineEnd - buffer);
+        if (to > m_validTo) {
+            const qint64 start = std::max(m_validTo, from);
+            if (start != m_validTo)
+                m_validFrom = start;
+            const std::size_t at = std::size_t(start - m_offset);
+            m_validTo = start + qint64(validUtf8Prefix(reinterpret_cast<const unsigned char *>(buffer) + at, m_end - at));
+        }
+        if (from < m_validFrom || to > m_validTo)
+            return false;
+    }
+
+    const std::size_t columns = std::size_t(m_columns.size());
+    const std::size_t textSize = text.size(), endsSize = ends.size();
+    const auto giveUp = [&] {
+        text.resize(textSize);
+        ends.resize(endsSize);
+        return false;
+    };
+    const quint64 spread = Ones * static_cast<unsigned char>(separator), returns = Ones * '\r';
+    std::size_t cells = 0;
+    const char *p = begin;
+    for (;;) {
+        const std::size_t start = text.size();
+        if (p < lineEnd && *p == '"') {
+            for (++p;;) {
+                const char *quote = static_cast<const char *>(std::memchr(p, '"', std::size_t(lineEnd - p)));
+                if (!quote) // closed on a later line, or never
+                    return giveUp();
+                text.append(p, std::size_t(quote - p));
+                p = quote + 1;
+                if (p < lineEnd && *p == '"') {
+                    text += '"';
+                    ++p;
+                    continue;
+                }
+                break;
+            }
+        }
+        // Up to the separator, eight bytes at a time; a CR within the line ends the row early.
+        const char *from = p;
+        while (lineEnd - p >= 8) {
+            const quint64 word = load(p);
+            if (bytesEqual(word, spread) | bytesEqual(word, returns))
+                break;
+            p += 8;
+        }
+        while (p < lineEnd && *p != separator && *p != '\r')
+            ++p;
+        if (p < lineEnd && *p == '\r')
+            return giveUp();
+        if (cells < columns) {
+            if (p != from)
+                text.append(from, std::size_t(p - from));
+            ends.push_back(quint32(text.size()));
+        } else {
+            text.resize(start); // past the header's columns
+        }
+        ++cells;
+        if (p == lineEnd)
+            break;
+        ++p; // the separator
+    }
+    if (cells > columns && ++m_longRows <= 5)
+        m_longLines.push_back(m_line);
+    for (; cells < columns; ++cells)
+        ends.push_back(quint32(text.size()));
+    m_pos = std::size_t(eol + 1 - buffer);
+    ++m_line;
+    return true;
+}
+
+bool CsvReader::refuseLongRow(qint64 line)
+{
+    m_failure = QStringLiteral("Fisierul %1: linia %2 are peste %3 MB; un rand de tabel poate avea cel mult %3 MB.")
+                    .arg(m_path)
+                    .arg(line)
+                    .arg(MaxRowBytes >> 20);
+    return true;
 }
 
 // Writes the row either into `fields` (the header) or as cells into `text` and `ends`.
@@ -400,18 +580,12 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
     }
     if (atEnd())
         return false;
+    if (!fields && readWholeLine(*text, *ends))
+        return true;
 
     // A row longer than any table needs is refused before it fills the memory.
     const qint64 rowStart = m_offset + qint64(m_pos), rowLine = m_line;
-    const auto tooLong = [&] {
-        if (m_offset + qint64(m_pos) - rowStart <= MaxRowBytes)
-            return false;
-        m_failure = QStringLiteral("Fisierul %1: linia %2 are peste %3 MB; un rand de tabel poate avea cel mult %3 MB.")
-                        .arg(m_path)
-                        .arg(rowLine)
-                        .arg(MaxRowBytes >> 20);
-        return true;
-    };
+    const auto tooLong = [&] { return m_offset + qint64(m_pos) - rowStart > MaxRowBytes && refuseLongRow(rowLine); };
     const std::size_t columns = fields ? std::numeric_limits<std::size_t>::max() : std::size_t(m_columns.size());
     std::string header;
     std::string &out = fields ? header : *text;
@@ -433,8 +607,7 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
                 const char *from = m_buffer.data() + m_pos;
                 const char *quote = static_cast<const char *>(std::memchr(from, '"', m_end - m_pos));
                 const char *until = quote ? quote : m_buffer.data() + m_end;
-                high = high || hasHighBytes(from, std::size_t(until - from));
-                m_line += qint64(countNewlines(from, std::size_t(until - from)));
+                m_line += qint64(scanQuoted(from, std::size_t(until - from), &high));
                 out.append(from, std::size_t(until - from));
                 m_pos += std::size_t(until - from);
                 if (tooLong())
@@ -456,9 +629,18 @@ bool CsvReader::readFields(std::vector<std::string> *fields, std::string *text, 
                 break;
             const char *from = m_buffer.data() + m_pos, *end = m_buffer.data() + m_end;
             const char *p = from;
-            while (p < end && !m_stops[static_cast<unsigned char>(*p)])
-                ++p;
-            high = high || hasHighBytes(from, std::size_t(p - from));
+            // Eight bytes at a time up to the word holding a stop, then byte by byte.
+            const quint64 separator = Ones * static_cast<unsigned char>(m_options.separator);
+            quint64 any = 0;
+            for (; end - p >= 8; p += 8) {
+                const quint64 word = load(p);
+                if (bytesEqual(word, separator) | bytesEqual(word, Ones * '\n') | bytesEqual(word, Ones * '\r'))
+                    break;
+                any |= word;
+            }
+            for (; p < end && !m_stops[static_cast<unsigned char>(*p)]; ++p)
+                any |= quint8(*p);
+            high = high || (any & 0x8080808080808080ULL) != 0;
             out.append(from, std::size_t(p - from));
             m_pos += std::size_t(p - from);
             if (tooLong())

@@ -70,6 +70,8 @@ private:
     bool atEnd() { return m_pos >= m_end && !fill(); } // no byte left to parse
     int peek() { return atEnd() ? -1 : static_cast<unsigned char>(m_buffer[m_pos]); } // -1 at the end
     bool readFields(std::vector<std::string> *fields, std::string *text, std::vector<quint32> *ends);
+    bool refuseLongRow(qint64 line); // says why, and is true
+    bool readWholeLine(std::string &text, std::vector<quint32> &ends);
     bool wholeFileIsUtf8() const;
     char guessSeparator() const;
 
@@ -81,6 +83,7 @@ private:
     std::vector<char> m_buffer;       // the text as UTF-8, or in its 8-bit encoding
     std::size_t m_pos = 0, m_end = 0;
     qint64 m_offset = 0; // of the buffer's first byte, in the text
+    qint64 m_validFrom = 0, m_validTo = 0; // the span of the text last found valid UTF-8
     bool m_eof = false;
     std::array<bool, 256> m_stops{}; // the bytes that end an unquoted field
     QStringDecoder m_eightBit;       // for an 8-bit encoding, the fields with high bytes

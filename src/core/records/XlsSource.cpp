@@ -5,6 +5,7 @@
 #include "core/records/BufferedCursor.h"
 #include "core/records/AccessFormat.h"
 #include "core/files/FileSafety.h"
+#include "core/files/LazyLibrary.h"
 
 #include <QDate>
 #include <QDir>
@@ -29,6 +30,18 @@
 namespace formulix {
 
 namespace {
+
+// libfreexl, opened with the first Excel 97-2003 workbook.
+#define LIBFREEXL_FUNCTIONS(F)                                                                      \
+    F(freexl_open) F(freexl_open_info) F(freexl_close) F(freexl_get_info) F(freexl_get_worksheet_name) \
+    F(freexl_select_active_worksheet) F(freexl_worksheet_dimensions) F(freexl_get_cell_value)
+FORMULIX_LAZY_LIBRARY(LibFreexl, LIBFREEXL_FUNCTIONS, FORMULIX_LIBFREEXL)
+
+// Only once a workbook has been opened, which loaded the library.
+const LibFreexl &libfreexl()
+{
+    return *loadLibFreexl();
+}
 
 // Sheets as large as the format allows fit in less; the file is held whole, and libfreexl's
 // copy of the stream and its cells besides.
@@ -380,7 +393,7 @@ struct Workbook
     ~Workbook()
     {
         if (handle)
-            freexl_close(handle);
+            libfreexl().freexl_close(handle);
         if (fd >= 0)
             ::close(fd);
     }
@@ -803,7 +816,7 @@ bool appendCell(const Workbook &book, const access::ValueFormat &format, quint32
                 std::string &out, int *code)
 {
     FreeXL_CellValue value;
-    *code = freexl_get_cell_value(book.handle, row, column, &value);
+    *code = libfreexl().freexl_get_cell_value(book.handle, row, column, &value);
     if (*code != FREEXL_OK)
         return false;
     const std::size_t start = out.size();
@@ -936,7 +949,8 @@ int openFreexl(const QByteArray &container, bool cells, const void **handle)
     const QByteArray name = "/proc/self/fd/" + QByteArray::number(fd);
     int code = FREEXL_INSUFFICIENT_MEMORY;
     if (written == container.size())
-        code = cells ? freexl_open(name.constData(), handle) : freexl_open_info(name.constData(), handle);
+        code = cells ? libfreexl().freexl_open(name.constData(), handle)
+                     : libfreexl().freexl_open_info(name.constData(), handle);
     ::close(fd);
     return code;
 }
@@ -1037,14 +1051,17 @@ std::unique_ptr<Workbook> load(const QString &path, const QString *wanted, int *
 
     // libfreexl reads the stream out of a container made here, not the file's own: it trusts
     // the container's names and tables, which a damaged file gets wrong.
+    if (!loadLibFreexl())
+        return fail<Result>(error, QStringLiteral("Registrul %1 nu poate fi citit: %2.")
+                                       .arg(path, missingLibraryReason(FORMULIX_LIBFREEXL, "libfreexl1")));
     file.clear();
     int code = openFreexl(containerOf(withoutNumberFormats(stream), streamName), wanted != nullptr, &book->handle);
     unsigned int count = 0;
     if (code == FREEXL_OK)
-        code = freexl_get_info(book->handle, FREEXL_BIFF_SHEET_COUNT, &count);
+        code = libfreexl().freexl_get_info(book->handle, FREEXL_BIFF_SHEET_COUNT, &count);
     for (unsigned int i = 0; code == FREEXL_OK && i < count && i <= 0xFFFF; ++i) {
         const char *sheetName = nullptr;
-        code = freexl_get_worksheet_name(book->handle, quint16(i), &sheetName);
+        code = libfreexl().freexl_get_worksheet_name(book->handle, quint16(i), &sheetName);
         if (code == FREEXL_OK)
             book->sheets.append(QString::fromUtf8(sheetName ? sheetName : ""));
     }
@@ -1150,9 +1167,9 @@ std::unique_ptr<RecordCursor> XlsSource::openTable(const QString &name, QString 
     const QString table = book->sheets[sheet];
     unsigned int rows = 0;
     unsigned short columns = 0;
-    int code = freexl_select_active_worksheet(book->handle, quint16(sheet));
+    int code = libfreexl().freexl_select_active_worksheet(book->handle, quint16(sheet));
     if (code == FREEXL_OK)
-        code = freexl_worksheet_dimensions(book->handle, &rows, &columns);
+        code = libfreexl().freexl_worksheet_dimensions(book->handle, &rows, &columns);
     if (code == FREEXL_OK && (rows > MaxRows || columns > MaxColumns))
         code = FREEXL_CRAFTED_FILE;
     if (code != FREEXL_OK)

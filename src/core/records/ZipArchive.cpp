@@ -4,8 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLibrary>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 #include <zip.h>
 
@@ -30,12 +32,41 @@ QString unzipFailed(const QString &name)
     return QStringLiteral("partea %1 nu poate fi dezarhivata").arg(name);
 }
 
+// libzip is opened with the first workbook, not linked: it and what it pulls in (OpenSSL among
+// them) cost every start of the window a tenth of its time, for files many users never open.
+struct LibZip
+{
+    decltype(&zip_fdopen) fdopen = nullptr;
+    decltype(&zip_name_locate) nameLocate = nullptr;
+    decltype(&zip_fopen_index) fopenIndex = nullptr;
+    decltype(&zip_fread) fread = nullptr;
+    decltype(&zip_fclose) fclose = nullptr;
+    decltype(&zip_discard) discard = nullptr;
+};
+
+const LibZip *libzip()
+{
+    static const LibZip loaded = [] {
+        QLibrary library(QStringLiteral("zip"), 4); // stays loaded: QLibrary does not unload on destruction
+        const auto get = [&library](auto &function, const char *name) {
+            function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(library.resolve(name));
+            return function != nullptr;
+        };
+        LibZip z;
+        if (get(z.fdopen, "zip_fdopen") && get(z.nameLocate, "zip_name_locate") && get(z.fopenIndex, "zip_fopen_index")
+            && get(z.fread, "zip_fread") && get(z.fclose, "zip_fclose") && get(z.discard, "zip_discard"))
+            return z;
+        return LibZip();
+    }();
+    return loaded.fdopen ? &loaded : nullptr;
+}
+
 } // namespace
 
 ZipArchive::~ZipArchive()
 {
     if (m_zip)
-        zip_discard(m_zip);
+        libzip()->discard(m_zip);
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -60,6 +91,9 @@ ZipArchive::Fault ZipArchive::open(const QString &path, QString *reason)
     if (fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode))
         return Fault::NotZip;
     stampOf(m_fd, &m_size, &m_modified);
+    const LibZip *zip = libzip();
+    if (!zip)
+        return unreadable(QStringLiteral("biblioteca libzip (pachetul libzip4) lipseste din sistem"));
     char magic[4] = {};
     const bool zipMagic = ::pread(m_fd, magic, 4, 0) == 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4;
     // libzip takes a descriptor of its own and closes it; ours stays for the file's stamp.
@@ -67,7 +101,7 @@ ZipArchive::Fault ZipArchive::open(const QString &path, QString *reason)
     if (own < 0)
         return unreadable(readReason(errno));
     int error = 0;
-    m_zip = zip_fdopen(own, ZIP_RDONLY, &error);
+    m_zip = zip->fdopen(own, ZIP_RDONLY, &error);
     if (!m_zip) {
         ::close(own);
         if (error == ZIP_ER_READ || error == ZIP_ER_MEMORY)
@@ -82,9 +116,9 @@ qint64 ZipArchive::locate(const QString &name) const
     if (!m_zip)
         return -1;
     const QByteArray bytes = name.toUtf8();
-    zip_int64_t index = zip_name_locate(m_zip, bytes.constData(), 0);
+    zip_int64_t index = libzip()->nameLocate(m_zip, bytes.constData(), 0);
     if (index < 0)
-        index = zip_name_locate(m_zip, bytes.constData(), ZIP_FL_NOCASE);
+        index = libzip()->nameLocate(m_zip, bytes.constData(), ZIP_FL_NOCASE);
     return index;
 }
 
@@ -121,7 +155,7 @@ bool ZipArchive::changed() const
 ZipStream::~ZipStream()
 {
     if (m_file)
-        zip_fclose(m_file);
+        libzip()->fclose(m_file);
 }
 
 bool ZipStream::open(const ZipArchive &zip, const QString &name, QString *why)
@@ -132,7 +166,7 @@ bool ZipStream::open(const ZipArchive &zip, const QString &name, QString *why)
         *why = QStringLiteral("partea %1 lipseste").arg(name);
         return false;
     }
-    m_file = zip_fopen_index(zip.m_zip, zip_uint64_t(index), 0);
+    m_file = libzip()->fopenIndex(zip.m_zip, zip_uint64_t(index), 0);
     if (!m_file) {
         // Encrypted members and unknown compression methods are refused here.
         *why = unzipFailed(name);
@@ -145,7 +179,7 @@ qint64 ZipStream::read(char *data, qint64 size)
 {
     if (!m_file)
         return -1;
-    const zip_int64_t got = zip_fread(m_file, data, zip_uint64_t(size));
+    const zip_int64_t got = libzip()->fread(m_file, data, zip_uint64_t(size));
     if (got < 0)
         m_why = unzipFailed(m_name); // a corrupt stream or a wrong checksum
     return got;

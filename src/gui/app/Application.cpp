@@ -8,20 +8,25 @@
 #include <QApplication>
 #include <QIcon>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QPainter>
-#include <QTimer>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QTranslator>
+
+#include <functional>
 
 namespace formulix {
 
 namespace {
 
-// The program's icon, decoded only when a window system asks for it: an offscreen or
-// command-line run never does, and decoding it at every start would cost as much as building
-// the whole window.
-class ApplicationIconEngine final : public QIconEngine
+// An icon made only when something first asks for it.
+class DeferredIconEngine final : public QIconEngine
 {
 public:
+    using Make = std::function<QIcon()>;
+    DeferredIconEngine(Make make, QList<QSize> sizes) : m_make(std::move(make)), m_sizes(std::move(sizes)) {}
+
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
         icon().paint(painter, rect, Qt::AlignCenter, mode, state);
@@ -34,21 +39,64 @@ public:
     {
         return icon().actualSize(size, mode, state);
     }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {QSize(64, 64), QSize(256, 256)}; }
-    QIconEngine *clone() const override { return new ApplicationIconEngine; }
-    QString key() const override { return QStringLiteral("formulix"); }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return m_sizes.isEmpty() ? icon().availableSizes(mode, state) : m_sizes;
+    }
+    QIconEngine *clone() const override
+    {
+        auto *copy = new DeferredIconEngine(m_make, m_sizes);
+        copy->m_icon = m_icon;
+        return copy;
+    }
+    QString key() const override { return QStringLiteral("formulix-deferred"); }
 
 private:
     const QIcon &icon()
     {
-        if (m_icon.isNull()) {
-            m_icon.addFile(QStringLiteral(":/icons/formulix-64.png"));
-            m_icon.addFile(QStringLiteral(":/icons/formulix-256.png"));
+        if (m_make) {
+            m_icon = m_make();
+            m_make = nullptr;
         }
         return m_icon;
     }
 
+    Make m_make;
+    QList<QSize> m_sizes;
     QIcon m_icon;
+};
+
+// The program's icon, decoded only when a window system asks for it (an offscreen or
+// command-line run never does), by the PNG reader itself: a file icon would first load every
+// image plugin Qt has, with their libraries, to ask each whether it reads PNG.
+QIcon applicationIcon()
+{
+    return QIcon(new DeferredIconEngine(
+        [] {
+            QIcon icon;
+            for (const char *size : {"64", "256"}) {
+                QImageReader reader(QStringLiteral(":/icons/formulix-%1.png").arg(QLatin1String(size)), "png");
+                reader.setAutoDetectImageFormat(false);
+                icon.addPixmap(QPixmap::fromImage(reader.read()));
+            }
+            return icon;
+        },
+        {QSize(64, 64), QSize(256, 256)}));
+}
+
+// The menu bar's overflow arrow, shown only when the menus do not fit, is made with the menu
+// bar; as a file icon it loads every image plugin, which would cost each start several
+// milliseconds. It is read when first drawn instead.
+class DeferredIconStyle final : public QProxyStyle
+{
+public:
+    QIcon standardIcon(StandardPixmap which, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (which != SP_ToolBarHorizontalExtensionButton && which != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(which, option, widget);
+        const QPointer<QStyle> base = baseStyle();
+        return QIcon(new DeferredIconEngine([base, which] { return base ? base->standardIcon(which) : QIcon(); }, {}));
+    }
 };
 
 } // namespace
@@ -59,7 +107,8 @@ void prepareApplication(QApplication &app)
     // window manager shows, and the windows' titles are exactly their captions.
     app.setApplicationName(applicationTitle());
     app.setDesktopFileName(QStringLiteral("ro.formulix.Formulix"));
-    app.setWindowIcon(QIcon(new ApplicationIconEngine));
+    app.setWindowIcon(applicationIcon());
+    app.setStyle(new DeferredIconStyle);
     // Qt's own texts (file dialog, buttons, text menus) in Romanian, like the program's.
     static QTranslator qtRomanian;
     if (qtRomanian.load(QStringLiteral(":/translations/qt_ro.qm")))
@@ -67,7 +116,7 @@ void prepareApplication(QApplication &app)
     romanianFileDialogColumns(app);
 }
 
-int runFormulix(int &argc, char **argv, bool quitWhenIdle)
+int runFormulix(int &argc, char **argv, const std::function<void(QWidget &)> &beforeShow)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -87,9 +136,9 @@ int runFormulix(int &argc, char **argv, bool quitWhenIdle)
     prepareApplication(app);
     Module1 model;
     frmEcranPrincipal window(model);
+    if (beforeShow)
+        beforeShow(window);
     window.showAtStart();
-    if (quitWhenIdle)
-        QTimer::singleShot(0, &app, &QCoreApplication::quit);
     return app.exec();
 }
 

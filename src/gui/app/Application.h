@@ -2,7 +2,10 @@
 
 #include "core/Product.h"
 
+#include <functional>
+
 class QApplication;
+class QWidget;
 
 namespace formulix {
 
@@ -11,8 +14,8 @@ namespace formulix {
 void prepareApplication(QApplication &app);
 
 // Starts Formulix: the application, the layout model and the main window, shown maximized,
-// then runs until the last window closes. The start-up benchmark passes quitWhenIdle to time
-// exactly this path up to the first idle moment.
-int runFormulix(int &argc, char **argv, bool quitWhenIdle = false);
+// then runs until the last window closes. The start-up benchmark passes `beforeShow` to watch
+// the window's first frame along exactly this path.
+int runFormulix(int &argc, char **argv, const std::function<void(QWidget &)> &beforeShow = {});
 
 } // namespace formulix

@@ -13,13 +13,13 @@
 #include "core/page/PageLoop.h"
 #include "core/page/PngSink.h"
 #include "core/text/TextRules.h"
+#include "printer/PrintSupport.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QPageLayout>
 #include <QPointer>
-#include <QPrinter>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -300,10 +300,10 @@ void frmEcranPrincipal::printRecords()
     if (!request)
         return;
     // "Print to file" in the print dialog is an export like "Exporta PDF...", under its rules.
-    if (QPrinter *printer = request->printer.get();
-        printer && printer->outputFormat() == QPrinter::PdfFormat && !printer->outputFileName().isEmpty()) {
+    if (QPrinter *printer = request->printer.get(); printer && printSupport()->outputFormat(*printer) == QPrinter::PdfFormat
+        && !printSupport()->outputFileName(*printer).isEmpty()) {
         const QPageLayout paper = printer->pageLayout();
-        if (std::unique_ptr<PageJob> job = pdfJob(printer->outputFileName(), &paper))
+        if (std::unique_ptr<PageJob> job = pdfJob(printSupport()->outputFileName(*printer), &paper))
             runPageJob(*job, *request, JobOutput::Pdf);
         return;
     }

@@ -1,6 +1,7 @@
 #include "gui/print/BatchPrintDialog.h"
 
 #include "gui/app/Application.h"
+#include "printer/PrintSupport.h"
 #include "widgets/Dialogs.h"
 
 #include <QCheckBox>
@@ -8,9 +9,6 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -109,10 +107,10 @@ BatchPrintDialog::BatchPrintDialog(QWidget *parent, Purpose purpose, qint64 reco
 
     if (purpose == Purpose::Print) {
         auto *printerRow = new QHBoxLayout;
-        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        const PrintSupport *support = printSupport();
+        const QString name = support ? support->defaultPrinterName() : QString();
         m_printerName = new QLabel(QStringLiteral("Imprimanta: %1")
-                                       .arg(info.isNull() ? QStringLiteral("nu exista o imprimanta implicita")
-                                                          : info.printerName()),
+                                       .arg(name.isEmpty() ? QStringLiteral("nu exista o imprimanta implicita") : name),
                                    this);
         m_printerName->setTextFormat(Qt::PlainText);
         auto *choose = new QPushButton(QStringLiteral("Alege imprimanta..."), this);
@@ -164,15 +162,16 @@ void BatchPrintDialog::updateEnabled()
 
 void BatchPrintDialog::choosePrinter()
 {
-    auto printer = m_printer ? m_printer : std::make_shared<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(printer.get(), this);
-    dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    if (dialog.exec() != QDialog::Accepted)
+    const PrintSupport *support = printSupport();
+    if (!support) {
+        MessageBox::information(this, applicationTitle(), missingPrintSupport());
+        return;
+    }
+    auto printer = m_printer ? m_printer : std::shared_ptr<QPrinter>(support->newPrinter());
+    if (!support->choosePrinter(*printer, this))
         return;
     m_printer = printer;
-    m_printerName->setText(QStringLiteral("Imprimanta: %1").arg(printer->printerName()));
+    m_printerName->setText(QStringLiteral("Imprimanta: %1").arg(support->printerName(*printer)));
 }
 
 JobRequest BatchPrintDialog::request() const

@@ -8,7 +8,7 @@
 #include "core/page/Calibration.h"
 #include "gui/print/CalibrationDialog.h"
 
-#include <QPrinterInfo>
+#include "printer/PrintSupport.h"
 
 namespace formulix {
 
@@ -56,7 +56,8 @@ void frmEcranPrincipal::printSheetFor(const QString &printer, bool confirmation)
 void frmEcranPrincipal::calibrate()
 {
     CalibrationSetup setup;
-    setup.printers = QPrinterInfo::availablePrinterNames();
+    if (const PrintSupport *support = printSupport())
+        setup.printers = support->printerNames();
     setup.printers.append(QString());
     setup.printer = PageJob::defaultProfileOwner();
     const PageOrientation orientation = pageOrientation();
