@@ -55,7 +55,7 @@ private slots:
     void propertiesDialogKeepsWhatItShows();
     void propertiesDialogReadsDistances_data();
     void propertiesDialogReadsDistances();
-    void propertiesDialogFitsAndAnswersKeys();
+    void propertiesDialogAnswersKeys();
 
 private:
     QPoint pixel(QPointF mm) const;
@@ -692,36 +692,12 @@ void TestLayoutEdits::propertiesDialogReadsDistances()
     QCOMPARE(dialog.findChild<QLineEdit *>("lineHeight")->isEnabled(), boxMm > 0 && fit == 2);
 }
 
-void TestLayoutEdits::propertiesDialogFitsAndAnswersKeys()
+// The layout at both screen sizes is the app test's; here, that a typed value counts on Enter.
+void TestLayoutEdits::propertiesDialogAnswersKeys()
 {
     FieldPropertiesDialog dialog(m_window.get(), FieldLook{FieldStyle(), 10}, QStringLiteral("Nume"));
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-    // A 1024 x 768 screen, less a title bar and a panel.
-    QVERIFY2(dialog.width() <= 1024 && dialog.height() <= 768 - 80, qPrintable(QString::number(dialog.height())));
-    QList<QWidget *> controls; // the parts of a combo or spin box are the box itself
-    for (QWidget *w : dialog.findChildren<QWidget *>()) {
-        if (w->isVisibleTo(&dialog) && !w->isWindow() && !qobject_cast<QComboBox *>(w->parentWidget())
-            && !qobject_cast<QAbstractSpinBox *>(w->parentWidget()) && QByteArray(w->metaObject()->className()) != "QWidget")
-            controls.append(w);
-    }
-    QVERIFY(controls.size() > 20);
-    auto area = [&](QWidget *w) { return QRect(w->mapTo(&dialog, QPoint(0, 0)), w->size()); };
-    for (QWidget *a : controls) {
-        const auto *label = qobject_cast<QLabel *>(a);
-        const auto *button = qobject_cast<QAbstractButton *>(a);
-        const QString caption = label ? label->text() : button ? button->text() : QString();
-        const int indicator = qobject_cast<QCheckBox *>(a) ? a->style()->pixelMetric(QStyle::PM_IndicatorWidth) : 0;
-        QVERIFY2(a->fontMetrics().horizontalAdvance(caption) + indicator <= a->width(), qPrintable(caption + " is cut"));
-        if (auto *box = qobject_cast<QComboBox *>(a); box && !qobject_cast<QFontComboBox *>(a)) {
-            for (int i = 0; i < box->count(); ++i)
-                QVERIFY2(box->fontMetrics().horizontalAdvance(box->itemText(i)) < box->width(), qPrintable(box->itemText(i)));
-        }
-        QVERIFY(dialog.rect().contains(area(a)));
-        for (QWidget *b : controls)
-            QVERIFY2(a == b || a->isAncestorOf(b) || b->isAncestorOf(a) || !area(a).intersects(area(b)),
-                     qPrintable(a->objectName() + caption + " overlaps " + b->objectName()));
-    }
     // Enter presses "OK", also from a text box; Esc cancels.
     auto *box = dialog.findChild<QLineEdit *>("box");
     box->setText(QStringLiteral("30"));
